@@ -1,0 +1,81 @@
+// TConvertFile is one book in the making. Its constructor does the whole text conversion
+// into a staging directory named by a fresh identifier; the chapter list may then be edited,
+// and FinishBook packs the staging tree into the target .epub. Not copyable; one thread.
+#ifndef QUIREFORGE_CONVERSION_CONVERTFILE_H_
+#define QUIREFORGE_CONVERSION_CONVERTFILE_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "conversion/JobParameters.h"
+
+namespace quireforge {
+
+class TArchiver;
+
+class TConvertFile {
+ public:
+  // Builds the staging tree: mimetype, META-INF/container.xml, OEBPS/css/main.css, the
+  // XHTML pages, the chapter list and OEBPS/book.opf. Raises on the first failure (a source
+  // that cannot be read or holds no text, a staged file that cannot be written); files
+  // already written then stay in the staging tree, and the progress window is closed.
+  TConvertFile(const JobParameters& parameters, const JobEnvironment& environment);
+  // Removes the emptied staging directories (never files).
+  ~TConvertFile();
+
+  TConvertFile(const TConvertFile&) = delete;
+  TConvertFile& operator=(const TConvertFile&) = delete;
+
+  // Chapter list: entries "ch_N.html=" followed by the raw title.
+  int32_t ChapterCount() const;
+  void DeleteChapter(int32_t index);
+  const std::u16string& ChapterEntry(int32_t index) const;
+  // The text after the entry's first "=".
+  std::u16string ChapterTitle(int32_t index) const;
+  // Replaces the title of entry `index`, keeping its page file name.
+  void SetChapterTitle(int32_t index, std::u16string_view title);
+  // Replaces entry `index` whole (used when entries are moved).
+  void SetChapterEntry(int32_t index, std::u16string entry);
+  const std::vector<std::u16string>& Chapters() const { return chapters_; }
+
+  // Writes toc.ncx (and copies the font), packs the staging tree into the target through
+  // `archiver` and removes the emptied staging directory. Returns true when the book was
+  // written: the archiver stored files and nothing was raised. Raises when toc.ncx or the
+  // font cannot be written; the archiver's own failures are shown by it and give false.
+  // Does nothing and returns false when there is no book.opf (never built, or packed).
+  bool FinishBook(TArchiver& archiver);
+
+  const std::u16string& Identifier() const { return identifier_; }
+  const std::u16string& StagingPath() const { return staging_path_; }
+  const std::u16string& TargetPath() const { return target_path_; }
+  const std::u16string& Title() const { return title_; }
+  const std::u16string& Author() const { return author_; }
+  int32_t PageCounter() const { return page_counter_; }
+
+ private:
+  friend class PageSplitter;
+
+  void Build(const JobParameters& parameters, const JobEnvironment& environment);
+  void RemoveStagingDirectories();
+
+  std::u16string target_path_;
+  std::u16string staging_path_;
+  std::u16string title_;
+  std::u16string author_;
+  int32_t margin_ = 0;
+  int32_t line_height_ = 0;
+  int32_t font_size_ = 0;
+  std::u16string weight_line_;
+  std::u16string font_file_;
+  int32_t page_counter_ = 0;
+  bool detect_chapters_ = false;
+  bool file_name_as_chapter_ = false;
+  std::u16string identifier_;
+  std::vector<std::u16string> chapters_;
+};
+
+}  // namespace quireforge
+
+#endif  // QUIREFORGE_CONVERSION_CONVERTFILE_H_

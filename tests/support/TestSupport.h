@@ -1,0 +1,80 @@
+// Helpers for tests that work on real files: a private temporary folder that also becomes
+// the test's TEMP, byte-exact file reading and writing, running a command, and a user
+// interface that records every call. Nothing here is used by the program itself.
+#ifndef QUIREFORGE_TESTS_SUPPORT_TESTSUPPORT_H_
+#define QUIREFORGE_TESTS_SUPPORT_TESTSUPPORT_H_
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "conversion/UserInterface.h"
+
+namespace quireforge::test {
+
+// A fresh folder under /tmp, removed with everything in it on destruction (immutable
+// attributes set by a test are cleared first). While it lives, TEMP and TMPDIR name it.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+  std::string old_temp_, old_tmpdir_;
+  bool had_temp_, had_tmpdir_;
+};
+
+std::string ReadFile(const std::filesystem::path& path);
+void WriteFile(const std::filesystem::path& path, const std::string& bytes);
+
+// Runs `command` through /bin/sh; returns the exit status and fills `output` with
+// stdout and stderr together.
+int RunCommand(const std::string& command, std::string* output = nullptr);
+
+// Shell-quotes one argument.
+std::string ShellQuote(const std::string& text);
+
+// UTF-8 <-> UTF-16 for test data (valid input only).
+std::u16string U16(const std::string& utf8);
+std::string U8(const std::u16string& utf16);
+
+// Records every call in order as a line such as "ShowProgress" or "SetProgressPosition 7".
+class RecordingUserInterface : public UserInterface {
+ public:
+  void ShowProgress() override { calls.push_back("ShowProgress"); }
+  void CloseProgress() override { calls.push_back("CloseProgress"); }
+  void ShowProgressBar() override { calls.push_back("ShowProgressBar"); }
+  void HideProgressBar() override { calls.push_back("HideProgressBar"); }
+  void SetProgressMaximum(int32_t maximum) override {
+    calls.push_back("SetProgressMaximum " + std::to_string(maximum));
+  }
+  void SetProgressPosition(int32_t position) override {
+    calls.push_back("SetProgressPosition " + std::to_string(position));
+  }
+  void ProcessMessages() override { calls.push_back("ProcessMessages"); }
+  void ShowArchiveError(const std::string& text) override {
+    calls.push_back("ShowArchiveError " + text);
+  }
+  void ShowArchiveInformation(const std::string& text) override {
+    calls.push_back("ShowArchiveInformation " + text);
+  }
+  void SetWaitCursor(bool waiting) override {
+    calls.push_back(waiting ? "SetWaitCursor 1" : "SetWaitCursor 0");
+  }
+
+  // The calls that start with `prefix`.
+  std::vector<std::string> CallsStartingWith(const std::string& prefix) const;
+
+  std::vector<std::string> calls;
+};
+
+}  // namespace quireforge::test
+
+#endif  // QUIREFORGE_TESTS_SUPPORT_TESTSUPPORT_H_
