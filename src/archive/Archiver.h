@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "archive/ArchiveSettings.h"
+
 namespace quireforge {
 
 class UserInterface;
@@ -78,6 +80,51 @@ class TArchiver {
   // Last error code and message, as the last operation left them.
   int32_t ErrCode() const;
   const std::string& Message() const;
+
+  // The rest of the request's settings; each only changes the stored value.
+  uint32_t AddStoreSuffixes() const;  // AddStoreSuffixEnum bits
+  void SetAddStoreSuffixes(uint32_t suffixes);
+  const std::u16string& ExtAddStoreSuffixes() const;
+  void SetExtAddStoreSuffixes(std::u16string suffixes);
+  TDeleteOpts HowToDelete() const;
+  void SetHowToDelete(TDeleteOpts how);
+  CodePageOpts CodePage() const;
+  void SetCodePage(CodePageOpts code_page);
+  const std::u16string& Password() const;
+  void SetPassword(std::u16string password);
+  std::time_t AddFrom() const;
+  void SetAddFrom(std::time_t time);
+  const std::u16string& TempDir() const;
+  void SetTempDir(std::u16string directory);
+  bool Unattended() const;  // true: errors are not shown, only returned
+  void SetUnattended(bool unattended);
+  bool Verbose() const;
+  void SetVerbose(bool verbose);
+  bool Trace() const;
+  void SetTrace(bool trace);
+
+  // true keeps the engine loaded between operations; applied at once when the component
+  // is idle (loading failures are shown), else at the next operation.
+  bool DllLoad() const;
+  void SetDllLoad(bool load);
+
+  // An inactive component refuses every operation with -255 and leaves the directory read
+  // of a newly assigned ZipFileName pending until it is activated again. Deactivating
+  // during an operation takes effect when the operation completes.
+  bool Active() const;
+  void SetActive(bool active);
+
+  // The engine's full code of the last engine message (ErrCode keeps its low 8 bits).
+  int32_t FullErrCode() const;
+
+  // Asks a running add to stop: sets the cancel flag and passes the operation key the
+  // engine announced to ZE_Abort. Meant to be called from within ProcessMessages.
+  void Abort();
+
+  // The archive's file entries (names with "/"; folders left out) and comment (raw bytes)
+  // as last read: on assigning ZipFileName and after an add that stored files.
+  std::vector<std::u16string> EntryNames() const;
+  const std::string& ZipComment() const;
 
  private:
   class Impl;

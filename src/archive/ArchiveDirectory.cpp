@@ -1,0 +1,143 @@
+#include "archive/ArchiveDirectory.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "archive/ArchiveCore.h"
+#include "archive/ArchiveMessages.h"
+#include "archive/ArchiveText.h"
+#include "archive/ArchiverError.h"
+#include "archive/FileDescriptor.h"
+
+namespace quireforge {
+
+namespace {
+
+constexpr uint32_t kEndSignature = 0x06054B50;
+constexpr uint32_t kCentralSignature = 0x02014B50;
+constexpr size_t kEndSize = 22;
+constexpr size_t kCentralSize = 46;
+constexpr int64_t kSearchSpan = 65557;  // the end record plus the longest comment
+constexpr size_t kMaxNameLength = 260;
+constexpr uint16_t kUtf8NameFlag = 1u << 11;
+
+uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+uint32_t Get32(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+[[noreturn]] void Fail(int32_t code) { throw EArchiver(code, ArchiveMessage(code)); }
+
+// Reads up to `size` bytes at `offset`; returns how many arrived (short at the end of the
+// file or on a read error).
+size_t ReadAt(int fd, int64_t offset, void* buffer, size_t size) {
+  size_t done = 0;
+  while (done < size) {
+    ssize_t n = pread(fd, static_cast<uint8_t*>(buffer) + done, size - done,
+                      static_cast<off_t>(offset + static_cast<int64_t>(done)));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return done;
+}
+
+bool IsDirectoryName(const std::string& name) {
+  return name.empty() || name.back() == '/' || name.back() == '\\';
+}
+
+}  // namespace
+
+void ReadArchiveDirectory(const std::string& path, TArchiveCore& core,
+                          ArchiveDirectory* directory) {
+  struct stat status;
+  if (stat(path.c_str(), &status) != 0 && errno == ENOENT) return;
+
+  FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!file.IsOpen() || fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    core.ShowInformation(kMsgCannotOpenZip);
+    return;
+  }
+  const int64_t size = status.st_size;
+
+  // The end record: normally the last 22 bytes, else the last one within reach of a comment.
+  std::vector<uint8_t> tail(static_cast<size_t>(std::min(size, kSearchSpan)));
+  const int64_t tail_start = size - static_cast<int64_t>(tail.size());
+  if (ReadAt(file.get(), tail_start, tail.data(), tail.size()) != tail.size()) Fail(kMsgNotAZip);
+  int64_t end_in_tail = -1;
+  if (tail.size() >= kEndSize) {
+    for (int64_t i = static_cast<int64_t>(tail.size() - kEndSize); i >= 0; --i) {
+      if (Get32(&tail[static_cast<size_t>(i)]) == kEndSignature) {
+        end_in_tail = i;
+        break;
+      }
+    }
+  }
+  if (end_in_tail < 0) Fail(kMsgNotAZip);
+  const uint8_t* end = &tail[static_cast<size_t>(end_in_tail)];
+  const int64_t end_position = tail_start + end_in_tail;
+  const uint16_t entry_count = Get16(end + 10);
+  const uint32_t directory_size = Get32(end + 12);
+  const uint32_t directory_offset = Get32(end + 16);
+  directory->comment.assign(reinterpret_cast<const char*>(end + kEndSize),
+                            tail.size() - static_cast<size_t>(end_in_tail) - kEndSize);
+
+  // The central directory ends where the end record begins.
+  int64_t position = end_position - static_cast<int64_t>(directory_size);
+  if (position < 0) Fail(kMsgSeekError);
+  if (position != static_cast<int64_t>(directory_offset)) {
+    core.ShowInformation(kMsgZipStructureWarning);
+  }
+
+  for (uint32_t i = 0; i < entry_count; ++i) {
+    uint8_t header[kCentralSize];
+    if (ReadAt(file.get(), position, header, kCentralSize) != kCentralSize) {
+      Fail(kMsgCentralHeaderRead);
+    }
+    if (Get32(header) != kCentralSignature) Fail(kMsgCentralSignature);
+    const uint16_t flags = Get16(header + 8);
+    const size_t name_length = Get16(header + 28);
+    const size_t extra_length = Get16(header + 30);
+    const size_t comment_length = Get16(header + 32);
+    if (name_length >= kMaxNameLength) Fail(kMsgCentralName);
+    std::string name(name_length, '\0');
+    if (ReadAt(file.get(), position + static_cast<int64_t>(kCentralSize), name.data(),
+               name_length) != name_length) {
+      Fail(kMsgCentralName);
+    }
+    std::vector<uint8_t> extra_and_comment(extra_length + comment_length);
+    if (ReadAt(file.get(), position + static_cast<int64_t>(kCentralSize + name_length),
+               extra_and_comment.data(), extra_and_comment.size()) != extra_and_comment.size()) {
+      Fail(kMsgCentralHeaderRead);
+    }
+    position += static_cast<int64_t>(kCentralSize + name_length + extra_length + comment_length);
+
+    if (IsDirectoryName(name)) {
+      ++directory->directoryEntries;
+      continue;
+    }
+    ArchiveEntry entry;
+    entry.name = FromZipName(name, (flags & kUtf8NameFlag) != 0);
+    entry.method = Get16(header + 10);
+    entry.crc = Get32(header + 16);
+    entry.compressedSize = Get32(header + 20);
+    entry.size = Get32(header + 24);
+    directory->entries.push_back(std::move(entry));
+  }
+
+  uint8_t signature[4];
+  if (ReadAt(file.get(), position, signature, sizeof signature) != sizeof signature ||
+      Get32(signature) != kEndSignature) {
+    Fail(kMsgBadEndRecord);
+  }
+}
+
+}  // namespace quireforge

@@ -1,0 +1,172 @@
+#include "archive/ArchiveWorker.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <new>
+#include <system_error>
+
+#include "archive/ArchiveMessages.h"
+#include "archive/ArchiveText.h"
+#include "archive/Archiver.h"
+#include "archive/ArchiverError.h"
+#include "archive/CommandRecord.h"
+#include "archive/FileDescriptor.h"
+
+namespace quireforge {
+
+namespace {
+
+[[noreturn]] void Fail(int32_t code) { throw EArchiver(code, ArchiveMessage(code)); }
+
+// 11051 naming the target, with the system's code in hexadecimal and its text.
+EArchiver CannotWrite(const std::string& target, int error) {
+  std::string text = FormatArchiveMessage(kMsgCannotWrite, {target});
+  if (error != 0) {
+    char code[16];
+    std::snprintf(code, sizeof code, "%X", static_cast<unsigned>(error));
+    text += " <" + std::string(code) + ":" + std::strerror(error) + ">";
+  }
+  return EArchiver(kMsgCannotWrite, text);
+}
+
+}  // namespace
+
+TArchiveWorker::TArchiveWorker(UserInterface& ui) : TEngineBinding(ui) {}
+
+TArchiveWorker::~TArchiveWorker() = default;
+
+void TArchiveWorker::TakeSettings(const ArchiveSettings& settings) {
+  settings_ = settings;
+  if (settings_.extAddStoreSuffixes.empty()) settings_.addStoreSuffixes &= ~assEXT;
+  SetUnattended(settings_.unattended);
+  SetDLLDirectory(ToUtf8(settings_.dllDirectory));
+  ClearErrCode();
+}
+
+void TArchiveWorker::Activate() {
+  active_ = true;
+  if (read_pending_) List();
+}
+
+void TArchiveWorker::SetZipFileName(const std::u16string& path) {
+  settings_.zipFileName = path;
+  List();
+}
+
+void TArchiveWorker::List() {
+  directory_.Clear();
+  ClearErrCode();
+  if (!active_) {
+    read_pending_ = true;
+    return;
+  }
+  read_pending_ = false;
+  try {
+    ReadArchiveDirectory(ToUtf8(settings_.zipFileName), *this, &directory_);
+  } catch (const EArchiver& error) {
+    ReportError(error);
+  } catch (const std::bad_alloc&) {
+    ShowInformation(kMsgNoMemory);
+  } catch (const std::exception& error) {
+    ShowInformation(kMsgListUnknownError, ArchiveMessage(kMsgListUnknownError) + error.what());
+  }
+}
+
+void TArchiveWorker::Add() {
+  if (in_progress_) return;
+  ClearLastError();
+  stored_count_ = 0;
+  try {
+    if (!RunChecks()) return;
+  } catch (const EArchiver& error) {
+    ReportError(error);
+    return;
+  } catch (const std::bad_alloc&) {
+    ShowInformation(kMsgNoMemory);
+    return;
+  }
+
+  in_progress_ = true;
+  ClearCancel();
+  StartWaitCursor();
+  int32_t result = 0;
+  try {
+    // A fresh archive replaces the old one wholly, its comment included.
+    CommandRecord record(settings_, settings_.newArchive ? std::string() : directory_.comment);
+    result = Execute(record.Command());
+  } catch (const EArchiver& error) {
+    ReportAddError(error);
+  } catch (...) {
+    ShowInformation(kMsgDllAbortException);
+  }
+  settings_.fSpecArgs.clear();
+  settings_.fSpecArgsExcl.clear();
+  StopWaitCursor();
+
+  Release(kReasonOperation);
+  ClearCancel();
+  in_progress_ = false;
+  if (result > 0) {
+    stored_count_ = result;
+    List();
+  }
+}
+
+bool TArchiveWorker::RunChecks() {
+  uint32_t& options = settings_.addOptions;
+  if (settings_.fSpecArgs.empty()) {
+    if ((options & (AddFreshen | AddUpdate)) == 0) Fail(kMsgNothingToAdd);
+    if ((options & AddUpdate) != 0) options = (options & ~AddUpdate) | AddFreshen;
+    settings_.fSpecArgs = {u"*.*"};
+  }
+  if ((options & AddDiskSpanErase) != 0) options |= AddDiskSpan;
+  if (Unattended() && (options & AddEncrypt) != 0 && settings_.password.empty()) {
+    Fail(kMsgPasswordNeeded);
+  }
+  if (settings_.zipFileName.empty()) Fail(kMsgNoZipFile);
+
+  // There are no drive letters here, so every target gets the folder and write checks.
+  const std::string target = ToUtf8(settings_.zipFileName);
+  const std::string folder = target.substr(0, target.rfind('/') + 1);
+  std::error_code ignored;
+  if ((options & AddForceDest) != 0 && !folder.empty()) {
+    std::filesystem::create_directories(folder, ignored);
+  }
+  if (!std::filesystem::is_directory(folder.empty() ? std::string(".") : folder, ignored)) {
+    throw EArchiver(kMsgNoDestination, FormatArchiveMessage(kMsgNoDestination, {folder}));
+  }
+  if (!ProbeTarget(target)) return false;
+
+  LoadForOperation();
+  return true;
+}
+
+bool TArchiveWorker::ProbeTarget(const std::string& target) {
+  struct stat status;
+  if (lstat(target.c_str(), &status) != 0 && errno == ENOENT) {
+    FileDescriptor probe(open(target.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!probe.IsOpen()) throw CannotWrite(target, errno);
+    probe.Close();
+    return unlink(target.c_str()) == 0;
+  }
+  // Non-blocking, so that a FIFO without a reader fails instead of hanging.
+  FileDescriptor existing(open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+  if (!existing.IsOpen()) throw CannotWrite(target, errno);
+  return true;
+}
+
+void TArchiveWorker::ReportAddError(const EArchiver& error) {
+  if (HandlerError().empty()) {
+    ReportError(error);
+  } else {
+    ReportError(EArchiver(error.Code(), error.what() + HandlerError(), error.Display()));
+  }
+}
+
+}  // namespace quireforge

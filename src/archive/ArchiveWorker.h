@@ -1,0 +1,69 @@
+// TArchiveWorker carries out the component's operations on its own copy of the settings:
+// the add (checks, command record, engine run, clean-up) and the directory read. It
+// reports every failure itself and never raises. Owned by TArchiver; one thread; not
+// copyable.
+#ifndef QUIREFORGE_ARCHIVE_ARCHIVEWORKER_H_
+#define QUIREFORGE_ARCHIVE_ARCHIVEWORKER_H_
+
+#include <cstdint>
+#include <string>
+
+#include "archive/ArchiveDirectory.h"
+#include "archive/ArchiveSettings.h"
+#include "archive/EngineBinding.h"
+
+namespace quireforge {
+
+class TArchiveWorker : public TEngineBinding {
+ public:
+  explicit TArchiveWorker(UserInterface& ui);
+  ~TArchiveWorker() override;
+
+  // Takes a copy of `settings` for the next operation and clears the last error code.
+  // An empty ExtAddStoreSuffixes drops assEXT from the copy; the DLL directory loses its
+  // trailing separators.
+  void TakeSettings(const ArchiveSettings& settings);
+  const ArchiveSettings& Settings() const { return settings_; }
+
+  // An inactive worker leaves directory reads pending; activating runs a pending one.
+  bool Active() const { return active_; }
+  void Activate();
+  void Deactivate() { active_ = false; }
+
+  // Stores the archive name and reads its directory.
+  void SetZipFileName(const std::u16string& path);
+
+  // Marks the directory read as pending, to run when the worker is next activated.
+  void MarkReadPending() { read_pending_ = true; }
+
+  // The add: checks 1-9, then the engine run with the command record built from the
+  // settings, then the clean-up and, after a positive result, a fresh directory read.
+  // Failures are reported (error or information dialog) and leave the last error code
+  // set; staged files stay where the add ended before the engine. Does nothing while an
+  // add is already in progress.
+  void Add();
+
+  // Files the last add stored: the engine's positive result, else 0.
+  int32_t StoredCount() const { return stored_count_; }
+
+  // Reads the directory of the archive named by the settings (the directory read).
+  void List();
+  const ArchiveDirectory& Directory() const { return directory_; }
+
+ private:
+  // Returns false when the add is to end silently; raises EArchiver for a failed check.
+  bool RunChecks();
+  bool ProbeTarget(const std::string& target);
+  void ReportAddError(const EArchiver& error);
+
+  ArchiveSettings settings_;
+  ArchiveDirectory directory_;
+  bool active_ = false;
+  bool read_pending_ = false;
+  bool in_progress_ = false;
+  int32_t stored_count_ = 0;
+};
+
+}  // namespace quireforge
+
+#endif  // QUIREFORGE_ARCHIVE_ARCHIVEWORKER_H_
