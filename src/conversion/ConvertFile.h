@@ -28,7 +28,8 @@ class TConvertFile {
   TConvertFile(const TConvertFile&) = delete;
   TConvertFile& operator=(const TConvertFile&) = delete;
 
-  // Chapter list: entries "ch_N.html=" followed by the raw title.
+  // Chapter list: entries "ch_N.html=" followed by the raw title. An index outside the
+  // list raises std::out_of_range ("List index out of bounds (<index>)") and changes nothing.
   int32_t ChapterCount() const;
   void DeleteChapter(int32_t index);
   const std::u16string& ChapterEntry(int32_t index) const;
@@ -55,10 +56,11 @@ class TConvertFile {
   int32_t PageCounter() const { return page_counter_; }
 
  private:
-  friend class PageSplitter;
-
+  // Steps 3 to 6 of the construction: fields, folders, fixed documents, pages, book.opf.
   void Build(const JobParameters& parameters, const JobEnvironment& environment);
+  // Removes OEBPS/css, OEBPS, META-INF and the staging directory when they are empty.
   void RemoveStagingDirectories();
+  size_t Checked(int32_t index) const;
 
   std::u16string target_path_;
   std::u16string staging_path_;

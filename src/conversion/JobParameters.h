@@ -20,9 +20,9 @@ struct JobParameters {
   std::u16string target_path;
   std::u16string title;
   std::u16string author;
-  int32_t margin = 2;         // points: 2 or 5
-  int32_t line_height = 100;  // percent: 100 or 120
-  int32_t font_size = 105;    // percent: 110, 105 or 100
+  int32_t margin = 2;          // points: 2 or 5
+  int32_t line_height = 100;   // percent: 100 or 120
+  int32_t font_size = 105;     // percent: 110, 105 or 100
   std::u16string weight_line;  // "font-weight:bold;" or empty
   bool detect_chapters = true;
   bool file_name_as_chapter = false;
@@ -35,9 +35,9 @@ using ChapterHeadTest = std::function<bool(std::u16string_view line)>;
 // The surroundings of a job: where it stages, whom it tells about progress, how it
 // recognises chapters and how it decodes sources without a byte-order mark.
 struct JobEnvironment {
-  std::u16string staging_root;      // e.g. /tmp/QuireforgeTmp; must exist
-  UserInterface* ui = nullptr;      // never null
-  ChapterHeadTest is_chapter_head;  // never empty
+  std::u16string staging_root;                // e.g. /tmp/QuireforgeTmp; must exist
+  UserInterface* ui = nullptr;                // never null
+  ChapterHeadTest is_chapter_head;            // never empty
   const LegacyCodePage* code_page = nullptr;  // never null
 };
 

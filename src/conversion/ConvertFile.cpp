@@ -1,0 +1,126 @@
+#include "conversion/ConvertFile.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <stdexcept>
+
+#include "conversion/JobIdentifier.h"
+#include "conversion/PackageDocuments.h"
+#include "conversion/PageSplitter.h"
+#include "conversion/TextFile.h"
+
+namespace quireforge {
+
+namespace {
+
+// The staging directory's folders, in the order they are created; removed in reverse
+// order of depth.
+constexpr const char16_t* kFolders[] = {u"/OEBPS", u"/OEBPS/css", u"/META-INF"};
+
+}  // namespace
+
+TConvertFile::TConvertFile(const JobParameters& parameters, const JobEnvironment& environment) {
+  if (environment.ui == nullptr || environment.code_page == nullptr ||
+      !environment.is_chapter_head) {
+    throw std::invalid_argument(
+        "TConvertFile needs a user interface, a code page and a chapter-head test");
+  }
+  identifier_ = NewJobIdentifier();
+  if (parameters.sources.empty() || identifier_.empty()) {
+    identifier_.clear();  // an empty job: nothing on disk, nothing to remove
+    return;
+  }
+  try {
+    Build(parameters, environment);
+  } catch (...) {
+    // The working lists are gone with Build's frames; what was written stays until the
+    // staging root is removed.
+    RemoveStagingDirectories();
+    throw;
+  }
+}
+
+TConvertFile::~TConvertFile() { RemoveStagingDirectories(); }
+
+void TConvertFile::Build(const JobParameters& parameters, const JobEnvironment& environment) {
+  target_path_ = parameters.target_path;
+  staging_path_ = environment.staging_root + u"/" + identifier_;
+  title_ = parameters.title;
+  author_ = parameters.author;
+  margin_ = parameters.margin;
+  line_height_ = parameters.line_height;
+  font_size_ = parameters.font_size;
+  weight_line_ = parameters.weight_line;
+  font_file_ = parameters.font_file;
+  detect_chapters_ = parameters.detect_chapters;
+  file_name_as_chapter_ = parameters.file_name_as_chapter;
+
+  // Results are not checked: a folder that is missing shows up as the failure of the first
+  // file written into it.
+  mkdir(NativePath(staging_path_).c_str(), 0777);
+  for (const char16_t* folder : kFolders) mkdir(NativePath(staging_path_ + folder).c_str(), 0777);
+
+  const std::vector<std::u16string> package_head =
+      PackageHeadLines(title_, author_, identifier_, !font_file_.empty());
+  WriteFixedDocuments(
+      staging_path_,
+      StyleOptions{margin_, line_height_, font_size_, weight_line_, !font_file_.empty()},
+      *environment.code_page);
+
+  PageSplitter splitter(staging_path_, environment, &chapters_);
+  page_counter_ = 1;
+  if (parameters.sources.size() == 1) {
+    splitter.SplitSingleSource(parameters.sources.front(), detect_chapters_);
+  } else {
+    splitter.SplitSources(parameters.sources, detect_chapters_, file_name_as_chapter_);
+  }
+  page_counter_ = splitter.page_counter();
+  splitter.SavePackage(package_head);
+}
+
+void TConvertFile::RemoveStagingDirectories() {
+  if (staging_path_.empty()) return;
+  // Only empty folders go; files are never deleted here.
+  rmdir(NativePath(staging_path_ + u"/OEBPS/css").c_str());
+  rmdir(NativePath(staging_path_ + u"/OEBPS").c_str());
+  rmdir(NativePath(staging_path_ + u"/META-INF").c_str());
+  rmdir(NativePath(staging_path_).c_str());
+}
+
+int32_t TConvertFile::ChapterCount() const { return static_cast<int32_t>(chapters_.size()); }
+
+void TConvertFile::DeleteChapter(int32_t index) {
+  chapters_.erase(chapters_.begin() + Checked(index));
+}
+
+const std::u16string& TConvertFile::ChapterEntry(int32_t index) const {
+  return chapters_[Checked(index)];
+}
+
+std::u16string TConvertFile::ChapterTitle(int32_t index) const {
+  const std::u16string& entry = chapters_[Checked(index)];
+  const size_t equals = entry.find(u'=');
+  return equals == std::u16string::npos ? std::u16string() : entry.substr(equals + 1);
+}
+
+void TConvertFile::SetChapterTitle(int32_t index, std::u16string_view title) {
+  std::u16string& entry = chapters_[Checked(index)];
+  const size_t equals = entry.find(u'=');
+  entry.resize(equals == std::u16string::npos ? entry.size() : equals);
+  entry += u'=';
+  entry += title;
+}
+
+void TConvertFile::SetChapterEntry(int32_t index, std::u16string entry) {
+  chapters_[Checked(index)] = std::move(entry);
+}
+
+size_t TConvertFile::Checked(int32_t index) const {
+  if (index < 0 || static_cast<size_t>(index) >= chapters_.size()) {
+    throw std::out_of_range("List index out of bounds (" + std::to_string(index) + ")");
+  }
+  return static_cast<size_t>(index);
+}
+
+}  // namespace quireforge

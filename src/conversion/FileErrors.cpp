@@ -1,0 +1,45 @@
+#include "conversion/FileErrors.h"
+
+#include <string.h>
+
+#include "conversion/Utf.h"
+
+namespace quireforge {
+
+std::string SystemErrorText(int error_number) {
+  char buffer[256];
+  // GNU strerror_r returns the text, which may or may not live in `buffer`.
+  return std::string(strerror_r(error_number, buffer, sizeof buffer));
+}
+
+namespace {
+
+std::string QuotedFileMessage(const char* prefix, std::u16string_view path,
+                              const std::string& reason) {
+  return std::string(prefix) + " \"" + ToUtf8(path) + "\". " + reason;
+}
+
+}  // namespace
+
+void ThrowOpenError(std::u16string_view path, int error_number) {
+  throw FileError(QuotedFileMessage("Cannot open file", path, SystemErrorText(error_number)));
+}
+
+void ThrowOpenError(std::u16string_view path, const std::string& reason) {
+  throw FileError(QuotedFileMessage("Cannot open file", path, reason));
+}
+
+void ThrowCreateError(std::u16string_view path, int error_number) {
+  throw FileError(QuotedFileMessage("Cannot create file", path, SystemErrorText(error_number)));
+}
+
+void ThrowWriteError(std::u16string_view path, int error_number) {
+  throw FileError(
+      QuotedFileMessage("Stream write error in file", path, SystemErrorText(error_number)));
+}
+
+void ThrowNoTextError(std::u16string_view path) {
+  throw FileError("Source file \"" + ToUtf8(path) + "\" holds no text.");
+}
+
+}  // namespace quireforge

@@ -1,0 +1,38 @@
+// The errors raised where files are opened, created and written, with the texts the user
+// sees: "Cannot open file "%s". %s", "Cannot create file "%s". %s" and the write error.
+// Paths are UTF-16; what() is UTF-8. Stateless free functions; any thread.
+#ifndef QUIREFORGE_CONVERSION_FILEERRORS_H_
+#define QUIREFORGE_CONVERSION_FILEERRORS_H_
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace quireforge {
+
+// A file that could not be opened, created or written.
+class FileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The operating system's text for `error_number` (strerror).
+std::string SystemErrorText(int error_number);
+
+// Raise FileError with "Cannot open file "<path>". <reason>".
+[[noreturn]] void ThrowOpenError(std::u16string_view path, int error_number);
+// The same with a reason of our own instead of the system's text.
+[[noreturn]] void ThrowOpenError(std::u16string_view path, const std::string& reason);
+// Raise FileError with "Cannot create file "<path>". <reason>".
+[[noreturn]] void ThrowCreateError(std::u16string_view path, int error_number);
+// Raise FileError with "Stream write error", followed by the file and the reason so that a
+// full disk names the page that did not fit.
+[[noreturn]] void ThrowWriteError(std::u16string_view path, int error_number);
+
+// Raise FileError with "Source file "<path>" holds no text.": the file is empty, blank,
+// only a byte-order mark, or starts with NUL.
+[[noreturn]] void ThrowNoTextError(std::u16string_view path);
+
+}  // namespace quireforge
+
+#endif  // QUIREFORGE_CONVERSION_FILEERRORS_H_

@@ -1,0 +1,167 @@
+#include "conversion/LegacyCodePage.h"
+
+#include <stdlib.h>
+#include <unicode/ucnv.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+namespace quireforge {
+
+namespace {
+
+// Source bytes are fed to ICU in pieces of this size, so that the output grows with the
+// text actually decoded.
+constexpr size_t kPiece = size_t{1} << 20;
+
+// The characters our files are made of must be the same bytes in the code page: NUL, TAB,
+// LF, CR and the printable ASCII characters. (IBM tables swap some other controls, which
+// does not matter for text.)
+std::string AsciiProbe() {
+  std::string probe = {'\0', '\t', '\n', '\r'};
+  for (char c = 0x20; c < 0x7F; ++c) probe += c;
+  return probe;
+}
+
+bool ReadEnvironment(const char* name, std::string* value) {
+  const char* v = getenv(name);
+  if (v == nullptr || *v == '\0') return false;
+  *value = v;
+  return true;
+}
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+}  // namespace
+
+LegacyCodePage::LegacyCodePage(const std::string& name) : name_(name) {
+  UErrorCode status = U_ZERO_ERROR;
+  // An empty name would open ICU's default converter; an unusable one is an error.
+  if (!name.empty()) converter_ = ucnv_open(name.c_str(), &status);
+  if (converter_ == nullptr || U_FAILURE(status)) {
+    if (converter_ != nullptr) ucnv_close(converter_);
+    throw CodePageError("Unknown code page \"" + name + "\".");
+  }
+  const std::string probe = AsciiProbe();
+  std::u16string decoded;
+  Decode(probe, &decoded);
+  std::string encoded;
+  Encode(decoded, &encoded);
+  bool compatible = decoded.size() == probe.size() && encoded == probe;
+  for (size_t i = 0; compatible && i < probe.size(); ++i) {
+    compatible = decoded[i] == static_cast<char16_t>(probe[i]);
+  }
+  if (!compatible) {
+    ucnv_close(converter_);
+    throw CodePageError("Code page \"" + name + "\" is not ASCII-compatible.");
+  }
+}
+
+LegacyCodePage::~LegacyCodePage() { ucnv_close(converter_); }
+
+void LegacyCodePage::Decode(std::string_view bytes, std::u16string* out) const {
+  out->clear();
+  out->reserve(bytes.size() + 16);  // one unit per byte is the rule, more the exception
+  ucnv_resetToUnicode(converter_);
+  const char* source = bytes.data();
+  const char* const source_end = bytes.data() + bytes.size();
+  size_t written = 0;
+  bool done = false;
+  while (!done) {
+    const char* piece_end =
+        source_end - source > static_cast<ptrdiff_t>(kPiece) ? source + kPiece : source_end;
+    const bool flush = piece_end == source_end;
+    out->resize(std::max(out->size(), written + static_cast<size_t>(piece_end - source) + 16));
+    UErrorCode status = U_ZERO_ERROR;
+    UChar* target = reinterpret_cast<UChar*>(out->data() + written);
+    ucnv_toUnicode(converter_, &target, reinterpret_cast<UChar*>(out->data() + out->size()),
+                   &source, piece_end, nullptr, flush, &status);
+    written = static_cast<size_t>(target - reinterpret_cast<UChar*>(out->data()));
+    if (status == U_BUFFER_OVERFLOW_ERROR) {
+      out->resize(out->size() * 2);  // more units than bytes: try the rest of the piece again
+      continue;
+    }
+    // With the default substitution callback nothing else can go wrong on content.
+    done = flush || U_FAILURE(status);
+  }
+  out->resize(written);
+}
+
+void LegacyCodePage::Encode(std::u16string_view text, std::string* out) const {
+  ucnv_resetFromUnicode(converter_);
+  const UChar* source = reinterpret_cast<const UChar*>(text.data());
+  const UChar* const source_end = source + text.size();
+  size_t written = out->size();
+  out->resize(written + text.size() + 16);
+  for (;;) {
+    UErrorCode status = U_ZERO_ERROR;
+    char* target = out->data() + written;
+    ucnv_fromUnicode(converter_, &target, out->data() + out->size(), &source, source_end, nullptr,
+                     true, &status);
+    written = static_cast<size_t>(target - out->data());
+    if (status != U_BUFFER_OVERFLOW_ERROR) break;
+    out->resize(out->size() * 2);
+  }
+  out->resize(written);
+}
+
+std::string LegacyCodePage::EnvironmentName() {
+  std::string name;
+  if (ReadEnvironment("QUIREFORGE_CODEPAGE", &name)) return name;
+  return LocaleName();
+}
+
+std::string LegacyCodePage::LocaleName() {
+  std::string locale;
+  for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    if (ReadEnvironment(variable, &locale)) break;
+  }
+  return NameForLocale(locale);
+}
+
+std::string LegacyCodePage::NameForLocale(std::string_view locale) {
+  // language[_territory][.codeset][@modifier]
+  const size_t language_end = std::min(locale.find_first_of("_.@"), locale.size());
+  const std::string language = Lower(locale.substr(0, language_end));
+  std::string territory;
+  if (language_end < locale.size() && locale[language_end] == '_') {
+    const std::string_view rest = locale.substr(language_end + 1);
+    territory = Lower(rest.substr(0, std::min(rest.find_first_of(".@"), rest.size())));
+  }
+
+  if (language == "zh") {
+    if (territory == "cn" || territory == "sg") return "GB18030";
+    if (territory == "tw" || territory == "hk") return "Big5";
+    return "windows-1252";
+  }
+  struct Entry {
+    const char* languages[8];
+    const char* code_page;
+  };
+  static const std::array<Entry, 11> kTable = {{
+      {{"ja"}, "Shift_JIS"},
+      {{"ko"}, "windows-949"},
+      {{"ru", "uk", "bg", "sr"}, "windows-1251"},
+      {{"cs", "pl", "hu", "sk", "sl", "hr", "ro"}, "windows-1250"},
+      {{"el"}, "windows-1253"},
+      {{"tr"}, "windows-1254"},
+      {{"he"}, "windows-1255"},
+      {{"ar"}, "windows-1256"},
+      {{"lt", "lv", "et"}, "windows-1257"},
+      {{"vi"}, "windows-1258"},
+      {{"th"}, "windows-874"},
+  }};
+  for (const Entry& entry : kTable) {
+    for (const char* candidate : entry.languages) {
+      if (candidate != nullptr && language == candidate) return entry.code_page;
+    }
+  }
+  return "windows-1252";
+}
+
+}  // namespace quireforge

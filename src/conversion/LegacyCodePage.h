@@ -1,0 +1,59 @@
+// The legacy (non-Unicode) code page that sources without a byte-order mark are read in and
+// that the plain writer writes: an ICU converter, chosen by QUIREFORGE_CODEPAGE or by the
+// user's locale. Only ASCII-compatible code pages are accepted. Undecodable bytes and
+// unencodable characters get ICU's default substitutes; nothing fails on content.
+// Owned by the caller, which keeps it alive for every job using it. Not thread-safe: one
+// thread at a time (the converter keeps state between the pieces of one call).
+#ifndef QUIREFORGE_CONVERSION_LEGACYCODEPAGE_H_
+#define QUIREFORGE_CONVERSION_LEGACYCODEPAGE_H_
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+struct UConverter;
+
+namespace quireforge {
+
+// A code page name that ICU does not know or that is not ASCII-compatible.
+class CodePageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class LegacyCodePage {
+ public:
+  // Opens the ICU converter `name` (e.g. "GB18030", "windows-1252"). Raises CodePageError
+  // ("Unknown code page "x"." or "Code page "x" is not ASCII-compatible.") and holds
+  // nothing when the name is unusable.
+  explicit LegacyCodePage(const std::string& name);
+  ~LegacyCodePage();
+
+  LegacyCodePage(const LegacyCodePage&) = delete;
+  LegacyCodePage& operator=(const LegacyCodePage&) = delete;
+
+  // The name the code page was opened with.
+  const std::string& Name() const { return name_; }
+
+  // Replaces `out` with the UTF-16 text of `bytes`.
+  void Decode(std::string_view bytes, std::u16string* out) const;
+  // Appends the encoded form of `text` to `out`.
+  void Encode(std::u16string_view text, std::string* out) const;
+
+  // QUIREFORGE_CODEPAGE when set and not empty, else LocaleName().
+  static std::string EnvironmentName();
+  // The Windows ANSI code page of the locale in LC_ALL, else LC_CTYPE, else LANG (the first
+  // that is set and not empty); windows-1252 when none is.
+  static std::string LocaleName();
+  // The Windows ANSI code page of a locale such as "zh_CN.UTF-8" or "ru_RU": GB18030 for
+  // zh_CN and zh_SG, Big5 for zh_TW and zh_HK, and so on; windows-1252 for anything else.
+  static std::string NameForLocale(std::string_view locale);
+
+ private:
+  std::string name_;
+  UConverter* converter_ = nullptr;  // owned
+};
+
+}  // namespace quireforge
+
+#endif  // QUIREFORGE_CONVERSION_LEGACYCODEPAGE_H_

@@ -1,0 +1,102 @@
+#include "conversion/PackageDocuments.h"
+
+#include "conversion/TextFile.h"
+#include "conversion/XmlText.h"
+
+namespace quireforge {
+
+namespace {
+
+constexpr std::u16string_view kOpfNamespace = u"http://www.idpf.org/2007/opf";
+constexpr std::u16string_view kDublinCoreNamespace = u"http://purl.org/dc/elements/1.1/";
+
+std::u16string Number(int32_t value) {
+  const std::string digits = std::to_string(value);
+  return std::u16string(digits.begin(), digits.end());
+}
+
+std::u16string Concat(std::initializer_list<std::u16string_view> parts) {
+  std::u16string text;
+  for (std::u16string_view part : parts) text += part;
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::u16string> ContainerLines() {
+  return {
+      u"<?xml version=\"1.0\" encoding=\"utf-8\" ?>",
+      u"<container xmlns=\"urn:oasis:names:tc:opendocument:xmlns:container\" version=\"1.0\">",
+      u"<rootfiles>",
+      u"<rootfile full-path=\"OEBPS/book.opf\" media-type=\"application/oebps-package+xml\"/>",
+      u"</rootfiles>",
+      u"</container>",
+  };
+}
+
+std::vector<std::u16string> StyleSheetLines(const StyleOptions& options) {
+  const std::u16string margin = Number(options.margin);
+  std::vector<std::u16string> lines = {
+      u"@font-face {",
+      u"  font-family: \"mainfont\";",
+      options.embeds_font ? u"  src:url(\"../font.ttf\");"
+                          : u"  src:url(res:///opt/sony/ebook/FONT/tt0003m_.ttf);",
+      u"}",
+      u"body {",
+      Concat({u"  margin-top: ", margin, u"pt;"}),
+      Concat({u"  margin-bottom: ", margin, u"pt;"}),
+      Concat({u"  margin-left: ", margin, u"pt;"}),
+      Concat({u"  margin-right: ", margin, u"pt;"}),
+      u"  text-align: Justify;",
+      Concat({u"  line-height: ", Number(options.line_height), u"%;"}),
+      u"  font-family: \"mainfont\";",
+      Concat({u"  font-size: ", Number(options.font_size), u"%;"}),
+  };
+  if (!options.weight_line.empty()) lines.push_back(options.weight_line);
+  for (const char16_t* line :
+       {u"}", u"p {", u"  page-break-before: avoid;", u"  page-break-after: avoid;",
+        u"  margin-top: 0.5em;", u"  margin-bottom: 0pt;", u"  margin-left: 0pt;",
+        u"  margin-right: 0pt;", u"  text-indent: 0em;", u"  text-align: Justify;", u"}"}) {
+    lines.emplace_back(line);
+  }
+  return lines;
+}
+
+std::u16string PackageIdentifier(std::u16string_view identifier) {
+  return Concat({u"F.F.F.", identifier});
+}
+
+std::vector<std::u16string> PackageHeadLines(std::u16string_view title, std::u16string_view author,
+                                             std::u16string_view identifier, bool embeds_font) {
+  std::vector<std::u16string> lines = {
+      u"<?xml version=\"1.0\" encoding=\"UTF-8\" ?>",
+      Concat({u"<package version=\"2.0\" unique-identifier=\"PrimaryID\" xmlns=\"", kOpfNamespace,
+              u"\">"}),
+      Concat({u"<metadata xmlns:dc=\"", kDublinCoreNamespace, u"\" xmlns:opf=\"", kOpfNamespace,
+              u"\">"}),
+      Concat({u"<dc:title>", XmlText(title), u"</dc:title>"}),
+      Concat({u"<dc:identifier id=\"PrimaryID\" opf:scheme=\"URN\">", PackageIdentifier(identifier),
+              u"</dc:identifier>"}),
+      u"<dc:language>en</dc:language>",
+      Concat({u"<dc:creator>", XmlText(author), u"</dc:creator>"}),
+      u"</metadata>",
+      u"<manifest>",
+      u"<item id=\"main-css\" href=\"css/main.css\" media-type=\"text/css\"/>",
+      u"<item id=\"ncx\"  href=\"toc.ncx\" media-type=\"application/x-dtbncx+xml\"/>",
+  };
+  if (embeds_font) {
+    lines.emplace_back(
+        u"<item id=\"font\" href=\"font.ttf\" media-type=\"application/x-font-ttf\"/>");
+  }
+  return lines;
+}
+
+void WriteFixedDocuments(std::u16string_view staging_path, const StyleOptions& options,
+                         const LegacyCodePage& code_page) {
+  const std::u16string root(staging_path);
+  WritePlainText(root + u"/mimetype", kMimetype, code_page);
+  WritePlainLines(root + u"/META-INF/container.xml", ContainerLines(), code_page);
+  WritePlainLines(root + u"/OEBPS/css/main.css", StyleSheetLines(options), code_page);
+}
+
+}  // namespace quireforge

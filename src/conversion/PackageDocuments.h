@@ -1,0 +1,50 @@
+// The fixed documents of every book, line by line: mimetype, META-INF/container.xml, the
+// style sheet OEBPS/css/main.css that renders the job's typographic options, and the head
+// of the package document OEBPS/book.opf (its tail is added when the pages are known).
+// Pure functions producing text, plus one that writes the first three into a staging
+// directory; one thread.
+#ifndef QUIREFORGE_CONVERSION_PACKAGEDOCUMENTS_H_
+#define QUIREFORGE_CONVERSION_PACKAGEDOCUMENTS_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quireforge {
+
+class LegacyCodePage;
+
+// What the style sheet is made from.
+struct StyleOptions {
+  int32_t margin = 2;          // points
+  int32_t line_height = 100;   // percent
+  int32_t font_size = 105;     // percent
+  std::u16string weight_line;  // written verbatim as its own line; empty for none
+  bool embeds_font = false;    // a font file will be copied to OEBPS/font.ttf
+};
+
+// The contents of mimetype: exactly these 20 characters, without a line break.
+inline constexpr std::u16string_view kMimetype = u"application/epub+zip";
+
+std::vector<std::u16string> ContainerLines();
+std::vector<std::u16string> StyleSheetLines(const StyleOptions& options);
+
+// The book's identifier in the package document and the navigation file: "F.F.F."
+// followed by the job's 36-character identifier.
+std::u16string PackageIdentifier(std::u16string_view identifier);
+
+// The head lines of book.opf, up to the fixed manifest items (and the font's item when a
+// font is embedded). Title and author are escaped for XML here.
+std::vector<std::u16string> PackageHeadLines(std::u16string_view title, std::u16string_view author,
+                                             std::u16string_view identifier, bool embeds_font);
+
+// Writes mimetype, META-INF/container.xml and OEBPS/css/main.css into `staging_path` with
+// the plain writer, in this order. Raises FileError at the first file that cannot be
+// written; the files written before it stay.
+void WriteFixedDocuments(std::u16string_view staging_path, const StyleOptions& options,
+                         const LegacyCodePage& code_page);
+
+}  // namespace quireforge
+
+#endif  // QUIREFORGE_CONVERSION_PACKAGEDOCUMENTS_H_

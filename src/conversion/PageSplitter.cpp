@@ -1,0 +1,145 @@
+#include "conversion/PageSplitter.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "conversion/FileErrors.h"
+#include "conversion/StringOps.h"
+#include "conversion/TextFile.h"
+#include "conversion/UserInterface.h"
+
+namespace quireforge {
+
+namespace {
+
+int32_t ClampToInt32(size_t value) {
+  return static_cast<int32_t>(std::min<size_t>(value, std::numeric_limits<int32_t>::max()));
+}
+
+// Shows the progress window with its bar for as long as it lives; hides the bar and
+// closes the window when it ends, also when a failure ends it.
+class ProgressSession {
+ public:
+  ProgressSession(UserInterface& ui, int32_t maximum) : ui_(ui) {
+    ui_.ShowProgress();
+    ui_.ShowProgressBar();
+    ui_.SetProgressMaximum(maximum);
+    ui_.ProcessMessages();
+  }
+  ~ProgressSession() { End(); }
+
+  ProgressSession(const ProgressSession&) = delete;
+  ProgressSession& operator=(const ProgressSession&) = delete;
+
+  void Advance(int32_t position) {
+    ui_.SetProgressPosition(position);
+    ui_.ProcessMessages();
+  }
+
+  void End() {
+    if (ended_) return;
+    ended_ = true;
+    ui_.HideProgressBar();
+    ui_.CloseProgress();
+  }
+
+ private:
+  UserInterface& ui_;
+  bool ended_ = false;
+};
+
+}  // namespace
+
+PageSplitter::PageSplitter(const std::u16string& staging_path, const JobEnvironment& environment,
+                           std::vector<std::u16string>* chapters)
+    : staging_path_(staging_path),
+      environment_(environment),
+      chapters_(chapters),
+      pages_(staging_path) {}
+
+size_t PageSplitter::LoadSource(const std::u16string& source) {
+  lines_ = TextLines();  // the previous source's lines go first
+  lines_ = ReadTextFile(source, *environment_.code_page);
+  size_t first = 0;
+  while (first < lines_.size() && IsBlank(lines_[first])) ++first;
+  if (first == lines_.size()) ThrowNoTextError(source);
+  return first;
+}
+
+bool PageSplitter::PlaceLine(std::u16string_view line, bool head) {
+  PageWriter::BuildParagraph(line, &paragraph_);
+  budget_ += 2 * static_cast<int64_t>(paragraph_.size()) + 1;
+  if (budget_ <= kPageBudget && !head) {
+    pages_.AppendParagraph(paragraph_);
+    return false;
+  }
+  // A page that holds no paragraph yet is not saved; its number goes to the next one.
+  if (pages_.has_paragraph()) {
+    pages_.SavePage();
+    pages_.NextPage();
+  }
+  if (head) AddChapter(line);
+  pages_.StartPage();
+  pages_.AppendParagraph(paragraph_);
+  budget_ = 0;
+  return true;
+}
+
+void PageSplitter::AddChapter(std::u16string_view title) {
+  std::u16string entry = u"ch_";
+  for (char c : std::to_string(pages_.page_number())) entry.push_back(static_cast<char16_t>(c));
+  entry += u".html=";
+  entry += title;
+  chapters_->push_back(std::move(entry));
+}
+
+void PageSplitter::SplitSingleSource(const std::u16string& source, bool detect_chapters) {
+  const size_t first = LoadSource(source);
+  budget_ = 0;
+  pages_.StartPage();
+  {
+    ProgressSession progress(*environment_.ui, ClampToInt32(lines_.size() - first - 1));
+    for (size_t i = first; i < lines_.size(); ++i) {
+      const std::u16string_view line = lines_[i];
+      const bool head = detect_chapters && environment_.is_chapter_head(line);
+      if (PlaceLine(line, head)) progress.Advance(ClampToInt32(i - first));
+    }
+  }
+  pages_.SavePage();
+}
+
+void PageSplitter::SplitSources(const std::vector<std::u16string>& sources, bool detect_chapters,
+                                bool file_name_as_chapter) {
+  for (const std::u16string& source : sources) {
+    const size_t first = LoadSource(source);
+    if (detect_chapters) {
+      AddChapter(file_name_as_chapter ? FileNameTitle(source) : Trim(lines_[first]));
+    }
+    budget_ = 0;
+    pages_.StartPage();
+    for (size_t i = first; i < lines_.size(); ++i) PlaceLine(lines_[i], false);
+    pages_.SavePage();
+    pages_.NextPage();
+  }
+  lines_ = TextLines();
+}
+
+void PageSplitter::SavePackage(const std::vector<std::u16string>& head) {
+  std::u16string text = JoinLines(head);
+  text += pages_.manifest_lines();
+  text += u"</manifest>\r\n<spine toc=\"ncx\">\r\n";
+  text += pages_.spine_lines();
+  text += u"</spine>\r\n</package>\r\n";
+  WriteUtf8Text(staging_path_ + u"/OEBPS/book.opf", text);
+}
+
+std::u16string PageSplitter::FileNameTitle(std::u16string_view path) {
+  const size_t slash = path.rfind(u'/');
+  const std::u16string_view name =
+      slash == std::u16string_view::npos ? path : path.substr(slash + 1);
+  const size_t dot = name.rfind(u'.');
+  if (dot == std::u16string_view::npos) return std::u16string(name);
+  return ReplaceAll(name, name.substr(dot), u"");
+}
+
+}  // namespace quireforge

@@ -1,0 +1,78 @@
+// The text work of a conversion job: reads the sources, turns every line into an XHTML
+// paragraph, splits the paragraphs into pages by a size budget (and, for a single source,
+// at every chapter heading, showing progress and pumping window messages between pages),
+// fills the chapter list, and finally saves OEBPS/book.opf. No page is saved without a
+// paragraph. Lives within one job's construction. Not copyable; one thread.
+#ifndef QUIREFORGE_CONVERSION_PAGESPLITTER_H_
+#define QUIREFORGE_CONVERSION_PAGESPLITTER_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "conversion/JobParameters.h"
+#include "conversion/PageWriter.h"
+#include "conversion/TextLines.h"
+
+namespace quireforge {
+
+class PageSplitter {
+ public:
+  // A page is split when its budget, grown by 2 * (paragraph length) + 1 per paragraph,
+  // exceeds this.
+  static constexpr int64_t kPageBudget = 122400;
+
+  // Pages go to `staging_path`/OEBPS; chapter entries are appended to `chapters`, which
+  // must outlive the splitter. `environment` supplies the code page, the chapter-head
+  // test and the user interface.
+  PageSplitter(const std::u16string& staging_path, const JobEnvironment& environment,
+               std::vector<std::u16string>* chapters);
+
+  PageSplitter(const PageSplitter&) = delete;
+  PageSplitter& operator=(const PageSplitter&) = delete;
+
+  // One source: a page per chapter heading (when `detect_chapters`) and per budget. The
+  // progress window is shown while the lines are placed and closed again on every path.
+  // Raises FileError when the source cannot be read or holds no text, or a page cannot be
+  // written; pages saved before stay on disk.
+  void SplitSingleSource(const std::u16string& source, bool detect_chapters);
+
+  // Several sources, each beginning on a page of its own; with `detect_chapters` each gets
+  // one chapter entry, titled by its first line or, with `file_name_as_chapter`, by its
+  // file name without extension. Raises as SplitSingleSource.
+  void SplitSources(const std::vector<std::u16string>& sources, bool detect_chapters,
+                    bool file_name_as_chapter);
+
+  // Saves book.opf: `head`, the manifest lines, "</manifest>", the spine, "</package>".
+  // Raises FileError when it cannot be written.
+  void SavePackage(const std::vector<std::u16string>& head);
+
+  // The number of the page under construction (one past the last saved page after
+  // SplitSources).
+  int32_t page_counter() const { return pages_.page_number(); }
+
+  // The title a source gets from its file name: the name after the last "/", with every
+  // occurrence of its extension (from the last ".", dot included) removed.
+  static std::u16string FileNameTitle(std::u16string_view path);
+
+ private:
+  // Reads `source` and returns the index of its first line that is not blank; raises when
+  // there is none.
+  size_t LoadSource(const std::u16string& source);
+  // Places the paragraph of one source line; returns true when it opened a new page.
+  bool PlaceLine(std::u16string_view line, bool head);
+  void AddChapter(std::u16string_view title);
+
+  const std::u16string staging_path_;
+  const JobEnvironment& environment_;
+  std::vector<std::u16string>* chapters_;
+  PageWriter pages_;
+  TextLines lines_;
+  std::u16string paragraph_;
+  int64_t budget_ = 0;
+};
+
+}  // namespace quireforge
+
+#endif  // QUIREFORGE_CONVERSION_PAGESPLITTER_H_

@@ -1,0 +1,56 @@
+// Builds the XHTML pages of one job one at a time and saves each as OEBPS/ch_N.html with
+// the UTF-8 writer, numbering them 1, 2, 3, ... without gaps, and collects each saved
+// page's manifest and spine line for book.opf. Owned by the splitting that uses it; reuses
+// its buffers from page to page. Not copyable; one thread.
+#ifndef QUIREFORGE_CONVERSION_PAGEWRITER_H_
+#define QUIREFORGE_CONVERSION_PAGEWRITER_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quireforge {
+
+class PageWriter {
+ public:
+  // Pages go to `staging_path`/OEBPS; the first page under construction is page 1.
+  explicit PageWriter(std::u16string staging_path);
+
+  PageWriter(const PageWriter&) = delete;
+  PageWriter& operator=(const PageWriter&) = delete;
+
+  // The number of the page under construction.
+  int32_t page_number() const { return page_number_; }
+  bool has_paragraph() const { return has_paragraph_; }
+
+  // Begins the page under construction afresh: the page template, no paragraph.
+  void StartPage();
+  // Appends one paragraph line (as built by BuildParagraph).
+  void AppendParagraph(std::u16string_view paragraph);
+  // Closes the page, saves it and records its manifest and spine lines. Raises FileError
+  // when the file cannot be written; nothing is recorded then.
+  void SavePage();
+  // Moves on to the next page number.
+  void NextPage() { ++page_number_; }
+
+  // One line per saved page, in page order, each followed by CR LF.
+  const std::u16string& manifest_lines() const { return manifest_; }
+  const std::u16string& spine_lines() const { return spine_; }
+
+  // Replaces `out` with the paragraph line of one source line: "<p>", the line escaped for
+  // XML, "</p>".
+  static void BuildParagraph(std::u16string_view line, std::u16string* out);
+
+ private:
+  std::u16string pages_folder_;  // staging path + "/OEBPS/ch_"
+  int32_t page_number_ = 1;
+  bool has_paragraph_ = false;
+  std::u16string page_;
+  std::string bytes_;
+  std::u16string manifest_;
+  std::u16string spine_;
+};
+
+}  // namespace quireforge
+
+#endif  // QUIREFORGE_CONVERSION_PAGEWRITER_H_

@@ -1,0 +1,42 @@
+#include "conversion/StagingRoot.h"
+
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "conversion/TextFile.h"
+#include "conversion/Utf.h"
+
+namespace quireforge {
+
+namespace {
+
+[[noreturn]] void Refuse(std::u16string_view root, const char* reason) {
+  throw StagingRootError("Staging folder \"" + ToUtf8(root) + "\" " + reason);
+}
+
+}  // namespace
+
+std::u16string StagingRootPath() {
+  std::string folder = "/tmp";
+  for (const char* variable : {"TEMP", "TMPDIR"}) {
+    const char* value = getenv(variable);
+    if (value != nullptr && *value != '\0') {
+      folder = value;
+      break;
+    }
+  }
+  return FromUtf8(folder) + u"/QuireforgeTmp";
+}
+
+void CreateStagingRoot(std::u16string_view root) {
+  const std::string native = NativePath(root);
+  mkdir(native.c_str(), 0700);  // an existing folder is checked below like a new one
+  struct stat status;
+  if (lstat(native.c_str(), &status) != 0) return;
+  if (S_ISLNK(status.st_mode)) Refuse(root, "is a symbolic link.");
+  if (status.st_uid != geteuid()) Refuse(root, "belongs to another user.");
+  if (!S_ISDIR(status.st_mode)) Refuse(root, "is not a folder.");
+}
+
+}  // namespace quireforge

@@ -1,0 +1,32 @@
+// Where jobs stage their books: the folder QuireforgeTmp inside the temporary folder (TEMP,
+// else TMPDIR, else /tmp), one staging directory per job inside it. The window and the
+// command line create it once before the first job and delete it (RemoveTree) at the end.
+// Free functions; one thread.
+#ifndef QUIREFORGE_CONVERSION_STAGINGROOT_H_
+#define QUIREFORGE_CONVERSION_STAGINGROOT_H_
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace quireforge {
+
+// A staging root that must not be used.
+class StagingRootError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// TEMP, else TMPDIR, else /tmp (the first that is set and not empty), plus "/QuireforgeTmp".
+std::u16string StagingRootPath();
+
+// Creates `root` with mode 0700 when it does not exist; an existing folder of ours is used
+// as it is. Raises StagingRootError, creating nothing, when `root` is a symbolic link
+// ("Staging folder "<root>" is a symbolic link."), belongs to another user ("... belongs
+// to another user.") or is not a folder ("... is not a folder."). A root that cannot be
+// created is not reported here: the first job's first file then fails to be written.
+void CreateStagingRoot(std::u16string_view root);
+
+}  // namespace quireforge
+
+#endif  // QUIREFORGE_CONVERSION_STAGINGROOT_H_

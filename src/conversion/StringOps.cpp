@@ -1,0 +1,38 @@
+#include "conversion/StringOps.h"
+
+namespace quireforge {
+
+namespace {
+
+bool IsTrimmed(char16_t c) { return c <= u' '; }
+
+}  // namespace
+
+std::u16string_view TrimView(std::u16string_view text) {
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && IsTrimmed(text[begin])) ++begin;
+  while (end > begin && IsTrimmed(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
+std::u16string Trim(std::u16string_view text) { return std::u16string(TrimView(text)); }
+
+bool IsBlank(std::u16string_view text) { return TrimView(text).empty(); }
+
+std::u16string ReplaceAll(std::u16string_view text, std::u16string_view search,
+                          std::u16string_view replacement) {
+  if (search.empty()) return std::u16string(text);
+  std::u16string result;
+  size_t pos = 0;
+  for (size_t found = text.find(search); found != std::u16string_view::npos;
+       found = text.find(search, pos)) {
+    result.append(text, pos, found - pos);
+    result.append(replacement);
+    pos = found + search.size();
+  }
+  result.append(text, pos);
+  return result;
+}
+
+}  // namespace quireforge

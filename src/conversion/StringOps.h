@@ -1,0 +1,28 @@
+// The two string operations the job and the window use on lines, file names and titles:
+// trim (U+0000 to U+0020 at both ends, nothing else) and replace all (exact code units,
+// left to right, never overlapping). Pure functions; any thread.
+#ifndef QUIREFORGE_CONVERSION_STRINGOPS_H_
+#define QUIREFORGE_CONVERSION_STRINGOPS_H_
+
+#include <string>
+#include <string_view>
+
+namespace quireforge {
+
+// `text` without the characters U+0000..U+0020 at its start and end. U+3000, U+00A0 and
+// U+FEFF are not blank.
+std::u16string_view TrimView(std::u16string_view text);
+std::u16string Trim(std::u16string_view text);
+
+// True when `text` is empty after trim.
+bool IsBlank(std::u16string_view text);
+
+// `text` with every occurrence of `search` replaced by `replacement`, scanning from the
+// left, comparing code units exactly, continuing after each occurrence (so "aaa" with
+// "aa" -> "b" gives "ba"). An empty `search` leaves `text` unchanged.
+std::u16string ReplaceAll(std::u16string_view text, std::u16string_view search,
+                          std::u16string_view replacement);
+
+}  // namespace quireforge
+
+#endif  // QUIREFORGE_CONVERSION_STRINGOPS_H_

@@ -1,0 +1,69 @@
+// Where text meets files: the byte-order-mark test, loading a text file as a line list,
+// and the two writers every staged document goes through (the plain writer in the legacy
+// code page, the UTF-8 writer with its mark). Files are read and written whole, each in one
+// call; a file is open only within one call and closed on every path. Free functions; one
+// thread (the code page is not thread-safe).
+//
+// Failures raise FileError: "Cannot open file "<path>". <reason>" when a file cannot be
+// opened or read (also for a folder or a device given as file), "Cannot create file
+// "<path>". <reason>" when a file cannot be created, and a write error naming the file when
+// its bytes cannot be written; a file that was not written completely is removed.
+#ifndef QUIREFORGE_CONVERSION_TEXTFILE_H_
+#define QUIREFORGE_CONVERSION_TEXTFILE_H_
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "conversion/TextLines.h"
+
+namespace quireforge {
+
+class LegacyCodePage;
+
+// What the first bytes of a file say about its encoding.
+enum class MarkKind : int {
+  kNone = 0,               // anything else, also a file shorter than two bytes
+  kUtf16LittleEndian = 1,  // FF FE
+  kUtf16BigEndian = 2,     // FE FF
+  kUtf8 = 3,               // EF BB (the third byte is not examined)
+};
+
+// Reads at most the first three bytes of `path`. Raises FileError when it cannot be opened.
+MarkKind TestMark(std::u16string_view path);
+
+// Reads `path` whole and decodes it as `kind` says: the UTF-16 kinds take code units as they
+// are (a last odd byte is ignored), kUtf8 decodes UTF-8 with U+FFFD for malformed sequences,
+// and kNone decodes UTF-8 when the whole file is valid UTF-8, else `code_page`. A full mark of
+// the chosen encoding at the start is skipped. Never fails on content.
+TextLines LoadTextFile(std::u16string_view path, MarkKind kind, const LegacyCodePage& code_page);
+
+// TestMark followed by LoadTextFile with the decoding the mark selects.
+TextLines ReadTextFile(std::u16string_view path, const LegacyCodePage& code_page);
+
+// The plain writer: every line followed by CR LF, in `code_page`, no mark.
+void WritePlainLines(std::u16string_view path, const std::vector<std::u16string>& lines,
+                     const LegacyCodePage& code_page);
+// The UTF-8 writer: EF BB BF, then every line followed by CR LF in UTF-8 (an unpaired
+// surrogate becomes EF BF BD).
+void WriteUtf8Lines(std::u16string_view path, const std::vector<std::u16string>& lines);
+
+// The same writers for a text whose line breaks are already in place; written as it is.
+// `scratch`, when given, is reused for the encoded bytes.
+void WritePlainText(std::u16string_view path, std::u16string_view text,
+                    const LegacyCodePage& code_page);
+void WriteUtf8Text(std::u16string_view path, std::u16string_view text,
+                   std::string* scratch = nullptr);
+
+// Creates or replaces `path` with exactly `bytes`.
+void WriteFileBytes(std::u16string_view path, std::string_view bytes);
+
+// The lines joined, each followed by CR LF.
+std::u16string JoinLines(const std::vector<std::u16string>& lines);
+
+// The path as the operating system takes it (UTF-8).
+std::string NativePath(std::u16string_view path);
+
+}  // namespace quireforge
+
+#endif  // QUIREFORGE_CONVERSION_TEXTFILE_H_

@@ -1,0 +1,34 @@
+// UTF-8 <-> UTF-16 through ICU, for file contents, paths and messages. Never fails on
+// content: malformed UTF-8 and unpaired surrogates become U+FFFD, except in the strict
+// decoder, which only reports whether the bytes are valid. Stateless; any thread.
+#ifndef QUIREFORGE_CONVERSION_UTF_H_
+#define QUIREFORGE_CONVERSION_UTF_H_
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace quireforge {
+
+// Appends the UTF-8 form of `text` to `out`; an unpaired surrogate becomes EF BF BD.
+void AppendUtf8(std::u16string_view text, std::string* out);
+std::string ToUtf8(std::u16string_view text);
+
+// Appends the UTF-16 form of `bytes` to `out`; every malformed sequence becomes U+FFFD.
+void AppendFromUtf8(std::string_view bytes, std::u16string* out);
+std::u16string FromUtf8(std::string_view bytes);
+
+// Replaces `out` with the UTF-16 form of `bytes` and returns true when `bytes` is valid
+// UTF-8 throughout; returns false otherwise, leaving `out` with unspecified content.
+bool DecodeStrictUtf8(std::string_view bytes, std::u16string* out);
+
+namespace detail {
+// The same conversions cut into pieces of at most `chunk` units (at least 4): ICU counts in
+// 32 bits, so longer texts are converted piece by piece without splitting a character.
+void AppendUtf8Chunked(std::u16string_view text, std::string* out, size_t chunk);
+bool AppendFromUtf8Chunked(std::string_view bytes, std::u16string* out, bool strict, size_t chunk);
+}  // namespace detail
+
+}  // namespace quireforge
+
+#endif  // QUIREFORGE_CONVERSION_UTF_H_

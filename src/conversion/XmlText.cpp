@@ -1,0 +1,47 @@
+#include "conversion/XmlText.h"
+
+namespace quireforge {
+
+namespace {
+
+// Characters that are escaped or dropped; everything else is copied as it is.
+bool NeedsAttention(char16_t c) {
+  return c < u' ' || c == u'&' || c == u'<' || c == u'>' || c >= 0xFFFE;
+}
+
+}  // namespace
+
+void AppendXmlText(std::u16string_view text, std::u16string* out) {
+  size_t run_start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (!NeedsAttention(c)) continue;
+    out->append(text.data() + run_start, i - run_start);
+    run_start = i + 1;
+    switch (c) {
+      case u'&':
+        out->append(u"&amp;");
+        break;
+      case u'<':
+        out->append(u"&lt;");
+        break;
+      case u'>':
+        out->append(u"&gt;");
+        break;
+      case u'\t':
+        out->push_back(c);
+        break;
+      default:
+        break;  // forbidden in XML 1.0: dropped
+    }
+  }
+  out->append(text.data() + run_start, text.size() - run_start);
+}
+
+std::u16string XmlText(std::u16string_view text) {
+  std::u16string out;
+  AppendXmlText(text, &out);
+  return out;
+}
+
+}  // namespace quireforge

@@ -1,0 +1,19 @@
+// Text made fit for XML element content where a staged document is written: "&", "<" and
+// ">" become entities, and the characters XML 1.0 forbids are dropped (every C0 control
+// but TAB, U+FFFE, U+FFFF). Surrogates are left alone: halves that become neighbours form
+// a pair, and the UTF-8 writer turns unpaired ones into U+FFFD. Pure functions; any thread.
+#ifndef QUIREFORGE_CONVERSION_XMLTEXT_H_
+#define QUIREFORGE_CONVERSION_XMLTEXT_H_
+
+#include <string>
+#include <string_view>
+
+namespace quireforge {
+
+// Appends the escaped form of `text` to `out`.
+void AppendXmlText(std::u16string_view text, std::u16string* out);
+std::u16string XmlText(std::u16string_view text);
+
+}  // namespace quireforge
+
+#endif  // QUIREFORGE_CONVERSION_XMLTEXT_H_
