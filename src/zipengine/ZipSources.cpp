@@ -1,0 +1,194 @@
+#include "zipengine/ZipSources.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "zipengine/PosixFile.h"
+
+namespace quireforge {
+
+namespace {
+
+zip_int64_t SupportedCommands() {
+  return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+                                        ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+}
+
+// What both kinds of source share: the error libzip asks for, and the stop check.
+class SourceBase {
+ public:
+  explicit SourceBase(ProgressReporter* reporter) : reporter_(reporter) { zip_error_init(&error_); }
+  virtual ~SourceBase() { zip_error_fini(&error_); }
+  SourceBase(const SourceBase&) = delete;
+  SourceBase& operator=(const SourceBase&) = delete;
+
+  // libzip's entry point. Never throws: its caller is C.
+  static zip_int64_t Callback(void* user, void* data, zip_uint64_t length, zip_source_cmd_t cmd) {
+    auto* source = static_cast<SourceBase*>(user);
+    try {
+      switch (cmd) {
+        case ZIP_SOURCE_SUPPORTS:
+          return SupportedCommands();
+        case ZIP_SOURCE_ERROR:
+          return zip_error_to_data(&source->error_, data, length);
+        case ZIP_SOURCE_FREE:
+          delete source;
+          return 0;
+        case ZIP_SOURCE_STAT: {
+          zip_stat_t* st = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &source->error_);
+          if (st == nullptr) return -1;
+          source->Stat(st);
+          return sizeof(*st);
+        }
+        case ZIP_SOURCE_OPEN:
+        case ZIP_SOURCE_READ:
+          if (source->reporter_->StopCode() != 0) {
+            zip_error_set(&source->error_, ZIP_ER_CANCELLED, 0);
+            return -1;
+          }
+          return cmd == ZIP_SOURCE_OPEN ? source->Open() : source->Read(data, length);
+        case ZIP_SOURCE_CLOSE:
+          source->Close();
+          return 0;
+        default:
+          zip_error_set(&source->error_, ZIP_ER_OPNOTSUPP, 0);
+          return -1;
+      }
+    } catch (const std::bad_alloc&) {
+      zip_error_set(&source->error_, ZIP_ER_MEMORY, 0);
+    } catch (...) {
+      zip_error_set(&source->error_, ZIP_ER_INTERNAL, 0);
+    }
+    return -1;
+  }
+
+ protected:
+  virtual void Stat(zip_stat_t* st) = 0;
+  virtual zip_int64_t Open() = 0;
+  virtual zip_int64_t Read(void* data, zip_uint64_t length) = 0;
+  virtual void Close() = 0;
+
+  ProgressReporter* reporter_;
+  zip_error_t error_;
+};
+
+zip_source_t* Wrap(std::unique_ptr<SourceBase> source) {
+  zip_error_t error;
+  zip_error_init(&error);
+  zip_source_t* zs = zip_source_function_create(&SourceBase::Callback, source.get(), &error);
+  zip_error_fini(&error);
+  if (zs == nullptr) throw std::bad_alloc();
+  source.release();  // libzip frees it through ZIP_SOURCE_FREE from now on
+  return zs;
+}
+
+class PackedSource : public SourceBase {
+ public:
+  PackedSource(PackedFile file, int64_t mtime, ProgressReporter* reporter)
+      : SourceBase(reporter), file_(std::move(file)), mtime_(mtime) {}
+
+ protected:
+  void Stat(zip_stat_t* st) override {
+    zip_stat_init(st);
+    st->valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC | ZIP_STAT_COMP_METHOD |
+                ZIP_STAT_MTIME | ZIP_STAT_ENCRYPTION_METHOD;
+    st->size = file_.size;
+    st->comp_size = file_.data.size();
+    st->crc = file_.crc;
+    st->comp_method = file_.deflated ? ZIP_CM_DEFLATE : ZIP_CM_STORE;
+    st->encryption_method = ZIP_EM_NONE;
+    st->mtime = static_cast<time_t>(mtime_);
+  }
+
+  zip_int64_t Open() override {
+    position_ = 0;
+    return 0;
+  }
+
+  zip_int64_t Read(void* data, zip_uint64_t length) override {
+    size_t n = std::min<size_t>(length, file_.data.size() - position_);
+    if (n > 0) std::memcpy(data, file_.data.data() + position_, n);
+    position_ += n;
+    return static_cast<zip_int64_t>(n);
+  }
+
+  void Close() override {}
+
+ private:
+  PackedFile file_;
+  int64_t mtime_;
+  size_t position_ = 0;
+};
+
+class StreamingSource : public SourceBase {
+ public:
+  StreamingSource(const SourceEntry& entry, ProgressReporter* reporter,
+                  std::optional<EngineError>* failure)
+      : SourceBase(reporter), entry_(entry), failure_(failure) {}
+
+ protected:
+  void Stat(zip_stat_t* st) override {
+    zip_stat_init(st);
+    st->valid = ZIP_STAT_SIZE | ZIP_STAT_MTIME;
+    st->size = entry_.size;
+    st->mtime = static_cast<time_t>(entry_.mtime);
+  }
+
+  zip_int64_t Open() override {
+    fd_ = UniqueFd(::open(entry_.path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    if (!fd_.valid()) return Fail(errno, ZIP_ER_OPEN);
+    reporter_->NewFile(entry_.name, static_cast<int64_t>(entry_.size), 0);
+    unreported_ = 0;
+    return 0;
+  }
+
+  zip_int64_t Read(void* data, zip_uint64_t length) override {
+    ssize_t n;
+    do {
+      n = ::read(fd_.get(), data, length);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) return Fail(errno, ZIP_ER_READ);
+    unreported_ += n;
+    // Progress at most every keep-alive interval, and the rest at the end of the file.
+    if (unreported_ > 0 && (n == 0 || reporter_->KeepAliveDue())) {
+      reporter_->Progress(unreported_);
+      unreported_ = 0;
+    }
+    return n;
+  }
+
+  void Close() override { fd_.Close(); }
+
+ private:
+  zip_int64_t Fail(int error_number, int zip_error) {
+    if (!*failure_) {
+      *failure_ = EngineError(
+          ZE_ERR_READ, "Cannot read file \"" + entry_.path + "\". " + SystemReason(error_number));
+    }
+    zip_error_set(&error_, zip_error, error_number);
+    return -1;
+  }
+
+  const SourceEntry entry_;
+  std::optional<EngineError>* failure_;
+  UniqueFd fd_;
+  int64_t unreported_ = 0;
+};
+
+}  // namespace
+
+zip_source_t* NewPackedSource(PackedFile file, int64_t mtime, ProgressReporter* reporter) {
+  return Wrap(std::make_unique<PackedSource>(std::move(file), mtime, reporter));
+}
+
+zip_source_t* NewStreamingSource(const SourceEntry& entry, ProgressReporter* reporter,
+                                 std::optional<EngineError>* failure) {
+  return Wrap(std::make_unique<StreamingSource>(entry, reporter, failure));
+}
+
+}  // namespace quireforge
