@@ -15,13 +15,31 @@ namespace {
 // text actually decoded.
 constexpr size_t kPiece = size_t{1} << 20;
 
-// The characters our files are made of must be the same bytes in the code page: NUL, TAB,
-// LF, CR and the printable ASCII characters. (IBM tables swap some other controls, which
-// does not matter for text.)
+// Every ASCII byte must stand for the same character, both ways. IBM tables swap the
+// controls 1A, 1C and 7F, which never matter in text, so those are not compared.
 std::string AsciiProbe() {
-  std::string probe = {'\0', '\t', '\n', '\r'};
-  for (char c = 0x20; c < 0x7F; ++c) probe += c;
+  std::string probe;
+  for (int c = 0; c < 0x80; ++c) {
+    if (c != 0x1A && c != 0x1C && c != 0x7F) probe += static_cast<char>(c);
+  }
   return probe;
+}
+
+// Converters that give ASCII bytes other meanings after an escape or shift, even when the
+// probe alone passes.
+bool IsStateful(UConverterType type) {
+  switch (type) {
+    case UCNV_EBCDIC_STATEFUL:
+    case UCNV_ISO_2022:
+    case UCNV_HZ:
+    case UCNV_SCSU:
+    case UCNV_UTF7:
+    case UCNV_BOCU1:
+    case UCNV_IMAP_MAILBOX:
+      return true;
+    default:
+      return type >= UCNV_LMBCS_1 && type <= UCNV_LMBCS_LAST;
+  }
 }
 
 bool ReadEnvironment(const char* name, std::string* value) {
@@ -52,7 +70,8 @@ LegacyCodePage::LegacyCodePage(const std::string& name) : name_(name) {
   Decode(probe, &decoded);
   std::string encoded;
   Encode(decoded, &encoded);
-  bool compatible = decoded.size() == probe.size() && encoded == probe;
+  bool compatible =
+      !IsStateful(ucnv_getType(converter_)) && decoded.size() == probe.size() && encoded == probe;
   for (size_t i = 0; compatible && i < probe.size(); ++i) {
     compatible = decoded[i] == static_cast<char16_t>(probe[i]);
   }

@@ -1,0 +1,149 @@
+// Choosing the legacy code page: the environment variable, the locale's Windows ANSI code
+// page, and the refusal of names that are unknown or not ASCII-compatible.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <map>
+#include <optional>
+
+#include "conversion/LegacyCodePage.h"
+
+namespace quireforge {
+namespace {
+
+// Sets environment variables for one test and puts the old values back afterwards.
+class Environment {
+ public:
+  ~Environment() {
+    for (const auto& [name, value] : saved_) {
+      if (value) {
+        setenv(name.c_str(), value->c_str(), 1);
+      } else {
+        unsetenv(name.c_str());
+      }
+    }
+  }
+  void Set(const std::string& name, const char* value) {
+    if (!saved_.count(name)) {
+      const char* old = getenv(name.c_str());
+      saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
+    }
+    if (value) {
+      setenv(name.c_str(), value, 1);
+    } else {
+      unsetenv(name.c_str());
+    }
+  }
+
+ private:
+  std::map<std::string, std::optional<std::string>> saved_;
+};
+
+std::string ErrorOf(const std::string& name) {
+  try {
+    LegacyCodePage code_page(name);
+  } catch (const CodePageError& e) {
+    return e.what();
+  }
+  return "no error";
+}
+
+TEST(LegacyCodePageTest, LocaleGivesItsWindowsAnsiCodePage) {
+  const std::map<std::string, std::string> expected = {
+      {"zh_CN.UTF-8", "GB18030"},
+      {"zh_SG", "GB18030"},
+      {"zh_TW.Big5", "Big5"},
+      {"zh_HK.UTF-8", "Big5"},
+      {"zh", "windows-1252"},
+      {"ja_JP.UTF-8", "Shift_JIS"},
+      {"ko_KR.eucKR", "windows-949"},
+      {"ru_RU.UTF-8", "windows-1251"},
+      {"uk_UA", "windows-1251"},
+      {"bg_BG", "windows-1251"},
+      {"sr_RS@latin", "windows-1251"},
+      {"cs_CZ", "windows-1250"},
+      {"pl_PL", "windows-1250"},
+      {"hu_HU", "windows-1250"},
+      {"sk_SK", "windows-1250"},
+      {"sl_SI", "windows-1250"},
+      {"hr_HR", "windows-1250"},
+      {"ro_RO", "windows-1250"},
+      {"el_GR", "windows-1253"},
+      {"tr_TR", "windows-1254"},
+      {"he_IL", "windows-1255"},
+      {"ar_EG", "windows-1256"},
+      {"lt_LT", "windows-1257"},
+      {"lv_LV", "windows-1257"},
+      {"et_EE", "windows-1257"},
+      {"vi_VN", "windows-1258"},
+      {"th_TH", "windows-874"},
+      {"de_DE.UTF-8", "windows-1252"},
+      {"C", "windows-1252"},
+      {"POSIX", "windows-1252"},
+      {"", "windows-1252"},
+      {"C.UTF-8", "windows-1252"},
+  };
+  for (const auto& [locale, code_page] : expected) {
+    EXPECT_EQ(LegacyCodePage::NameForLocale(locale), code_page) << locale;
+  }
+}
+
+TEST(LegacyCodePageTest, EveryLocaleDefaultIsUsable) {
+  for (const char* name :
+       {"GB18030", "Big5", "Shift_JIS", "windows-949", "windows-1250", "windows-1251",
+        "windows-1252", "windows-1253", "windows-1254", "windows-1255", "windows-1256",
+        "windows-1257", "windows-1258", "windows-874"}) {
+    EXPECT_EQ(ErrorOf(name), "no error") << name;
+  }
+}
+
+TEST(LegacyCodePageTest, EnvironmentVariableFirstThenLcAllLcCtypeLang) {
+  Environment environment;
+  environment.Set("QUIREFORGE_CODEPAGE", "windows-1251");
+  environment.Set("LC_ALL", "zh_CN.UTF-8");
+  environment.Set("LC_CTYPE", "ja_JP.UTF-8");
+  environment.Set("LANG", "ko_KR.UTF-8");
+  EXPECT_EQ(LegacyCodePage::EnvironmentName(), "windows-1251");
+  environment.Set("QUIREFORGE_CODEPAGE", "");
+  EXPECT_EQ(LegacyCodePage::EnvironmentName(), "GB18030");
+  environment.Set("LC_ALL", "");
+  EXPECT_EQ(LegacyCodePage::EnvironmentName(), "Shift_JIS");
+  environment.Set("LC_CTYPE", nullptr);
+  EXPECT_EQ(LegacyCodePage::EnvironmentName(), "windows-949");
+  environment.Set("LANG", nullptr);
+  EXPECT_EQ(LegacyCodePage::EnvironmentName(), "windows-1252");
+}
+
+TEST(LegacyCodePageTest, RefusesUnknownAndNonAsciiCodePagesByName) {
+  EXPECT_EQ(ErrorOf("no-such-page"), "Unknown code page \"no-such-page\".");
+  EXPECT_EQ(ErrorOf(""), "Unknown code page \"\".");
+  EXPECT_EQ(ErrorOf("UTF-16"), "Code page \"UTF-16\" is not ASCII-compatible.");
+  EXPECT_EQ(ErrorOf("ibm-037"), "Code page \"ibm-037\" is not ASCII-compatible.");
+  EXPECT_EQ(ErrorOf("ISO-2022-JP"), "Code page \"ISO-2022-JP\" is not ASCII-compatible.");
+  EXPECT_EQ(ErrorOf("UTF-7"), "Code page \"UTF-7\" is not ASCII-compatible.");
+  // The IBM Shift_JIS table with the yen sign at 5C would corrupt every backslash.
+  EXPECT_EQ(ErrorOf("ibm-943_P130-1999"),
+            "Code page \"ibm-943_P130-1999\" is not ASCII-compatible.");
+  EXPECT_EQ(ErrorOf("HZ"), "Code page \"HZ\" is not ASCII-compatible.");
+  EXPECT_EQ(ErrorOf("UTF-8"), "no error");
+}
+
+TEST(LegacyCodePageTest, SubstitutesInsteadOfFailing) {
+  LegacyCodePage gb18030("GB18030");
+  std::u16string text;
+  gb18030.Decode(
+      "\xB5\xDA\xFF"
+      "A\x81",
+      &text);
+  EXPECT_EQ(text, u"第\uFFFDA\uFFFD");
+  std::string bytes;
+  gb18030.Encode(u"第😀", &bytes);
+  EXPECT_EQ(bytes, "\xB5\xDA\x94\x39\xFC\x36");
+  LegacyCodePage latin("windows-1252");
+  bytes.clear();
+  latin.Encode(u"é中\xD800", &bytes);
+  EXPECT_EQ(bytes, "\xE9\x1A\x1A");
+}
+
+}  // namespace
+}  // namespace quireforge

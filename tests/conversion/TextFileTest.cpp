@@ -1,0 +1,200 @@
+// Reading sources and writing staged files: the byte-order-mark test, the four decodings,
+// line splitting, the two writers, and the errors of files that cannot be read or written.
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "ConversionTestSupport.h"
+#include "TestSupport.h"
+#include "conversion/FileErrors.h"
+#include "conversion/LegacyCodePage.h"
+#include "conversion/TextFile.h"
+
+namespace quireforge::test {
+namespace {
+
+using Lines = std::vector<std::u16string>;
+
+class TextFileTest : public ::testing::Test {
+ protected:
+  std::u16string File(const std::string& name, const std::string& bytes) {
+    WriteFile(temp_ / name, bytes);
+    return U16((temp_ / name).string());
+  }
+  Lines Load(const std::string& bytes, const LegacyCodePage* code_page = nullptr) {
+    return ReadTextFile(File("source.txt", bytes), code_page ? *code_page : latin_).ToVector();
+  }
+  std::string ErrorOf(const std::function<void()>& action) {
+    try {
+      action();
+    } catch (const FileError& e) {
+      return e.what();
+    }
+    return "no error";
+  }
+
+  TempDir temp_;
+  LegacyCodePage latin_{"windows-1252"};
+};
+
+TEST_F(TextFileTest, MarkTestLooksAtTheFirstTwoBytesOnly) {
+  EXPECT_EQ(TestMark(File("a", "\xFF\xFE")), MarkKind::kUtf16LittleEndian);
+  EXPECT_EQ(TestMark(File("b", "\xFE\xFF\x00\x41")), MarkKind::kUtf16BigEndian);
+  EXPECT_EQ(TestMark(File("c", "\xEF\xBB\xBF")), MarkKind::kUtf8);
+  EXPECT_EQ(TestMark(File("d", "\xEF\xBB")), MarkKind::kUtf8);
+  EXPECT_EQ(TestMark(File("e", "\xEF\xBB\x41")), MarkKind::kUtf8);
+  EXPECT_EQ(TestMark(File("f", "\xFF")), MarkKind::kNone);
+  EXPECT_EQ(TestMark(File("g", "")), MarkKind::kNone);
+  EXPECT_EQ(TestMark(File("h", "\xFE\xFE")), MarkKind::kNone);
+}
+
+TEST_F(TextFileTest, DecodesByTheMark) {
+  EXPECT_EQ(Load("\xEF\xBB\xBF\x41\r\n\x42"), (Lines{u"A", u"B"}));
+  // EF BB without BF is decoded as UTF-8 from the first byte.
+  const Lines broken = Load("\xEF\xBB\x41");
+  ASSERT_EQ(broken.size(), 1u);
+  EXPECT_EQ(broken[0].back(), u'A');
+  EXPECT_EQ(broken[0].substr(0, broken[0].size() - 1).find_first_not_of(u'\xFFFD'),
+            std::u16string::npos);
+  EXPECT_EQ(Load("\xEF\xBB\x80"), (Lines{u"\xFEC0"}));
+  EXPECT_EQ(Load(std::string("\xFF\xFE\x41\x00\x0D\x00\x0A\x00\x42\x00\x43", 11)),
+            (Lines{u"A", u"B"}));
+  EXPECT_EQ(Load(std::string("\xFE\xFF\x00\x41\x00\x0A\x00\x42", 8)), (Lines{u"A", u"B"}));
+  // UTF-16 code units are taken as they are, lone surrogates included.
+  EXPECT_EQ(Load(std::string("\xFF\xFE\x00\xD8\x41\x00", 6)), (Lines{u"\xD800"
+                                                                     u"A"}));
+}
+
+TEST_F(TextFileTest, TextWithoutMarkIsUtf8WhenValidElseTheCodePage) {
+  LegacyCodePage gb18030("GB18030");
+  EXPECT_EQ(Load("\xE7\xAC\xAC\xE4\xB8\x80\xE5\x9B\x9E", &gb18030), (Lines{u"第一回"}));
+  EXPECT_EQ(Load("\xB5\xDA\xD2\xBB\xBB\xD8", &gb18030), (Lines{u"第一回"}));
+  EXPECT_EQ(Load("caf\xE9"), (Lines{u"caf\u00E9"}));
+  // Valid UTF-8 at the start does not decide: one bad byte at the end sends all of it
+  // through the code page.
+  EXPECT_EQ(Load("\xC3\xA9t\xE9"), (Lines{u"\u00C3\u00A9t\u00E9"}));
+  // Undecodable bytes become substitutes, never errors.
+  const Lines garbage = Load("\x81\x30\xFF\x41", &gb18030);
+  ASSERT_EQ(garbage.size(), 1u);
+  EXPECT_EQ(garbage[0].back(), u'A');
+}
+
+TEST_F(TextFileTest, SplitsLinesAtCrLfLfAndCr) {
+  EXPECT_EQ(Load("a\r\nb\n\nc\r"), (Lines{u"a", u"b", u"", u"c"}));
+  EXPECT_EQ(Load("a\n\rb"), (Lines{u"a", u"", u"b"}));
+  EXPECT_EQ(Load("a\r\r\nb"), (Lines{u"a", u"", u"b"}));
+  EXPECT_EQ(Load("\r\n"), (Lines{u""}));
+  EXPECT_EQ(Load("  x\t "), (Lines{u"  x\t "}));
+  EXPECT_EQ(Load(""), Lines{});
+  EXPECT_EQ(Load("\xEF\xBB\xBF"), Lines{});
+}
+
+TEST_F(TextFileTest, TextEndsAtItsFirstNul) {
+  EXPECT_EQ(Load(std::string("ab\0cd\r\nef", 9)), (Lines{u"ab"}));
+  EXPECT_EQ(Load(std::string("ab\r\n\0cd", 7)), (Lines{u"ab"}));
+  EXPECT_EQ(Load(std::string("\0abc", 4)), Lines{});
+  // UTF-16 without a mark goes through the code page and stops after its first character.
+  EXPECT_EQ(Load(std::string("A\0B\0", 4)), (Lines{u"A"}));
+}
+
+TEST_F(TextFileTest, WritersJoinWithCrLf) {
+  const std::u16string plain = File("plain", "");
+  const std::u16string utf8 = File("utf8", "");
+  WritePlainLines(plain, {u"abc"}, latin_);
+  WriteUtf8Lines(utf8, {u"abc"});
+  EXPECT_EQ(ReadFile(U8(plain)), "abc\r\n");
+  EXPECT_EQ(ReadFile(U8(utf8)),
+            "\xEF\xBB\xBF"
+            "abc\r\n");
+
+  WritePlainLines(plain, {}, latin_);
+  WriteUtf8Lines(utf8, {});
+  EXPECT_EQ(ReadFile(U8(plain)), "");
+  EXPECT_EQ(ReadFile(U8(utf8)), "\xEF\xBB\xBF");
+
+  WritePlainLines(plain, {u"caf\u00E9", u"中"}, latin_);
+  EXPECT_EQ(ReadFile(U8(plain)), "caf\xE9\r\n\x1A\r\n");  // ICU's substitute for 中
+  LegacyCodePage gb18030("GB18030");
+  WritePlainLines(plain, {u"第一回"}, gb18030);
+  EXPECT_EQ(ReadFile(U8(plain)), "\xB5\xDA\xD2\xBB\xBB\xD8\r\n");
+
+  // Unpaired surrogates become U+FFFD; pairs become one four-byte character.
+  WriteUtf8Lines(utf8, {std::u16string(u"a\xDC00"
+                                       u"b\xD83D\xDE00")});
+  EXPECT_EQ(ReadFile(U8(utf8)),
+            "\xEF\xBB\xBF"
+            "a\xEF\xBF\xBD"
+            "b\xF0\x9F\x98\x80\r\n");
+}
+
+TEST_F(TextFileTest, AWriterReplacesAnExistingFileWhole) {
+  const std::u16string path = File("old", std::string(1000, 'x'));
+  WriteUtf8Lines(path, {u"new"});
+  EXPECT_EQ(ReadFile(U8(path)),
+            "\xEF\xBB\xBF"
+            "new\r\n");
+}
+
+TEST_F(TextFileTest, FilesThatCannotBeOpenedNameThemselves) {
+  const std::string missing = (temp_ / "missing.txt").string();
+  EXPECT_EQ(ErrorOf([&] { TestMark(U16(missing)); }),
+            "Cannot open file \"" + missing + "\". No such file or directory");
+  EXPECT_EQ(ErrorOf([&] { ReadTextFile(U16(missing), latin_); }),
+            "Cannot open file \"" + missing + "\". No such file or directory");
+
+  const std::string folder = (temp_ / "folder.txt").string();
+  std::filesystem::create_directory(folder);
+  EXPECT_EQ(ErrorOf([&] { TestMark(U16(folder)); }),
+            "Cannot open file \"" + folder + "\". Is a directory");
+  EXPECT_EQ(ErrorOf([&] { LoadTextFile(U16(folder), MarkKind::kNone, latin_); }),
+            "Cannot open file \"" + folder + "\". Is a directory");
+
+  // A device or a pipe would never end or block: refused at once.
+  EXPECT_EQ(ErrorOf([&] { ReadTextFile(u"/dev/zero", latin_); }),
+            "Cannot open file \"/dev/zero\". Not a regular file");
+  const std::string fifo = (temp_ / "fifo").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(ErrorOf([&] { ReadTextFile(U16(fifo), latin_); }),
+            "Cannot open file \"" + fifo + "\". Not a regular file");
+}
+
+TEST_F(TextFileTest, AnUnreadableSourceNamesItself) {
+  // Root reads everything: the read is tried as the user nobody.
+  std::filesystem::permissions(
+      temp_.path(), std::filesystem::perms::owner_all | std::filesystem::perms::others_exec);
+  const std::u16string path = File("secret.txt", "text");
+  chmod(U8(path).c_str(), 0600);
+  LegacyCodePage& latin = latin_;
+  EXPECT_EQ(RunAsNobody([&] { ReadTextFile(path, latin); }),
+            "Cannot open file \"" + U8(path) + "\". Permission denied");
+}
+
+TEST_F(TextFileTest, FilesThatCannotBeCreatedNameThemselves) {
+  const std::string path = (temp_ / "no-folder" / "x.html").string();
+  EXPECT_EQ(ErrorOf([&] { WriteUtf8Lines(U16(path), {u"x"}); }),
+            "Cannot create file \"" + path + "\". No such file or directory");
+
+  const std::string locked = (temp_ / "locked").string();
+  std::filesystem::create_directory(locked);
+  ASSERT_EQ(RunCommand("chattr +i " + ShellQuote(locked)), 0);
+  const std::string inside = locked + "/x.css";
+  EXPECT_EQ(ErrorOf([&] { WritePlainLines(U16(inside), {u"x"}, latin_); }),
+            "Cannot create file \"" + inside + "\". Operation not permitted");
+  RunCommand("chattr -i " + ShellQuote(locked));
+}
+
+TEST_F(TextFileTest, AFullDiskLeavesNoHalfWrittenFile) {
+  const std::filesystem::path disk = temp_ / "disk";
+  std::filesystem::create_directory(disk);
+  ASSERT_EQ(mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=64k"), 0) << strerror(errno);
+  const std::string path = (disk / "ch_1.html").string();
+  const std::u16string big(100000, u'x');
+  EXPECT_EQ(ErrorOf([&] { WriteUtf8Lines(U16(path), {big}); }),
+            "Stream write error in file \"" + path + "\". No space left on device");
+  EXPECT_FALSE(std::filesystem::exists(path));
+  umount(disk.c_str());
+}
+
+}  // namespace
+}  // namespace quireforge::test

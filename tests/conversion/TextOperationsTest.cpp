@@ -1,0 +1,87 @@
+// Trim, replace all, XML escaping and UTF conversions: the small operations that lines,
+// titles and file names go through.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "conversion/StringOps.h"
+#include "conversion/Utf.h"
+#include "conversion/XmlText.h"
+
+namespace quireforge {
+namespace {
+
+TEST(TrimTest, RemovesOnlyU0000ToU0020AtBothEnds) {
+  EXPECT_EQ(Trim(u" \t\u3000第一章 \r"), u"\u3000第一章");
+  EXPECT_EQ(Trim(std::u16string(u"\0\x1F x \x01", 6)), u"x");
+  EXPECT_EQ(Trim(u"\u00A0x\uFEFF"), u"\u00A0x\uFEFF");
+  EXPECT_EQ(Trim(u" \t\r\n "), u"");
+  EXPECT_TRUE(IsBlank(u" \t "));
+  EXPECT_TRUE(IsBlank(u""));
+  EXPECT_FALSE(IsBlank(u"\u3000"));
+}
+
+TEST(ReplaceAllTest, ExactCaseLeftToRightWithoutOverlap) {
+  EXPECT_EQ(ReplaceAll(u"a<b<c", u"<", u"&lt;"), u"a&lt;b&lt;c");
+  EXPECT_EQ(ReplaceAll(u"aaa", u"aa", u"b"), u"ba");
+  EXPECT_EQ(ReplaceAll(u"book.txt", u".TXT", u""), u"book.txt");
+  EXPECT_EQ(ReplaceAll(u"a.txt.txt", u".txt", u""), u"a");
+  // The replacement is never scanned again.
+  EXPECT_EQ(ReplaceAll(u"ab", u"a", u"aa"), u"aab");
+  EXPECT_EQ(ReplaceAll(u"abc", u"", u"x"), u"abc");
+  EXPECT_EQ(ReplaceAll(u"", u"a", u"x"), u"");
+}
+
+TEST(XmlTextTest, EscapesMarkupAndDropsWhatXmlForbids) {
+  EXPECT_EQ(XmlText(u"a<b>&c \"q\" 'q'"), u"a&lt;b&gt;&amp;c \"q\" 'q'");
+  EXPECT_EQ(XmlText(std::u16string(u"a\0b\x01\tc\x1F\r\n\uFFFE\uFFFFd\u0085", 14)),
+            u"ab\tcd\u0085");
+  // Halves that meet after a drop are left to pair; lone ones are left for the writer.
+  EXPECT_EQ(XmlText(u"\xD83D\x0001\xDE00"), u"\xD83D\xDE00");
+  EXPECT_EQ(XmlText(u"\xDC00<"), u"\xDC00&lt;");
+}
+
+TEST(UtfTest, RoundTripsAndSubstitutes) {
+  EXPECT_EQ(ToUtf8(u"第一回 😀"), "\xE7\xAC\xAC\xE4\xB8\x80\xE5\x9B\x9E \xF0\x9F\x98\x80");
+  EXPECT_EQ(ToUtf8(u"\xD800x\xDFFF"), "\xEF\xBF\xBDx\xEF\xBF\xBD");
+  EXPECT_EQ(FromUtf8("\xE7\xAC\xAC\xF0\x9F\x98\x80"), u"第😀");
+  EXPECT_EQ(FromUtf8("a\xFF"
+                     "b\xE7\xAC"),
+            u"a\uFFFD"
+            "b\uFFFD");
+  std::u16string out;
+  EXPECT_TRUE(DecodeStrictUtf8("\xE7\xAC\xAC", &out));
+  EXPECT_EQ(out, u"第");
+  EXPECT_FALSE(DecodeStrictUtf8("\xE7\xAC", &out));             // truncated
+  EXPECT_FALSE(DecodeStrictUtf8("\xED\xA0\x80", &out));         // encoded surrogate
+  EXPECT_FALSE(DecodeStrictUtf8("\xC0\xAF", &out));             // overlong
+  EXPECT_TRUE(DecodeStrictUtf8(std::string("a\0b", 3), &out));  // NUL is valid UTF-8
+  EXPECT_EQ(out.size(), 3u);
+}
+
+// Long texts are converted piece by piece; no piece boundary may split or change a
+// character. Small pieces over random text show it.
+TEST(UtfTest, PiecesGiveTheSameResultAsOneCall) {
+  std::mt19937 random(7);
+  const std::vector<std::string> atoms = {"a",    "\xC3\xA9", "\xE7\xAC\xAC", "\xF0\x9F\x98\x80",
+                                          "\xFF", "\xE7\xAC", "\x80",         "\r\n"};
+  for (int round = 0; round < 200; ++round) {
+    std::string bytes;
+    const bool valid = round % 2 == 0;
+    for (int i = 0; i < 40; ++i) bytes += atoms[random() % (valid ? 4 : atoms.size())];
+    std::u16string whole;
+    const bool whole_valid = detail::AppendFromUtf8Chunked(bytes, &whole, !valid, 1 << 20);
+    for (size_t chunk = 4; chunk <= 9; ++chunk) {
+      std::u16string pieces;
+      EXPECT_EQ(detail::AppendFromUtf8Chunked(bytes, &pieces, !valid, chunk), whole_valid);
+      if (whole_valid) EXPECT_EQ(pieces, whole) << "chunk " << chunk;
+      std::string back_whole, back_pieces;
+      detail::AppendUtf8Chunked(whole, &back_whole, 1 << 20);
+      detail::AppendUtf8Chunked(whole, &back_pieces, chunk);
+      EXPECT_EQ(back_pieces, back_whole) << "chunk " << chunk;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quireforge
