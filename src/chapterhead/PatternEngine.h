@@ -37,6 +37,8 @@ class TPatternEngine {
   // Compiles now if needed. Raises EPatternEngine: 1003 without an expression, a compile
   // code otherwise; nothing is compiled afterwards.
   void Compile();
+  // A compiled program is kept (it may still be stale when the modifiers have changed since).
+  bool IsCompiled() const { return program_.has_value(); }
 
   // Stores a copy of `input` (which ends at its first U+0000), clears the captures, compiles
   // if needed and searches the whole input. True when a match was found; slot 0 then holds
