@@ -1,0 +1,49 @@
+// What one run of quireforge-cli was asked to do: the parsed command line. ParseCliOptions
+// turns argv into CliOptions with CLI11, printing help, version and usage errors itself;
+// SingleBookArguments turns the options back into the arguments of one book, for the child
+// processes of --each. Plain values and free functions; one thread.
+#ifndef QUIREFORGE_CLI_CLIOPTIONS_H_
+#define QUIREFORGE_CLI_CLIOPTIONS_H_
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quireforge {
+
+// Exit statuses of the program.
+inline constexpr int kExitSuccess = 0;  // every book was written
+inline constexpr int kExitFailure = 1;  // a book failed
+inline constexpr int kExitUsage = 2;    // the command line was wrong
+
+struct CliOptions {
+  std::vector<std::string> sources;  // as given; at least one
+  std::string output;                // empty: derived from the first source
+  std::optional<std::string> title;  // unset: derived from the first source
+  std::string author;
+  int margin = 2;         // points: normal 2, wide 5
+  int line_height = 100;  // percent: normal 100, wide 120
+  int font_size = 105;    // percent: large 110, middle 105, small 100
+  bool bold = false;
+  bool no_chapters = false;
+  bool filename_chapters = false;
+  std::string font;                     // empty: no embedded font
+  std::optional<std::string> codepage;  // unset: QUIREFORGE_CODEPAGE, else the locale's
+  bool list_chapters = false;
+  bool each = false;
+  int jobs = 0;  // books at once with --each; 0: one per core
+  bool quiet = false;
+};
+
+// Parses the command line into `options`. Returns an exit status when the program must stop
+// now: 0 after --help or --version (printed to stdout), kExitUsage after a usage error
+// (printed to stderr); std::nullopt when the options are ready to run.
+std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options);
+
+// The arguments (without the program name) that make the program convert `source` alone with
+// the typographic, chapter, font, author and code page options of `options`, quietly.
+std::vector<std::string> SingleBookArguments(const CliOptions& options, const std::string& source);
+
+}  // namespace quireforge
+
+#endif  // QUIREFORGE_CLI_CLIOPTIONS_H_

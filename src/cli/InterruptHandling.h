@@ -1,0 +1,42 @@
+// What the program does on Ctrl-C, SIGTERM, SIGHUP and SIGQUIT: one set of handlers per
+// process. While no packing runs, the handler deletes the private staging folder itself
+// (with async-signal-safe calls only) and ends the process by the same signal. While the
+// archive engine runs, or while child processes convert books, the handler only records the
+// signal (and passes it on to the children); the program then stops the engine or waits for
+// the children, cleans up and ends by the signal. SIGPIPE is ignored, so that a closed pipe
+// shows up as a write error. Process-wide state; the functions are called from the main
+// thread only.
+#ifndef QUIREFORGE_CLI_INTERRUPTHANDLING_H_
+#define QUIREFORGE_CLI_INTERRUPTHANDLING_H_
+
+#include <sys/types.h>
+
+#include <string>
+
+namespace quireforge {
+
+// Installs the handlers and unblocks the signals (a child process starts with them blocked).
+void InstallInterruptHandlers();
+
+// The folder the handler deletes; empty: none. Paths longer than PATH_MAX are not kept.
+void SetInterruptCleanupFolder(const std::string& folder);
+
+// True: a signal is only recorded (packing runs, or children convert).
+void SetInterruptDeferred(bool deferred);
+
+// The signal recorded while deferred; 0 when none came.
+int PendingInterrupt();
+
+// Children that receive every recorded signal as well. At most 1024 at a time.
+void AddInterruptChild(pid_t child);
+void RemoveInterruptChild(pid_t child);
+
+// Blocks (true) or unblocks (false) the handled signals in this thread, around a fork.
+void BlockInterrupts(bool block);
+
+// Ends the process by `signal_number` with its default action.
+[[noreturn]] void EndBySignal(int signal_number);
+
+}  // namespace quireforge
+
+#endif  // QUIREFORGE_CLI_INTERRUPTHANDLING_H_

@@ -1,0 +1,44 @@
+#include "cli/PrivateStagingFolder.h"
+
+#include <errno.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <system_error>
+
+#include "cli/InterruptHandling.h"
+#include "conversion/FileErrors.h"
+#include "conversion/RemoveTree.h"
+#include "conversion/Utf.h"
+
+namespace quireforge {
+
+PrivateStagingFolder::PrivateStagingFolder() {
+  std::string pattern = TemporaryFolder();
+  if (pattern.back() != '/') pattern += '/';
+  pattern += "quireforge-cli-XXXXXX";
+  if (mkdtemp(pattern.data()) == nullptr) {
+    const int error = errno;
+    throw StagingFolderError("Cannot create staging folder \"" + pattern + "\". " +
+                             SystemErrorText(error));
+  }
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(pattern, error);
+  path_ = error ? pattern : absolute.string();
+  SetInterruptCleanupFolder(path_);
+}
+
+PrivateStagingFolder::~PrivateStagingFolder() {
+  RemoveTree(FromUtf8(path_));
+  SetInterruptCleanupFolder(std::string());
+}
+
+std::string PrivateStagingFolder::TemporaryFolder() {
+  for (const char* name : {"TEMP", "TMPDIR"}) {
+    const char* value = getenv(name);
+    if (value != nullptr && value[0] != '\0') return value;
+  }
+  return "/tmp";
+}
+
+}  // namespace quireforge

@@ -1,0 +1,41 @@
+// The command line's own staging folder: a fresh folder made with mkdtemp inside the
+// temporary folder (TEMP, else TMPDIR, else /tmp), never the window's QuireforgeTmp. The
+// owner deletes it with everything in it when it goes out of scope, and the interrupt
+// handler deletes it when the process is stopped by a signal. Not copyable; one thread.
+#ifndef QUIREFORGE_CLI_PRIVATESTAGINGFOLDER_H_
+#define QUIREFORGE_CLI_PRIVATESTAGINGFOLDER_H_
+
+#include <stdexcept>
+#include <string>
+
+namespace quireforge {
+
+// The staging folder could not be made; what() names the folder and the reason.
+class StagingFolderError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class PrivateStagingFolder {
+ public:
+  // Makes the folder (mode 0700) and hands it to the interrupt handler. Raises
+  // StagingFolderError, leaving nothing behind, when it cannot be made.
+  PrivateStagingFolder();
+  // Deletes the folder and everything in it, never following links.
+  ~PrivateStagingFolder();
+
+  PrivateStagingFolder(const PrivateStagingFolder&) = delete;
+  PrivateStagingFolder& operator=(const PrivateStagingFolder&) = delete;
+
+  const std::string& path() const { return path_; }
+
+  // TEMP, else TMPDIR, else /tmp: the first that is set and not empty.
+  static std::string TemporaryFolder();
+
+ private:
+  std::string path_;
+};
+
+}  // namespace quireforge
+
+#endif  // QUIREFORGE_CLI_PRIVATESTAGINGFOLDER_H_

@@ -1,0 +1,145 @@
+#include "cli/SingleBook.h"
+
+#include <stdio.h>
+
+#include <exception>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "archive/Archiver.h"
+#include "chapterhead/ChapterHeadRule.h"
+#include "cli/BookPaths.h"
+#include "cli/InterruptHandling.h"
+#include "cli/MessageOutput.h"
+#include "cli/PrivateStagingFolder.h"
+#include "cli/TerminalUserInterface.h"
+#include "conversion/ConvertFile.h"
+#include "conversion/Utf.h"
+
+namespace quireforge {
+
+namespace {
+
+// The paths and texts of the book, every path absolute.
+struct BookPlan {
+  std::vector<std::string> sources;
+  std::string target;
+  std::string title;
+  std::string font;
+};
+
+// Raises BookPathError when a path cannot be used or the target is one of the sources.
+BookPlan PlanBook(const CliOptions& options) {
+  BookPlan plan;
+  for (const std::string& source : options.sources) plan.sources.push_back(AbsolutePath(source));
+  plan.target = options.output.empty() ? DerivedTargetPath(plan.sources.front())
+                                       : AbsolutePath(options.output);
+  plan.title = options.title ? *options.title : DerivedTitle(plan.sources.front());
+  if (!options.font.empty()) plan.font = AbsolutePath(options.font);
+  RefuseTargetAmongSources(plan.target, plan.sources);
+  return plan;
+}
+
+JobParameters Parameters(const CliOptions& options, const BookPlan& plan) {
+  JobParameters parameters;
+  for (const std::string& source : plan.sources) parameters.sources.push_back(FromUtf8(source));
+  parameters.target_path = FromUtf8(plan.target);
+  parameters.title = FromUtf8(plan.title);
+  parameters.author = FromUtf8(options.author);
+  parameters.margin = options.margin;
+  parameters.line_height = options.line_height;
+  parameters.font_size = options.font_size;
+  parameters.weight_line = options.bold ? u"font-weight:bold;" : u"";
+  parameters.detect_chapters = !options.no_chapters;
+  parameters.file_name_as_chapter = options.filename_chapters;
+  parameters.font_file = FromUtf8(plan.font);
+  return parameters;
+}
+
+// Prints every chapter entry as stored, each followed by LF. Returns false when stdout
+// cannot take them.
+bool PrintChapters(const TConvertFile& job) {
+  std::string text;
+  for (const std::u16string& entry : job.Chapters()) {
+    AppendUtf8(entry, &text);
+    text += '\n';
+  }
+  return fwrite(text.data(), 1, text.size(), stdout) == text.size() && fflush(stdout) == 0;
+}
+
+// Stays in effect while it lives: signals are only recorded, so that the engine can be
+// stopped cleanly instead of the process ending under it.
+class DeferredInterrupts {
+ public:
+  DeferredInterrupts() { SetInterruptDeferred(true); }
+  ~DeferredInterrupts() { SetInterruptDeferred(false); }
+  DeferredInterrupts(const DeferredInterrupts&) = delete;
+  DeferredInterrupts& operator=(const DeferredInterrupts&) = delete;
+};
+
+int Convert(const CliOptions& options, const LegacyCodePage& code_page, const BookPlan& plan) {
+  // Declared first, so that it goes last: the job's own cleanup runs inside it.
+  PrivateStagingFolder staging;
+  TerminalUserInterface ui(plan.target, !options.quiet);
+  ChapterHeadRule chapter_head;
+
+  JobEnvironment environment;
+  environment.staging_root = FromUtf8(staging.path());
+  environment.ui = &ui;
+  environment.is_chapter_head = [&chapter_head](std::u16string_view line) {
+    return chapter_head.IsChapterHead(line);
+  };
+  environment.code_page = &code_page;
+
+  ui.SetPhase("converting");
+  std::optional<TConvertFile> job;
+  try {
+    job.emplace(Parameters(options, plan), environment);
+  } catch (const std::exception& error) {
+    ui.PrintLine(error.what());
+    return kExitFailure;
+  }
+
+  if (options.list_chapters) {
+    ui.ClearBar();
+    if (PrintChapters(*job)) return kExitSuccess;
+    ui.PrintLine("Cannot write the chapter list to standard output.");
+    return kExitFailure;
+  }
+
+  ui.SetPhase("packing");
+  TArchiver archiver(ui);
+  ui.AttachArchiver(&archiver);
+  bool written = false;
+  try {
+    DeferredInterrupts deferred;
+    written = job->FinishBook(archiver);
+  } catch (const std::exception& error) {
+    ui.PrintLine(error.what());
+    return kExitFailure;
+  }
+  ui.AttachArchiver(nullptr);
+  if (!written) {
+    if (!ui.ShownArchiveError()) ui.PrintLine(plan.target + ": the book was not written.");
+    return kExitFailure;
+  }
+  ui.ClearBar();
+  if (!options.quiet) PrintMessage(plan.target + ": written");
+  return kExitSuccess;
+}
+
+}  // namespace
+
+int ConvertOneBook(const CliOptions& options, const LegacyCodePage& code_page) {
+  try {
+    return Convert(options, code_page, PlanBook(options));
+  } catch (const std::exception& error) {
+    // Path errors, a staging folder that cannot be made, running out of memory.
+    PrintMessage(error.what());
+    return kExitFailure;
+  }
+}
+
+}  // namespace quireforge

@@ -1,0 +1,44 @@
+// quireforge-cli: the conversion of the window from the command line, for scripts and
+// batches. A thin shell over the core: parse the options, choose the code page, then make
+// one book here or, with --each, one book per source in child processes.
+#include <optional>
+
+#include "cli/CliOptions.h"
+#include "cli/EachBook.h"
+#include "cli/InterruptHandling.h"
+#include "cli/MessageOutput.h"
+#include "cli/SingleBook.h"
+#include "conversion/LegacyCodePage.h"
+
+namespace quireforge {
+namespace {
+
+int Run(int argc, char** argv) {
+  InstallInterruptHandlers();
+  CliOptions options;
+  if (const std::optional<int> status = ParseCliOptions(argc, argv, &options)) return *status;
+
+  // An unusable code page name is a usage error, found before any work starts.
+  std::optional<LegacyCodePage> code_page;
+  try {
+    code_page.emplace(options.codepage ? *options.codepage : LegacyCodePage::EnvironmentName());
+  } catch (const CodePageError& error) {
+    PrintMessage(error.what());
+    return kExitUsage;
+  }
+  if (options.each) return ConvertEachBook(options);
+  return ConvertOneBook(options, *code_page);
+}
+
+}  // namespace
+}  // namespace quireforge
+
+int main(int argc, char** argv) {
+  const int status = quireforge::Run(argc, argv);
+  // A signal recorded while packing or while children worked ends the process now that
+  // everything is cleaned up.
+  if (const int signal_number = quireforge::PendingInterrupt()) {
+    quireforge::EndBySignal(signal_number);
+  }
+  return status;
+}

@@ -1,0 +1,78 @@
+#include "conversion/NavigationFile.h"
+
+#include "conversion/PackageDocuments.h"
+#include "conversion/XmlText.h"
+
+namespace quireforge {
+
+namespace {
+
+constexpr std::u16string_view kNcxSystemId = u"http://www.daisy.org/z3986/2005/ncx-2005-1.dtd";
+constexpr std::u16string_view kNcxNamespace = u"http://www.daisy.org/z3986/2005/ncx/";
+
+std::u16string Number(size_t value) {
+  const std::string digits = std::to_string(value);
+  return std::u16string(digits.begin(), digits.end());
+}
+
+// Escaped for a double-quoted attribute value: the element escaping plus the quote.
+std::u16string AttributeText(std::u16string_view text) {
+  std::u16string escaped;
+  for (char16_t c : XmlText(text)) {
+    if (c == u'"') {
+      escaped += u"&quot;";
+    } else {
+      escaped += c;
+    }
+  }
+  return escaped;
+}
+
+// The three lines of navigation point `number` (from 1).
+void AppendNavigationPoint(size_t number, std::u16string_view page, std::u16string_view label,
+                           std::vector<std::u16string>* lines) {
+  const std::u16string n = Number(number);
+  lines->push_back(u"<navPoint id=\"navPoint-" + n + u"\" playOrder=\"" + n + u"\">");
+  lines->push_back(u"<navLabel><text>" + XmlText(label) + u"</text></navLabel>");
+  lines->push_back(u"<content src=\"" + AttributeText(page) + u"#\"/></navPoint>");
+}
+
+}  // namespace
+
+std::vector<std::u16string> NavigationLines(const NavigationContent& content) {
+  std::vector<std::u16string> lines = {
+      u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
+      u"<!DOCTYPE ncx PUBLIC \"-//NISO//DTD ncx 2005-1//EN\" \"" + std::u16string(kNcxSystemId) +
+          u"\">",
+      u"<ncx version=\"2005-1\" xml:lang=\"en-US\" xmlns=\"" + std::u16string(kNcxNamespace) +
+          u"\">",
+      u"<head>",
+      // The same identifier as the package document's, so that readers can pair them.
+      u"<meta name=\"dtb:uid\" content=\"" + AttributeText(PackageIdentifier(content.identifier)) +
+          u"\"/>",
+      u"<meta name=\"dtb:depth\" content=\"1\"/>",
+      u"<meta name=\"dtb:totalPageCount\" content=\"0\"/>",
+      u"<meta name=\"dtb:maxPageNumber\" content=\"0\"/>",
+      u"</head>",
+      u"<docTitle><text>" + XmlText(content.title) + u"</text></docTitle>",
+      u"<docAuthor><text>" + XmlText(content.author) + u"</text></docAuthor>",
+      u"<navMap>",
+  };
+  const std::vector<std::u16string>& chapters = *content.chapters;
+  for (size_t i = 0; i < chapters.size(); ++i) {
+    const std::u16string_view entry = chapters[i];
+    const size_t equals = entry.find(u'=');
+    if (equals == std::u16string_view::npos) {
+      AppendNavigationPoint(i + 1, entry, std::u16string_view(), &lines);
+    } else {
+      AppendNavigationPoint(i + 1, entry.substr(0, equals), entry.substr(equals + 1), &lines);
+    }
+  }
+  // A navigation map may not be empty: a book without chapters gets one point to its start.
+  if (chapters.empty()) AppendNavigationPoint(1, u"ch_1.html", content.title, &lines);
+  lines.push_back(u"</navMap>");
+  lines.push_back(u"</ncx>");
+  return lines;
+}
+
+}  // namespace quireforge

@@ -1,0 +1,29 @@
+// The navigation file OEBPS/toc.ncx (NCX 2005-1): the book's table of contents, built from
+// the job's identifier, title, author and chapter list as the user left it. One navigation
+// point per chapter entry, in list order, with ids navPoint-1, navPoint-2, ... and play
+// orders counted from 1; an empty list gives one point to ch_1.html# labelled with the
+// title. Texts are escaped for XML here. Pure functions producing lines; any thread.
+#ifndef QUIREFORGE_CONVERSION_NAVIGATIONFILE_H_
+#define QUIREFORGE_CONVERSION_NAVIGATIONFILE_H_
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quireforge {
+
+// What the navigation file is made from. `chapters` holds entries "ch_N.html=" followed by
+// the raw title; an entry without "=" names its page and has an empty title.
+struct NavigationContent {
+  std::u16string_view identifier;  // the job's bare 36-character identifier
+  std::u16string_view title;
+  std::u16string_view author;
+  const std::vector<std::u16string>* chapters = nullptr;  // never null
+};
+
+// The lines of toc.ncx, to be saved with the UTF-8 writer.
+std::vector<std::u16string> NavigationLines(const NavigationContent& content);
+
+}  // namespace quireforge
+
+#endif  // QUIREFORGE_CONVERSION_NAVIGATIONFILE_H_
