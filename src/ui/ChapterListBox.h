@@ -1,0 +1,51 @@
+// ChapterListBox is the chapter list box of the main window: one 18-pixel line per chapter
+// title, drawn as plain text (an "&" shows as it is), one selected line at a time, and
+// reordering by dragging built from mouse press and move tracking. It only reports; the
+// main window moves the lines and the job's entries. Window thread only.
+#ifndef QUIREFORGE_UI_CHAPTERLISTBOX_H_
+#define QUIREFORGE_UI_CHAPTERLISTBOX_H_
+
+#include <QListWidget>
+#include <QPoint>
+
+namespace quireforge {
+
+class ChapterListBox : public QListWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int kRowHeight = 18;
+  // How far the mouse must move with a button held before a press becomes a drag.
+  static constexpr int kDragThreshold = 5;
+
+  explicit ChapterListBox(QWidget* parent = nullptr);
+
+  // The selected line, -1 for none.
+  int SelectedLine() const;
+  void SelectLine(int line);
+  // The line at `point` of the viewport, -1 below the last line or outside.
+  int LineAt(const QPoint& point) const;
+
+ signals:
+  // A press on the list box, or a key that changed the selected line.
+  void Clicked();
+  // A button went down: a drag may begin from `line` (-1 below the last line).
+  void MouseDown(int line);
+  // During a drag, at every mouse move over the list box: the line under the mouse.
+  void DragOver(int line);
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  bool button_held_ = false;
+  bool dragging_ = false;
+  QPoint press_point_;
+};
+
+}  // namespace quireforge
+
+#endif  // QUIREFORGE_UI_CHAPTERLISTBOX_H_

@@ -1,0 +1,119 @@
+#include "ui/InterfaceLanguage.h"
+
+namespace quireforge {
+
+namespace {
+
+InterfaceTexts MakeEnglish() {
+  InterfaceTexts t;
+  t.label_source_file = QStringLiteral("Source File");
+  t.label_target_file = QStringLiteral("Target File");
+  t.label_title = QStringLiteral("Title");
+  t.label_author = QStringLiteral("Author");
+  t.label_option = QStringLiteral("Option");
+  t.label_page_margin = QStringLiteral("Page Margin");
+  t.label_line_height = QStringLiteral("Line Height");
+  t.label_font_size = QStringLiteral("Font Size");
+  t.label_font_weight = QStringLiteral("Font Weight");
+  t.check_no_chapters = QStringLiteral("Dont Convert Charpter");
+  t.check_file_name_chapters = QStringLiteral("Filename As Charpter");
+  t.check_font_file = QStringLiteral("Usage Font File");
+  t.button_add = QStringLiteral("Add");
+  t.button_remove = QStringLiteral("Remove");
+  t.button_clear = QStringLiteral("Clear");
+  t.button_start = QStringLiteral("Start");
+  t.button_chapter_edit = QStringLiteral("Edit");
+  t.button_chapter_remove = QStringLiteral("Remove");
+  t.button_chapter_replace = QStringLiteral("Replace");
+  t.job_columns = {QStringLiteral("Title"), QStringLiteral("Author"), QStringLiteral("Charpters"),
+                   QStringLiteral("Tag")};
+  t.margin_items = {QStringLiteral("Normal"), QStringLiteral("Wide")};
+  t.line_height_items = {QStringLiteral("Normal"), QStringLiteral("Wide")};
+  t.font_size_items = {QStringLiteral("Large"), QStringLiteral("Middle"), QStringLiteral("Small")};
+  t.font_weight_items = {QStringLiteral("Normal"), QStringLiteral("Bold")};
+  t.waiting_panel = QStringLiteral("Processing, please waiting...");
+  t.empty_list_message = QStringLiteral("File list is empty! Please add file(s).");
+  t.done_mark = QStringLiteral("Done");
+  t.chapter_edit_caption = QStringLiteral("Edit Charpter Name");
+  t.chapter_edit_prompt = QStringLiteral("Please input the NEW charpter name below:");
+  t.not_found_message = QStringLiteral("Not find any charpter!");
+  t.font_warning_caption = QStringLiteral("Warning");
+  t.font_warning_text =
+      QStringLiteral("Big font file may cause invalid ePub file! Continue to use a font file?");
+  t.font_dialog_title = QString();
+  t.font_dialog_filter = QStringLiteral("TrueType Font File|*.TTF");
+  t.replace_caption = QStringLiteral("Replace");
+  t.replace_find_what = QStringLiteral("Fi&nd what:");
+  t.replace_with = QStringLiteral("Re&place with:");
+  t.replace_whole_word = QStringLiteral("Match &whole word only");
+  t.replace_find_next = QStringLiteral("&Find Next");
+  t.replace_replace = QStringLiteral("&Replace");
+  t.replace_replace_all = QStringLiteral("Replace &All");
+  t.replace_cancel = QStringLiteral("Cancel");
+  return t;
+}
+
+InterfaceTexts MakeChinese() {
+  InterfaceTexts t;
+  t.label_source_file = QStringLiteral("源文件");
+  t.label_target_file = QStringLiteral("输出文件");
+  t.label_title = QStringLiteral("文章标题");
+  t.label_author = QStringLiteral("作者");
+  t.label_option = QStringLiteral("选项");
+  t.label_page_margin = QStringLiteral("页边距");
+  t.label_line_height = QStringLiteral("行间距");
+  t.label_font_size = QStringLiteral("字体大小");
+  t.label_font_weight = QStringLiteral("字型");
+  t.check_no_chapters = QStringLiteral("不转换章节");
+  t.check_file_name_chapters = QStringLiteral("文件名作为章节名");
+  t.check_font_file = QStringLiteral("嵌入字体文件");
+  t.button_add = QStringLiteral("添加");
+  t.button_remove = QStringLiteral("删除");
+  t.button_clear = QStringLiteral("清除");
+  t.button_start = QStringLiteral("转换");
+  t.button_chapter_edit = QStringLiteral("更名");
+  t.button_chapter_remove = QStringLiteral("删除");
+  t.button_chapter_replace = QStringLiteral("替换");
+  // The first two columns repeat the title and author labels.
+  t.job_columns = {t.label_title, t.label_author, QStringLiteral("章节数"), QStringLiteral("标志")};
+  t.margin_items = {QStringLiteral("小"), QStringLiteral("大")};
+  t.line_height_items = {QStringLiteral("小"), QStringLiteral("大")};
+  t.font_size_items = {QStringLiteral("大"), QStringLiteral("中"), QStringLiteral("小")};
+  t.font_weight_items = {QStringLiteral("正常"), QStringLiteral("粗体")};
+  t.waiting_panel = QStringLiteral("正在处理，请稍候……");
+  t.empty_list_message = QStringLiteral("文件列表为空！请先添加文件。");
+  t.done_mark = QStringLiteral("完成");
+  t.chapter_edit_caption = QStringLiteral("更改章节名称");
+  t.chapter_edit_prompt = QStringLiteral("请输入新的章节名称：");
+  t.not_found_message = QStringLiteral("没有找到匹配的章节！");
+  t.font_warning_caption = QStringLiteral("警告");
+  t.font_warning_text =
+      QStringLiteral("使用过大的字体文件可能会导致转换后的文件无法使用！要使用字体文件吗？");
+  t.font_dialog_title = QStringLiteral("请指定要使用的字体文件");
+  t.font_dialog_filter = QStringLiteral("TrueType字体文件|*.TTF");
+  t.replace_caption = QStringLiteral("替换");
+  t.replace_find_what = QStringLiteral("查找内容(&N)：");
+  t.replace_with = QStringLiteral("替换为(&P)：");
+  t.replace_whole_word = QStringLiteral("全字匹配(&W)");
+  t.replace_find_next = QStringLiteral("查找下一个(&F)");
+  t.replace_replace = QStringLiteral("替换(&R)");
+  t.replace_replace_all = QStringLiteral("全部替换(&A)");
+  t.replace_cancel = QStringLiteral("取消");
+  return t;
+}
+
+}  // namespace
+
+InterfaceLanguage DecideInterfaceLanguage(const QLocale& locale) {
+  return locale.language() == QLocale::Chinese && locale.territory() == QLocale::China
+             ? InterfaceLanguage::kChinese
+             : InterfaceLanguage::kEnglish;
+}
+
+const InterfaceTexts& TextsFor(InterfaceLanguage language) {
+  static const InterfaceTexts english = MakeEnglish();
+  static const InterfaceTexts chinese = MakeChinese();
+  return language == InterfaceLanguage::kChinese ? chinese : english;
+}
+
+}  // namespace quireforge

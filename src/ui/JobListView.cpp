@@ -1,0 +1,86 @@
+#include "ui/JobListView.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+
+#include "conversion/ConvertFile.h"
+#include "ui/JobListItem.h"
+
+namespace quireforge {
+
+JobListView::JobListView(QWidget* parent) : QTreeWidget(parent) {
+  setColumnCount(4);
+  setRootIsDecorated(false);
+  setItemsExpandable(false);
+  setUniformRowHeights(true);
+  setAllColumnsShowFocus(true);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  header()->setStretchLastSection(false);
+  header()->setSectionsMovable(false);
+  headerItem()->setTextAlignment(JobListItem::kChapters, Qt::AlignCenter);
+  headerItem()->setTextAlignment(JobListItem::kTag, Qt::AlignCenter);
+  // Keep the selection visible when the list loses focus.
+  QPalette colours = palette();
+  colours.setBrush(QPalette::Inactive, QPalette::Highlight,
+                   colours.brush(QPalette::Active, QPalette::Highlight));
+  colours.setBrush(QPalette::Inactive, QPalette::HighlightedText,
+                   colours.brush(QPalette::Active, QPalette::HighlightedText));
+  setPalette(colours);
+  FitColumns();
+}
+
+void JobListView::SetColumnCaptions(const QStringList& captions) {
+  setHeaderLabels(captions);
+  headerItem()->setTextAlignment(JobListItem::kChapters, Qt::AlignCenter);
+  headerItem()->setTextAlignment(JobListItem::kTag, Qt::AlignCenter);
+  FitColumns();
+}
+
+JobListItem* JobListView::AppendRow(const QString& title, const QString& author,
+                                    std::unique_ptr<TConvertFile> job) {
+  auto* row = new JobListItem(title, author, std::move(job));
+  addTopLevelItem(row);
+  FitColumns();
+  return row;
+}
+
+JobListItem* JobListView::Row(int index) const {
+  return static_cast<JobListItem*>(topLevelItem(index));
+}
+
+JobListItem* JobListView::SelectedRow() const {
+  for (int i = 0; i < topLevelItemCount(); ++i) {
+    if (topLevelItem(i)->isSelected()) return Row(i);
+  }
+  return nullptr;
+}
+
+bool JobListView::DeleteSelectedRows() {
+  const QList<QTreeWidgetItem*> selected = selectedItems();
+  for (QTreeWidgetItem* row : selected) delete row;
+  return !selected.isEmpty();
+}
+
+void JobListView::DeleteAllRows() {
+  while (topLevelItemCount() > 0) delete takeTopLevelItem(topLevelItemCount() - 1);
+}
+
+void JobListView::mouseReleaseEvent(QMouseEvent* event) {
+  QTreeWidget::mouseReleaseEvent(event);
+  emit Clicked();
+}
+
+// Title: fitted, at least 100 pixels; author: fitted within 80 to 160; chapter count: 80;
+// tag: 40.
+void JobListView::FitColumns() {
+  resizeColumnToContents(JobListItem::kTitle);
+  resizeColumnToContents(JobListItem::kAuthor);
+  setColumnWidth(JobListItem::kTitle, qMax(100, columnWidth(JobListItem::kTitle)));
+  setColumnWidth(JobListItem::kAuthor, qBound(80, columnWidth(JobListItem::kAuthor), 160));
+  setColumnWidth(JobListItem::kChapters, 80);
+  setColumnWidth(JobListItem::kTag, 40);
+}
+
+}  // namespace quireforge

@@ -1,0 +1,48 @@
+// JobListView is the report-style job list of the main window (ListView_JobList): four
+// columns, several selected rows, whole-row selection, no in-place editing. It owns its
+// rows (JobListItem), and so their jobs. Window thread only.
+#ifndef QUIREFORGE_UI_JOBLISTVIEW_H_
+#define QUIREFORGE_UI_JOBLISTVIEW_H_
+
+#include <QStringList>
+#include <QTreeWidget>
+#include <memory>
+
+namespace quireforge {
+
+class JobListItem;
+class TConvertFile;
+
+class JobListView : public QTreeWidget {
+  Q_OBJECT
+
+ public:
+  explicit JobListView(QWidget* parent = nullptr);
+
+  void SetColumnCaptions(const QStringList& captions);
+  // Appends a row that owns `job` and fits the columns to it.
+  JobListItem* AppendRow(const QString& title, const QString& author,
+                         std::unique_ptr<TConvertFile> job);
+  int RowCount() const { return topLevelItemCount(); }
+  JobListItem* Row(int index) const;
+  // The first selected row in list order, or null.
+  JobListItem* SelectedRow() const;
+  // Deletes every selected row (and its job); returns whether there was one.
+  bool DeleteSelectedRows();
+  // Deletes every row (and its job).
+  void DeleteAllRows();
+
+ signals:
+  // A mouse click anywhere in the list, after the view has updated its selection.
+  void Clicked();
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  void FitColumns();
+};
+
+}  // namespace quireforge
+
+#endif  // QUIREFORGE_UI_JOBLISTVIEW_H_

@@ -1,0 +1,38 @@
+#include "ui/ProgramValues.h"
+
+#include "chapterhead/ChapterHeadRule.h"
+#include "conversion/LegacyCodePage.h"
+#include "conversion/RemoveTree.h"
+#include "conversion/StagingRoot.h"
+
+namespace quireforge {
+
+ProgramValues::ProgramValues()
+    : staging_root_(StagingRootPath()), chapter_head_rule_(std::make_unique<ChapterHeadRule>()) {
+  try {
+    code_page_ = std::make_unique<LegacyCodePage>(LegacyCodePage::EnvironmentName());
+  } catch (const CodePageError& e) {
+    code_page_problem_ = QString::fromUtf8(e.what());
+    code_page_ = std::make_unique<LegacyCodePage>(LegacyCodePage::LocaleName());
+  }
+}
+
+ProgramValues::~ProgramValues() = default;
+
+QString ProgramValues::CreateStagingRoot() const {
+  try {
+    quireforge::CreateStagingRoot(staging_root_);
+  } catch (const StagingRootError& e) {
+    return QString::fromUtf8(e.what());
+  }
+  return QString();
+}
+
+void ProgramValues::DeleteStagingRoot() const { RemoveTree(staging_root_); }
+
+ChapterHeadTest ProgramValues::ChapterHead() const {
+  ChapterHeadRule* rule = chapter_head_rule_.get();
+  return [rule](std::u16string_view line) { return rule->IsChapterHead(line); };
+}
+
+}  // namespace quireforge

@@ -1,0 +1,51 @@
+// The program-wide values fixed before any window exists: the staging root (from TEMP,
+// else TMPDIR, else /tmp), the legacy code page (QUIREFORGE_CODEPAGE or the locale's) and
+// the chapter-head rule. Owned by main (or a test) and outlives every window using it.
+#ifndef QUIREFORGE_UI_PROGRAMVALUES_H_
+#define QUIREFORGE_UI_PROGRAMVALUES_H_
+
+#include <QString>
+#include <memory>
+#include <string>
+
+#include "conversion/JobParameters.h"
+
+namespace quireforge {
+
+class ChapterHeadRule;
+class LegacyCodePage;
+
+class ProgramValues {
+ public:
+  // Reads the environment. An unusable QUIREFORGE_CODEPAGE leaves the locale's code page in
+  // use and its message in CodePageProblem(). Raises only when no code page can be opened.
+  ProgramValues();
+  ~ProgramValues();
+
+  ProgramValues(const ProgramValues&) = delete;
+  ProgramValues& operator=(const ProgramValues&) = delete;
+
+  const std::u16string& StagingRoot() const { return staging_root_; }
+  const LegacyCodePage& CodePage() const { return *code_page_; }
+  // Creates the staging root (mode 0700). Returns why it cannot be used (a symbolic link,
+  // another user's folder), or an empty text when it is ready.
+  QString CreateStagingRoot() const;
+  // Deletes the staging root with everything in it, never following symbolic links; what
+  // cannot be deleted stays, silently.
+  void DeleteStagingRoot() const;
+
+  // Empty when the configured code page was usable.
+  const QString& CodePageProblem() const { return code_page_problem_; }
+  // The chapter-head test handed to every job.
+  ChapterHeadTest ChapterHead() const;
+
+ private:
+  std::u16string staging_root_;
+  std::unique_ptr<LegacyCodePage> code_page_;
+  QString code_page_problem_;
+  std::unique_ptr<ChapterHeadRule> chapter_head_rule_;
+};
+
+}  // namespace quireforge
+
+#endif  // QUIREFORGE_UI_PROGRAMVALUES_H_

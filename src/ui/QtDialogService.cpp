@@ -1,0 +1,102 @@
+#include "ui/QtDialogService.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace quireforge {
+
+namespace {
+
+QString Title() { return QString::fromUtf8(kApplicationTitle); }
+
+}  // namespace
+
+QString QtNameFilter(const QString& filter) {
+  const QStringList parts = filter.split(QLatin1Char('|'));
+  QStringList filters;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QString patterns = parts[i + 1];
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    filters.append(parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')'));
+  }
+  return filters.join(QStringLiteral(";;"));
+}
+
+void QtDialogService::ShowMessage(const QString& text) {
+  QMessageBox box(QMessageBox::NoIcon, Title(), text, QMessageBox::Ok, parent_);
+  box.exec();
+}
+
+void QtDialogService::ShowError(const QString& text) {
+  QMessageBox box(QMessageBox::Critical, Title(), text, QMessageBox::Ok, parent_);
+  box.exec();
+}
+
+void QtDialogService::ShowArchiveMessage(ArchiveMessageKind kind, const QString& text) {
+  // Without a parent the dialog is centred on the screen.
+  QMessageBox box(
+      kind == ArchiveMessageKind::kError ? QMessageBox::Critical : QMessageBox::Information,
+      Title(), text);
+  QPushButton* ok = box.addButton(QStringLiteral("&OK"), QMessageBox::AcceptRole);
+  box.setDefaultButton(ok);
+  box.setEscapeButton(ok);
+  box.exec();
+}
+
+bool QtDialogService::AskYesNo(const QString& caption, const QString& text) {
+  QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                  parent_);
+  return box.exec() == QMessageBox::Yes;
+}
+
+QString QtDialogService::InputBox(const QString& caption, const QString& prompt,
+                                  const QString& text, int max_length) {
+  QDialog dialog;  // no parent: centred on the screen
+  dialog.setWindowTitle(caption);
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(new QLabel(prompt, &dialog));
+  auto* field = new QLineEdit(&dialog);
+  field->setMaxLength(max_length);
+  field->setText(text);
+  field->selectAll();
+  field->setMinimumWidth(300);
+  layout->addWidget(field);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  layout->addWidget(buttons);
+  return dialog.exec() == QDialog::Accepted ? field->text() : text;
+}
+
+QStringList QtDialogService::RunFileDialog(const FileDialogRequest& request) {
+  QFileDialog dialog(parent_);
+  dialog.setObjectName(request.name);
+  if (!request.title.isEmpty()) dialog.setWindowTitle(request.title);
+  dialog.setNameFilter(QtNameFilter(request.filter));
+  dialog.setDefaultSuffix(request.default_suffix);
+  switch (request.mode) {
+    case FileDialogRequest::Mode::kOpenOne:
+      dialog.setAcceptMode(QFileDialog::AcceptOpen);
+      dialog.setFileMode(QFileDialog::ExistingFile);
+      break;
+    case FileDialogRequest::Mode::kOpenMany:
+      dialog.setAcceptMode(QFileDialog::AcceptOpen);
+      dialog.setFileMode(QFileDialog::ExistingFiles);
+      break;
+    case FileDialogRequest::Mode::kSave:
+      // Qt's save dialog asks before overwriting an existing file.
+      dialog.setAcceptMode(QFileDialog::AcceptSave);
+      dialog.setFileMode(QFileDialog::AnyFile);
+      break;
+  }
+  if (dialog.exec() != QDialog::Accepted) return {};
+  return dialog.selectedFiles();
+}
+
+}  // namespace quireforge

@@ -1,0 +1,73 @@
+#include "ui/SourceField.h"
+
+namespace quireforge {
+
+namespace {
+
+bool IsBlankOrControl(QChar c) { return c.unicode() >= 1 && c.unicode() <= 32; }
+
+}  // namespace
+
+QStringList ParseSourceField(const QString& text) {
+  if (!text.contains(QLatin1Char(','))) return {text};
+
+  // The list ends at the first NUL, as a C string would.
+  const qsizetype n = text.indexOf(QChar(u'\0')) < 0 ? text.size() : text.indexOf(QChar(u'\0'));
+  QStringList items;
+  qsizetype i = 0;
+  auto skip_blanks = [&] {
+    while (i < n && IsBlankOrControl(text[i])) ++i;
+  };
+
+  skip_blanks();
+  while (i < n) {
+    QString item;
+    if (text[i] == QLatin1Char('"')) {
+      ++i;
+      while (i < n) {
+        if (text[i] == QLatin1Char('"')) {
+          if (i + 1 < n && text[i + 1] == QLatin1Char('"')) {
+            item += QLatin1Char('"');
+            i += 2;
+            continue;
+          }
+          ++i;
+          break;
+        }
+        item += text[i++];
+      }
+    } else {
+      const qsizetype start = i;
+      while (i < n && text[i].unicode() > 32 && text[i] != QLatin1Char(',')) ++i;
+      item = text.mid(start, i - start);
+    }
+    items.append(item);
+
+    skip_blanks();
+    if (i < n && text[i] == QLatin1Char(',')) {
+      if (i + 1 == n) items.append(QString());
+      ++i;
+      skip_blanks();
+    }
+  }
+  return items;
+}
+
+QString QuoteSourcePath(const QString& path, bool always) {
+  bool needs_quotes = always;
+  for (QChar c : path) {
+    if (c.unicode() <= 32 || c == QLatin1Char(',') || c == QLatin1Char('"')) needs_quotes = true;
+  }
+  if (!needs_quotes) return path;
+  QString quoted = path;
+  quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
+  return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+QString JoinSourcePaths(const QStringList& paths) {
+  QStringList quoted;
+  for (const QString& path : paths) quoted.append(QuoteSourcePath(path, false));
+  return quoted.join(QLatin1Char(','));
+}
+
+}  // namespace quireforge

@@ -1,0 +1,529 @@
+#include "ui/TForm_Main.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLibraryInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSplitter>
+#include <QTranslator>
+#include <QVBoxLayout>
+#include <exception>
+#include <stdexcept>
+
+#include "conversion/ConvertFile.h"
+#include "conversion/JobParameters.h"
+#include "conversion/UserInterface.h"
+#include "ui/ChapterListBox.h"
+#include "ui/DialogService.h"
+#include "ui/FindReplaceDialog.h"
+#include "ui/InterfaceFonts.h"
+#include "ui/JobListItem.h"
+#include "ui/JobListView.h"
+#include "ui/JobOptions.h"
+#include "ui/ProgramValues.h"
+#include "ui/SourceField.h"
+#include "ui/TForm_Waiting.h"
+#include "ui/TargetCheck.h"
+
+namespace quireforge {
+
+namespace {
+
+constexpr int kLabelWidth = 80;
+
+QLabel* MakeLabel(const QString& name, const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  return label;
+}
+
+QPushButton* MakeButton(const QString& name, const QString& text, const QSize& size,
+                        QWidget* parent) {
+  auto* button = new QPushButton(text, parent);
+  button->setObjectName(name);
+  button->setFixedSize(size);
+  button->setAutoDefault(false);
+  return button;
+}
+
+QLineEdit* MakeEdit(const QString& name, QWidget* parent) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(name);
+  return edit;
+}
+
+QComboBox* MakeOptionList(const QString& name, QWidget* parent) {
+  auto* list = new QComboBox(parent);
+  list->setObjectName(name);
+  list->setMinimumWidth(60);
+  list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  return list;
+}
+
+QCheckBox* MakeCheckBox(const QString& name, const QString& text, int width, QWidget* parent) {
+  auto* box = new QCheckBox(text, parent);
+  box->setObjectName(name);
+  box->setMinimumWidth(width);
+  return box;
+}
+
+// A label on the left of a line, right-aligned to the fields.
+QHBoxLayout* FieldLine(QLabel* label, QWidget* field, QWidget* button) {
+  auto* line = new QHBoxLayout;
+  label->setMinimumWidth(kLabelWidth);
+  label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  line->addWidget(label);
+  line->addWidget(field, 1);
+  if (button != nullptr) line->addWidget(button);
+  return line;
+}
+
+void FillItems(QComboBox* list, const QStringList& items) {
+  list->clear();
+  list->addItems(items);
+}
+
+QString TextOf(const std::exception& failure) { return QString::fromUtf8(failure.what()); }
+
+}  // namespace
+
+TForm_Main::TForm_Main(const ProgramValues& values, DialogService& dialogs, UserInterface& ui,
+                       QWidget* parent)
+    : QWidget(parent),
+      values_(values),
+      dialogs_(dialogs),
+      ui_(ui),
+      archiver_(ui),
+      texts_(&TextsFor(InterfaceLanguage::kEnglish)) {
+  setObjectName(QStringLiteral("Form_Main"));
+  setWindowTitle(QString::fromUtf8(kApplicationTitle));
+  setFont(DesignFont());
+  BuildControls();
+  resize(767, 484);
+  // FormCreate: no chapter is being dragged; dropped files are welcome.
+  drag_source_index_ = -1;
+  setAcceptDrops(true);
+}
+
+TForm_Main::~TForm_Main() {
+  if (qt_translator_ != nullptr) QCoreApplication::removeTranslator(qt_translator_.get());
+}
+
+void TForm_Main::BuildControls() {
+  const InterfaceTexts& t = TextsFor(InterfaceLanguage::kEnglish);
+
+  Label_SourceFile = MakeLabel(QStringLiteral("Label_SourceFile"), t.label_source_file, this);
+  Edit_SourceFile = MakeEdit(QStringLiteral("Edit_SourceFile"), this);
+  Button_Open =
+      MakeButton(QStringLiteral("Button_Open"), QStringLiteral("..."), QSize(24, 21), this);
+  Label_TargetFile = MakeLabel(QStringLiteral("Label_TargetFile"), t.label_target_file, this);
+  Edit_TargetFile = MakeEdit(QStringLiteral("Edit_TargetFile"), this);
+  Button_Save =
+      MakeButton(QStringLiteral("Button_Save"), QStringLiteral("..."), QSize(24, 21), this);
+  // The two "..." buttons keep the design font in both languages.
+  Button_Open->setFont(DesignFont());
+  Button_Save->setFont(DesignFont());
+  Label_Title = MakeLabel(QStringLiteral("Label_Title"), t.label_title, this);
+  Edit_Title = MakeEdit(QStringLiteral("Edit_Title"), this);
+  Label_Author = MakeLabel(QStringLiteral("Label_Author"), t.label_author, this);
+  Edit_Author = MakeEdit(QStringLiteral("Edit_Author"), this);
+
+  Label_OP = MakeLabel(QStringLiteral("Label_OP"), t.label_option, this);
+  Label_PM = MakeLabel(QStringLiteral("Label_PM"), t.label_page_margin, this);
+  ComboBox_PM = MakeOptionList(QStringLiteral("ComboBox_PM"), this);
+  Label_LH = MakeLabel(QStringLiteral("Label_LH"), t.label_line_height, this);
+  ComboBox_LH = MakeOptionList(QStringLiteral("ComboBox_LH"), this);
+  Label_FS = MakeLabel(QStringLiteral("Label_FS"), t.label_font_size, this);
+  ComboBox_FS = MakeOptionList(QStringLiteral("ComboBox_FS"), this);
+  Label_FW = MakeLabel(QStringLiteral("Label_FW"), t.label_font_weight, this);
+  ComboBox_FW = MakeOptionList(QStringLiteral("ComboBox_FW"), this);
+
+  CheckBox_NC = MakeCheckBox(QStringLiteral("CheckBox_NC"), t.check_no_chapters, 160, this);
+  CheckBox_PH = MakeCheckBox(QStringLiteral("CheckBox_PH"), t.check_file_name_chapters, 144, this);
+  CheckBox_UF = MakeCheckBox(QStringLiteral("CheckBox_UF"), t.check_font_file, 93, this);
+  Edit_UF = MakeEdit(QStringLiteral("Edit_UF"), this);
+  Edit_UF->setReadOnly(true);
+  // Hidden controls keep their place on the line, so the line does not jump.
+  for (QWidget* hideable : {static_cast<QWidget*>(CheckBox_PH), static_cast<QWidget*>(Edit_UF)}) {
+    QSizePolicy policy = hideable->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    hideable->setSizePolicy(policy);
+  }
+  CheckBox_PH->hide();
+  Edit_UF->hide();
+
+  const QSize tool_button(54, 25);
+  Button_Add = MakeButton(QStringLiteral("Button_Add"), t.button_add, tool_button, this);
+  Button_Remove = MakeButton(QStringLiteral("Button_Remove"), t.button_remove, tool_button, this);
+  Button_Clear = MakeButton(QStringLiteral("Button_Clear"), t.button_clear, tool_button, this);
+  Button_Start = MakeButton(QStringLiteral("Button_Start"), t.button_start, tool_button, this);
+  Button_Remove->setEnabled(false);
+  Button_Start->setEnabled(false);
+
+  Splitter_Bottom = new QSplitter(Qt::Horizontal, this);
+  Splitter_Bottom->setObjectName(QStringLiteral("Splitter_Bottom"));
+  Splitter_Bottom->setChildrenCollapsible(false);
+  ListView_JobList = new JobListView(Splitter_Bottom);
+  ListView_JobList->setObjectName(QStringLiteral("ListView_JobList"));
+  ListView_JobList->SetColumnCaptions(t.job_columns);
+  auto* chapter_panel = new QWidget(Splitter_Bottom);
+  chapter_panel->setObjectName(QStringLiteral("Panel_Chapters"));
+  ListBox_Files = new ChapterListBox(chapter_panel);
+  ListBox_Files->setObjectName(QStringLiteral("ListBox_Files"));
+  Button_FReplace =
+      MakeButton(QStringLiteral("Button_FReplace"), t.button_chapter_replace, tool_button, this);
+  Button_FEdit =
+      MakeButton(QStringLiteral("Button_FEdit"), t.button_chapter_edit, tool_button, this);
+  Button_FRemove =
+      MakeButton(QStringLiteral("Button_FRemove"), t.button_chapter_remove, tool_button, this);
+  Button_FReplace->setEnabled(false);
+  Button_FEdit->setEnabled(false);
+  Button_FRemove->setEnabled(false);
+  ReplaceDialog_Head = nullptr;
+
+  auto* chapter_buttons = new QHBoxLayout;
+  chapter_buttons->setContentsMargins(0, 0, 0, 0);
+  chapter_buttons->addWidget(Button_FReplace);
+  chapter_buttons->addWidget(Button_FEdit);
+  chapter_buttons->addWidget(Button_FRemove);
+  chapter_buttons->addStretch(1);
+  auto* chapter_layout = new QVBoxLayout(chapter_panel);
+  chapter_layout->setContentsMargins(0, 0, 0, 0);
+  chapter_layout->addWidget(ListBox_Files, 1);
+  chapter_layout->addLayout(chapter_buttons);
+  Splitter_Bottom->addWidget(ListView_JobList);
+  Splitter_Bottom->addWidget(chapter_panel);
+  Splitter_Bottom->setStretchFactor(0, 1);
+  Splitter_Bottom->setStretchFactor(1, 0);
+  Splitter_Bottom->setSizes({767 - 10 - 218 - 4, 218});
+
+  auto* option_line = new QHBoxLayout;
+  Label_OP->setMinimumWidth(kLabelWidth);
+  Label_OP->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  option_line->addWidget(Label_OP);
+  option_line->addSpacing(8);
+  for (auto [label, list] : {std::pair<QLabel*, QComboBox*>{Label_PM, ComboBox_PM},
+                             {Label_LH, ComboBox_LH},
+                             {Label_FS, ComboBox_FS},
+                             {Label_FW, ComboBox_FW}}) {
+    option_line->addWidget(label);
+    option_line->addWidget(list);
+    option_line->addSpacing(12);
+  }
+  option_line->addStretch(1);
+
+  auto* check_line = new QHBoxLayout;
+  check_line->addSpacing(92 - 5);
+  check_line->addWidget(CheckBox_NC);
+  check_line->addWidget(CheckBox_PH);
+  check_line->addWidget(CheckBox_UF);
+  check_line->addWidget(Edit_UF, 1);
+
+  auto* tool_bar = new QHBoxLayout;
+  tool_bar->addStretch(1);
+  tool_bar->addWidget(Button_Add);
+  tool_bar->addWidget(Button_Remove);
+  tool_bar->addWidget(Button_Clear);
+  tool_bar->addWidget(Button_Start);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(5, 5, 5, 5);
+  layout->setSpacing(4);
+  layout->addLayout(FieldLine(Label_SourceFile, Edit_SourceFile, Button_Open));
+  layout->addLayout(FieldLine(Label_TargetFile, Edit_TargetFile, Button_Save));
+  layout->addLayout(FieldLine(Label_Title, Edit_Title, nullptr));
+  layout->addLayout(FieldLine(Label_Author, Edit_Author, nullptr));
+  layout->addLayout(option_line);
+  layout->addLayout(check_line);
+  layout->addLayout(tool_bar);
+  layout->addWidget(Splitter_Bottom, 1);
+
+  connect(Button_Add, &QPushButton::clicked, this, &TForm_Main::Button_AddClick);
+  connect(Button_Remove, &QPushButton::clicked, this, &TForm_Main::Button_RemoveClick);
+  connect(Button_Clear, &QPushButton::clicked, this, &TForm_Main::Button_ClearClick);
+  connect(Button_Start, &QPushButton::clicked, this, &TForm_Main::Button_StartClick);
+  connect(ListView_JobList, &JobListView::Clicked, this, &TForm_Main::ListView_JobListClick);
+  connect(CheckBox_NC, &QCheckBox::clicked, this, &TForm_Main::CheckBox_NCClick);
+  connect(CheckBox_UF, &QCheckBox::clicked, this, &TForm_Main::CheckBox_UFClick);
+  connect(ListBox_Files, &ChapterListBox::Clicked, this, &TForm_Main::ListBox_FilesClick);
+}
+
+void TForm_Main::AttachProgressWindow(TForm_Waiting* waiting) {
+  waiting_ = waiting;
+  if (waiting_ != nullptr && shown_before_) waiting_->SetPanelText(texts_->waiting_panel);
+}
+
+void TForm_Main::ShowCentred() {
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect area = screen->availableGeometry();
+    move(area.center() - QPoint(width() / 2, height() / 2));
+  }
+  show();
+}
+
+TConvertFile* TForm_Main::JobOfRow(int row) const {
+  JobListItem* item = ListView_JobList->Row(row);
+  return item == nullptr ? nullptr : &item->Job();
+}
+
+// ---- Start-up and shutdown ----
+
+void TForm_Main::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!shown_before_) {
+    shown_before_ = true;
+    FormShow();
+  }
+}
+
+void TForm_Main::FormShow() {
+  ApplyLanguage();
+  ComboBox_PM->setCurrentIndex(0);
+  ComboBox_LH->setCurrentIndex(0);
+  ComboBox_FS->setCurrentIndex(1);
+  ComboBox_FW->setCurrentIndex(0);
+  staging_problem_ = values_.CreateStagingRoot();
+
+  // Problems with the surroundings are told once, when the window is on screen.
+  QStringList problems;
+  if (!values_.CodePageProblem().isEmpty()) problems.append(values_.CodePageProblem());
+  if (!staging_problem_.isEmpty()) problems.append(staging_problem_);
+  if (!problems.isEmpty()) {
+    QMetaObject::invokeMethod(
+        this, [this, problems] { ShowFailure(problems.join(QLatin1Char('\n'))); },
+        Qt::QueuedConnection);
+  }
+}
+
+void TForm_Main::ApplyLanguage() {
+  language_ = DecideInterfaceLanguage(QLocale::system());
+  texts_ = &TextsFor(language_);
+  const InterfaceTexts& t = *texts_;
+
+  if (language_ == InterfaceLanguage::kChinese) {
+    qt_translator_ = std::make_unique<QTranslator>();
+    if (qt_translator_->load(QStringLiteral("qtbase_zh_CN"),
+                             QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+      QCoreApplication::installTranslator(qt_translator_.get());
+    } else {
+      qt_translator_.reset();
+    }
+    Label_SourceFile->setText(t.label_source_file);
+    Label_TargetFile->setText(t.label_target_file);
+    Label_Title->setText(t.label_title);
+    Label_Author->setText(t.label_author);
+    Button_Add->setText(t.button_add);
+    Button_Remove->setText(t.button_remove);
+    Button_Clear->setText(t.button_clear);
+    Button_Start->setText(t.button_start);
+    Button_FEdit->setText(t.button_chapter_edit);
+    Button_FRemove->setText(t.button_chapter_remove);
+    Button_FReplace->setText(t.button_chapter_replace);
+    ListView_JobList->SetColumnCaptions(t.job_columns);
+    if (waiting_ != nullptr) waiting_->SetPanelText(t.waiting_panel);
+    Label_PM->setText(t.label_page_margin);
+    Label_LH->setText(t.label_line_height);
+    Label_FS->setText(t.label_font_size);
+    Label_OP->setText(t.label_option);
+    Label_FW->setText(t.label_font_weight);
+    CheckBox_NC->setText(t.check_no_chapters);
+    CheckBox_PH->setText(t.check_file_name_chapters);
+    CheckBox_UF->setText(t.check_font_file);
+    setFont(WindowFont(language_));
+  }
+  FillItems(ComboBox_PM, t.margin_items);
+  FillItems(ComboBox_LH, t.line_height_items);
+  FillItems(ComboBox_FS, t.font_size_items);
+  FillItems(ComboBox_FW, t.font_weight_items);
+}
+
+void TForm_Main::closeEvent(QCloseEvent* event) {
+  if (!FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
+  FormClose();
+  QWidget::closeEvent(event);
+}
+
+bool TForm_Main::FormCloseQuery() {
+  // Closing now would pull the staging root from under a Start run or a job being built.
+  if (!idle_ || adding_) return false;
+  Button_ClearClick();
+  return true;
+}
+
+void TForm_Main::FormClose() {
+  if (ReplaceDialog_Head != nullptr) ReplaceDialog_Head->hide();
+  // A staging root that was refused (a link, another user's folder) is not ours to delete.
+  if (staging_problem_.isEmpty()) values_.DeleteStagingRoot();
+}
+
+// ---- Jobs ----
+
+void TForm_Main::Guarded(const std::function<void()>& handler) {
+  QString failure;
+  try {
+    handler();
+  } catch (const std::exception& e) {
+    failure = TextOf(e);
+  } catch (...) {
+    failure = QStringLiteral("Unexpected failure.");
+  }
+  if (!failure.isNull()) ShowFailure(failure);
+}
+
+void TForm_Main::ShowFailure(const QString& text) { dialogs_.ShowError(text); }
+
+void TForm_Main::Button_AddClick() {
+  Button_Add->setEnabled(false);
+  adding_ = true;
+  Button_Start->setEnabled(false);
+  QString failure;
+  try {
+    AddJob();
+  } catch (const std::exception& e) {
+    failure = TextOf(e);
+  } catch (...) {
+    failure = QStringLiteral("Unexpected failure.");
+  }
+  adding_ = false;
+  CheckStatus();
+  Button_Add->setEnabled(true);
+  if (!failure.isNull()) ShowFailure(failure);
+}
+
+void TForm_Main::AddJob() {
+  const QString source = Edit_SourceFile->text();
+  if (source.isEmpty()) return;
+  const QString target = Edit_TargetFile->text();
+  const QString title = Edit_Title->text();
+  if (target.isEmpty() || title.isEmpty()) return;
+  const QString author = Edit_Author->text();
+  if (!staging_problem_.isEmpty()) throw std::runtime_error(staging_problem_.toStdString());
+
+  JobParameters parameters;
+  const QStringList sources = ParseSourceField(source);
+  for (const QString& path : sources) parameters.sources.push_back(path.toStdU16String());
+  parameters.target_path = target.toStdU16String();
+  parameters.title = title.toStdU16String();
+  parameters.author = author.toStdU16String();
+  parameters.margin = MarginForIndex(ComboBox_PM->currentIndex());
+  parameters.line_height = LineHeightForIndex(ComboBox_LH->currentIndex());
+  parameters.font_size = FontSizeForIndex(ComboBox_FS->currentIndex());
+  parameters.weight_line = WeightLineForIndex(ComboBox_FW->currentIndex());
+  parameters.detect_chapters = !CheckBox_NC->isChecked();
+  parameters.file_name_as_chapter = CheckBox_PH->isChecked();
+  parameters.font_file = Edit_UF->text().toStdU16String();
+  RefuseTargetAmongSources(target, sources);
+
+  JobEnvironment environment;
+  environment.staging_root = values_.StagingRoot();
+  environment.ui = &ui_;
+  environment.is_chapter_head = values_.ChapterHead();
+  environment.code_page = &values_.CodePage();
+  auto job = std::make_unique<TConvertFile>(parameters, environment);
+
+  ListView_JobList->AppendRow(title, author, std::move(job));
+  Edit_SourceFile->clear();
+  Edit_TargetFile->clear();
+  Edit_Title->clear();
+  Edit_Author->clear();
+  CheckBox_PH->setChecked(false);
+}
+
+void TForm_Main::Button_RemoveClick() {
+  if (ListView_JobList->SelectedRow() != nullptr) {
+    EmptyChapterList();
+    ListView_JobList->DeleteSelectedRows();
+  }
+  CheckStatus();
+}
+
+void TForm_Main::Button_ClearClick() {
+  EmptyChapterList();
+  ListView_JobList->DeleteAllRows();
+  CheckStatus();
+}
+
+void TForm_Main::Button_StartClick() {
+  if (ListView_JobList->RowCount() == 0) {
+    dialogs_.ShowMessage(texts_->empty_list_message);
+    return;
+  }
+  idle_ = false;
+  CheckStatus();
+  ui_.ShowProgress();
+  ui_.ProcessMessages();
+  QString failure;
+  try {
+    FinishPendingRows();
+  } catch (const std::exception& e) {
+    failure = TextOf(e);
+  } catch (...) {
+    failure = QStringLiteral("Unexpected failure.");
+  }
+  ui_.CloseProgress();
+  idle_ = true;
+  CheckStatus();
+  if (!failure.isNull()) ShowFailure(failure);
+}
+
+// A row is marked done only when its book was written; a row whose packing failed (the
+// archive component has told the user why) stays pending for a later Start.
+void TForm_Main::FinishPendingRows() {
+  const int rows = ListView_JobList->RowCount();
+  for (int i = 0; i < rows; ++i) {
+    JobListItem* row = ListView_JobList->Row(i);
+    if (row == nullptr || !row->IsPending()) continue;
+    if (row->Job().FinishBook(archiver_)) row->MarkDone(texts_->done_mark);
+  }
+}
+
+void TForm_Main::ListView_JobListClick() {
+  EmptyChapterList();
+  if (JobListItem* row = ListView_JobList->SelectedRow()) FillChapterList(&row->Job());
+  CheckStatus();
+}
+
+void TForm_Main::CheckStatus() {
+  setEnabled(idle_);
+  const bool has_rows = ListView_JobList->RowCount() > 0;
+  // Start also waits while Add is building a job: both would drive the progress window.
+  Button_Start->setEnabled(has_rows && !adding_);
+  Button_Clear->setEnabled(has_rows);
+  Button_Remove->setEnabled(ListView_JobList->SelectedRow() != nullptr);
+  const bool line_selected = ListBox_Files->SelectedLine() >= 0;
+  Button_FEdit->setEnabled(line_selected);
+  Button_FRemove->setEnabled(line_selected);
+  Button_FReplace->setEnabled(ListBox_Files->count() > 0);
+}
+
+// ---- Option check boxes ----
+
+void TForm_Main::CheckBox_NCClick() {
+  const bool no_chapters = CheckBox_NC->isChecked();
+  CheckBox_PH->setChecked(!no_chapters);
+  CheckBox_PH->setEnabled(!no_chapters);
+}
+
+void TForm_Main::CheckBox_UFClick() {
+  if (CheckBox_UF->isChecked()) {
+    if (dialogs_.AskYesNo(texts_->font_warning_caption, texts_->font_warning_text)) {
+      Edit_UF->show();
+      return;
+    }
+    CheckBox_UF->setChecked(false);
+  }
+  Edit_UF->hide();
+  Edit_UF->clear();
+}
+
+}  // namespace quireforge

@@ -1,0 +1,152 @@
+// TForm_Main is the main window: the source, target, title and author fields, the four
+// option lists and the option check boxes, the job list whose rows own their jobs, the
+// chapter list editor of the selected job, and the Add, Remove, Clear and Start commands.
+// No exception leaves a handler: each restores the window and shows the failure's text.
+// Owned by main; window thread only. Its handlers live in TForm_Main.cpp (jobs and window)
+// and TForm_MainChapters.cpp (chapter editor).
+#ifndef QUIREFORGE_UI_TFORM_MAIN_H_
+#define QUIREFORGE_UI_TFORM_MAIN_H_
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "archive/Archiver.h"
+#include "ui/InterfaceLanguage.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSplitter;
+class QTranslator;
+
+namespace quireforge {
+
+class ChapterListBox;
+class DialogService;
+class FindReplaceDialog;
+class JobListItem;
+class JobListView;
+class ProgramValues;
+class TConvertFile;
+class TForm_Waiting;
+class UserInterface;
+
+class TForm_Main : public QWidget {
+  Q_OBJECT
+
+ public:
+  // `values`, `dialogs` and `ui` must outlive the window; `ui` drives the progress window.
+  TForm_Main(const ProgramValues& values, DialogService& dialogs, UserInterface& ui,
+             QWidget* parent = nullptr);
+  ~TForm_Main() override;
+
+  TForm_Main(const TForm_Main&) = delete;
+  TForm_Main& operator=(const TForm_Main&) = delete;
+
+  // The progress window, created after this one; its panel text follows the language.
+  void AttachProgressWindow(TForm_Waiting* waiting);
+  // Shows the window centred on the screen (the first showing applies the language, selects
+  // the default options and creates the staging root).
+  void ShowCentred();
+
+  TArchiver& Archiver() { return archiver_; }
+  InterfaceLanguage Language() const { return language_; }
+  bool IsIdle() const { return idle_; }
+  bool IsAdding() const { return adding_; }
+  // The job of row `row`, or null.
+  TConvertFile* JobOfRow(int row) const;
+  int DragSourceIndex() const { return drag_source_index_; }
+
+ public slots:
+  void Button_AddClick();
+  void Button_RemoveClick();
+  void Button_ClearClick();
+  void Button_StartClick();
+  void ListView_JobListClick();
+  void CheckBox_NCClick();
+  void CheckBox_UFClick();
+  void CheckStatus();
+
+  void ListBox_FilesClick();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildControls();
+  void FormShow();
+  bool FormCloseQuery();
+  void FormClose();
+  void ApplyLanguage();
+  void AddJob();
+  void FinishPendingRows();
+  void ShowFailure(const QString& text);
+  // Runs `handler`; a failure it raises is shown afterwards in a message box.
+  void Guarded(const std::function<void()>& handler);
+
+  // Chapter editor.
+  void EmptyChapterList();
+  void FillChapterList(TConvertFile* job);
+
+  const ProgramValues& values_;
+  DialogService& dialogs_;
+  UserInterface& ui_;
+  TArchiver archiver_;
+  QPointer<TForm_Waiting> waiting_;
+  std::unique_ptr<QTranslator> qt_translator_;
+
+  InterfaceLanguage language_ = InterfaceLanguage::kEnglish;
+  const InterfaceTexts* texts_;
+  bool idle_ = true;
+  bool adding_ = false;
+  bool shown_before_ = false;
+  QString staging_problem_;
+  int drag_source_index_ = -1;
+  // The job whose chapters the chapter list box shows, or null.
+  TConvertFile* shown_job_ = nullptr;
+
+  QLabel* Label_SourceFile;
+  QLineEdit* Edit_SourceFile;
+  QPushButton* Button_Open;
+  QLabel* Label_TargetFile;
+  QLineEdit* Edit_TargetFile;
+  QPushButton* Button_Save;
+  QLabel* Label_Title;
+  QLineEdit* Edit_Title;
+  QLabel* Label_Author;
+  QLineEdit* Edit_Author;
+  QLabel* Label_OP;
+  QLabel* Label_PM;
+  QComboBox* ComboBox_PM;
+  QLabel* Label_LH;
+  QComboBox* ComboBox_LH;
+  QLabel* Label_FS;
+  QComboBox* ComboBox_FS;
+  QLabel* Label_FW;
+  QComboBox* ComboBox_FW;
+  QCheckBox* CheckBox_NC;
+  QCheckBox* CheckBox_PH;
+  QCheckBox* CheckBox_UF;
+  QLineEdit* Edit_UF;
+  QPushButton* Button_Add;
+  QPushButton* Button_Remove;
+  QPushButton* Button_Clear;
+  QPushButton* Button_Start;
+  JobListView* ListView_JobList;
+  QSplitter* Splitter_Bottom;
+  ChapterListBox* ListBox_Files;
+  QPushButton* Button_FReplace;
+  QPushButton* Button_FEdit;
+  QPushButton* Button_FRemove;
+  FindReplaceDialog* ReplaceDialog_Head;
+};
+
+}  // namespace quireforge
+
+#endif  // QUIREFORGE_UI_TFORM_MAIN_H_

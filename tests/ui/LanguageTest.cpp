@@ -1,0 +1,117 @@
+// The interface language as the system locale decides it. This program runs once per
+// locale (LC_ALL set by ctest); QF_EXPECTED_LANGUAGE says which interface that locale must
+// give: "zh" for the Chinese one, "en" for the English one.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFontInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <cstdlib>
+
+#include "WindowFixture.h"
+#include "ui/InterfaceFonts.h"
+
+namespace quireforge::test {
+namespace {
+
+bool ExpectChinese() {
+  const char* expected = std::getenv("QF_EXPECTED_LANGUAGE");
+  return expected != nullptr && std::string(expected) == "zh";
+}
+
+QStringList Items(QComboBox* list) {
+  QStringList items;
+  for (int i = 0; i < list->count(); ++i) items.append(list->itemText(i));
+  return items;
+}
+
+class LanguageTest : public WindowFixture {
+ protected:
+  QStringList Columns() {
+    QStringList captions;
+    for (int i = 0; i < JobList()->columnCount(); ++i) {
+      captions.append(JobList()->headerItem()->text(i));
+    }
+    return captions;
+  }
+  QString LabelText(const char* name) { return Find<QLabel>(name)->text(); }
+};
+
+TEST_F(LanguageTest, FollowsTheSystemLocale) {
+  EXPECT_EQ(window->Language(),
+            ExpectChinese() ? InterfaceLanguage::kChinese : InterfaceLanguage::kEnglish);
+}
+
+TEST_F(LanguageTest, CaptionsColumnsAndOptionItems) {
+  if (ExpectChinese()) {
+    EXPECT_EQ(Columns(), (QStringList{"文章标题", "作者", "章节数", "标志"}));
+    EXPECT_EQ(LabelText("Label_SourceFile"), "源文件");
+    EXPECT_EQ(LabelText("Label_TargetFile"), "输出文件");
+    EXPECT_EQ(LabelText("Label_OP"), "选项");
+    EXPECT_EQ(LabelText("Label_FW"), "字型");
+    EXPECT_EQ(Button("Button_Start")->text(), "转换");
+    EXPECT_EQ(Button("Button_FEdit")->text(), "更名");
+    EXPECT_EQ(Check("CheckBox_PH")->text(), "文件名作为章节名");
+    EXPECT_EQ(Items(Find<QComboBox>("ComboBox_PM")), (QStringList{"小", "大"}));
+    EXPECT_EQ(Items(Find<QComboBox>("ComboBox_FS")), (QStringList{"大", "中", "小"}));
+    EXPECT_EQ(Items(Find<QComboBox>("ComboBox_FW")), (QStringList{"正常", "粗体"}));
+    EXPECT_EQ(waiting->PanelText(), "正在处理，请稍候……");
+  } else {
+    EXPECT_EQ(Columns(), (QStringList{"Title", "Author", "Charpters", "Tag"}));
+    EXPECT_EQ(LabelText("Label_SourceFile"), "Source File");
+    EXPECT_EQ(LabelText("Label_OP"), "Option");
+    EXPECT_EQ(Button("Button_Start")->text(), "Start");
+    EXPECT_EQ(Check("CheckBox_NC")->text(), "Dont Convert Charpter");
+    EXPECT_EQ(Items(Find<QComboBox>("ComboBox_PM")), (QStringList{"Normal", "Wide"}));
+    EXPECT_EQ(Items(Find<QComboBox>("ComboBox_FS")), (QStringList{"Large", "Middle", "Small"}));
+    EXPECT_EQ(Items(Find<QComboBox>("ComboBox_FW")), (QStringList{"Normal", "Bold"}));
+    EXPECT_EQ(waiting->PanelText(), "Processing, please waiting...");
+  }
+  // The defaults are the same indexes in both languages.
+  EXPECT_EQ(Find<QComboBox>("ComboBox_FS")->currentIndex(), 1);
+}
+
+TEST_F(LanguageTest, MessagesAndTheDoneMark) {
+  window->Button_StartClick();
+  dialogs.yes_no_answers = {false};
+  Click(Check("CheckBox_UF"));
+  AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
+  Click(Button("Button_Start"));
+  ASSERT_EQ(dialogs.shown.size(), 2u);
+  const QString done = JobList()->topLevelItem(0)->text(3);
+  if (ExpectChinese()) {
+    EXPECT_EQ(dialogs.shown[0].text, "文件列表为空！请先添加文件。");
+    EXPECT_EQ(dialogs.shown[1].caption, "警告");
+    EXPECT_EQ(dialogs.shown[1].text,
+              "使用过大的字体文件可能会导致转换后的文件无法使用！要使用字体文件吗？");
+    EXPECT_EQ(done, "完成");
+  } else {
+    EXPECT_EQ(dialogs.shown[0].text, "File list is empty! Please add file(s).");
+    EXPECT_EQ(dialogs.shown[1].caption, "Warning");
+    EXPECT_EQ(done, "Done");
+  }
+}
+
+TEST_F(LanguageTest, FontsAndQtsOwnButtons) {
+  const QFontInfo window_font(window->font());
+  const QFontInfo ellipsis_font(Button("Button_Open")->font());
+  EXPECT_EQ(ellipsis_font.family(), QFontInfo(DesignFont()).family());
+  QDialogButtonBox buttons(QDialogButtonBox::Yes | QDialogButtonBox::No);
+  const QString yes = buttons.button(QDialogButtonBox::Yes)->text();
+  if (ExpectChinese()) {
+    EXPECT_EQ(window->font().pointSize(), 9);
+    const QString family = window->font().family();
+    EXPECT_TRUE(family == "WenQuanYi Zen Hei" || family == "宋体" || family == "SimSun")
+        << family.toStdString();
+    EXPECT_EQ(Edit("Edit_Title")->font().family(), window->font().family());
+    EXPECT_TRUE(yes.contains("是")) << yes.toStdString();
+  } else {
+    EXPECT_EQ(window->font().pointSize(), 8);
+    EXPECT_EQ(yes, "&Yes");
+  }
+}
+
+}  // namespace
+}  // namespace quireforge::test

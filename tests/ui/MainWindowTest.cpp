@@ -1,0 +1,382 @@
+// The main window as a user meets it: fields, Add, the job list, Remove, Clear, Start, the
+// option check boxes, closing, and failures shown in message boxes. Real jobs are built
+// from real files in a private TEMP folder; books are packed by the real zip engine.
+#include <gtest/gtest.h>
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QProgressBar>
+#include <QTimer>
+#include <filesystem>
+
+#include "WindowFixture.h"
+#include "conversion/ConvertFile.h"
+#include "ui/TForm_Main.h"
+
+namespace quireforge::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class MainWindowTest : public WindowFixture {
+ protected:
+  fs::path StagingRoot() const { return temp.path() / "QuireforgeTmp"; }
+  QString Cell(int row, int column) { return JobList()->topLevelItem(row)->text(column); }
+};
+
+TEST_F(MainWindowTest, OpensWithTheInitialStatesAndDefaultOptions) {
+  EXPECT_EQ(window->windowTitle(), "Quireforge");
+  EXPECT_TRUE(Button("Button_Add")->isEnabled());
+  EXPECT_FALSE(Button("Button_Remove")->isEnabled());
+  EXPECT_TRUE(Button("Button_Clear")->isEnabled());  // CheckStatus has not run yet
+  EXPECT_FALSE(Button("Button_Start")->isEnabled());
+  EXPECT_FALSE(Button("Button_FReplace")->isEnabled());
+  EXPECT_FALSE(Button("Button_FEdit")->isEnabled());
+  EXPECT_FALSE(Button("Button_FRemove")->isEnabled());
+  EXPECT_FALSE(Check("CheckBox_PH")->isVisible());
+  EXPECT_TRUE(Check("CheckBox_PH")->isEnabled());
+  EXPECT_FALSE(Edit("Edit_UF")->isVisible());
+  EXPECT_TRUE(Edit("Edit_UF")->isReadOnly());
+  EXPECT_EQ(Find<QComboBox>("ComboBox_PM")->currentIndex(), 0);
+  EXPECT_EQ(Find<QComboBox>("ComboBox_LH")->currentIndex(), 0);
+  EXPECT_EQ(Find<QComboBox>("ComboBox_FS")->currentIndex(), 1);
+  EXPECT_EQ(Find<QComboBox>("ComboBox_FW")->currentIndex(), 0);
+  EXPECT_EQ(Find<QComboBox>("ComboBox_FS")->count(), 3);
+  EXPECT_TRUE(fs::is_directory(StagingRoot()));
+  EXPECT_EQ(fs::status(StagingRoot()).permissions() & fs::perms::all, fs::perms::owner_all);
+  EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(MainWindowTest, AddWithAnEmptyFieldDoesNothing) {
+  const fs::path novel = WriteNovel("novel.txt", 3);
+  AddBook(novel, temp / "novel.epub", "");
+  EXPECT_EQ(JobList()->topLevelItemCount(), 0);
+  EXPECT_EQ(Edit("Edit_SourceFile")->text().toStdString(), novel.string());
+  AddBook("", temp / "novel.epub", "Novel");
+  AddBook(novel, "", "Novel");
+  EXPECT_EQ(JobList()->topLevelItemCount(), 0);
+  EXPECT_TRUE(dialogs.shown.empty());
+  EXPECT_TRUE(Button("Button_Add")->isEnabled());
+  // Add ran CheckStatus: with no rows, Clear is off now.
+  EXPECT_FALSE(Button("Button_Clear")->isEnabled());
+}
+
+TEST_F(MainWindowTest, AddBuildsARowWithTheChapterCountAndEmptiesTheFields) {
+  Find<QComboBox>("ComboBox_FS")->setCurrentIndex(0);
+  Check("CheckBox_PH")->setChecked(true);
+  AddBook(WriteNovel("novel.txt", 4), temp / "novel.epub", "Novel", "Author A");
+  ASSERT_EQ(JobList()->topLevelItemCount(), 1);
+  EXPECT_EQ(Cell(0, 0), "Novel");
+  EXPECT_EQ(Cell(0, 1), "Author A");
+  EXPECT_EQ(Cell(0, 2), "4");
+  EXPECT_EQ(Cell(0, 3), "");
+  EXPECT_EQ(window->JobOfRow(0)->ChapterCount(), 4);
+  EXPECT_EQ(window->JobOfRow(0)->TargetPath(), (temp / "novel.epub").u16string());
+  for (const char* field : {"Edit_SourceFile", "Edit_TargetFile", "Edit_Title", "Edit_Author"}) {
+    EXPECT_TRUE(Edit(field)->text().isEmpty()) << field;
+  }
+  EXPECT_FALSE(Check("CheckBox_PH")->isChecked());
+  EXPECT_EQ(Find<QComboBox>("ComboBox_FS")->currentIndex(), 0);
+  EXPECT_TRUE(Button("Button_Start")->isEnabled());
+  EXPECT_TRUE(Button("Button_Clear")->isEnabled());
+  EXPECT_FALSE(Button("Button_Remove")->isEnabled());
+
+  // The same fields once more give a second, independent job.
+  AddBook(WriteNovel("novel.txt", 4), temp / "novel.epub", "Novel");
+  ASSERT_EQ(JobList()->topLevelItemCount(), 2);
+  EXPECT_NE(window->JobOfRow(0)->Identifier(), window->JobOfRow(1)->Identifier());
+}
+
+TEST_F(MainWindowTest, DontConvertCharpterGivesNoChaptersAndCouplesTheFileNameBox) {
+  QCheckBox* nc = Check("CheckBox_NC");
+  QCheckBox* ph = Check("CheckBox_PH");
+  Click(nc);
+  EXPECT_TRUE(nc->isChecked());
+  EXPECT_FALSE(ph->isChecked());
+  EXPECT_FALSE(ph->isEnabled());
+  AddBook(WriteNovel("novel.txt", 4), temp / "novel.epub", "Novel");
+  ASSERT_EQ(JobList()->topLevelItemCount(), 1);
+  EXPECT_EQ(Cell(0, 2), "0");
+  Click(nc);
+  EXPECT_FALSE(nc->isChecked());
+  EXPECT_TRUE(ph->isChecked());
+  EXPECT_TRUE(ph->isEnabled());
+}
+
+TEST_F(MainWindowTest, RemoveDeletesEverySelectedRowAndClearDeletesTheRest) {
+  for (int i = 0; i < 4; ++i) {
+    AddBook(WriteNovel("n" + std::to_string(i) + ".txt", i + 1),
+            temp / ("n" + std::to_string(i) + ".epub"), QString("Book %1").arg(i));
+  }
+  ASSERT_EQ(JobList()->topLevelItemCount(), 4);
+  ClickRow(3);
+  EXPECT_EQ(Chapters()->count(), 4);  // the job list click shows that job's chapters
+  ClickRow(0, Qt::ControlModifier);
+  ClickRow(2, Qt::ControlModifier);
+  EXPECT_TRUE(Button("Button_Remove")->isEnabled());
+  Click(Button("Button_Remove"));
+  ASSERT_EQ(JobList()->topLevelItemCount(), 1);
+  EXPECT_EQ(Cell(0, 0), "Book 1");
+  EXPECT_EQ(Chapters()->count(), 0);
+  EXPECT_FALSE(Button("Button_Remove")->isEnabled());
+
+  Click(Button("Button_Clear"));
+  EXPECT_EQ(JobList()->topLevelItemCount(), 0);
+  EXPECT_FALSE(Button("Button_Clear")->isEnabled());
+  EXPECT_FALSE(Button("Button_Start")->isEnabled());
+}
+
+TEST_F(MainWindowTest, StartOnAnEmptyListShowsTheEmptyListMessage) {
+  window->Button_StartClick();
+  EXPECT_EQ(dialogs.TextsOf("message"), QStringList{"File list is empty! Please add file(s)."});
+  EXPECT_TRUE(window->isEnabled());
+}
+
+TEST_F(MainWindowTest, StartFinishesOnlyThePendingRows) {
+  AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
+  Click(Button("Button_Start"));
+  ASSERT_TRUE(fs::exists(temp / "a.epub"));
+  EXPECT_EQ(Cell(0, 3), "Done");
+  const auto first_write = fs::last_write_time(temp / "a.epub");
+
+  AddBook(WriteNovel("b.txt", 3), temp / "b.epub", "B");
+  AddBook(WriteNovel("c.txt", 1), temp / "c.epub", "C");
+  Click(Button("Button_Start"));
+  EXPECT_TRUE(fs::exists(temp / "b.epub"));
+  EXPECT_TRUE(fs::exists(temp / "c.epub"));
+  EXPECT_EQ(Cell(1, 3), "Done");
+  EXPECT_EQ(Cell(2, 3), "Done");
+  EXPECT_EQ(fs::last_write_time(temp / "a.epub"), first_write);
+  EXPECT_EQ(RunCommand("unzip -tq " + ShellQuote((temp / "b.epub").string())), 0);
+
+  // A second Start finishes nothing and keeps the marks.
+  fs::remove(temp / "c.epub");
+  Click(Button("Button_Start"));
+  EXPECT_FALSE(fs::exists(temp / "c.epub"));
+  EXPECT_EQ(Cell(2, 3), "Done");
+  EXPECT_TRUE(window->isEnabled());
+  EXPECT_FALSE(waiting->isVisible());
+  EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(MainWindowTest, ARowWhosePackingFailedStaysPendingAndStartGoesOn) {
+  AddBook(WriteNovel("a.txt", 2), temp / "missing" / "a.epub", "A");
+  AddBook(WriteNovel("b.txt", 2), temp / "b.epub", "B");
+  Click(Button("Button_Start"));
+  EXPECT_EQ(Cell(0, 3), "");
+  EXPECT_EQ(Cell(1, 3), "Done");
+  EXPECT_TRUE(fs::exists(temp / "b.epub"));
+  EXPECT_EQ(dialogs.TextsOf("archive-error").size(), 1u);
+  EXPECT_TRUE(window->isEnabled());
+  EXPECT_TRUE(window->IsIdle());
+  EXPECT_FALSE(waiting->isVisible());
+
+  // Once the folder exists, a later Start packs the pending row.
+  fs::create_directory(temp / "missing");
+  Click(Button("Button_Start"));
+  EXPECT_EQ(Cell(0, 3), "Done");
+  EXPECT_TRUE(fs::exists(temp / "missing" / "a.epub"));
+}
+
+TEST_F(MainWindowTest, AMissingEngineIsReportedAndTheRowStaysPending) {
+  fs::create_directory(temp / "engine");
+  WriteFile(temp / "engine" / "libqzengine.so", "not a library");
+  window->Archiver().SetDLLDirectory((temp / "engine").u16string());
+  AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
+  Click(Button("Button_Start"));
+  EXPECT_EQ(Cell(0, 3), "");
+  EXPECT_FALSE(fs::exists(temp / "a.epub"));
+  ASSERT_EQ(dialogs.TextsOf("archive-error").size(), 1u);
+  EXPECT_TRUE(dialogs.TextsOf("archive-error")[0].contains("libqzengine.so"));
+  EXPECT_TRUE(window->isEnabled());
+}
+
+TEST_F(MainWindowTest, AFailureThatEndsFinishingStopsTheRunAndIsShown) {
+  AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
+  AddBook(WriteNovel("b.txt", 2), temp / "b.epub", "B");
+  // toc.ncx of the first job cannot be written: its OEBPS folder is immutable.
+  const fs::path oebps = fs::path(window->JobOfRow(0)->StagingPath()) / "OEBPS";
+  ASSERT_EQ(RunCommand("chattr +i " + ShellQuote(oebps.string())), 0);
+  Click(Button("Button_Start"));
+  RunCommand("chattr -i " + ShellQuote(oebps.string()));
+  EXPECT_EQ(Cell(0, 3), "");
+  EXPECT_EQ(Cell(1, 3), "");  // the run stopped at the failing row
+  ASSERT_EQ(dialogs.TextsOf("error").size(), 1u);
+  EXPECT_TRUE(dialogs.TextsOf("error")[0].contains("toc.ncx"));
+  EXPECT_TRUE(window->isEnabled());
+  EXPECT_TRUE(window->IsIdle());
+  EXPECT_FALSE(waiting->isVisible());
+  EXPECT_TRUE(Button("Button_Start")->isEnabled());
+}
+
+TEST_F(MainWindowTest, AddFailuresAreShownAndKeepTheFields) {
+  // A missing source file.
+  AddBook(temp / "absent.txt", temp / "absent.epub", "Absent");
+  // A folder as source.
+  fs::create_directory(temp / "folder.txt");
+  AddBook(temp / "folder.txt", temp / "folder.epub", "Folder");
+  // The target is the source itself.
+  const fs::path novel = WriteNovel("novel.txt", 2);
+  AddBook(novel, novel, "Novel");
+  EXPECT_EQ(JobList()->topLevelItemCount(), 0);
+  const QStringList errors = dialogs.TextsOf("error");
+  ASSERT_EQ(errors.size(), 3);
+  EXPECT_TRUE(errors[0].startsWith("Cannot open file \"" +
+                                   QString::fromStdString((temp / "absent.txt").string())));
+  EXPECT_TRUE(errors[1].contains("folder.txt"));
+  EXPECT_EQ(errors[2], "Cannot create file \"" + QString::fromStdString(novel.string()) +
+                           "\". It is one of the source files.");
+  EXPECT_EQ(Edit("Edit_SourceFile")->text().toStdString(), novel.string());
+  EXPECT_EQ(Edit("Edit_Title")->text(), "Novel");
+  EXPECT_TRUE(Button("Button_Add")->isEnabled());
+  EXPECT_FALSE(window->IsAdding());
+}
+
+TEST_F(MainWindowTest, FontCheckBoxAsksFirst) {
+  QCheckBox* uf = Check("CheckBox_UF");
+  dialogs.yes_no_answers = {false};
+  Click(uf);
+  EXPECT_FALSE(uf->isChecked());
+  EXPECT_FALSE(Edit("Edit_UF")->isVisible());
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].kind, "question");
+  EXPECT_EQ(dialogs.shown[0].caption, "Warning");
+  EXPECT_EQ(dialogs.shown[0].text,
+            "Big font file may cause invalid ePub file! Continue to use a font file?");
+
+  dialogs.yes_no_answers = {true};
+  Click(uf);
+  EXPECT_TRUE(uf->isChecked());
+  EXPECT_TRUE(Edit("Edit_UF")->isVisible());
+  Edit("Edit_UF")->setText("/fonts/a.ttf");
+  Click(uf);  // unchecking asks nothing, hides and empties the field
+  EXPECT_EQ(dialogs.shown.size(), 2u);
+  EXPECT_FALSE(Edit("Edit_UF")->isVisible());
+  EXPECT_TRUE(Edit("Edit_UF")->text().isEmpty());
+}
+
+TEST_F(MainWindowTest, ClosingDuringStartIsRefused) {
+  AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
+  // The archive component pumps messages while it packs; a close arriving then is refused.
+  bool closed_during_start = true;
+  bool enabled_during_start = true;
+  QTimer::singleShot(0, window.get(), [&] {
+    enabled_during_start = window->isEnabled();
+    closed_during_start = window->close();
+  });
+  Click(Button("Button_Start"));
+  QApplication::processEvents();
+  EXPECT_FALSE(enabled_during_start);
+  EXPECT_FALSE(closed_during_start);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(Cell(0, 3), "Done");
+  EXPECT_TRUE(fs::exists(StagingRoot()));
+  // Afterwards closing works, deletes every row and the staging root.
+  EXPECT_TRUE(window->close());
+  EXPECT_EQ(JobList()->topLevelItemCount(), 0);
+  EXPECT_FALSE(fs::exists(StagingRoot()));
+}
+
+TEST_F(MainWindowTest, ClosingDuringAddIsRefused) {
+  // A single long source pumps messages between its pages.
+  std::string text;
+  for (int i = 0; i < 400; ++i) {
+    text += "第" + std::to_string(i + 1) + "章\r\n" + std::string(3000, 'x') + "\r\n";
+  }
+  WriteFile(temp / "long.txt", text);
+  AddBook(WriteNovel("short.txt", 2), temp / "short.epub", "Short");
+  Type("Edit_SourceFile", QString::fromStdString((temp / "long.txt").string()));
+  Type("Edit_TargetFile", QString::fromStdString((temp / "long.epub").string()));
+  Type("Edit_Title", "Long");
+  bool closed_during_add = true;
+  bool add_enabled_during_add = true;
+  bool start_enabled_during_add = true;
+  QTimer::singleShot(0, window.get(), [&] {
+    add_enabled_during_add = Button("Button_Add")->isEnabled();
+    start_enabled_during_add = Button("Button_Start")->isEnabled();
+    closed_during_add = window->close();
+  });
+  Click(Button("Button_Add"));
+  EXPECT_FALSE(closed_during_add);
+  EXPECT_FALSE(add_enabled_during_add);
+  EXPECT_FALSE(start_enabled_during_add);
+  ASSERT_EQ(JobList()->topLevelItemCount(), 2);
+  EXPECT_EQ(Cell(1, 2), "400");
+  EXPECT_TRUE(Button("Button_Start")->isEnabled());
+  EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(MainWindowTest, ClosingDeletesTheStagingRootWithOldContentButNotLinkedFolders) {
+  AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
+  fs::create_directories(StagingRoot() / "old" / "deep");
+  WriteFile(StagingRoot() / "old" / "deep" / "left.txt", "left");
+  fs::create_directory(temp / "keep");
+  WriteFile(temp / "keep" / "precious.txt", "keep me");
+  fs::create_directory_symlink(temp / "keep", StagingRoot() / "link");
+  EXPECT_TRUE(window->close());
+  EXPECT_FALSE(fs::exists(StagingRoot()));
+  EXPECT_EQ(ReadFile(temp / "keep" / "precious.txt"), "keep me");
+}
+
+TEST_F(MainWindowTest, TheProgressWindowIsFramelessAndCentredOverTheMainWindow) {
+  window->resize(767, 484);
+  ui->ShowProgress();
+  QApplication::processEvents();
+  EXPECT_TRUE(waiting->isVisible());
+  EXPECT_TRUE(waiting->windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_EQ(waiting->size(), QSize(367, 192));
+  EXPECT_LE(
+      (waiting->frameGeometry().center() - window->frameGeometry().center()).manhattanLength(), 2);
+  EXPECT_EQ(waiting->PanelText(), "Processing, please waiting...");
+  QProgressBar* bar = waiting->findChild<QProgressBar*>("ProgressBar_Waiting");
+  ASSERT_NE(bar, nullptr);
+  EXPECT_FALSE(bar->isVisible());
+  ui->ShowProgressBar();
+  ui->SetProgressMaximum(40);
+  ui->SetProgressPosition(10);
+  EXPECT_TRUE(bar->isVisible());
+  EXPECT_EQ(bar->maximum(), 40);
+  EXPECT_EQ(bar->value(), 10);
+  ui->HideProgressBar();
+  ui->CloseProgress();
+  EXPECT_FALSE(waiting->isVisible());
+}
+
+TEST_F(MainWindowTest, TheWaitCursorIsShownAndRestored) {
+  ui->SetWaitCursor(true);
+  ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  ui->SetWaitCursor(true);
+  ui->SetWaitCursor(false);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+  ui->SetWaitCursor(false);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+class RefusedStagingRootTest : public WindowFixture {
+ protected:
+  void SetUp() override {
+    fs::create_directory(temp / "elsewhere");
+    fs::create_directory_symlink(temp / "elsewhere", temp / "QuireforgeTmp");
+    OpenWindow();
+    QApplication::processEvents();
+  }
+};
+
+TEST_F(RefusedStagingRootTest, IsToldOnceAndEveryAddFailsWithTheSameMessage) {
+  const QStringList at_start = dialogs.TextsOf("error");
+  ASSERT_EQ(at_start.size(), 1);
+  EXPECT_TRUE(at_start[0].contains("symbolic link"));
+  AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
+  AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
+  EXPECT_EQ(dialogs.TextsOf("error"), (QStringList{at_start[0], at_start[0], at_start[0]}));
+  EXPECT_EQ(JobList()->topLevelItemCount(), 0);
+  EXPECT_TRUE(fs::is_empty(temp / "elsewhere"));
+  // Closing leaves a staging root it refused alone.
+  EXPECT_TRUE(window->close());
+  EXPECT_TRUE(fs::is_symlink(temp / "QuireforgeTmp"));
+  EXPECT_TRUE(fs::is_directory(temp / "elsewhere"));
+}
+
+}  // namespace
+}  // namespace quireforge::test

@@ -1,0 +1,98 @@
+// The window's small pure parts: the source field format, the option mapping, the
+// language decision and the target check.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "TestSupport.h"
+#include "ui/InterfaceLanguage.h"
+#include "ui/JobOptions.h"
+#include "ui/SourceField.h"
+#include "ui/TargetCheck.h"
+
+namespace quireforge::test {
+namespace {
+
+TEST(SourceFieldTest, ATextWithoutCommaIsTheOnlySourceUnchanged) {
+  EXPECT_EQ(ParseSourceField("a.txt"), QStringList{"a.txt"});
+  EXPECT_EQ(ParseSourceField(" /my books/a b.txt "), QStringList{" /my books/a b.txt "});
+  EXPECT_EQ(ParseSourceField("\"a.txt\""), QStringList{"\"a.txt\""});
+}
+
+TEST(SourceFieldTest, CommasBlanksAndQuotesSeparateItems) {
+  const QStringList two{"a.txt", "b.txt"};
+  EXPECT_EQ(ParseSourceField("a.txt,b.txt"), two);
+  EXPECT_EQ(ParseSourceField("a.txt, b.txt"), two);
+  EXPECT_EQ(ParseSourceField("\"a.txt\",\"b.txt\""), two);
+  EXPECT_EQ(ParseSourceField("a b.txt,c.txt"), (QStringList{"a", "b.txt", "c.txt"}));
+  EXPECT_EQ(ParseSourceField("\"a b.txt\",c.txt"), (QStringList{"a b.txt", "c.txt"}));
+  EXPECT_EQ(ParseSourceField("a.txt,"), (QStringList{"a.txt", ""}));
+  EXPECT_EQ(ParseSourceField("/books/a,b.txt"), (QStringList{"/books/a", "b.txt"}));
+  EXPECT_EQ(ParseSourceField(",a"), (QStringList{"", "a"}));
+  EXPECT_EQ(ParseSourceField("a,,b"), (QStringList{"a", "", "b"}));
+  EXPECT_EQ(ParseSourceField("  a ,\tb  "), (QStringList{"a", "b"}));
+}
+
+TEST(SourceFieldTest, QuotedItemsDoubleTheirQuotesAndMayRunToTheEnd) {
+  EXPECT_EQ(ParseSourceField("\"say \"\"hi\"\".txt\",b"), (QStringList{"say \"hi\".txt", "b"}));
+  EXPECT_EQ(ParseSourceField("a,\"open, end"), (QStringList{"a", "open, end"}));
+}
+
+TEST(SourceFieldTest, WrittenPathsReadBackUnchanged) {
+  const QStringList paths{"/plain.txt", "/my books/a.txt", "/x,y.txt", "/say \"hi\".txt",
+                          "/tab\there.txt"};
+  const QString field = JoinSourcePaths(paths);
+  EXPECT_EQ(field.left(11), "/plain.txt,");  // quoted only where needed
+  EXPECT_EQ(ParseSourceField(field), paths);
+  EXPECT_EQ(QuoteSourcePath("/a.txt", true), "\"/a.txt\"");
+  EXPECT_EQ(ParseSourceField(QuoteSourcePath("/a\".txt", true) + "," + QuoteSourcePath("/b", true)),
+            (QStringList{"/a\".txt", "/b"}));
+}
+
+TEST(JobOptionsTest, OnlyTheIndexDecides) {
+  EXPECT_EQ(MarginForIndex(0), 2);
+  EXPECT_EQ(MarginForIndex(1), 5);
+  EXPECT_EQ(MarginForIndex(-1), 2);
+  EXPECT_EQ(LineHeightForIndex(0), 100);
+  EXPECT_EQ(LineHeightForIndex(1), 120);
+  EXPECT_EQ(FontSizeForIndex(0), 110);
+  EXPECT_EQ(FontSizeForIndex(1), 105);
+  EXPECT_EQ(FontSizeForIndex(2), 100);
+  EXPECT_EQ(WeightLineForIndex(0), u"");
+  EXPECT_EQ(WeightLineForIndex(1), u"font-weight:bold;");
+}
+
+TEST(InterfaceLanguageTest, ChineseOnlyForChineseInChina) {
+  EXPECT_EQ(DecideInterfaceLanguage(QLocale("zh_CN")), InterfaceLanguage::kChinese);
+  EXPECT_EQ(DecideInterfaceLanguage(QLocale("zh_TW")), InterfaceLanguage::kEnglish);
+  EXPECT_EQ(DecideInterfaceLanguage(QLocale("zh_SG")), InterfaceLanguage::kEnglish);
+  EXPECT_EQ(DecideInterfaceLanguage(QLocale("en_US")), InterfaceLanguage::kEnglish);
+  EXPECT_EQ(DecideInterfaceLanguage(QLocale::c()), InterfaceLanguage::kEnglish);
+  // The same option indexes in both languages.
+  EXPECT_EQ(TextsFor(InterfaceLanguage::kChinese).font_size_items[0], "大");
+  EXPECT_EQ(TextsFor(InterfaceLanguage::kEnglish).font_size_items[0], "Large");
+}
+
+TEST(TargetCheckTest, RefusesATargetThatIsOneOfTheSources) {
+  TempDir temp;
+  WriteFile(temp / "a.txt", "text");
+  WriteFile(temp / "b.txt", "text");
+  std::filesystem::create_symlink(temp / "a.txt", temp / "link.txt");
+  const QString a = QString::fromStdString((temp / "a.txt").string());
+  const QString b = QString::fromStdString((temp / "b.txt").string());
+  const QString dir = QString::fromStdString(temp.path().string());
+  EXPECT_THROW(RefuseTargetAmongSources(a, {b, a}), std::runtime_error);
+  EXPECT_THROW(RefuseTargetAmongSources(dir + "/link.txt", {a}), std::runtime_error);
+  EXPECT_THROW(RefuseTargetAmongSources(dir + "/./a.txt", {a}), std::runtime_error);
+  EXPECT_NO_THROW(RefuseTargetAmongSources(dir + "/a.epub", {a, b}));
+  EXPECT_NO_THROW(RefuseTargetAmongSources(dir + "/new/a.txt", {a}));
+  try {
+    RefuseTargetAmongSources(a, {a});
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "Cannot create file \"" + a.toStdString() + "\". It is one of the source files.");
+  }
+}
+
+}  // namespace
+}  // namespace quireforge::test

@@ -1,0 +1,122 @@
+// The main window as the program builds it, in a private TEMP folder, with scripted
+// dialogs: program values, the Qt user interface, TForm_Main and TForm_Waiting, shown.
+// Helpers find controls by their names and write source files.
+#ifndef QUIREFORGE_TESTS_UI_WINDOWFIXTURE_H_
+#define QUIREFORGE_TESTS_UI_WINDOWFIXTURE_H_
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "ScriptedDialogService.h"
+#include "TestSupport.h"
+#include "ui/ProgramValues.h"
+#include "ui/QtUserInterface.h"
+#include "ui/TForm_Main.h"
+#include "ui/TForm_Waiting.h"
+
+namespace quireforge::test {
+
+class WindowFixture : public ::testing::Test {
+ protected:
+  void SetUp() override { OpenWindow(); }
+  void TearDown() override { CloseWindow(); }
+
+  void OpenWindow() {
+    values = std::make_unique<ProgramValues>();
+    ui = std::make_unique<QtUserInterface>(dialogs);
+    window = std::make_unique<TForm_Main>(*values, dialogs, *ui);
+    waiting = std::make_unique<TForm_Waiting>(window.get());
+    ui->AttachProgressWindow(waiting.get());
+    window->AttachProgressWindow(waiting.get());
+    window->ShowCentred();
+    QApplication::processEvents();
+  }
+
+  void CloseWindow() {
+    if (window != nullptr && window->isVisible()) window->close();
+    waiting.reset();
+    window.reset();
+    ui.reset();
+    values.reset();
+  }
+
+  template <typename T>
+  T* Find(const char* name) const {
+    T* widget = window->findChild<T*>(QString::fromUtf8(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+  QLineEdit* Edit(const char* name) const { return Find<QLineEdit>(name); }
+  QPushButton* Button(const char* name) const { return Find<QPushButton>(name); }
+  QCheckBox* Check(const char* name) const { return Find<QCheckBox>(name); }
+  QTreeWidget* JobList() const { return Find<QTreeWidget>("ListView_JobList"); }
+  QListWidget* Chapters() const { return Find<QListWidget>("ListBox_Files"); }
+
+  void Click(QWidget* widget) {
+    QTest::mouseClick(widget, Qt::LeftButton);
+    QApplication::processEvents();
+  }
+  void Type(const char* edit, const QString& text) {
+    QLineEdit* field = Edit(edit);
+    field->clear();
+    // QTest spells ASCII keys only; other characters arrive as key events with their text.
+    for (QChar c : text) {
+      if (c.unicode() < 128) {
+        QTest::keyClick(field, c.toLatin1());
+      } else {
+        QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+      }
+    }
+  }
+  // Clicks job row `row` (Ctrl adds it to the selection).
+  void ClickRow(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTreeWidget* list = JobList();
+    const QRect rect = list->visualItemRect(list->topLevelItem(row));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, rect.center());
+    QApplication::processEvents();
+  }
+
+  // Writes a UTF-8 novel with `chapters` headed chapters into the temporary folder.
+  std::filesystem::path WriteNovel(const std::string& name, int chapters) {
+    std::string text;
+    for (int i = 1; i <= chapters; ++i) {
+      text += "第" + std::to_string(i) + "章 标题" + std::to_string(i) + "\r\n";
+      text += "正文内容，段落" + std::to_string(i) + "。\r\n";
+    }
+    const std::filesystem::path path = temp / name;
+    WriteFile(path, text);
+    return path;
+  }
+
+  // Fills the fields and presses Add.
+  void AddBook(const std::filesystem::path& source, const std::filesystem::path& target,
+               const QString& title, const QString& author = QString()) {
+    Type("Edit_SourceFile", QString::fromStdString(source.string()));
+    Type("Edit_TargetFile", QString::fromStdString(target.string()));
+    Type("Edit_Title", title);
+    Type("Edit_Author", author);
+    Click(Button("Button_Add"));
+  }
+
+  TempDir temp;
+  ScriptedDialogService dialogs;
+  std::unique_ptr<ProgramValues> values;
+  std::unique_ptr<QtUserInterface> ui;
+  std::unique_ptr<TForm_Main> window;
+  std::unique_ptr<TForm_Waiting> waiting;
+};
+
+}  // namespace quireforge::test
+
+#endif  // QUIREFORGE_TESTS_UI_WINDOWFIXTURE_H_
