@@ -36,7 +36,9 @@ std::string FullPath(const std::u16string& directory) {
   std::error_code error;
   std::filesystem::path absolute = std::filesystem::absolute(path, error);
   if (error) return path.string();
-  return absolute.lexically_normal().string();
+  std::string full = absolute.lexically_normal().string();
+  while (full.size() > 1 && full.back() == '/') full.pop_back();
+  return full;
 }
 
 }  // namespace
