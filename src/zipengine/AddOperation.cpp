@@ -93,7 +93,7 @@ int32_t AddOperation::Run() {
   // Sources record read failures here while the archive is written; it outlives the writer.
   std::optional<EngineError> source_failure;
   ArchiveWriter writer(request_.archive_path, request_.new_archive);
-  std::vector<SourceEntry> entries = CollectEntries(request_, request_.archive_path);
+  std::vector<SourceEntry> entries = CollectEntries(request_, request_.archive_path, reporter_);
   if (entries.empty()) return 0;  // nothing to store: the target stays as it is
 
   int64_t file_count = 0, total_bytes = 0;
@@ -136,7 +136,7 @@ int32_t AddOperation::Run() {
 
   // The archive is complete and in place: only now may the stored files go.
   if (request_.move) {
-    for (const std::string& failure : RemoveMovedFiles(entries, request_.root_dir)) {
+    for (const std::string& failure : RemoveMovedFiles(entries, request_.root_dir, reporter_)) {
       reporter_->Message(ZE_ERR_WRITE, failure);
     }
   }

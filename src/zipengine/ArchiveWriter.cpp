@@ -25,7 +25,7 @@ std::string ZipErrorText(int code) {
 }
 
 void ProgressThunk(zip_t*, double fraction, void* reporter) {
-  static_cast<ProgressReporter*>(reporter)->KeepAlive(
+  static_cast<ProgressReporter*>(reporter)->SubTaskPosition(
       static_cast<int64_t>(fraction * kFinalisingSteps));
 }
 

@@ -35,7 +35,8 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
 
 class Collector {
  public:
-  Collector(const AddRequest& request, const std::string& archive_path) : request_(request) {
+  Collector(const AddRequest& request, const std::string& archive_path, ProgressReporter* reporter)
+      : request_(request), reporter_(reporter) {
     std::error_code error;
     archive_path_ = std::filesystem::absolute(archive_path, error).lexically_normal().string();
     struct stat st;
@@ -110,7 +111,9 @@ class Collector {
     std::sort(names.begin(), names.end());
 
     int dir_fd = dirfd(handle.get());
+    reporter_->ThrowIfStopped();
     for (const std::string& name : names) {
+      reporter_->KeepAlive();
       if (name[0] == '.' && !request_.hidden_files) continue;
       struct stat st;
       if (fstatat(dir_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone
@@ -162,6 +165,7 @@ class Collector {
   }
 
   const AddRequest& request_;
+  ProgressReporter* reporter_;
   std::string archive_path_;
   bool archive_known_ = false;
   dev_t archive_dev_ = 0;
@@ -172,9 +176,9 @@ class Collector {
 
 }  // namespace
 
-std::vector<SourceEntry> CollectEntries(const AddRequest& request,
-                                        const std::string& archive_path) {
-  return Collector(request, archive_path).Run();
+std::vector<SourceEntry> CollectEntries(const AddRequest& request, const std::string& archive_path,
+                                        ProgressReporter* reporter) {
+  return Collector(request, archive_path, reporter).Run();
 }
 
 }  // namespace quireforge

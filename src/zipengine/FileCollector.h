@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "zipengine/AddRequest.h"
+#include "zipengine/ProgressReporter.h"
 
 namespace quireforge {
 
@@ -25,9 +26,11 @@ struct SourceEntry {
 
 // The entries for `request`. The file at `archive_path` (the archive itself) is never one of
 // them. Symbolic links to files count as those files; links to directories are not followed;
-// other special files are left out. Throws EngineError(ZE_ERR_READ) naming the directory when
-// the root or a directory below it cannot be read.
-std::vector<SourceEntry> CollectEntries(const AddRequest& request, const std::string& archive_path);
+// other special files are left out. Keeps the caller alive through `reporter` while it works.
+// Throws EngineError: ZE_ERR_READ naming the directory when the root or a directory below it
+// cannot be read; the reporter's stop code when a stop was asked for.
+std::vector<SourceEntry> CollectEntries(const AddRequest& request, const std::string& archive_path,
+                                        ProgressReporter* reporter);
 
 }  // namespace quireforge
 

@@ -28,10 +28,11 @@ size_t Depth(const std::string& path) { return std::count(path.begin(), path.end
 }  // namespace
 
 std::vector<std::string> RemoveMovedFiles(const std::vector<SourceEntry>& entries,
-                                          const std::string& root) {
+                                          const std::string& root, ProgressReporter* reporter) {
   std::vector<std::string> failures;
   std::set<std::string> directories;
   for (const SourceEntry& entry : entries) {
+    reporter->KeepAlive();
     if (entry.directory) {
       if (IsBelow(entry.path, root)) directories.insert(entry.path);
       continue;

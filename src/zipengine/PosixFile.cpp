@@ -23,12 +23,21 @@ namespace {
 
 }  // namespace
 
-ByteBuffer ReadWholeFile(const std::string& path) {
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+UniqueFd OpenRegularFile(const std::string& path) {
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (!fd.valid()) ThrowReadError(path, errno);
   struct stat st;
   if (::fstat(fd.get(), &st) != 0) ThrowReadError(path, errno);
-  if (!S_ISREG(st.st_mode)) ThrowReadError(path, EINVAL);
+  if (!S_ISREG(st.st_mode)) {
+    throw EngineError(ZE_ERR_READ, "Cannot read file \"" + path + "\". It is not a regular file");
+  }
+  return fd;
+}
+
+ByteBuffer ReadWholeFile(const std::string& path) {
+  UniqueFd fd = OpenRegularFile(path);
+  struct stat st;
+  if (::fstat(fd.get(), &st) != 0) ThrowReadError(path, errno);
 
   // One byte more than the listed size, so that reaching the end needs no second buffer.
   ByteBuffer buffer(static_cast<size_t>(st.st_size) + 1);

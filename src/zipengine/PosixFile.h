@@ -35,6 +35,10 @@ class UniqueFd {
   int fd_ = -1;
 };
 
+// Opens the regular file at `path` for reading; never waits on a pipe or device that has taken
+// the file's place. Throws EngineError(ZE_ERR_READ) naming the file and the reason.
+UniqueFd OpenRegularFile(const std::string& path);
+
 // The whole content of the file at `path`, read once, however its size changed since it was
 // listed. Throws EngineError(ZE_ERR_READ) naming the file and the system's reason, or
 // std::bad_alloc; nothing is left open either way.

@@ -84,6 +84,7 @@ void ProgressReporter::SubTask(int32_t code, int64_t size) {
   data.arg1 = code;
   data.fileSize = size;
   in_sub_task_ = true;
+  sub_task_position_ = 0;
   Call(&data);
 }
 
@@ -91,11 +92,16 @@ bool ProgressReporter::KeepAliveDue() const {
   return std::chrono::steady_clock::now() - last_call_ >= kKeepAliveInterval;
 }
 
-void ProgressReporter::KeepAlive(int64_t position) {
+void ProgressReporter::KeepAlive() {
   if (!KeepAliveDue()) return;
   ZE_CallbackData data = Blank(in_sub_task_ ? ZE_CB_EXTRA_UPDATE : ZE_CB_PROGRESS);
-  data.fileSize = in_sub_task_ ? position : 0;
+  data.fileSize = in_sub_task_ ? sub_task_position_ : 0;
   Call(&data);
+}
+
+void ProgressReporter::SubTaskPosition(int64_t position) {
+  sub_task_position_ = position;
+  KeepAlive();
 }
 
 void ProgressReporter::EndOfBatch(int64_t total_bytes, int64_t written) {

@@ -18,7 +18,7 @@ namespace quireforge {
 class ProgressReporter {
  public:
   // How long the caller may go without a callback while work goes on.
-  static constexpr std::chrono::milliseconds kKeepAliveInterval{50};
+  static constexpr std::chrono::milliseconds kKeepAliveInterval{25};
 
   // `callback` may be null (nothing is reported). `abort_flag` is set by ZE_Abort and must
   // outlive the reporter.
@@ -35,10 +35,13 @@ class ProgressReporter {
   void EndOfBatch(int64_t total_bytes, int64_t written);                 // kind 3
   void Message(int32_t code, const std::string& text);                   // kind 4
 
-  // A progress report of no bytes (kind 2), or `position` of the current sub-task (kind 16) when
-  // one was announced, but only when the last callback is kKeepAliveInterval old: lets the caller
-  // keep its window painted while the engine waits.
-  void KeepAlive(int64_t position = 0);
+  // A progress report of no bytes (kind 2), or the position of the current sub-task (kind 16)
+  // when one was announced, but only when the last callback is kKeepAliveInterval old: lets the
+  // caller keep its window painted while the engine works or waits.
+  void KeepAlive();
+
+  // Records how far the current sub-task has come, then KeepAlive().
+  void SubTaskPosition(int64_t position);
 
   // True when the last callback is kKeepAliveInterval old.
   bool KeepAliveDue() const;
@@ -60,6 +63,7 @@ class ProgressReporter {
   const std::atomic<bool>* abort_flag_;
   int32_t stop_code_ = 0;
   bool in_sub_task_ = false;
+  int64_t sub_task_position_ = 0;
   std::chrono::steady_clock::time_point last_call_;
 };
 

@@ -90,7 +90,10 @@ zip_source_t* Wrap(std::unique_ptr<SourceBase> source) {
 class PackedSource : public SourceBase {
  public:
   PackedSource(PackedFile file, int64_t mtime, ProgressReporter* reporter)
-      : SourceBase(reporter), file_(std::move(file)), mtime_(mtime) {}
+      : SourceBase(reporter),
+        file_(std::move(file)),
+        compressed_size_(file_.data.size()),
+        mtime_(mtime) {}
 
  protected:
   void Stat(zip_stat_t* st) override {
@@ -98,7 +101,7 @@ class PackedSource : public SourceBase {
     st->valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC | ZIP_STAT_COMP_METHOD |
                 ZIP_STAT_MTIME | ZIP_STAT_ENCRYPTION_METHOD;
     st->size = file_.size;
-    st->comp_size = file_.data.size();
+    st->comp_size = compressed_size_;  // asked for again after the data is gone
     st->crc = file_.crc;
     st->comp_method = file_.deflated ? ZIP_CM_DEFLATE : ZIP_CM_STORE;
     st->encryption_method = ZIP_EM_NONE;
@@ -106,21 +109,34 @@ class PackedSource : public SourceBase {
   }
 
   zip_int64_t Open() override {
+    // libzip reads each entry's data once; the data is gone after that.
+    if (released_) {
+      zip_error_set(&error_, ZIP_ER_INTERNAL, 0);
+      return -1;
+    }
     position_ = 0;
     return 0;
   }
 
   zip_int64_t Read(void* data, zip_uint64_t length) override {
+    reporter_->KeepAlive();
     size_t n = std::min<size_t>(length, file_.data.size() - position_);
     if (n > 0) std::memcpy(data, file_.data.data() + position_, n);
     position_ += n;
     return static_cast<zip_int64_t>(n);
   }
 
-  void Close() override {}
+  // Gives the memory back as soon as libzip has copied the data, rather than all at once when
+  // the archive is closed.
+  void Close() override {
+    file_.data = ByteBuffer();
+    released_ = true;
+  }
 
  private:
   PackedFile file_;
+  const uint64_t compressed_size_;
+  bool released_ = false;
   int64_t mtime_;
   size_t position_ = 0;
 };
@@ -140,8 +156,13 @@ class StreamingSource : public SourceBase {
   }
 
   zip_int64_t Open() override {
-    fd_ = UniqueFd(::open(entry_.path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
-    if (!fd_.valid()) return Fail(errno, ZIP_ER_OPEN);
+    try {
+      fd_ = OpenRegularFile(entry_.path);
+    } catch (const EngineError& error) {
+      if (!*failure_) *failure_ = error;
+      zip_error_set(&error_, ZIP_ER_OPEN, 0);
+      return -1;
+    }
     reporter_->NewFile(entry_.name, static_cast<int64_t>(entry_.size), 0);
     unreported_ = 0;
     return 0;

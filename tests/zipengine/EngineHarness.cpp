@@ -32,6 +32,11 @@ for i in z.infolist():
     print("ENTRY %d %d %d %d %s" % (i.compress_type, len(i.extra), i.flag_bits, i.file_size, i.filename))
 )PY";
 
+constexpr char kExtractScript[] = R"PY(
+import sys, zipfile
+zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])
+)PY";
+
 constexpr char kReadScript[] = R"PY(
 import sys, zipfile
 sys.stdout.buffer.write(zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]))
@@ -160,6 +165,12 @@ std::string EntryData(const std::filesystem::path& archive, const std::string& n
   std::string data = Python(kReadScript, {archive.string(), name}, &status);
   EXPECT_EQ(status, 0) << "zipfile cannot read " << name << " from " << archive << ": " << data;
   return data;
+}
+
+void ExtractAll(const std::filesystem::path& archive, const std::filesystem::path& dir) {
+  int status = 0;
+  std::string output = Python(kExtractScript, {archive.string(), dir.string()}, &status);
+  EXPECT_EQ(status, 0) << "zipfile cannot extract " << archive << ": " << output;
 }
 
 void ExpectReadersAccept(const std::filesystem::path& archive) {

@@ -109,6 +109,9 @@ std::vector<std::string> EntryNames(const std::filesystem::path& archive);
 // The data of entry `name`, read by Python's zipfile.
 std::string EntryData(const std::filesystem::path& archive, const std::string& name);
 
+// Extracts every entry of `archive` into `dir` with Python's zipfile.
+void ExtractAll(const std::filesystem::path& archive, const std::filesystem::path& dir);
+
 // Expects `unzip -t`, `7z t` and Python's zipfile to accept `archive`.
 void ExpectReadersAccept(const std::filesystem::path& archive);
 

@@ -1,6 +1,7 @@
 // Archives written by the real libqzengine.so, read back by unzip, 7z and Python's zipfile.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -84,10 +85,12 @@ TEST(ZipEngineArchiveTest, NewArchiveOfABookTree) {
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, expected);
 
+  ExtractAll(archive, temp / "extracted");
   for (const ArchiveEntry& entry : entries) {
     EXPECT_EQ(entry.extra_length, 0) << entry.name;
     if (entry.name.back() == '/') continue;
-    EXPECT_EQ(EntryData(archive, entry.name), ReadFile(temp / "book" / entry.name)) << entry.name;
+    EXPECT_EQ(ReadFile(temp / "extracted" / entry.name), ReadFile(temp / "book" / entry.name))
+        << entry.name;
   }
   EXPECT_EQ(Find(entries, "OEBPS/ch_1.html")->method, 8);
   EXPECT_EQ(Find(entries, "OEBPS/第一回.html")->method, 8);
@@ -100,7 +103,8 @@ TEST(ZipEngineArchiveTest, NewArchiveOfABookTree) {
 
   // Nothing was moved, and the archive was made in place without leftovers.
   for (const std::string& file : files) EXPECT_TRUE(fs::exists(temp / "book" / file)) << file;
-  EXPECT_EQ(FolderListing(temp.path()), (std::vector<std::string>{"book", "book.epub"}));
+  EXPECT_EQ(FolderListing(temp.path()),
+            (std::vector<std::string>{"book", "book.epub", "extracted"}));
 }
 
 TEST(ZipEngineArchiveTest, CallbacksReportEveryFileOnTheCallingThread) {
@@ -166,6 +170,28 @@ TEST(ZipEngineArchiveTest, RecursionDirectoryEntriesAndNames) {
   EXPECT_EQ(EntryNames(temp / "pages.zip"),
             (std::vector<std::string>{"OEBPS/ch_1.html", "OEBPS/ch_2.html", "OEBPS/ch_3.html",
                                       "OEBPS/css/ch_1.html"}));
+}
+
+TEST(ZipEngineArchiveTest, LinksToFilesAreStoredLinksToFoldersAndPipesAreNot) {
+  TempDir temp;
+  std::vector<std::string> files = MakeBookTree(temp / "book");
+  fs::create_symlink("ch_1.html", temp / "book" / "OEBPS" / "link.html");
+  fs::create_directory_symlink("..", temp / "book" / "OEBPS" / "loop");
+  ASSERT_EQ(mkfifo((temp / "book" / "OEBPS" / "pipe").c_str(), 0644), 0);
+  Engine engine;
+  AddCommand command(temp / "book.epub", temp / "book");
+  command.move = true;
+  ASSERT_EQ(command.Run(engine), static_cast<int32_t>(files.size()) + 1);
+  std::vector<std::string> names = EntryNames(temp / "book.epub");
+  EXPECT_TRUE(Contains(names, "OEBPS/link.html"));
+  EXPECT_FALSE(Contains(names, "OEBPS/loop/"));
+  EXPECT_FALSE(Contains(names, "OEBPS/pipe"));
+  EXPECT_EQ(EntryData(temp / "book.epub", "OEBPS/link.html"),
+            EntryData(temp / "book.epub", "OEBPS/ch_1.html"));
+  // The move takes the link away, not a second time its target; what was not stored stays.
+  EXPECT_FALSE(fs::exists(fs::symlink_status(temp / "book" / "OEBPS" / "link.html")));
+  EXPECT_TRUE(fs::is_symlink(temp / "book" / "OEBPS" / "loop"));
+  EXPECT_TRUE(fs::exists(temp / "book" / "OEBPS" / "pipe"));
 }
 
 TEST(ZipEngineArchiveTest, DuplicateSpecsHiddenFilesExclusionsAndLevelZero) {

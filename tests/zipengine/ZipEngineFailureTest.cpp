@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <thread>
 
 #include "EngineHarness.h"
 #include "TestSupport.h"
@@ -239,6 +240,7 @@ TEST(ZipEngineFailureTest, StopAnswersAndAbortLeaveEverythingAsItWas) {
     int32_t expected;
   };
   for (Case c : {Case{"stop answer", ZE_ERR_CANCELLED}, Case{"ZE_Abort", ZE_ERR_CANCELLED},
+                 Case{"ZE_Abort from another thread", ZE_ERR_CANCELLED},
                  Case{"handler exception", ZE_ERR_HANDLER}}) {
     AddCommand command(archive, temp / "book");
     command.move = true;
@@ -251,6 +253,12 @@ TEST(ZipEngineFailureTest, StopAnswersAndAbortLeaveEverythingAsItWas) {
       if (kind != ZE_CB_NEW_FILE || ++new_files < 3) return ZE_CALLBACK_CONTINUE;
       if (what == "ZE_Abort") {
         EXPECT_EQ(engine.abort(key), 1);
+        return ZE_CALLBACK_CONTINUE;
+      }
+      if (what == "ZE_Abort from another thread") {
+        int32_t found = 0;
+        std::thread([&] { found = engine.abort(key); }).join();
+        EXPECT_EQ(found, 1);
         return ZE_CALLBACK_CONTINUE;
       }
       return what == "stop answer" ? ZE_CALLBACK_STOP : ZE_CALLBACK_HANDLER_EXCEPTION;
