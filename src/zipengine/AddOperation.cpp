@@ -124,7 +124,7 @@ int32_t AddOperation::Run() {
     if (task_of_entry[i] != kNoTask) {
       PackedFile& file = packed[task_of_entry[i]];
       attributes.method = file.deflated ? ZIP_CM_DEFLATE : ZIP_CM_STORE;
-      source = NewPackedSource(std::move(file), entry.mtime, reporter_);
+      source = NewPackedSource(std::move(file), entry.mtime, request_.level, reporter_);
     } else {
       source = NewStreamingSource(entry, reporter_, &source_failure);
     }

@@ -1,8 +1,5 @@
 #include "zipengine/AddRequest.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <filesystem>
 
 #include "zipengine/EngineError.h"

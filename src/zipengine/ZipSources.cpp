@@ -1,7 +1,6 @@
 #include "zipengine/ZipSources.h"
 
 #include <errno.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -16,7 +15,15 @@ namespace {
 
 zip_int64_t SupportedCommands() {
   return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
-                                        ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+                                        ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE,
+                                        ZIP_SOURCE_GET_FILE_ATTRIBUTES, -1);
+}
+
+// The general purpose bits 1 and 2 that tell readers how hard Deflate data was compressed.
+zip_uint16_t DeflateLevelBits(int level) {
+  if (level >= 8) return 0x0002;  // maximum
+  if (level <= 2) return 0x0006;  // super fast
+  return 0x0000;                  // normal
 }
 
 // What both kinds of source share: the error libzip asks for, and the stop check.
@@ -55,6 +62,13 @@ class SourceBase {
         case ZIP_SOURCE_CLOSE:
           source->Close();
           return 0;
+        case ZIP_SOURCE_GET_FILE_ATTRIBUTES: {
+          auto* attributes =
+              ZIP_SOURCE_GET_ARGS(zip_file_attributes_t, data, length, &source->error_);
+          if (attributes == nullptr) return -1;
+          source->Attributes(attributes);
+          return sizeof(*attributes);
+        }
         default:
           zip_error_set(&source->error_, ZIP_ER_OPNOTSUPP, 0);
           return -1;
@@ -72,6 +86,9 @@ class SourceBase {
   virtual zip_int64_t Open() = 0;
   virtual zip_int64_t Read(void* data, zip_uint64_t length) = 0;
   virtual void Close() = 0;
+  virtual void Attributes(zip_file_attributes_t* attributes) {
+    zip_file_attributes_init(attributes);
+  }
 
   ProgressReporter* reporter_;
   zip_error_t error_;
@@ -89,11 +106,12 @@ zip_source_t* Wrap(std::unique_ptr<SourceBase> source) {
 
 class PackedSource : public SourceBase {
  public:
-  PackedSource(PackedFile file, int64_t mtime, ProgressReporter* reporter)
+  PackedSource(PackedFile file, int64_t mtime, int level, ProgressReporter* reporter)
       : SourceBase(reporter),
         file_(std::move(file)),
         compressed_size_(file_.data.size()),
-        mtime_(mtime) {}
+        mtime_(mtime),
+        level_(level) {}
 
  protected:
   void Stat(zip_stat_t* st) override {
@@ -126,6 +144,14 @@ class PackedSource : public SourceBase {
     return static_cast<zip_int64_t>(n);
   }
 
+  void Attributes(zip_file_attributes_t* attributes) override {
+    zip_file_attributes_init(attributes);
+    if (!file_.deflated) return;
+    attributes->valid = ZIP_FILE_ATTRIBUTES_GENERAL_PURPOSE_BIT_FLAGS;
+    attributes->general_purpose_bit_flags = DeflateLevelBits(level_);
+    attributes->general_purpose_bit_mask = 0x0006;
+  }
+
   // Gives the memory back as soon as libzip has copied the data, rather than all at once when
   // the archive is closed.
   void Close() override {
@@ -138,6 +164,7 @@ class PackedSource : public SourceBase {
   const uint64_t compressed_size_;
   bool released_ = false;
   int64_t mtime_;
+  int level_;
   size_t position_ = 0;
 };
 
@@ -203,8 +230,9 @@ class StreamingSource : public SourceBase {
 
 }  // namespace
 
-zip_source_t* NewPackedSource(PackedFile file, int64_t mtime, ProgressReporter* reporter) {
-  return Wrap(std::make_unique<PackedSource>(std::move(file), mtime, reporter));
+zip_source_t* NewPackedSource(PackedFile file, int64_t mtime, int level,
+                              ProgressReporter* reporter) {
+  return Wrap(std::make_unique<PackedSource>(std::move(file), mtime, level, reporter));
 }
 
 zip_source_t* NewStreamingSource(const SourceEntry& entry, ProgressReporter* reporter,

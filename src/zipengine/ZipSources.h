@@ -17,9 +17,11 @@
 
 namespace quireforge {
 
-// A source that yields `file` as it is, announcing its size, CRC and method so that libzip
-// neither compresses nor checks it again. Throws std::bad_alloc (nothing is left behind).
-zip_source_t* NewPackedSource(PackedFile file, int64_t mtime, ProgressReporter* reporter);
+// A source that yields `file` as it is, announcing its size, CRC and method (and the Deflate
+// `level` it was made with) so that libzip neither compresses nor checks it again. Throws
+// std::bad_alloc (nothing is left behind).
+zip_source_t* NewPackedSource(PackedFile file, int64_t mtime, int level,
+                              ProgressReporter* reporter);
 
 // A source that reads `entry` from disk in pieces, reporting the file (kind 1) when opened and
 // progress as it is read. A read failure is recorded in `*failure` (ZE_ERR_READ naming the file)
