@@ -83,7 +83,7 @@ void TArchiveWorker::Add() {
   ClearLastError();
   stored_count_ = 0;
   try {
-    if (!RunChecks()) return;
+    RunChecks();
   } catch (const EArchiver& error) {
     ReportError(error);
     return;
@@ -118,7 +118,7 @@ void TArchiveWorker::Add() {
   }
 }
 
-bool TArchiveWorker::RunChecks() {
+void TArchiveWorker::RunChecks() {
   uint32_t& options = settings_.addOptions;
   if (settings_.fSpecArgs.empty()) {
     if ((options & (AddFreshen | AddUpdate)) == 0) Fail(kMsgNothingToAdd);
@@ -141,24 +141,25 @@ bool TArchiveWorker::RunChecks() {
   if (!std::filesystem::is_directory(folder.empty() ? std::string(".") : folder, ignored)) {
     throw EArchiver(kMsgNoDestination, FormatArchiveMessage(kMsgNoDestination, {folder}));
   }
-  if (!ProbeTarget(target)) return false;
+  ProbeTarget(target);
 
   LoadForOperation();
-  return true;
 }
 
-bool TArchiveWorker::ProbeTarget(const std::string& target) {
+void TArchiveWorker::ProbeTarget(const std::string& target) {
   struct stat status;
   if (lstat(target.c_str(), &status) != 0 && errno == ENOENT) {
     FileDescriptor probe(open(target.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (!probe.IsOpen()) throw CannotWrite(target, errno);
     probe.Close();
-    return unlink(target.c_str()) == 0;
+    // A probe file that cannot be removed again would stand as an empty "archive" while the
+    // add ended: say why instead of ending silently.
+    if (unlink(target.c_str()) != 0) throw CannotWrite(target, errno);
+    return;
   }
   // Non-blocking, so that a FIFO without a reader fails instead of hanging.
   FileDescriptor existing(open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
   if (!existing.IsOpen()) throw CannotWrite(target, errno);
-  return true;
 }
 
 void TArchiveWorker::ReportAddError(const EArchiver& error) {

@@ -51,9 +51,12 @@ class TArchiveWorker : public TEngineBinding {
   const ArchiveDirectory& Directory() const { return directory_; }
 
  private:
-  // Returns false when the add is to end silently; raises EArchiver for a failed check.
-  bool RunChecks();
-  bool ProbeTarget(const std::string& target);
+  // Checks 1-9 in order; raises EArchiver for the first that fails. The engine is loaded
+  // when they all pass.
+  void RunChecks();
+  // A missing target is created empty and removed again; an existing one must open for
+  // writing. Raises EArchiver 11051 with the system's reason.
+  void ProbeTarget(const std::string& target);
   void ReportAddError(const EArchiver& error);
 
   ArchiveSettings settings_;

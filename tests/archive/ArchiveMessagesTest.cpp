@@ -7,15 +7,6 @@
 namespace quireforge {
 namespace {
 
-TEST(ArchiveMessagesTest, LooksUpExactTextsByCode) {
-  EXPECT_EQ(ArchiveMessage(10102), "Error - no zip file specified!");
-  EXPECT_EQ(ArchiveMessage(10123), "DLL Error - Exception in handler ");
-  EXPECT_EQ(ArchiveMessage(10202), "Unknown error in List() function\n");
-  EXPECT_EQ(ArchiveMessage(11003), "Not a valid drive: %s");
-  EXPECT_EQ(ArchiveMessage(11004), "Drive %s is NOT defined");
-  EXPECT_EQ(ArchiveMessage(11411), "*Splitting zip file");
-}
-
 TEST(ArchiveMessagesTest, MissingCodeNamesTheCode) {
   EXPECT_EQ(ArchiveMessage(11400), "Resource missing for 11400");
   EXPECT_EQ(ArchiveMessage(-5), "Resource missing for -5");

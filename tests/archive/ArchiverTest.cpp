@@ -2,7 +2,6 @@
 // add with their messages, the result mapping, the spec list kept after an add that ended
 // in its checks, and the component's states (busy, inactive, loaded, unattended).
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <stdexcept>
@@ -127,7 +126,12 @@ TEST_F(ArchiverTest, CommandRecordCarriesTheBookRequest) {
 }
 
 TEST_F(ArchiverTest, OtherSettingsReachTheirFields) {
-  ASSERT_EQ(chdir(temp_.path().c_str()), 0);
+  // A relative RootDir counts from the current folder.
+  struct WorkingFolder {
+    fs::path old = fs::current_path();
+    explicit WorkingFolder(const fs::path& folder) { fs::current_path(folder); }
+    ~WorkingFolder() { fs::current_path(old); }
+  } working_folder(temp_.path());
   archiver_.SetDLLDirectory(U16(EngineDir("zero")));
   archiver_.SetAddOptions(AddEncrypt | AddHiddenFiles | AddUpdate | AddFreshen | AddFromDate |
                           AddArchiveOnly | AddResetArchive | AddSafe | AddForceDOS | AddZipTime);
@@ -274,6 +278,19 @@ TEST_F(ArchiverTest, NewTargetInAnUnwritableFolderIsRefusedWithoutTrace) {
                                                   " <1:Operation not permitted>"});
   RunCommand("chattr -i " + ShellQuote(folder.string()));
   EXPECT_TRUE(fs::is_empty(folder));
+}
+
+TEST_F(ArchiverTest, ProbeFileThatCannotBeRemovedIsReported) {
+  // An append-only folder lets the probe create its file but not remove it.
+  fs::path folder = temp_ / "append-only";
+  fs::create_directory(folder);
+  ASSERT_EQ(RunCommand("chattr +a " + ShellQuote(folder.string())), 0);
+  fs::path target = folder / "book.epub";
+  EXPECT_EQ(AddBook(EngineDir("zero"), target), 11051);
+  RunCommand("chattr -a " + ShellQuote(folder.string()));
+  EXPECT_EQ(Errors(ui_), std::vector<std::string>{"Cannot write to " + target.string() +
+                                                  " <1:Operation not permitted>"});
+  EXPECT_EQ(log_.Count("exec"), 0);
 }
 
 TEST_F(ArchiverTest, FolderAsTargetCannotBeWritten) {
