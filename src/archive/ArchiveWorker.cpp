@@ -90,6 +90,9 @@ void TArchiveWorker::Add() {
   } catch (const std::bad_alloc&) {
     ShowInformation(kMsgNoMemory);
     return;
+  } catch (...) {
+    ShowInformation(kMsgDllAbortException);
+    return;
   }
 
   in_progress_ = true;
