@@ -54,7 +54,9 @@ fuzz: deps
 	$(call install_missing,$(FUZZ_PACKAGES))
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQF_FUZZ=ON -DQF_BUILD_UI=OFF
 	cmake --build build-fuzz -j $(JOBS) --target pattern_fuzz
-	./build-fuzz/fuzz/pattern_fuzz -max_total_time=$${FUZZ_SECONDS:-120} -timeout=10 -rss_limit_mb=2048
+	mkdir -p build-fuzz/pattern-corpus
+	./build-fuzz/pattern_fuzz -max_total_time=$${FUZZ_SECONDS:-120} -timeout=10 -rss_limit_mb=2048 \
+	  -dict=fuzz/pattern.dict build-fuzz/pattern-corpus fuzz/seeds
 
 bench: build
 	$(call install_missing,$(BENCH_PACKAGES))

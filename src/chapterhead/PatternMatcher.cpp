@@ -82,6 +82,9 @@ bool PatternMatcher::Search(const PatternProgram& program, std::u16string_view i
   input_ = input.data();
   length_ = static_cast<int32_t>(input.size());
   matched_ = false;
+#ifdef QUIREFORGE_PATTERN_STEP_LIMIT
+  steps_ = 0;
+#endif
   registers_.assign(kLoopBase + 2 * static_cast<size_t>(program.loop_count), -1);
 
   bool found = false;
@@ -141,12 +144,9 @@ bool PatternMatcher::MatchAt(int32_t start) {
 
   int32_t pc = 0;
   int32_t pos = start;
-#ifdef QUIREFORGE_PATTERN_STEP_LIMIT
-  uint64_t steps = 0;
-#endif
   for (;;) {
 #ifdef QUIREFORGE_PATTERN_STEP_LIMIT
-    if (++steps > QUIREFORGE_PATTERN_STEP_LIMIT) throw std::range_error("step limit");
+    if (++steps_ > QUIREFORGE_PATTERN_STEP_LIMIT) throw std::range_error("step limit");
 #endif
     // Every case either goes on (continue) or fails (break) into backtracking.
     const PatternInstruction& in = code[pc];

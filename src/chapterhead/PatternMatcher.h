@@ -55,6 +55,11 @@ class PatternMatcher {
   std::vector<int32_t> registers_;
   std::vector<Frame> frames_;
   bool matched_ = false;
+#ifdef QUIREFORGE_PATTERN_STEP_LIMIT
+  // Fuzzing builds only: a search that executes more instructions than the limit raises
+  // std::range_error, so that exponential backtracking is told apart from a hang.
+  uint64_t steps_ = 0;
+#endif
 };
 
 }  // namespace quireforge

@@ -1,5 +1,7 @@
 #include "chapterhead/PatternParser.h"
 
+#include <algorithm>
+
 #include "chapterhead/PatternCaseInversion.h"
 #include "chapterhead/PatternEngineError.h"
 
@@ -376,9 +378,12 @@ PatternAtom PatternParser::ParseClass() {
     single = c;
   }
 
-  PatternCharClass compiled(ranges, modifiers_.i, negated);
-  classes_->push_back(std::move(compiled));
-  return Unit(PatternOp::kClass, static_cast<int32_t>(classes_->size() - 1));
+  std::sort(ranges.begin(), ranges.end());
+  auto [entry, added] =
+      class_numbers_.try_emplace(std::make_tuple(std::move(ranges), modifiers_.i, negated),
+                                 static_cast<int32_t>(classes_->size()));
+  if (added) classes_->emplace_back(std::get<0>(entry->first), modifiers_.i, negated);
+  return Unit(PatternOp::kClass, entry->second);
 }
 
 char16_t PatternParser::ClassEscapeCharacter(char16_t letter) {

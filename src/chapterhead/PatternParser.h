@@ -5,7 +5,9 @@
 #ifndef QUIREFORGE_CHAPTERHEAD_PATTERNPARSER_H_
 #define QUIREFORGE_CHAPTERHEAD_PATTERNPARSER_H_
 
+#include <map>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -65,6 +67,8 @@ class PatternParser {
   PatternModifiers modifiers_;
   int32_t groups_ = 0;
   std::vector<PatternCharClass>* classes_;
+  // Identical classes share one compiled class.
+  std::map<std::tuple<Ranges, bool, bool>, int32_t> class_numbers_;
 };
 
 }  // namespace quireforge

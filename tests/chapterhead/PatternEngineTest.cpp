@@ -2,6 +2,7 @@
 // and what a search leaves behind.
 #include <gtest/gtest.h>
 
+#include "chapterhead/PatternCompiler.h"
 #include "chapterhead/PatternEngine.h"
 
 namespace quireforge::test {
@@ -124,6 +125,16 @@ TEST(PatternEngineTest, EachExecReplacesInputAndCaptures) {
   ASSERT_TRUE(engine.Exec(input));
   input.assign(u"qqq");
   EXPECT_EQ(engine.Match(0), u"b");
+}
+
+TEST(PatternEngineTest, IdenticalClassesShareOneCompiledClass) {
+  // [ab] and [ba] are one class; another case mode or a negation makes another.
+  const PatternProgram program = CompilePattern(u"[ab][ba][ab](?i)[ab][^ab]", PatternModifiers{});
+  EXPECT_EQ(program.classes.size(), 3u);
+  TPatternEngine engine;
+  engine.SetExpression(u"[ab][ba][ab](?i)[ab][^ab]");
+  EXPECT_TRUE(engine.Exec(u"abaBc"));
+  EXPECT_FALSE(engine.Exec(u"abaBA"));
 }
 
 }  // namespace
