@@ -186,7 +186,7 @@ void TForm_Main::BuildControls() {
   Button_FReplace->setEnabled(false);
   Button_FEdit->setEnabled(false);
   Button_FRemove->setEnabled(false);
-  ReplaceDialog_Head = nullptr;
+  ReplaceDialog_Head = new FindReplaceDialog(this);
 
   auto* chapter_buttons = new QHBoxLayout;
   chapter_buttons->setContentsMargins(0, 0, 0, 0);
@@ -253,6 +253,19 @@ void TForm_Main::BuildControls() {
   connect(CheckBox_NC, &QCheckBox::clicked, this, &TForm_Main::CheckBox_NCClick);
   connect(CheckBox_UF, &QCheckBox::clicked, this, &TForm_Main::CheckBox_UFClick);
   connect(ListBox_Files, &ChapterListBox::Clicked, this, &TForm_Main::ListBox_FilesClick);
+  connect(ListBox_Files, &ChapterListBox::MouseDown, this, &TForm_Main::ListBox_FilesMouseDown);
+  connect(ListBox_Files, &ChapterListBox::DragOver, this, &TForm_Main::ListBox_FilesDragOver);
+  connect(Button_FEdit, &QPushButton::clicked, this, &TForm_Main::Button_FEditClick);
+  connect(Button_FRemove, &QPushButton::clicked, this, &TForm_Main::Button_FRemoveClick);
+  connect(Button_FReplace, &QPushButton::clicked, this, &TForm_Main::Button_FReplaceClick);
+  connect(ReplaceDialog_Head, &FindReplaceDialog::Find, this, &TForm_Main::ReplaceDialog_HeadFind);
+  connect(ReplaceDialog_Head, &FindReplaceDialog::Replace, this,
+          &TForm_Main::ReplaceDialog_HeadReplace);
+  connect(ReplaceDialog_Head, &FindReplaceDialog::ReplaceAll, this,
+          &TForm_Main::ReplaceDialog_HeadReplaceAll);
+  connect(Button_Open, &QPushButton::clicked, this, &TForm_Main::Button_OpenClick);
+  connect(Button_Save, &QPushButton::clicked, this, &TForm_Main::Button_SaveClick);
+  Edit_UF->installEventFilter(this);
 }
 
 void TForm_Main::AttachProgressWindow(TForm_Waiting* waiting) {
@@ -338,6 +351,7 @@ void TForm_Main::ApplyLanguage() {
     CheckBox_UF->setText(t.check_font_file);
     setFont(WindowFont(language_));
   }
+  ReplaceDialog_Head->ApplyTexts(t);
   FillItems(ComboBox_PM, t.margin_items);
   FillItems(ComboBox_LH, t.line_height_items);
   FillItems(ComboBox_FS, t.font_size_items);

@@ -2,8 +2,8 @@
 // option lists and the option check boxes, the job list whose rows own their jobs, the
 // chapter list editor of the selected job, and the Add, Remove, Clear and Start commands.
 // No exception leaves a handler: each restores the window and shows the failure's text.
-// Owned by main; window thread only. Its handlers live in TForm_Main.cpp (jobs and window)
-// and TForm_MainChapters.cpp (chapter editor).
+// Owned by main; window thread only. Its handlers live in TForm_Main.cpp (jobs and window),
+// TForm_MainChapters.cpp (chapter editor) and TForm_MainFiles.cpp (file dialogs, drops).
 #ifndef QUIREFORGE_UI_TFORM_MAIN_H_
 #define QUIREFORGE_UI_TFORM_MAIN_H_
 
@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "archive/Archiver.h"
 #include "ui/InterfaceLanguage.h"
@@ -72,11 +73,28 @@ class TForm_Main : public QWidget {
   void CheckBox_UFClick();
   void CheckStatus();
 
+  void Button_OpenClick();
+  void Button_SaveClick();
+  void Edit_UFClick();
+  // Fills the source, target and title fields from dropped local files, in drop order.
+  void DropFiles(const QStringList& paths);
+
   void ListBox_FilesClick();
+  void Button_FEditClick();
+  void Button_FRemoveClick();
+  void ListBox_FilesMouseDown(int line);
+  void ListBox_FilesDragOver(int line);
+  void Button_FReplaceClick();
+  void ReplaceDialog_HeadFind();
+  void ReplaceDialog_HeadReplace();
+  void ReplaceDialog_HeadReplaceAll();
 
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildControls();
@@ -93,6 +111,11 @@ class TForm_Main : public QWidget {
   // Chapter editor.
   void EmptyChapterList();
   void FillChapterList(TConvertFile* job);
+  QStringList ChapterLines() const;
+  // The chapter search with the dialog's find text and mode; `replaced` marks the lines
+  // whole-entry mode must pass over.
+  int SearchChapter(const std::vector<bool>& replaced) const;
+  void ReplaceInLine(int line);
 
   const ProgramValues& values_;
   DialogService& dialogs_;

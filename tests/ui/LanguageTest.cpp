@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDialog>
 #include <QDialogButtonBox>
 #include <QFontInfo>
 #include <QHeaderView>
@@ -91,6 +92,40 @@ TEST_F(LanguageTest, MessagesAndTheDoneMark) {
     EXPECT_EQ(dialogs.shown[0].text, "File list is empty! Please add file(s).");
     EXPECT_EQ(dialogs.shown[1].caption, "Warning");
     EXPECT_EQ(done, "Done");
+  }
+}
+
+TEST_F(LanguageTest, ChapterEditorAndFontDialogTexts) {
+  AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
+  ClickRow(0);
+  QTest::mouseClick(Chapters()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                    Chapters()->visualItemRect(Chapters()->item(0)).center());
+  Click(Button("Button_FEdit"));
+  Click(Button("Button_FReplace"));
+  auto* replace = window->findChild<QDialog*>("ReplaceDialog_Head");
+  ASSERT_NE(replace, nullptr);
+  replace->findChild<QLineEdit*>("FindText")->setText("no such title");
+  QTest::mouseClick(replace->findChild<QPushButton*>("FindNext"), Qt::LeftButton);
+  dialogs.yes_no_answers = {true};
+  Click(Check("CheckBox_UF"));
+  Click(Edit("Edit_UF"));
+  ASSERT_EQ(dialogs.file_requests.size(), 1u);
+  const FileDialogRequest& font = dialogs.file_requests[0];
+  ASSERT_GE(dialogs.shown.size(), 2u);
+  if (ExpectChinese()) {
+    EXPECT_EQ(dialogs.shown[0].caption, "更改章节名称");
+    EXPECT_EQ(dialogs.shown[0].text, "请输入新的章节名称：");
+    EXPECT_EQ(dialogs.TextsOf("message"), QStringList{"没有找到匹配的章节！"});
+    EXPECT_EQ(font.title, "请指定要使用的字体文件");
+    EXPECT_EQ(font.filter, "TrueType字体文件|*.TTF");
+    EXPECT_EQ(replace->windowTitle(), "替换");
+  } else {
+    EXPECT_EQ(dialogs.shown[0].caption, "Edit Charpter Name");
+    EXPECT_EQ(dialogs.shown[0].text, "Please input the NEW charpter name below:");
+    EXPECT_EQ(dialogs.TextsOf("message"), QStringList{"Not find any charpter!"});
+    EXPECT_EQ(font.title, "");
+    EXPECT_EQ(font.filter, "TrueType Font File|*.TTF");
+    EXPECT_EQ(replace->windowTitle(), "Replace");
   }
 }
 

@@ -1,10 +1,13 @@
-// The window's small pure parts: the source field format, the option mapping, the
-// language decision and the target check.
+// The window's small pure parts: the source field format, derived names, the chapter
+// search, the option mapping, the language decision, name filters and the target check.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "TestSupport.h"
+#include "ui/ChapterSearch.h"
+#include "ui/DerivedNames.h"
+#include "ui/DialogService.h"
 #include "ui/InterfaceLanguage.h"
 #include "ui/JobOptions.h"
 #include "ui/SourceField.h"
@@ -47,6 +50,48 @@ TEST(SourceFieldTest, WrittenPathsReadBackUnchanged) {
   EXPECT_EQ(QuoteSourcePath("/a.txt", true), "\"/a.txt\"");
   EXPECT_EQ(ParseSourceField(QuoteSourcePath("/a\".txt", true) + "," + QuoteSourcePath("/b", true)),
             (QStringList{"/a\".txt", "/b"}));
+}
+
+TEST(DerivedNamesTest, TargetReplacesOnlyTheFinalExtension) {
+  EXPECT_EQ(ExtensionOf("/books/novel.txt"), ".txt");
+  EXPECT_EQ(ExtensionOf("/books/a.txt.d/novel"), "");
+  EXPECT_EQ(DerivedTargetPath("/books/novel.txt", ".epub"), "/books/novel.epub");
+  EXPECT_EQ(DerivedTargetPath("/books/novel.TXT", ".epub"), "/books/novel.epub");
+  EXPECT_EQ(DerivedTargetPath("/books/a.txt.d/b.txt", ".epub"), "/books/a.txt.d/b.epub");
+  EXPECT_EQ(DerivedTargetPath("/books/a.txt.txt", ".EPUB"), "/books/a.txt.EPUB");
+  EXPECT_EQ(DerivedTargetPath("/books/a.txt.d/b", ".epub"), "/books/a.txt.d/b.epub");
+  EXPECT_EQ(DerivedTargetPath("novel.txt", ".epub"), "novel.epub");
+}
+
+TEST(DerivedNamesTest, TitleDropsEveryOccurrenceOfTheExtension) {
+  EXPECT_EQ(DerivedTitle("/books/novel.txt"), "novel");
+  EXPECT_EQ(DerivedTitle("/books/a.txt.txt"), "a");
+  EXPECT_EQ(DerivedTitle("/books/a.txt.d/b.TXT"), "b");
+  EXPECT_EQ(DerivedTitle("/books/a.txt.d/b"), "b");
+  EXPECT_EQ(DerivedTitle("/books/x.Txt.txt"), "x.Txt");
+}
+
+TEST(ChapterSearchTest, WholeEntryIgnoresCaseAndSkipsReplacedLines) {
+  const QStringList lines{"One", "two", "TWO", "three"};
+  EXPECT_EQ(FindWholeEntry(lines, "Two", {}), 1);
+  EXPECT_EQ(FindWholeEntry(lines, "Two", {false, true}), 2);
+  EXPECT_EQ(FindWholeEntry(lines, "tw", {}), -1);
+  EXPECT_EQ(FindWholeEntry({"", "a"}, "", {}), 0);
+}
+
+TEST(ChapterSearchTest, ContainmentIsExactCaseFromTheStartLineDown) {
+  const QStringList lines{"abc", "xAbx", "xabx"};
+  EXPECT_EQ(FindContaining(lines, "ab", 0), 0);
+  EXPECT_EQ(FindContaining(lines, "ab", 1), 2);
+  EXPECT_EQ(FindContaining(lines, "ab", 3), -1);
+  EXPECT_EQ(FindContaining(lines, "Ab", 0), 1);
+  EXPECT_EQ(FindContaining(lines, "", 0), -1);
+}
+
+TEST(DialogServiceTest, NameFiltersInQtForm) {
+  EXPECT_EQ(QtNameFilter("Text File|*.txt"), "Text File (*.txt)");
+  EXPECT_EQ(QtNameFilter("TrueType字体文件|*.TTF"), "TrueType字体文件 (*.TTF)");
+  EXPECT_EQ(QtNameFilter("Books|*.txt;*.text|All|*"), "Books (*.txt *.text);;All (*)");
 }
 
 TEST(JobOptionsTest, OnlyTheIndexDecides) {

@@ -1,0 +1,124 @@
+// Source, target and font selection of TForm_Main: the three file dialogs and files dropped
+// from the desktop. Both ways of picking a source derive the target path and the title.
+#include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QUrl>
+
+#include "ui/DerivedNames.h"
+#include "ui/DialogService.h"
+#include "ui/SourceField.h"
+#include "ui/TForm_Main.h"
+
+namespace quireforge {
+
+namespace {
+
+// The local files among dropped URLs, in drop order.
+QStringList LocalFiles(const QMimeData* data) {
+  QStringList paths;
+  if (data == nullptr || !data->hasUrls()) return paths;
+  for (const QUrl& url : data->urls()) {
+    if (url.isLocalFile()) paths.append(url.toLocalFile());
+  }
+  return paths;
+}
+
+// Letters A to Z folded to lower case, nothing else.
+QString AsciiLower(const QString& text) {
+  QString lower = text;
+  for (QChar& c : lower) {
+    if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) c = QChar(c.unicode() + 32);
+  }
+  return lower;
+}
+
+}  // namespace
+
+void TForm_Main::Button_OpenClick() {
+  FileDialogRequest request;
+  request.name = QStringLiteral("FileOpenDialog_Source");
+  request.mode = FileDialogRequest::Mode::kOpenMany;
+  request.filter = QStringLiteral("Text File|*.txt");
+  request.default_suffix = QStringLiteral("txt");
+  const QStringList files = dialogs_.RunFileDialog(request);
+  if (files.isEmpty()) return;
+
+  const QString first = files.first();
+  if (files.size() == 1) {
+    Edit_SourceFile->setText(first);
+    CheckBox_PH->hide();
+  } else {
+    Edit_SourceFile->setText(JoinSourcePaths(files));
+    CheckBox_PH->show();
+  }
+  Edit_TargetFile->setText(DerivedTargetPath(first, QStringLiteral(".epub")));
+  Edit_Title->setText(DerivedTitle(first));
+}
+
+void TForm_Main::Button_SaveClick() {
+  FileDialogRequest request;
+  request.name = QStringLiteral("SaveDialog_Target");
+  request.mode = FileDialogRequest::Mode::kSave;
+  request.filter = QStringLiteral("ePub File|*.epub");
+  request.default_suffix = QStringLiteral("epub");
+  const QStringList files = dialogs_.RunFileDialog(request);
+  if (!files.isEmpty()) Edit_TargetFile->setText(files.first());
+}
+
+void TForm_Main::Edit_UFClick() {
+  FileDialogRequest request;
+  request.name = QStringLiteral("OpenDialog_Font");
+  request.mode = FileDialogRequest::Mode::kOpenOne;
+  request.title = texts_->font_dialog_title;
+  request.filter = texts_->font_dialog_filter;
+  request.default_suffix = QStringLiteral("TTF");
+  const QStringList files = dialogs_.RunFileDialog(request);
+  if (!files.isEmpty()) Edit_UF->setText(files.first());
+}
+
+void TForm_Main::DropFiles(const QStringList& paths) {
+  if (paths.isEmpty()) return;
+  QString source;
+  if (paths.size() == 1) {
+    source = paths.first();
+    CheckBox_PH->hide();
+  } else {
+    // Only text files join the list, each in quotes; the last file names target and title
+    // whatever its kind.
+    for (const QString& path : paths) {
+      if (AsciiLower(ExtensionOf(path)) != QLatin1String(".txt")) continue;
+      if (!source.isEmpty()) source += QLatin1Char(',');
+      source += QuoteSourcePath(path, true);
+    }
+    CheckBox_PH->show();
+  }
+  Edit_SourceFile->setText(source);
+  Edit_TargetFile->setText(DerivedTargetPath(paths.last(), QStringLiteral(".EPUB")));
+  Edit_Title->setText(DerivedTitle(paths.last()));
+}
+
+void TForm_Main::dragEnterEvent(QDragEnterEvent* event) {
+  if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TForm_Main::dropEvent(QDropEvent* event) {
+  const QStringList paths = LocalFiles(event->mimeData());
+  if (paths.isEmpty()) return;
+  event->acceptProposedAction();
+  DropFiles(paths);
+}
+
+bool TForm_Main::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Edit_UF && event->type() == QEvent::MouseButtonRelease &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    Edit_UFClick();
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace quireforge

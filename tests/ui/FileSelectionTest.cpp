@@ -1,0 +1,181 @@
+// Picking sources, targets and fonts in the file dialogs and dropping files on the window:
+// the fields they fill, the target and title derived from the picked path, and the
+// visibility of "Filename As Charpter". Drops arrive as real QDropEvents with file URLs.
+#include <gtest/gtest.h>
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+#include <filesystem>
+
+#include "WindowFixture.h"
+#include "conversion/ConvertFile.h"
+
+namespace quireforge::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FileSelectionTest : public WindowFixture {
+ protected:
+  QString Field(const char* name) { return Edit(name)->text(); }
+
+  void PickSources(const QStringList& files) {
+    dialogs.file_answers.push_back(files);
+    Click(Button("Button_Open"));
+  }
+
+  // Delivers a drop of `paths` (and `extra` non-file URLs) the way the desktop does.
+  bool Drop(const QStringList& paths, const QList<QUrl>& extra = {}) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : paths) urls.append(QUrl::fromLocalFile(path));
+    urls.append(extra);
+    data.setUrls(urls);
+    const QPoint point = window->rect().center();
+    QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(point), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &drop);
+    return drop.isAccepted();
+  }
+};
+
+TEST_F(FileSelectionTest, OneSourceFromTheDialogFillsSourceTargetAndTitle) {
+  Check("CheckBox_PH")->show();
+  Edit("Edit_Author")->setText("kept");
+  PickSources({"/books/novel.txt"});
+  ASSERT_EQ(dialogs.file_requests.size(), 1u);
+  EXPECT_EQ(dialogs.file_requests[0].name, "FileOpenDialog_Source");
+  EXPECT_EQ(dialogs.file_requests[0].mode, FileDialogRequest::Mode::kOpenMany);
+  EXPECT_EQ(dialogs.file_requests[0].filter, "Text File|*.txt");
+  EXPECT_EQ(Field("Edit_SourceFile"), "/books/novel.txt");
+  EXPECT_EQ(Field("Edit_TargetFile"), "/books/novel.epub");
+  EXPECT_EQ(Field("Edit_Title"), "novel");
+  EXPECT_EQ(Field("Edit_Author"), "kept");
+  EXPECT_FALSE(Check("CheckBox_PH")->isVisible());
+}
+
+TEST_F(FileSelectionTest, OnlyTheFinalExtensionOfTheFileNameIsReplaced) {
+  PickSources({"/books/novel.TXT"});
+  EXPECT_EQ(Field("Edit_TargetFile"), "/books/novel.epub");
+  EXPECT_EQ(Field("Edit_Title"), "novel");
+  PickSources({"/books/A.TXT.d/b.txt"});
+  EXPECT_EQ(Field("Edit_TargetFile"), "/books/A.TXT.d/b.epub");
+  PickSources({"/books/a.txt.d/b.txt"});
+  EXPECT_EQ(Field("Edit_TargetFile"), "/books/a.txt.d/b.epub");
+  PickSources({"/books/a.txt.txt"});
+  EXPECT_EQ(Field("Edit_TargetFile"), "/books/a.txt.epub");
+  EXPECT_EQ(Field("Edit_Title"), "a");
+  PickSources({"/books/README"});
+  EXPECT_EQ(Field("Edit_TargetFile"), "/books/README.epub");
+  EXPECT_EQ(Field("Edit_Title"), "README");
+}
+
+TEST_F(FileSelectionTest, SeveralSourcesAreJoinedAndQuotedWhereNeeded) {
+  PickSources({"/my books/a.txt", "/plain/b.txt", "/odd/c,\"d\".txt"});
+  EXPECT_EQ(Field("Edit_SourceFile"), "\"/my books/a.txt\",/plain/b.txt,\"/odd/c,\"\"d\"\".txt\"");
+  EXPECT_EQ(Field("Edit_TargetFile"), "/my books/a.epub");
+  EXPECT_EQ(Field("Edit_Title"), "a");
+  EXPECT_TRUE(Check("CheckBox_PH")->isVisible());
+}
+
+TEST_F(FileSelectionTest, CancelledDialogsChangeNothing) {
+  Edit("Edit_SourceFile")->setText("s");
+  Edit("Edit_TargetFile")->setText("t");
+  Click(Button("Button_Open"));
+  Click(Button("Button_Save"));
+  EXPECT_EQ(Field("Edit_SourceFile"), "s");
+  EXPECT_EQ(Field("Edit_TargetFile"), "t");
+  EXPECT_EQ(dialogs.file_requests.size(), 2u);
+}
+
+TEST_F(FileSelectionTest, TargetAndFontDialogs) {
+  dialogs.file_answers.push_back({"/out/book.epub"});
+  Click(Button("Button_Save"));
+  EXPECT_EQ(Field("Edit_TargetFile"), "/out/book.epub");
+  EXPECT_EQ(dialogs.file_requests[0].name, "SaveDialog_Target");
+  EXPECT_EQ(dialogs.file_requests[0].mode, FileDialogRequest::Mode::kSave);
+  EXPECT_EQ(dialogs.file_requests[0].filter, "ePub File|*.epub");
+  EXPECT_EQ(dialogs.file_requests[0].default_suffix, "epub");
+
+  dialogs.yes_no_answers = {true};
+  Click(Check("CheckBox_UF"));
+  dialogs.file_answers.push_back({"/fonts/kai.ttf"});
+  Click(Edit("Edit_UF"));
+  EXPECT_EQ(Field("Edit_UF"), "/fonts/kai.ttf");
+  ASSERT_EQ(dialogs.file_requests.size(), 2u);
+  EXPECT_EQ(dialogs.file_requests[1].name, "OpenDialog_Font");
+  EXPECT_EQ(dialogs.file_requests[1].mode, FileDialogRequest::Mode::kOpenOne);
+  EXPECT_EQ(dialogs.file_requests[1].title, "");
+  EXPECT_EQ(dialogs.file_requests[1].filter, "TrueType Font File|*.TTF");
+  Click(Edit("Edit_UF"));  // cancelled: the font stays
+  EXPECT_EQ(Field("Edit_UF"), "/fonts/kai.ttf");
+}
+
+TEST_F(FileSelectionTest, ASingleDroppedFileIsTakenAsItIs) {
+  Check("CheckBox_PH")->show();
+  Check("CheckBox_PH")->setChecked(true);
+  ASSERT_TRUE(Drop({"/my books/novel.txt"}));
+  EXPECT_EQ(Field("Edit_SourceFile"), "/my books/novel.txt");
+  EXPECT_EQ(Field("Edit_TargetFile"), "/my books/novel.EPUB");
+  EXPECT_EQ(Field("Edit_Title"), "novel");
+  EXPECT_FALSE(Check("CheckBox_PH")->isVisible());
+  EXPECT_TRUE(Check("CheckBox_PH")->isChecked());
+  // Any single item, a folder or a picture, becomes the source.
+  ASSERT_TRUE(Drop({"/pictures/cover.png"}));
+  EXPECT_EQ(Field("Edit_SourceFile"), "/pictures/cover.png");
+  EXPECT_EQ(Field("Edit_TargetFile"), "/pictures/cover.EPUB");
+}
+
+TEST_F(FileSelectionTest, SeveralDroppedFilesKeepOnlyTextFilesQuoted) {
+  ASSERT_TRUE(Drop({"/b/a.txt", "/b/pic.png", "/b/c.TxT"}));
+  EXPECT_EQ(Field("Edit_SourceFile"), "\"/b/a.txt\",\"/b/c.TxT\"");
+  EXPECT_EQ(Field("Edit_TargetFile"), "/b/c.EPUB");
+  EXPECT_EQ(Field("Edit_Title"), "c");
+  EXPECT_TRUE(Check("CheckBox_PH")->isVisible());
+
+  ASSERT_TRUE(Drop({"/b/a.txt", "/b/c.txt", "/b/pic.png"}));
+  EXPECT_EQ(Field("Edit_SourceFile"), "\"/b/a.txt\",\"/b/c.txt\"");
+  EXPECT_EQ(Field("Edit_TargetFile"), "/b/pic.EPUB");
+  EXPECT_EQ(Field("Edit_Title"), "pic");
+
+  ASSERT_TRUE(Drop({"/b/x.png", "/b/y.doc"}));
+  EXPECT_EQ(Field("Edit_SourceFile"), "");
+  EXPECT_EQ(Field("Edit_TargetFile"), "/b/y.EPUB");
+}
+
+TEST_F(FileSelectionTest, DroppedPathsAreNeverCutShortAndOtherUrlsAreIgnored) {
+  const QString long_path = "/" + QString(300, 'x') + "/" + QString(100, 'y') + ".txt";
+  ASSERT_TRUE(Drop({long_path}, {QUrl("https://example.org/z.txt")}));
+  EXPECT_EQ(Field("Edit_SourceFile"), long_path);
+  EXPECT_EQ(Field("Edit_Title"), QString(100, 'y'));
+  Edit("Edit_SourceFile")->setText("unchanged");
+  EXPECT_FALSE(Drop({}, {QUrl("https://example.org/z.txt")}));
+  EXPECT_EQ(Field("Edit_SourceFile"), "unchanged");
+}
+
+TEST_F(FileSelectionTest, DroppedBooksConvertAndTheHiddenFileNameBoxStillCounts) {
+  WriteFile(temp / "first part.txt", "Opening line\r\ntext\r\n");
+  WriteFile(temp / "second.txt", "Another line\r\ntext\r\n");
+  const QString first = QString::fromStdString((temp / "first part.txt").string());
+  const QString second = QString::fromStdString((temp / "second.txt").string());
+  ASSERT_TRUE(Drop({first, second}));
+  Click(Check("CheckBox_PH"));
+  ASSERT_TRUE(Check("CheckBox_PH")->isChecked());
+  const QString two_sources = Field("Edit_SourceFile");
+  ASSERT_TRUE(Drop({first}));  // hides the box; its check stays
+  Edit("Edit_SourceFile")->setText(two_sources);
+  Click(Button("Button_Add"));
+  ASSERT_EQ(JobList()->topLevelItemCount(), 1) << dialogs.TextsOf("error").join("\n").toStdString();
+  TConvertFile* job = window->JobOfRow(0);
+  ASSERT_EQ(job->ChapterCount(), 2);
+  EXPECT_EQ(job->ChapterTitle(0), u"first part");
+  EXPECT_EQ(job->ChapterTitle(1), u"second");
+  EXPECT_EQ(job->TargetPath(), (temp / "first part.EPUB").u16string());
+}
+
+}  // namespace
+}  // namespace quireforge::test
