@@ -1,5 +1,6 @@
 #include "zipengine/ArchiveWriter.h"
 
+#include <errno.h>
 #include <sys/stat.h>
 
 #include <limits>
@@ -38,6 +39,10 @@ int CancelThunk(zip_t*, void* reporter) {
 ArchiveWriter::ArchiveWriter(const std::string& path, bool fresh) : path_(path) {
   struct stat st;
   bool exists = ::stat(path.c_str(), &st) == 0;
+  if (exists && S_ISDIR(st.st_mode)) {
+    throw EngineError(ZE_ERR_WRITE,
+                      "Cannot write archive \"" + path + "\". " + SystemReason(EISDIR));
+  }
   int flags = ZIP_CREATE;
   if (fresh || !exists) flags |= ZIP_TRUNCATE;
   int error = 0;

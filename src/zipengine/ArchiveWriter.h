@@ -29,8 +29,8 @@ struct EntryAttributes {
 class ArchiveWriter {
  public:
   // Opens the archive at `path`: an empty one when `fresh` or when no file is there, else the
-  // existing archive. Throws EngineError(ZE_ERR_READ) naming the file when an existing file
-  // cannot be read or is no ZIP archive.
+  // existing archive. Throws EngineError naming the file: ZE_ERR_READ when an existing file
+  // cannot be read or is no ZIP archive, ZE_ERR_WRITE when `path` names a directory.
   ArchiveWriter(const std::string& path, bool fresh);
   ~ArchiveWriter();
   ArchiveWriter(const ArchiveWriter&) = delete;

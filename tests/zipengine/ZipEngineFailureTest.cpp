@@ -104,7 +104,7 @@ TEST(ZipEngineFailureTest, NothingMatchedLeavesTheTargetAlone) {
   ExpectOneMessage(missing_root, ZE_ERR_READ, "no such folder");
 }
 
-TEST(ZipEngineFailureTest, TargetThatIsNoZipArchiveIsRefusedUnlessNew) {
+TEST(ZipEngineFailureTest, TargetThatIsNoZipArchiveOrAFolderIsRefused) {
   TempDir temp;
   std::vector<std::string> files = MakeBookTree(temp / "book");
   fs::path target = temp / "book.epub";
@@ -116,6 +116,13 @@ TEST(ZipEngineFailureTest, TargetThatIsNoZipArchiveIsRefusedUnlessNew) {
   ExpectOneMessage(command, ZE_ERR_READ, target.string());
   EXPECT_EQ(ReadFile(target), "this is no zip archive");
   ExpectAllFilesStay(temp / "book", files);
+
+  fs::create_directory(temp / "folder.epub");
+  AddCommand into_folder(temp / "folder.epub", temp / "book");
+  into_folder.new_archive = true;
+  EXPECT_EQ(into_folder.Run(engine), ZE_ERR_WRITE);
+  ExpectOneMessage(into_folder, ZE_ERR_WRITE, "folder.epub\". Is a directory");
+  EXPECT_TRUE(fs::is_empty(temp / "folder.epub"));
 }
 
 TEST(ZipEngineFailureTest, ReadOnlyFolderLeavesTheOldArchiveAndTheFiles) {
