@@ -14,12 +14,13 @@
 namespace quireforge {
 
 PrivateStagingFolder::PrivateStagingFolder() {
-  std::string pattern = TemporaryFolder();
+  const std::string temporary = TemporaryFolder();
+  std::string pattern = temporary;
   if (pattern.back() != '/') pattern += '/';
   pattern += "quireforge-cli-XXXXXX";
   if (mkdtemp(pattern.data()) == nullptr) {
     const int error = errno;
-    throw StagingFolderError("Cannot create staging folder \"" + pattern + "\". " +
+    throw StagingFolderError("Cannot create a staging folder in \"" + temporary + "\". " +
                              SystemErrorText(error));
   }
   std::error_code error;

@@ -122,6 +122,15 @@ std::vector<std::string> EverythingBelow(const fs::path& dir) {
   return found;
 }
 
+std::vector<std::string> StagingLeftovers(const fs::path& temp) {
+  std::vector<std::string> found;
+  for (const auto& entry : fs::directory_iterator(temp)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("quireforge-cli-", 0) == 0) found.push_back(name);
+  }
+  return found;
+}
+
 std::string NovelText(size_t bytes) {
   const std::string novel = ReadFile(fs::path(QF_CORPUS_DIR) / "西游记.txt");
   if (bytes >= novel.size()) return novel;

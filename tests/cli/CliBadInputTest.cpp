@@ -1,0 +1,152 @@
+// Every kind of bad input gives a clear message naming the file and the reason, a non-zero
+// exit status, no incomplete book at the target (an older complete one survives untouched)
+// and no staging folder left in the temporary folder.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "BookChecks.h"
+#include "TestSupport.h"
+
+namespace quireforge::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class CliBadInputTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteFile(temp_ / "a.txt", "Preface\r\n第一回 One\r\nBody\r\n");
+    dir_ = temp_.path().string();
+  }
+  void TearDown() override {
+    EXPECT_EQ(StagingLeftovers(temp_.path()), std::vector<std::string>());
+  }
+
+  // Runs the program in the folder and expects failure with exactly `message`.
+  void ExpectFailure(const std::vector<std::string>& arguments, int status,
+                     const std::string& message) {
+    const CliResult result = RunCli(arguments, temp_.path());
+    EXPECT_EQ(result.status, status) << result.err;
+    EXPECT_EQ(result.err, "quireforge-cli: " + message + "\n");
+    EXPECT_EQ(result.out, "");
+  }
+
+  TempDir temp_;
+  std::string dir_;
+};
+
+TEST_F(CliBadInputTest, MissingSource) {
+  ExpectFailure({"missing.txt"}, 1,
+                "Cannot open file \"" + dir_ + "/missing.txt\". No such file or directory");
+  EXPECT_FALSE(fs::exists(temp_ / "missing.epub"));
+}
+
+TEST_F(CliBadInputTest, FolderAsSource) {
+  fs::create_directory(temp_ / "folder");
+  ExpectFailure({"folder", "-o", "x.epub"}, 1,
+                "Cannot open file \"" + dir_ + "/folder\". Is a directory");
+  EXPECT_FALSE(fs::exists(temp_ / "x.epub"));
+}
+
+TEST_F(CliBadInputTest, EmptyAndBlankSources) {
+  WriteFile(temp_ / "empty.txt", "");
+  WriteFile(temp_ / "blank.txt", " \r\n\t\r\n\r\n");
+  ExpectFailure({"empty.txt"}, 1, "Source file \"" + dir_ + "/empty.txt\" holds no text.");
+  ExpectFailure({"a.txt", "blank.txt", "-o", "multi.epub"}, 1,
+                "Source file \"" + dir_ + "/blank.txt\" holds no text.");
+  EXPECT_FALSE(fs::exists(temp_ / "empty.epub"));
+  EXPECT_FALSE(fs::exists(temp_ / "multi.epub"));
+}
+
+TEST_F(CliBadInputTest, TargetFolderMissing) {
+  ExpectFailure(
+      {"a.txt", "-o", "no/such/book.epub"}, 1,
+      dir_ + "/no/such/book.epub: Destination directory '" + dir_ + "/no/such/' must exist!");
+  EXPECT_FALSE(fs::exists(temp_ / "no"));
+}
+
+TEST_F(CliBadInputTest, TargetFolderIsAFile) {
+  const CliResult result = RunCli({"a.txt", "-o", "a.txt/book.epub"}, temp_.path());
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(
+      result.err.find("quireforge-cli: " + dir_ + "/a.txt/book.epub: Destination directory '" +
+                      dir_ + "/a.txt/' must exist!\n"),
+      std::string::npos)
+      << result.err;
+  EXPECT_EQ(ReadFile(temp_ / "a.txt"), "Preface\r\n第一回 One\r\nBody\r\n");
+}
+
+TEST_F(CliBadInputTest, TargetIsOneOfTheSources) {
+  ExpectFailure({"a.txt", "-o", "./a.txt"}, 1,
+                "Cannot create file \"" + dir_ + "/a.txt\". It is one of the source files.");
+  fs::create_symlink(temp_ / "a.txt", temp_ / "link.epub");
+  ExpectFailure({"a.txt", "-o", "link.epub"}, 1,
+                "Cannot create file \"" + dir_ + "/link.epub\". It is one of the source files.");
+  EXPECT_EQ(ReadFile(temp_ / "a.txt"), "Preface\r\n第一回 One\r\nBody\r\n");
+}
+
+TEST_F(CliBadInputTest, MissingFont) {
+  ExpectFailure({"a.txt", "--font", "nofont.ttf"}, 1,
+                "Cannot copy font file \"" + dir_ + "/nofont.ttf\". No such file or directory");
+  EXPECT_FALSE(fs::exists(temp_ / "a.epub"));
+}
+
+TEST_F(CliBadInputTest, UnknownCodePage) {
+  ExpectFailure({"a.txt", "--codepage", "klingon"}, 2, "Unknown code page \"klingon\".");
+  EXPECT_FALSE(fs::exists(temp_ / "a.epub"));
+}
+
+TEST_F(CliBadInputTest, ReadOnlyTargetKeepsTheOlderBook) {
+  ASSERT_EQ(RunCli({"-q", "a.txt"}, temp_.path()).status, 0);
+  const std::string older = ReadFile(temp_ / "a.epub");
+  WriteFile(temp_ / "b.txt", "Other text\r\n");
+  ASSERT_EQ(RunCommand("chattr +i " + ShellQuote((temp_ / "a.epub").string())), 0);
+  ExpectFailure({"b.txt", "-o", "a.epub"}, 1,
+                dir_ + "/a.epub: Cannot write to " + dir_ + "/a.epub <1:Operation not permitted>");
+  RunCommand("chattr -i " + ShellQuote((temp_ / "a.epub").string()));
+  EXPECT_EQ(ReadFile(temp_ / "a.epub"), older);
+}
+
+TEST_F(CliBadInputTest, UnwritableTargetFolder) {
+  fs::create_directory(temp_ / "locked");
+  ASSERT_EQ(RunCommand("chattr +i " + ShellQuote((temp_ / "locked").string())), 0);
+  const CliResult result = RunCli({"a.txt", "-o", "locked/a.epub"}, temp_.path());
+  RunCommand("chattr -i " + ShellQuote((temp_ / "locked").string()));
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err.rfind("quireforge-cli: " + dir_ + "/locked/a.epub: Cannot write to " + dir_ +
+                                 "/locked/a.epub <",
+                             0),
+            0u)
+      << result.err;
+  EXPECT_EQ(EverythingBelow(temp_ / "locked"), std::vector<std::string>());
+}
+
+TEST_F(CliBadInputTest, FullDiskAtTheTargetKeepsTheOlderBook) {
+  const fs::path small = temp_ / "small";
+  fs::create_directory(small);
+  ASSERT_EQ(RunCommand("mount -t tmpfs -o size=256k tmpfs " + ShellQuote(small.string())), 0);
+  WriteFile(small / "book.epub", "older complete book");
+  WriteFile(temp_ / "big.txt", NovelText(1500000));
+  const CliResult result = RunCli({"big.txt", "-o", "small/book.epub"}, temp_.path());
+  const std::string after = ReadFile(small / "book.epub");
+  const std::vector<std::string> left = EverythingBelow(small);
+  RunCommand("umount " + ShellQuote(small.string()));
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find(dir_ + "/small/book.epub: "), std::string::npos) << result.err;
+  EXPECT_EQ(after, "older complete book");
+  EXPECT_EQ(left, std::vector<std::string>{"book.epub"});
+}
+
+TEST_F(CliBadInputTest, StagingFolderCannotBeMade) {
+  const CliResult result = RunCli({"a.txt"}, temp_.path(), "TEMP=/nonexistent/tmp");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(
+      result.err,
+      "quireforge-cli: Cannot create a staging folder in \"/nonexistent/tmp\". No such file or "
+      "directory\n");
+  EXPECT_FALSE(fs::exists(temp_ / "a.epub"));
+}
+
+}  // namespace
+}  // namespace quireforge::test
