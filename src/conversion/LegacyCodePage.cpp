@@ -86,29 +86,32 @@ LegacyCodePage::~LegacyCodePage() { ucnv_close(converter_); }
 void LegacyCodePage::Decode(std::string_view bytes, std::u16string* out) const {
   out->clear();
   out->reserve(bytes.size() + 16);  // one unit per byte is the rule, more the exception
-  ucnv_resetToUnicode(converter_);
-  const char* source = bytes.data();
-  const char* const source_end = bytes.data() + bytes.size();
-  size_t written = 0;
-  bool done = false;
-  while (!done) {
-    const char* piece_end =
-        source_end - source > static_cast<ptrdiff_t>(kPiece) ? source + kPiece : source_end;
-    const bool flush = piece_end == source_end;
-    out->resize(std::max(out->size(), written + static_cast<size_t>(piece_end - source) + 16));
+  ResetDecoder();
+  // Fed in pieces, so that the output grows with the text actually decoded.
+  do {
+    const std::string_view piece = bytes.substr(0, kPiece);
+    bytes.remove_prefix(piece.size());
+    DecodePiece(piece, bytes.empty(), out);
+  } while (!bytes.empty());
+}
+
+void LegacyCodePage::ResetDecoder() const { ucnv_resetToUnicode(converter_); }
+
+void LegacyCodePage::DecodePiece(std::string_view piece, bool last, std::u16string* out) const {
+  // Decoded into a small buffer that stays in the cache, then appended.
+  UChar scratch[8192];
+  const char* source = piece.data();
+  const char* const source_end = piece.data() + piece.size();
+  for (;;) {
     UErrorCode status = U_ZERO_ERROR;
-    UChar* target = reinterpret_cast<UChar*>(out->data() + written);
-    ucnv_toUnicode(converter_, &target, reinterpret_cast<UChar*>(out->data() + out->size()),
-                   &source, piece_end, nullptr, flush, &status);
-    written = static_cast<size_t>(target - reinterpret_cast<UChar*>(out->data()));
-    if (status == U_BUFFER_OVERFLOW_ERROR) {
-      out->resize(out->size() * 2);  // more units than bytes: try the rest of the piece again
-      continue;
-    }
-    // With the default substitution callback nothing else can go wrong on content.
-    done = flush || U_FAILURE(status);
+    UChar* target = scratch;
+    ucnv_toUnicode(converter_, &target, scratch + std::size(scratch), &source, source_end, nullptr,
+                   last, &status);
+    out->append(reinterpret_cast<const char16_t*>(scratch), static_cast<size_t>(target - scratch));
+    // A full buffer: go on with the rest of the piece. With the default substitution
+    // callback nothing else can go wrong on content.
+    if (status != U_BUFFER_OVERFLOW_ERROR) break;
   }
-  out->resize(written);
 }
 
 void LegacyCodePage::Encode(std::u16string_view text, std::string* out) const {

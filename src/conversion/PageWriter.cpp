@@ -1,27 +1,32 @@
 #include "conversion/PageWriter.h"
 
+#include <algorithm>
+
 #include "conversion/TextFile.h"
+#include "conversion/Utf.h"
 #include "conversion/XmlText.h"
 
 namespace quireforge {
 
 namespace {
 
-constexpr std::u16string_view kTemplateStart =
-    u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
-    u"<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.1//EN\" "
-    u"\"http://www.w3.org/TR/xhtml11/DTD/xhtml11.dtd\">\r\n"
-    u"<html xmlns=\"http://www.w3.org/1999/xhtml\">\r\n"
-    u"<head>\r\n"
-    u"<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\" />\r\n"
-    u"<meta content=\"text/html; charset=UTF-8\" />\r\n"
-    u"<title>";
-constexpr std::u16string_view kTemplateEnd =
-    u"</title>\r\n"
-    u"<link rel=\"stylesheet\" type=\"text/css\" href=\"css/main.css\" />\r\n"
-    u"</head>\r\n"
-    u"<body>\r\n";
-constexpr std::u16string_view kPageEnd = u"</body>\r\n</html>\r\n";
+// The page template, already in UTF-8 with its mark, around the page number.
+constexpr std::string_view kTemplateStart =
+    "\xEF\xBB\xBF"
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+    "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.1//EN\" "
+    "\"http://www.w3.org/TR/xhtml11/DTD/xhtml11.dtd\">\r\n"
+    "<html xmlns=\"http://www.w3.org/1999/xhtml\">\r\n"
+    "<head>\r\n"
+    "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\" />\r\n"
+    "<meta content=\"text/html; charset=UTF-8\" />\r\n"
+    "<title>";
+constexpr std::string_view kTemplateEnd =
+    "</title>\r\n"
+    "<link rel=\"stylesheet\" type=\"text/css\" href=\"css/main.css\" />\r\n"
+    "</head>\r\n"
+    "<body>\r\n";
+constexpr std::string_view kPageEnd = "</body>\r\n</html>\r\n";
 
 void AppendNumber(int32_t value, std::u16string* out) {
   for (char c : std::to_string(value)) out->push_back(static_cast<char16_t>(c));
@@ -32,26 +37,38 @@ void AppendNumber(int32_t value, std::u16string* out) {
 PageWriter::PageWriter(std::u16string staging_path)
     : pages_folder_(std::move(staging_path) + u"/OEBPS/ch_") {}
 
+void PageWriter::Reserve(size_t room) {
+  // The buffer only grows, so that appending never clears memory it already had.
+  if (page_.size() - length_ < room) page_.resize(std::max(2 * page_.size(), length_ + room));
+}
+
+void PageWriter::Append(std::string_view bytes) {
+  Reserve(bytes.size());
+  bytes.copy(page_.data() + length_, bytes.size());
+  length_ += bytes.size();
+}
+
 void PageWriter::StartPage() {
-  page_.clear();
-  page_ += kTemplateStart;
-  AppendNumber(page_number_, &page_);
-  page_ += kTemplateEnd;
+  length_ = 0;
+  Append(kTemplateStart);
+  Append(std::to_string(page_number_));
+  Append(kTemplateEnd);
   has_paragraph_ = false;
 }
 
 void PageWriter::AppendParagraph(std::u16string_view paragraph) {
-  page_ += paragraph;
-  page_ += u"\r\n";
+  Reserve(3 * paragraph.size() + 2);
+  length_ += EncodeUtf8(paragraph, page_.data() + length_);
+  Append("\r\n");
   has_paragraph_ = true;
 }
 
 void PageWriter::SavePage() {
-  page_ += kPageEnd;
+  Append(kPageEnd);
   std::u16string path = pages_folder_;
   AppendNumber(page_number_, &path);
   path += u".html";
-  WriteUtf8Text(path, page_, &bytes_);
+  WriteFileBytes(path, std::string_view(page_.data(), length_));
 
   manifest_ += u"<item id=\"chapter";
   AppendNumber(page_number_, &manifest_);

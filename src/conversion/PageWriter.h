@@ -1,7 +1,8 @@
-// Builds the XHTML pages of one job one at a time and saves each as OEBPS/ch_N.html with
-// the UTF-8 writer, numbering them 1, 2, 3, ... without gaps, and collects each saved
-// page's manifest and spine line for book.opf. Owned by the splitting that uses it; reuses
-// its buffers from page to page. Not copyable; one thread.
+// Builds the XHTML pages of one job one at a time and saves each as OEBPS/ch_N.html in the
+// UTF-8 writer's form (mark, UTF-8, CR LF after every line), numbering them 1, 2, 3, ...
+// without gaps, and collects each saved page's manifest and spine line for book.opf. A page
+// is built in UTF-8 as its paragraphs come. Owned by the splitting that uses it; reuses its
+// buffers from page to page. Not copyable; one thread.
 #ifndef QUIREFORGE_CONVERSION_PAGEWRITER_H_
 #define QUIREFORGE_CONVERSION_PAGEWRITER_H_
 
@@ -42,11 +43,15 @@ class PageWriter {
   static void BuildParagraph(std::u16string_view line, std::u16string* out);
 
  private:
+  // Makes room for `room` more bytes after the page's current length.
+  void Reserve(size_t room);
+  void Append(std::string_view bytes);
+
   std::u16string pages_folder_;  // staging path + "/OEBPS/ch_"
   int32_t page_number_ = 1;
   bool has_paragraph_ = false;
-  std::u16string page_;
-  std::string bytes_;
+  std::string page_;  // the page so far in its first length_ bytes; the rest is room
+  size_t length_ = 0;
   std::u16string manifest_;
   std::u16string spine_;
 };

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
+#include <memory>
 
 #include "conversion/FileErrors.h"
 #include "conversion/LegacyCodePage.h"
@@ -55,26 +57,117 @@ std::string ReadBytes(std::u16string_view path, const ScopedFd& file, size_t exp
   return bytes;
 }
 
-std::string ReadWholeFile(std::u16string_view path) {
-  ScopedFd file = OpenForReading(path);
-  struct stat status;
-  const size_t expected = fstat(file.get(), &status) == 0 ? static_cast<size_t>(status.st_size) : 0;
-  return ReadBytes(path, file, expected, std::string::npos);
-}
-
 bool StartsWith(std::string_view bytes, std::string_view prefix) {
   return bytes.substr(0, prefix.size()) == prefix;
 }
 
-void DecodeUtf16(std::string_view bytes, bool little_endian, std::u16string* out) {
-  const size_t units = bytes.size() / 2;  // a last odd byte is ignored
-  out->resize(units);
-  const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
-  const int high = little_endian ? 1 : 0;
-  const int low = 1 - high;
-  for (size_t i = 0; i < units; ++i) {
-    (*out)[i] = static_cast<char16_t>((b[2 * i + high] << 8) | b[2 * i + low]);
+// How the bytes of a file become UTF-16, piece by piece.
+enum class PieceDecoding {
+  kUtf16LittleEndian,
+  kUtf16BigEndian,
+  kUtf8,        // malformed sequences become U+FFFD
+  kStrictUtf8,  // stops at the first malformed sequence
+  kCodePage,
+};
+
+PieceDecoding DecodingFor(MarkKind kind) {
+  switch (kind) {
+    case MarkKind::kUtf16LittleEndian:
+      return PieceDecoding::kUtf16LittleEndian;
+    case MarkKind::kUtf16BigEndian:
+      return PieceDecoding::kUtf16BigEndian;
+    case MarkKind::kUtf8:
+      return PieceDecoding::kUtf8;
+    case MarkKind::kNone:
+      break;
   }
+  return PieceDecoding::kCodePage;
+}
+
+// The mark a decoding skips when the file begins with it completely.
+std::string_view MarkOf(PieceDecoding decoding) {
+  switch (decoding) {
+    case PieceDecoding::kUtf16LittleEndian:
+      return kUtf16LittleEndianMark;
+    case PieceDecoding::kUtf16BigEndian:
+      return kUtf16BigEndianMark;
+    case PieceDecoding::kUtf8:
+      return kUtf8Mark;
+    default:
+      return {};
+  }
+}
+
+// Decodes what can be decoded of `bytes` and returns how many bytes it took; the rest (a
+// character cut by the end of the piece) waits for the next piece. Sets `*valid` to false
+// when strict UTF-8 meets a malformed sequence.
+size_t DecodePiece(std::string_view bytes, bool last, PieceDecoding decoding,
+                   const LegacyCodePage& code_page, std::u16string* out, bool* valid) {
+  switch (decoding) {
+    case PieceDecoding::kUtf16LittleEndian:
+    case PieceDecoding::kUtf16BigEndian: {
+      // Units are taken as they are; a last odd byte is ignored.
+      const size_t units = bytes.size() / 2;
+      const size_t old_size = out->size();
+      out->resize(old_size + units);
+      const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+      const int high = decoding == PieceDecoding::kUtf16LittleEndian ? 1 : 0;
+      const int low = 1 - high;
+      char16_t* target = out->data() + old_size;
+      for (size_t i = 0; i < units; ++i) {
+        target[i] = static_cast<char16_t>((b[2 * i + high] << 8) | b[2 * i + low]);
+      }
+      return last ? bytes.size() : 2 * units;
+    }
+    case PieceDecoding::kUtf8:
+    case PieceDecoding::kStrictUtf8: {
+      const size_t complete = last ? bytes.size() : CompleteUtf8Prefix(bytes);
+      if (decoding == PieceDecoding::kUtf8) {
+        AppendFromUtf8(bytes.substr(0, complete), out);
+      } else if (!AppendFromStrictUtf8(bytes.substr(0, complete), out)) {
+        *valid = false;
+      }
+      return complete;
+    }
+    case PieceDecoding::kCodePage:
+      code_page.DecodePiece(bytes, last, out);  // the converter keeps a cut character
+      return bytes.size();
+  }
+  return bytes.size();
+}
+
+// Reads `file` from its current position to its end in pieces and appends their text to
+// `out`. Returns false, having stopped early, when strict UTF-8 meets invalid bytes.
+bool DecodePieces(std::u16string_view path, const ScopedFd& file, PieceDecoding decoding,
+                  const LegacyCodePage& code_page, std::u16string* out) {
+  constexpr size_t kPiece = size_t{1} << 20;
+  std::unique_ptr<char[]> buffer(new char[kPiece]);
+  if (decoding == PieceDecoding::kCodePage) code_page.ResetDecoder();
+  const std::string_view mark = MarkOf(decoding);
+  bool at_start = true;
+  bool valid = true;
+  size_t filled = 0;  // bytes in the buffer not decoded yet
+  for (bool end = false; !end && valid;) {
+    const ssize_t n = read(file.get(), buffer.get() + filled, kPiece - filled);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ThrowOpenError(path, errno);
+    }
+    end = n == 0;
+    filled += static_cast<size_t>(n);
+    std::string_view bytes(buffer.get(), filled);
+    if (at_start) {
+      if (!end && bytes.size() < mark.size()) continue;  // not enough to see the mark yet
+      if (StartsWith(bytes, mark)) bytes.remove_prefix(mark.size());
+      at_start = false;
+    }
+    const size_t used = DecodePiece(bytes, end, decoding, code_page, out, &valid);
+    // Keep what waits for the next piece at the start of the buffer.
+    const size_t left = bytes.size() - used;
+    std::memmove(buffer.get(), bytes.data() + used, left);
+    filled = left;
+  }
+  return valid;
 }
 
 }  // namespace
@@ -92,29 +185,26 @@ MarkKind TestMark(std::u16string_view path) {
 }
 
 TextLines LoadTextFile(std::u16string_view path, MarkKind kind, const LegacyCodePage& code_page) {
+  ScopedFd file = OpenForReading(path);
+  struct stat status;
+  const size_t expected = fstat(file.get(), &status) == 0 ? static_cast<size_t>(status.st_size) : 0;
   std::u16string text;
-  {
-    std::string bytes = ReadWholeFile(path);
-    std::string_view content = bytes;
-    switch (kind) {
-      case MarkKind::kUtf16LittleEndian:
-        if (StartsWith(content, kUtf16LittleEndianMark)) content.remove_prefix(2);
-        DecodeUtf16(content, true, &text);
-        break;
-      case MarkKind::kUtf16BigEndian:
-        if (StartsWith(content, kUtf16BigEndianMark)) content.remove_prefix(2);
-        DecodeUtf16(content, false, &text);
-        break;
-      case MarkKind::kUtf8:
-        if (StartsWith(content, kUtf8Mark)) content.remove_prefix(3);
-        AppendFromUtf8(content, &text);
-        break;
-      case MarkKind::kNone:
-        // Text that is valid UTF-8 throughout is UTF-8, whatever the code page.
-        if (!DecodeStrictUtf8(content, &text)) code_page.Decode(content, &text);
-        break;
-    }
-  }  // the bytes go before the lines are cut
+  // Never more UTF-16 units than bytes (for the code page, as a rule): the text is laid out
+  // once and filled as the pieces come.
+  text.reserve((kind == MarkKind::kUtf16LittleEndian || kind == MarkKind::kUtf16BigEndian
+                    ? expected / 2
+                    : expected) +
+               16);
+  // Text without a mark is tried as UTF-8 first; at its first invalid byte it is read
+  // again from the start through the code page.
+  if (kind == MarkKind::kNone &&
+      !DecodePieces(path, file, PieceDecoding::kStrictUtf8, code_page, &text)) {
+    if (lseek(file.get(), 0, SEEK_SET) != 0) ThrowOpenError(path, errno);
+    text.clear();
+    DecodePieces(path, file, PieceDecoding::kCodePage, code_page, &text);
+  } else if (kind != MarkKind::kNone) {
+    DecodePieces(path, file, DecodingFor(kind), code_page, &text);
+  }
   return TextLines(std::move(text));
 }
 
@@ -169,9 +259,11 @@ void WritePlainText(std::u16string_view path, std::u16string_view text,
 void WriteUtf8Text(std::u16string_view path, std::u16string_view text, std::string* scratch) {
   std::string local;
   std::string* bytes = scratch != nullptr ? scratch : &local;
-  bytes->assign(kUtf8Mark);
-  AppendUtf8(text, bytes);
-  WriteFileBytes(path, *bytes);
+  const size_t room = kUtf8Mark.size() + 3 * text.size();
+  if (bytes->size() < room) bytes->resize(room);
+  kUtf8Mark.copy(bytes->data(), kUtf8Mark.size());
+  const size_t length = kUtf8Mark.size() + EncodeUtf8(text, bytes->data() + kUtf8Mark.size());
+  WriteFileBytes(path, std::string_view(bytes->data(), length));
 }
 
 void WritePlainLines(std::u16string_view path, const std::vector<std::u16string>& lines,

@@ -49,7 +49,7 @@ void WritePlainLines(std::u16string_view path, const std::vector<std::u16string>
 void WriteUtf8Lines(std::u16string_view path, const std::vector<std::u16string>& lines);
 
 // The same writers for a text whose line breaks are already in place; written as it is.
-// `scratch`, when given, is reused for the encoded bytes.
+// `scratch`, when given, is reused for the encoded bytes from call to call (it only grows).
 void WritePlainText(std::u16string_view path, std::u16string_view text,
                     const LegacyCodePage& code_page);
 void WriteUtf8Text(std::u16string_view path, std::u16string_view text,

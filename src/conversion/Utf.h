@@ -13,6 +13,9 @@ namespace quireforge {
 // Appends the UTF-8 form of `text` to `out`; an unpaired surrogate becomes EF BF BD.
 void AppendUtf8(std::u16string_view text, std::string* out);
 std::string ToUtf8(std::u16string_view text);
+// Writes the UTF-8 form of `text` to `dest`, which must have room for 3 * text.size()
+// bytes, and returns the number of bytes written.
+size_t EncodeUtf8(std::u16string_view text, char* dest);
 
 // Appends the UTF-16 form of `bytes` to `out`; every malformed sequence becomes U+FFFD.
 void AppendFromUtf8(std::string_view bytes, std::u16string* out);
@@ -21,11 +24,18 @@ std::u16string FromUtf8(std::string_view bytes);
 // Replaces `out` with the UTF-16 form of `bytes` and returns true when `bytes` is valid
 // UTF-8 throughout; returns false otherwise, leaving `out` with unspecified content.
 bool DecodeStrictUtf8(std::string_view bytes, std::u16string* out);
+// Appends like AppendFromUtf8 when `bytes` is valid UTF-8 and returns true; returns false
+// otherwise, leaving `out` with unspecified content.
+bool AppendFromStrictUtf8(std::string_view bytes, std::u16string* out);
+
+// For UTF-8 that arrives in pieces: the length of the longest prefix of `bytes` that does
+// not end inside a character cut short by the end of the piece.
+size_t CompleteUtf8Prefix(std::string_view bytes);
 
 namespace detail {
-// The same conversions cut into pieces of at most `chunk` units (at least 4): ICU counts in
-// 32 bits, so longer texts are converted piece by piece without splitting a character.
-void AppendUtf8Chunked(std::u16string_view text, std::string* out, size_t chunk);
+// The same conversions cut into pieces of at most `chunk` units (at least 4) without
+// splitting a character: ICU counts in 32 bits, and decoding goes through a small buffer.
+size_t EncodeUtf8Chunked(std::u16string_view text, char* dest, size_t chunk);
 bool AppendFromUtf8Chunked(std::string_view bytes, std::u16string* out, bool strict, size_t chunk);
 }  // namespace detail
 

@@ -6,6 +6,7 @@ namespace {
 
 // Characters that are escaped or dropped; everything else is copied as it is.
 bool NeedsAttention(char16_t c) {
+  if (c > u'>' && c < 0xFFFE) return false;  // most text, letters and ideographs alike
   return c < u' ' || c == u'&' || c == u'<' || c == u'>' || c >= 0xFFFE;
 }
 

@@ -460,7 +460,9 @@ TEST(ConvertFileTest, AFullDiskFailsWithoutAHalfWrittenPage) {
   const bool matched = std::regex_match(
       error, match, std::regex("Stream write error in file \"(.*)\"\\. No space left on device"));
   EXPECT_TRUE(matched) << error;
-  if (matched) EXPECT_FALSE(fs::exists(match[1].str()));
+  if (matched) {
+    EXPECT_FALSE(fs::exists(match[1].str()));
+  }
   EXPECT_EQ(Strings(bench.ui.calls.end() - 2, bench.ui.calls.end()),
             (Strings{"HideProgressBar", "CloseProgress"}));
   umount(disk.c_str());

@@ -74,11 +74,31 @@ TEST(UtfTest, PiecesGiveTheSameResultAsOneCall) {
     for (size_t chunk = 4; chunk <= 9; ++chunk) {
       std::u16string pieces;
       EXPECT_EQ(detail::AppendFromUtf8Chunked(bytes, &pieces, !valid, chunk), whole_valid);
-      if (whole_valid) EXPECT_EQ(pieces, whole) << "chunk " << chunk;
-      std::string back_whole, back_pieces;
-      detail::AppendUtf8Chunked(whole, &back_whole, 1 << 20);
-      detail::AppendUtf8Chunked(whole, &back_pieces, chunk);
+      if (whole_valid) {
+        EXPECT_EQ(pieces, whole) << "chunk " << chunk;
+      }
+      std::string back_whole(3 * whole.size(), '\0');
+      std::string back_pieces(3 * whole.size(), '\0');
+      back_whole.resize(detail::EncodeUtf8Chunked(whole, back_whole.data(), 1 << 20));
+      back_pieces.resize(detail::EncodeUtf8Chunked(whole, back_pieces.data(), chunk));
       EXPECT_EQ(back_pieces, back_whole) << "chunk " << chunk;
+    }
+  }
+}
+
+TEST(UtfTest, EncodingPiecesNeverSplitAPair) {
+  std::mt19937 random(11);
+  const std::vector<std::u16string> atoms = {u"a",      u"\u00E9", u"第", u"\xD83D\xDE00",
+                                             u"\xD800", u"\xDC00"};
+  for (int round = 0; round < 200; ++round) {
+    std::u16string text;
+    for (int i = 0; i < 40; ++i) text += atoms[random() % atoms.size()];
+    std::string whole(3 * text.size(), '\0');
+    whole.resize(detail::EncodeUtf8Chunked(text, whole.data(), 1 << 20));
+    for (size_t chunk = 2; chunk <= 7; ++chunk) {
+      std::string pieces(3 * text.size(), '\0');
+      pieces.resize(detail::EncodeUtf8Chunked(text, pieces.data(), chunk));
+      EXPECT_EQ(pieces, whole) << "chunk " << chunk;
     }
   }
 }
