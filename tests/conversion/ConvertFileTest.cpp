@@ -468,6 +468,24 @@ TEST(ConvertFileTest, AFullDiskFailsWithoutAHalfWrittenPage) {
   umount(disk.c_str());
 }
 
+TEST(ConvertFileTest, FailuresLeaveNoFileOpen) {
+  auto open_files = [] {
+    return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+  };
+  JobBench bench;
+  fs::create_directory(bench.dir() / "folder.txt");
+  const auto before = open_files();
+  for (const std::string& name : {"missing.txt", "folder.txt", "empty.txt"}) {
+    if (name == "empty.txt") bench.Source(name, "  \r\n");
+    EXPECT_NE(ErrorOf([&] { bench.Build(bench.Parameters({U16((bench.dir() / name).string())})); }),
+              "no error");
+  }
+  bench.environment.staging_root = U16((bench.dir() / "no-root").string());
+  EXPECT_NE(ErrorOf([&] { bench.Build(bench.Parameters({bench.Source("a.txt", "x")})); }),
+            "no error");
+  EXPECT_EQ(open_files(), before);
+}
+
 // --- Hostile input ---------------------------------------------------------------------
 
 TEST(ConvertFileTest, AnyInputGivesWellFormedPages) {
