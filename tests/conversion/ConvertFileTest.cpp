@@ -475,7 +475,7 @@ TEST(ConvertFileTest, FailuresLeaveNoFileOpen) {
   JobBench bench;
   fs::create_directory(bench.dir() / "folder.txt");
   const auto before = open_files();
-  for (const std::string& name : {"missing.txt", "folder.txt", "empty.txt"}) {
+  for (const std::string name : {"missing.txt", "folder.txt", "empty.txt"}) {
     if (name == "empty.txt") bench.Source(name, "  \r\n");
     EXPECT_NE(ErrorOf([&] { bench.Build(bench.Parameters({U16((bench.dir() / name).string())})); }),
               "no error");
