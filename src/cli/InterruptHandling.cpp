@@ -115,13 +115,16 @@ void InstallInterruptHandlers() {
 }
 
 void SetInterruptCleanupFolder(const std::string& folder) {
-  BlockInterrupts(true);
+  // The handler must never see a half-copied path.
+  const sigset_t set = HandledSet();
+  sigset_t previous;
+  sigprocmask(SIG_BLOCK, &set, &previous);
   if (folder.size() < sizeof g_cleanup_folder) {
     memcpy(g_cleanup_folder, folder.c_str(), folder.size() + 1);
   } else {
     g_cleanup_folder[0] = '\0';
   }
-  BlockInterrupts(false);
+  sigprocmask(SIG_SETMASK, &previous, nullptr);
 }
 
 void SetInterruptDeferred(bool deferred) { g_deferred = deferred ? 1 : 0; }

@@ -18,8 +18,11 @@ PrivateStagingFolder::PrivateStagingFolder() {
   std::string pattern = temporary;
   if (pattern.back() != '/') pattern += '/';
   pattern += "quireforge-cli-XXXXXX";
+  // A signal between making the folder and handing it to the handler would leave it behind.
+  BlockInterrupts(true);
   if (mkdtemp(pattern.data()) == nullptr) {
     const int error = errno;
+    BlockInterrupts(false);
     throw StagingFolderError("Cannot create a staging folder in \"" + temporary + "\". " +
                              SystemErrorText(error));
   }
@@ -27,6 +30,7 @@ PrivateStagingFolder::PrivateStagingFolder() {
   const std::filesystem::path absolute = std::filesystem::absolute(pattern, error);
   path_ = error ? pattern : absolute.string();
   SetInterruptCleanupFolder(path_);
+  BlockInterrupts(false);
 }
 
 PrivateStagingFolder::~PrivateStagingFolder() {

@@ -53,7 +53,6 @@ void TerminalUserInterface::SetProgressPosition(int32_t position) {
 }
 
 void TerminalUserInterface::ProcessMessages() {
-  ++ticks_;
   if (PendingInterrupt() != 0 && archiver_ != nullptr && !abort_requested_) {
     abort_requested_ = true;
     archiver_->Abort();

@@ -55,7 +55,6 @@ class TerminalUserInterface : public UserInterface {
   const char* phase_ = "converting";
   int32_t maximum_ = 0;
   int32_t position_ = 0;
-  unsigned ticks_ = 0;
   bool bar_visible_ = false;
   bool shown_archive_error_ = false;
   bool abort_requested_ = false;
