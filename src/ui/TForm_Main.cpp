@@ -502,8 +502,10 @@ void TForm_Main::FinishPendingRows() {
 }
 
 void TForm_Main::ListView_JobListClick() {
-  EmptyChapterList();
-  if (JobListItem* row = ListView_JobList->SelectedRow()) FillChapterList(&row->Job());
+  Guarded([this] {
+    EmptyChapterList();
+    if (JobListItem* row = ListView_JobList->SelectedRow()) FillChapterList(&row->Job());
+  });
   CheckStatus();
 }
 

@@ -109,7 +109,7 @@ void TForm_Main::dropEvent(QDropEvent* event) {
   const QStringList paths = LocalFiles(event->mimeData());
   if (paths.isEmpty()) return;
   event->acceptProposedAction();
-  DropFiles(paths);
+  Guarded([&] { DropFiles(paths); });
 }
 
 bool TForm_Main::eventFilter(QObject* watched, QEvent* event) {

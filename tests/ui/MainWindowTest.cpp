@@ -178,6 +178,19 @@ TEST_F(MainWindowTest, ARowWhosePackingFailedStaysPendingAndStartGoesOn) {
   EXPECT_TRUE(fs::exists(temp / "missing" / "a.epub"));
 }
 
+TEST_F(MainWindowTest, AnUnwritableTargetIsReportedAndTheOldBookStays) {
+  WriteFile(temp / "a.epub", "older book");
+  AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
+  ASSERT_EQ(RunCommand("chattr +i " + ShellQuote((temp / "a.epub").string())), 0);
+  Click(Button("Button_Start"));
+  RunCommand("chattr -i " + ShellQuote((temp / "a.epub").string()));
+  EXPECT_EQ(Cell(0, 3), "");
+  EXPECT_EQ(ReadFile(temp / "a.epub"), "older book");
+  // The archive component tells of the old file (no ZIP archive) and of the refused add.
+  EXPECT_GE(dialogs.TextsOf("archive-error").size(), 1u);
+  EXPECT_TRUE(window->isEnabled());
+}
+
 TEST_F(MainWindowTest, AMissingEngineIsReportedAndTheRowStaysPending) {
   fs::create_directory(temp / "engine");
   WriteFile(temp / "engine" / "libqzengine.so", "not a library");
@@ -376,6 +389,35 @@ TEST_F(RefusedStagingRootTest, IsToldOnceAndEveryAddFailsWithTheSameMessage) {
   EXPECT_TRUE(window->close());
   EXPECT_TRUE(fs::is_symlink(temp / "QuireforgeTmp"));
   EXPECT_TRUE(fs::is_directory(temp / "elsewhere"));
+}
+
+}  // namespace
+}  // namespace quireforge::test
+
+namespace quireforge::test {
+namespace {
+
+class UnusableCodePageTest : public WindowFixture {
+ protected:
+  void SetUp() override {
+    setenv("QUIREFORGE_CODEPAGE", "no-such-code-page", 1);
+    OpenWindow();
+    QApplication::processEvents();
+  }
+  void TearDown() override {
+    CloseWindow();
+    unsetenv("QUIREFORGE_CODEPAGE");
+  }
+};
+
+TEST_F(UnusableCodePageTest, IsToldOnceAtStartAndTheLocalesCodePageIsUsed) {
+  const QStringList errors = dialogs.TextsOf("error");
+  ASSERT_EQ(errors.size(), 1);
+  EXPECT_TRUE(errors[0].contains("no-such-code-page")) << errors[0].toStdString();
+  AddBook(WriteNovel("a.txt", 3), temp / "a.epub", "A");
+  EXPECT_EQ(dialogs.TextsOf("error").size(), 1);
+  ASSERT_EQ(JobList()->topLevelItemCount(), 1);
+  EXPECT_EQ(JobList()->topLevelItem(0)->text(2), "3");
 }
 
 }  // namespace

@@ -1,0 +1,88 @@
+// The Qt dialogs behind DialogService, opened for real and answered with keys the way a
+// user would: the archive component's dialog and the chapter input box.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "ui/QtDialogService.h"
+
+namespace quireforge::test {
+namespace {
+
+// Runs `answer` on the modal dialog once it is open.
+void WhenModalOpens(const std::function<void(QWidget*)>& answer) {
+  QTimer::singleShot(0, [answer] {
+    QWidget* modal = QApplication::activeModalWidget();
+    ASSERT_NE(modal, nullptr);
+    answer(modal);
+  });
+}
+
+TEST(QtDialogServiceTest, ArchiveDialogHasOneOkButtonThatIsDefaultAndAnswersEscape) {
+  QtDialogService dialogs;
+  for (auto kind : {DialogService::ArchiveMessageKind::kError,
+                    DialogService::ArchiveMessageKind::kInformation}) {
+    bool checked = false;
+    WhenModalOpens([&](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      ASSERT_NE(box, nullptr);
+      EXPECT_EQ(box->windowTitle(), "Quireforge");
+      EXPECT_EQ(box->text(), "Disk full");
+      EXPECT_EQ(box->icon(), kind == DialogService::ArchiveMessageKind::kError
+                                 ? QMessageBox::Critical
+                                 : QMessageBox::Information);
+      ASSERT_EQ(box->buttons().size(), 1);
+      EXPECT_EQ(box->buttons()[0]->text(), "&OK");
+      EXPECT_EQ(box->defaultButton(), box->buttons()[0]);
+      EXPECT_EQ(box->escapeButton(), box->buttons()[0]);
+      checked = true;
+      QTest::keyClick(box, Qt::Key_Escape);
+    });
+    dialogs.ShowArchiveMessage(kind, "Disk full");
+    EXPECT_TRUE(checked);
+  }
+}
+
+TEST(QtDialogServiceTest, InputBoxReturnsTheTypedTitleOnOkAndTheOldOneOnCancel) {
+  QtDialogService dialogs;
+  WhenModalOpens([](QWidget* modal) {
+    EXPECT_EQ(modal->windowTitle(), "Edit Charpter Name");
+    auto* field = modal->findChild<QLineEdit*>();
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(field->maxLength(), 255);
+    EXPECT_EQ(field->selectedText(), "old title");
+    QTest::keyClicks(field, "new title");
+    QTest::keyClick(field, Qt::Key_Return);
+  });
+  EXPECT_EQ(dialogs.InputBox("Edit Charpter Name", "Prompt", "old title", 255), "new title");
+
+  WhenModalOpens([](QWidget* modal) {
+    QTest::keyClicks(modal->findChild<QLineEdit*>(), "discarded");
+    QTest::keyClick(modal, Qt::Key_Escape);
+  });
+  EXPECT_EQ(dialogs.InputBox("Edit Charpter Name", "Prompt", "old title", 255), "old title");
+}
+
+TEST(QtDialogServiceTest, QuestionBoxAnswersYesAndNo) {
+  QtDialogService dialogs;
+  WhenModalOpens([](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->icon(), QMessageBox::Question);
+    EXPECT_EQ(box->windowTitle(), "Warning");
+    box->button(QMessageBox::Yes)->click();
+  });
+  EXPECT_TRUE(dialogs.AskYesNo("Warning", "Continue?"));
+  WhenModalOpens(
+      [](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(QMessageBox::No)->click(); });
+  EXPECT_FALSE(dialogs.AskYesNo("Warning", "Continue?"));
+}
+
+}  // namespace
+}  // namespace quireforge::test
