@@ -14,8 +14,7 @@ namespace quireforge {
 
 namespace {
 
-// The staging directory's folders, in the order they are created; removed in reverse
-// order of depth.
+// The folders inside the staging directory, in the order they are created.
 constexpr const char16_t* kFolders[] = {u"/OEBPS", u"/OEBPS/css", u"/META-INF"};
 
 }  // namespace

@@ -21,6 +21,9 @@ class TConvertFile {
   // XHTML pages, the chapter list and OEBPS/book.opf. Raises on the first failure (a source
   // that cannot be read or holds no text, a staged file that cannot be written); files
   // already written then stay in the staging tree, and the progress window is closed.
+  // Raises std::invalid_argument, creating nothing, when `environment` lacks its user
+  // interface, code page or chapter-head test. Without any source the job stays empty: no
+  // identifier, nothing on disk, no chapters.
   TConvertFile(const JobParameters& parameters, const JobEnvironment& environment);
   // Removes the emptied staging directories (never files).
   ~TConvertFile();

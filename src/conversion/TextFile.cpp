@@ -36,16 +36,12 @@ ScopedFd OpenForReading(std::u16string_view path) {
   return file;
 }
 
-// Reads until the end of the file or until `limit` bytes are in.
-std::string ReadBytes(std::u16string_view path, const ScopedFd& file, size_t expected,
-                      size_t limit) {
-  std::string bytes;
-  // One byte more than expected, so that the end of the file is seen without growing.
-  bytes.resize(std::min(limit, expected + 1));
+// Reads at most `count` bytes from the start of `file`.
+std::string ReadHead(std::u16string_view path, const ScopedFd& file, size_t count) {
+  std::string bytes(count, '\0');
   size_t got = 0;
-  while (got < limit) {
-    if (got == bytes.size()) bytes.resize(std::min(limit, got + std::max<size_t>(got / 2, 65536)));
-    const ssize_t n = read(file.get(), bytes.data() + got, bytes.size() - got);
+  while (got < count) {
+    const ssize_t n = read(file.get(), bytes.data() + got, count - got);
     if (n < 0) {
       if (errno == EINTR) continue;
       ThrowOpenError(path, errno);
@@ -176,7 +172,7 @@ std::string NativePath(std::u16string_view path) { return ToUtf8(path); }
 
 MarkKind TestMark(std::u16string_view path) {
   ScopedFd file = OpenForReading(path);
-  const std::string head = ReadBytes(path, file, 3, 3);
+  const std::string head = ReadHead(path, file, 3);
   if (head.size() < 2) return MarkKind::kNone;
   if (StartsWith(head, kUtf16LittleEndianMark)) return MarkKind::kUtf16LittleEndian;
   if (StartsWith(head, kUtf16BigEndianMark)) return MarkKind::kUtf16BigEndian;
@@ -188,22 +184,18 @@ TextLines LoadTextFile(std::u16string_view path, MarkKind kind, const LegacyCode
   ScopedFd file = OpenForReading(path);
   struct stat status;
   const size_t expected = fstat(file.get(), &status) == 0 ? static_cast<size_t>(status.st_size) : 0;
-  std::u16string text;
-  // Never more UTF-16 units than bytes (for the code page, as a rule): the text is laid out
+  const bool utf16 = kind == MarkKind::kUtf16LittleEndian || kind == MarkKind::kUtf16BigEndian;
+  // Never more UTF-16 units than bytes (for a code page, as a rule): the text is laid out
   // once and filled as the pieces come.
-  text.reserve((kind == MarkKind::kUtf16LittleEndian || kind == MarkKind::kUtf16BigEndian
-                    ? expected / 2
-                    : expected) +
-               16);
-  // Text without a mark is tried as UTF-8 first; at its first invalid byte it is read
-  // again from the start through the code page.
-  if (kind == MarkKind::kNone &&
-      !DecodePieces(path, file, PieceDecoding::kStrictUtf8, code_page, &text)) {
+  std::u16string text;
+  text.reserve((utf16 ? expected / 2 : expected) + 16);
+  if (kind != MarkKind::kNone) {
+    DecodePieces(path, file, DecodingFor(kind), code_page, &text);
+  } else if (!DecodePieces(path, file, PieceDecoding::kStrictUtf8, code_page, &text)) {
+    // Not UTF-8 after all: read again from the start through the code page.
     if (lseek(file.get(), 0, SEEK_SET) != 0) ThrowOpenError(path, errno);
     text.clear();
     DecodePieces(path, file, PieceDecoding::kCodePage, code_page, &text);
-  } else if (kind != MarkKind::kNone) {
-    DecodePieces(path, file, DecodingFor(kind), code_page, &text);
   }
   return TextLines(std::move(text));
 }

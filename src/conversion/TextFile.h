@@ -1,8 +1,8 @@
 // Where text meets files: the byte-order-mark test, loading a text file as a line list,
 // and the two writers every staged document goes through (the plain writer in the legacy
-// code page, the UTF-8 writer with its mark). Files are read and written whole, each in one
-// call; a file is open only within one call and closed on every path. Free functions; one
-// thread (the code page is not thread-safe).
+// code page, the UTF-8 writer with its mark). A source is read whole within one call, in
+// pieces; a staged file is written with one write. A file is open only within one call and
+// closed on every path. Free functions; one thread (the code page is not thread-safe).
 //
 // Failures raise FileError: "Cannot open file "<path>". <reason>" when a file cannot be
 // opened or read (also for a folder or a device given as file), "Cannot create file
