@@ -23,7 +23,6 @@ int main(int argc, char* argv[]) {
 
   QApplication application(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
-  QApplication::setApplicationDisplayName(QString());
 
   QtDialogService dialogs;
   QtUserInterface ui(dialogs);
