@@ -1,8 +1,8 @@
 #include "cli/CliOptions.h"
 
 #include <CLI/CLI.hpp>
+#include <functional>
 #include <iostream>
-#include <map>
 #include <utility>
 
 namespace quireforge {
@@ -15,8 +15,16 @@ const Choices kMargins = {{"normal", 2}, {"wide", 5}};
 const Choices kLineHeights = {{"normal", 100}, {"wide", 120}};
 const Choices kFontSizes = {{"large", 110}, {"middle", 105}, {"small", 100}};
 
-CLI::CheckedTransformer ChoiceOf(const Choices& choices) {
-  return CLI::CheckedTransformer(std::map<std::string, int>(choices.begin(), choices.end()));
+// Turns one of the words of `choices` into its number; anything else is refused.
+std::function<std::string(std::string)> ChoiceOf(const Choices& choices) {
+  return [&choices](std::string word) {
+    std::string words;
+    for (const auto& [choice, number] : choices) {
+      if (word == choice) return std::to_string(number);
+      words += (words.empty() ? "" : ", ") + choice;
+    }
+    throw CLI::ValidationError("\"" + word + "\" is not one of " + words);
+  };
 }
 
 std::string WordFor(const Choices& choices, int value) {
