@@ -95,22 +95,6 @@ TEST(CliTest, ListChaptersPrintsEveryEntryAsStoredAndPacksNothing) {
   EXPECT_EQ(StagingLeftovers(temp.path()), std::vector<std::string>());
 }
 
-TEST(CliTest, ASuccessfulBookReplacesAnOlderLongerOneWholly) {
-  TempDir temp;
-  std::string longer = "Preface\r\n";
-  for (const char* numeral : {"一", "二", "三", "四", "五", "六", "七", "八", "九"}) {
-    longer += std::string("第") + numeral + "回\r\nBody\r\n";
-  }
-  WriteFile(temp / "long.txt", longer);
-  WriteFile(temp / "short.txt", "Only text\r\n");
-  ASSERT_EQ(RunCli({"-q", "-o", "book.epub", "long.txt"}, temp.path()).status, 0);
-  ASSERT_EQ(RunCli({"-q", "-o", "book.epub", "short.txt"}, temp.path()).status, 0);
-  std::vector<std::string> names = EntryNames(temp / "book.epub");
-  EXPECT_EQ(std::count(names.begin(), names.end(), "OEBPS/ch_1.html"), 1);
-  EXPECT_EQ(std::count(names.begin(), names.end(), "OEBPS/ch_2.html"), 0);
-  EXPECT_EQ(std::count(names.begin(), names.end(), "OEBPS/ch_10.html"), 0);
-}
-
 TEST(CliTest, EachMakesABookBesideEverySourceSeveralAtOnce) {
   TempDir temp;
   fs::create_directories(temp / "one");
