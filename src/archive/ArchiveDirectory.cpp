@@ -59,7 +59,8 @@ bool IsDirectoryName(const std::string& name) {
 void ReadArchiveDirectory(const std::string& path, TArchiveCore& core,
                           ArchiveDirectory* directory) {
   struct stat status;
-  if (stat(path.c_str(), &status) != 0 && errno == ENOENT) return;
+  // No file there (also when a folder on the way is a file): nothing to read, no error.
+  if (stat(path.c_str(), &status) != 0 && (errno == ENOENT || errno == ENOTDIR)) return;
 
   FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (!file.IsOpen() || fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) {

@@ -110,6 +110,15 @@ TEST_F(ArchiveDirectoryTest, FolderInPlaceOfTheArchiveCannotBeOpened) {
   EXPECT_TRUE(Errors(ui_).empty());
 }
 
+TEST_F(ArchiveDirectoryTest, TargetBelowAFileIsNoArchiveAndNoError) {
+  const std::filesystem::path blocker = target_.parent_path() / "plain-file";
+  WriteFile(blocker, "not a folder");
+  archiver_.SetZipFileName(U16((blocker / "book.epub").string()));
+  EXPECT_EQ(Informations(ui_), std::vector<std::string>{});
+  EXPECT_TRUE(Errors(ui_).empty());
+  EXPECT_TRUE(archiver_.EntryNames().empty());
+}
+
 TEST_F(ArchiveDirectoryTest, DataBeforeTheArchiveWarnsAndReadsOn) {
   std::string bytes = MakeThreeFileZip();
   WriteFile(target_, std::string(100, 'S') + bytes);

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Runs every benchmark: the Google Benchmark programs (pattern engine, conversion job, zip
+# engine) and the whole-command comparison of quireforge-cli with pandoc and zip -9.
+# Usage: bench/run_all.sh [BUILD_DIR]   (default: build)
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+build="$(cd "${1:-$here/../build}" && pwd)"
+
+cmake --build "$build" -j "$(nproc)" --target pattern_bench conversion_bench zip_bench quireforge-cli
+
+for program in pattern_bench conversion_bench zip_bench; do
+  echo "== $program"
+  "$build/$program" --benchmark_repetitions="${REPETITIONS:-3}" --benchmark_report_aggregates_only=true
+done
+
+echo "== compare.sh"
+"$here/compare.sh" "$build"
