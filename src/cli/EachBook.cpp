@@ -15,6 +15,7 @@
 #include "cli/InterruptHandling.h"
 #include "cli/MessageOutput.h"
 #include "cli/TerminalUserInterface.h"
+#include "conversion/Utf.h"
 
 namespace quireforge {
 
@@ -38,12 +39,14 @@ std::vector<Book> PlanBooks(const CliOptions& options, int* failures) {
       ++*failures;
     }
   }
+  std::vector<std::u16string> wide_sources;
+  for (const std::string& source : sources) wide_sources.push_back(FromUtf8(source));
   for (const std::string& source : sources) {
-    const Book book{source, DerivedTargetPath(source)};
+    const Book book{source, DefaultTargetPath(source)};
     try {
-      RefuseTargetAmongSources(book.target, sources);
+      RefuseTargetAmongSources(FromUtf8(book.target), wide_sources);
       for (const Book& earlier : books) {
-        if (SameFile(earlier.target, book.target)) {
+        if (SameFile(FromUtf8(earlier.target), FromUtf8(book.target))) {
           throw BookPathError("Cannot create file \"" + book.target +
                               "\". It is also the book of \"" + earlier.source + "\".");
         }

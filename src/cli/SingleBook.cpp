@@ -34,11 +34,13 @@ struct BookPlan {
 BookPlan PlanBook(const CliOptions& options) {
   BookPlan plan;
   for (const std::string& source : options.sources) plan.sources.push_back(AbsolutePath(source));
-  plan.target = options.output.empty() ? DerivedTargetPath(plan.sources.front())
+  plan.target = options.output.empty() ? DefaultTargetPath(plan.sources.front())
                                        : AbsolutePath(options.output);
-  plan.title = options.title ? *options.title : DerivedTitle(plan.sources.front());
+  plan.title = options.title ? *options.title : DefaultTitle(plan.sources.front());
   if (!options.font.empty()) plan.font = AbsolutePath(options.font);
-  RefuseTargetAmongSources(plan.target, plan.sources);
+  std::vector<std::u16string> sources;
+  for (const std::string& source : plan.sources) sources.push_back(FromUtf8(source));
+  RefuseTargetAmongSources(FromUtf8(plan.target), sources);
   return plan;
 }
 

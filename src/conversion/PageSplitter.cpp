@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "conversion/BookNames.h"
 #include "conversion/FileErrors.h"
 #include "conversion/StringOps.h"
 #include "conversion/TextFile.h"
@@ -113,7 +114,7 @@ void PageSplitter::SplitSources(const std::vector<std::u16string>& sources, bool
   for (const std::u16string& source : sources) {
     const size_t first = LoadSource(source);
     if (detect_chapters) {
-      AddChapter(file_name_as_chapter ? FileNameTitle(source) : Trim(lines_[first]));
+      AddChapter(file_name_as_chapter ? DerivedTitle(source) : Trim(lines_[first]));
     }
     budget_ = 0;
     pages_.StartPage();
@@ -131,15 +132,6 @@ void PageSplitter::SavePackage(const std::vector<std::u16string>& head) {
   text += pages_.spine_lines();
   text += u"</spine>\r\n</package>\r\n";
   WriteUtf8Text(staging_path_ + u"/OEBPS/book.opf", text);
-}
-
-std::u16string PageSplitter::FileNameTitle(std::u16string_view path) {
-  const size_t slash = path.rfind(u'/');
-  const std::u16string_view name =
-      slash == std::u16string_view::npos ? path : path.substr(slash + 1);
-  const size_t dot = name.rfind(u'.');
-  if (dot == std::u16string_view::npos) return std::u16string(name);
-  return ReplaceAll(name, name.substr(dot), u"");
 }
 
 }  // namespace quireforge

@@ -52,10 +52,6 @@ class PageSplitter {
   // SplitSources).
   int32_t page_counter() const { return pages_.page_number(); }
 
-  // The title a source gets from its file name: the name after the last "/", with every
-  // occurrence of its extension (from the last ".", dot included) removed.
-  static std::u16string FileNameTitle(std::u16string_view path);
-
  private:
   // Reads `source` and returns the index of its first line that is not blank; raises when
   // there is none.

@@ -17,6 +17,7 @@
 #include <exception>
 #include <stdexcept>
 
+#include "conversion/BookNames.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/JobParameters.h"
 #include "conversion/UserInterface.h"
@@ -30,7 +31,6 @@
 #include "ui/ProgramValues.h"
 #include "ui/SourceField.h"
 #include "ui/TForm_Waiting.h"
-#include "ui/TargetCheck.h"
 
 namespace quireforge {
 
@@ -436,7 +436,7 @@ void TForm_Main::AddJob() {
   parameters.detect_chapters = !CheckBox_NC->isChecked();
   parameters.file_name_as_chapter = CheckBox_PH->isChecked();
   parameters.font_file = Edit_UF->text().toStdU16String();
-  RefuseTargetAmongSources(target, sources);
+  RefuseTargetAmongSources(parameters.target_path, parameters.sources);
 
   JobEnvironment environment;
   environment.staging_root = values_.StagingRoot();

@@ -8,7 +8,7 @@
 #include <QMouseEvent>
 #include <QUrl>
 
-#include "ui/DerivedNames.h"
+#include "conversion/BookNames.h"
 #include "ui/DialogService.h"
 #include "ui/SourceField.h"
 #include "ui/TForm_Main.h"
@@ -16,6 +16,14 @@
 namespace quireforge {
 
 namespace {
+
+QString TargetFor(const QString& path, std::u16string_view extension) {
+  return QString::fromStdU16String(DerivedTargetPath(path.toStdU16String(), extension));
+}
+
+QString TitleFor(const QString& path) {
+  return QString::fromStdU16String(DerivedTitle(path.toStdU16String()));
+}
 
 // The local files among dropped URLs, in drop order.
 QStringList LocalFiles(const QMimeData* data) {
@@ -55,8 +63,8 @@ void TForm_Main::Button_OpenClick() {
     Edit_SourceFile->setText(JoinSourcePaths(files));
     CheckBox_PH->show();
   }
-  Edit_TargetFile->setText(DerivedTargetPath(first, QStringLiteral(".epub")));
-  Edit_Title->setText(DerivedTitle(first));
+  Edit_TargetFile->setText(TargetFor(first, u".epub"));
+  Edit_Title->setText(TitleFor(first));
 }
 
 void TForm_Main::Button_SaveClick() {
@@ -90,15 +98,16 @@ void TForm_Main::DropFiles(const QStringList& paths) {
     // Only text files join the list, each in quotes; the last file names target and title
     // whatever its kind.
     for (const QString& path : paths) {
-      if (AsciiLower(ExtensionOf(path)) != QLatin1String(".txt")) continue;
+      const std::u16string extension(ExtensionOf(path.toStdU16String()));
+      if (AsciiLower(QString::fromStdU16String(extension)) != QLatin1String(".txt")) continue;
       if (!source.isEmpty()) source += QLatin1Char(',');
       source += QuoteSourcePath(path, true);
     }
     CheckBox_PH->show();
   }
   Edit_SourceFile->setText(source);
-  Edit_TargetFile->setText(DerivedTargetPath(paths.last(), QStringLiteral(".EPUB")));
-  Edit_Title->setText(DerivedTitle(paths.last()));
+  Edit_TargetFile->setText(TargetFor(paths.last(), u".EPUB"));
+  Edit_Title->setText(TitleFor(paths.last()));
 }
 
 void TForm_Main::dragEnterEvent(QDragEnterEvent* event) {

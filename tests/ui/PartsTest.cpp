@@ -1,17 +1,12 @@
-// The window's small pure parts: the source field format, derived names, the chapter
-// search, the option mapping, the language decision, name filters and the target check.
+// The window's small pure parts: the source field format, the chapter search, the option
+// mapping, the language decision and name filters.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-#include "TestSupport.h"
 #include "ui/ChapterSearch.h"
-#include "ui/DerivedNames.h"
 #include "ui/DialogService.h"
 #include "ui/InterfaceLanguage.h"
 #include "ui/JobOptions.h"
 #include "ui/SourceField.h"
-#include "ui/TargetCheck.h"
 
 namespace quireforge::test {
 namespace {
@@ -50,25 +45,6 @@ TEST(SourceFieldTest, WrittenPathsReadBackUnchanged) {
   EXPECT_EQ(QuoteSourcePath("/a.txt", true), "\"/a.txt\"");
   EXPECT_EQ(ParseSourceField(QuoteSourcePath("/a\".txt", true) + "," + QuoteSourcePath("/b", true)),
             (QStringList{"/a\".txt", "/b"}));
-}
-
-TEST(DerivedNamesTest, TargetReplacesOnlyTheFinalExtension) {
-  EXPECT_EQ(ExtensionOf("/books/novel.txt"), ".txt");
-  EXPECT_EQ(ExtensionOf("/books/a.txt.d/novel"), "");
-  EXPECT_EQ(DerivedTargetPath("/books/novel.txt", ".epub"), "/books/novel.epub");
-  EXPECT_EQ(DerivedTargetPath("/books/novel.TXT", ".epub"), "/books/novel.epub");
-  EXPECT_EQ(DerivedTargetPath("/books/a.txt.d/b.txt", ".epub"), "/books/a.txt.d/b.epub");
-  EXPECT_EQ(DerivedTargetPath("/books/a.txt.txt", ".EPUB"), "/books/a.txt.EPUB");
-  EXPECT_EQ(DerivedTargetPath("/books/a.txt.d/b", ".epub"), "/books/a.txt.d/b.epub");
-  EXPECT_EQ(DerivedTargetPath("novel.txt", ".epub"), "novel.epub");
-}
-
-TEST(DerivedNamesTest, TitleDropsEveryOccurrenceOfTheExtension) {
-  EXPECT_EQ(DerivedTitle("/books/novel.txt"), "novel");
-  EXPECT_EQ(DerivedTitle("/books/a.txt.txt"), "a");
-  EXPECT_EQ(DerivedTitle("/books/a.txt.d/b.TXT"), "b");
-  EXPECT_EQ(DerivedTitle("/books/a.txt.d/b"), "b");
-  EXPECT_EQ(DerivedTitle("/books/x.Txt.txt"), "x.Txt");
 }
 
 TEST(ChapterSearchTest, WholeEntryIgnoresCaseAndSkipsReplacedLines) {
@@ -116,27 +92,6 @@ TEST(InterfaceLanguageTest, ChineseOnlyForChineseInChina) {
   // The same option indexes in both languages.
   EXPECT_EQ(TextsFor(InterfaceLanguage::kChinese).font_size_items[0], "大");
   EXPECT_EQ(TextsFor(InterfaceLanguage::kEnglish).font_size_items[0], "Large");
-}
-
-TEST(TargetCheckTest, RefusesATargetThatIsOneOfTheSources) {
-  TempDir temp;
-  WriteFile(temp / "a.txt", "text");
-  WriteFile(temp / "b.txt", "text");
-  std::filesystem::create_symlink(temp / "a.txt", temp / "link.txt");
-  const QString a = QString::fromStdString((temp / "a.txt").string());
-  const QString b = QString::fromStdString((temp / "b.txt").string());
-  const QString dir = QString::fromStdString(temp.path().string());
-  EXPECT_THROW(RefuseTargetAmongSources(a, {b, a}), std::runtime_error);
-  EXPECT_THROW(RefuseTargetAmongSources(dir + "/link.txt", {a}), std::runtime_error);
-  EXPECT_THROW(RefuseTargetAmongSources(dir + "/./a.txt", {a}), std::runtime_error);
-  EXPECT_NO_THROW(RefuseTargetAmongSources(dir + "/a.epub", {a, b}));
-  EXPECT_NO_THROW(RefuseTargetAmongSources(dir + "/new/a.txt", {a}));
-  try {
-    RefuseTargetAmongSources(a, {a});
-  } catch (const std::runtime_error& e) {
-    EXPECT_EQ(std::string(e.what()),
-              "Cannot create file \"" + a.toStdString() + "\". It is one of the source files.");
-  }
 }
 
 }  // namespace
