@@ -1,5 +1,7 @@
 #include "chapterhead/ChapterHeadRule.h"
 
+#include <algorithm>
+
 #include "chapterhead/PatternCompiler.h"
 #include "chapterhead/PatternModifiers.h"
 
@@ -23,19 +25,19 @@ ChapterHeadRule::ChapterHeadRule()
           CompilePattern(kChapterHeadPattern, PatternModifiers{}))) {}
 
 bool ChapterHeadRule::IsChapterHead(std::u16string_view line) {
-  // Prefilter: without an opening character before the end there is no match, and no match
-  // starts more than kMaxLeadBeforeOpening units before the first one. Skipping those start
-  // positions leaves the verdict as a search from the first position would give it.
-  size_t first_opening = 0;
-  while (first_opening < line.size() && line[first_opening] != u'\0' &&
-         !IsOpening(line[first_opening])) {
-    ++first_opening;
+  // Every match holds an opening character, and starts at most kMaxLeadBeforeOpening units
+  // before it. So only the start positions in those windows need trying: a line without an
+  // opening character is no head, and the verdict equals that of a search from every position.
+  line = line.substr(0, line.find(u'\0'));
+  size_t next_start = 0;  // start positions below this one have been tried
+  for (size_t at = 0; at < line.size(); ++at) {
+    if (!IsOpening(line[at])) continue;
+    const size_t from =
+        std::max(next_start, at > kMaxLeadBeforeOpening ? at - kMaxLeadBeforeOpening : 0);
+    if (matcher_.Search(*program_, line, from, at)) return true;
+    next_start = at + 1;
   }
-  if (first_opening == line.size() || line[first_opening] == u'\0') return false;
-  line = line.substr(0, line.find(u'\0', first_opening));
-  const size_t from =
-      first_opening > kMaxLeadBeforeOpening ? first_opening - kMaxLeadBeforeOpening : 0;
-  return matcher_.Search(*program_, line, from);
+  return false;
 }
 
 }  // namespace quireforge

@@ -28,8 +28,8 @@ class ChapterHeadRule {
 
   // True when `line` (raw: untrimmed, unescaped; it ends at its first U+0000) holds a match.
   // Lines without an opening character are answered without running the engine, and the
-  // search starts where the first one allows; the verdict is that of a full search. Raises
-  // nothing.
+  // engine tries only the start positions just before opening characters; the verdict is
+  // that of a full search. Raises nothing.
   bool IsChapterHead(std::u16string_view line);
   bool operator()(std::u16string_view line) { return IsChapterHead(line); }
 

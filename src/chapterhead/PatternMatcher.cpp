@@ -74,7 +74,8 @@ bool PatternMatcher::TestUnit(const PatternInstruction& instruction, char16_t c)
   }
 }
 
-bool PatternMatcher::Search(const PatternProgram& program, std::u16string_view input, size_t from) {
+bool PatternMatcher::Search(const PatternProgram& program, std::u16string_view input, size_t from,
+                            size_t to) {
   if (input.size() >= static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
     throw std::length_error("TPatternEngine: input too long");
   }
@@ -91,11 +92,12 @@ bool PatternMatcher::Search(const PatternProgram& program, std::u16string_view i
   try {
     const PatternInstruction* first =
         program.first_test >= 0 ? &program.instructions[program.first_test] : nullptr;
-    for (size_t at = from; at <= input.size() && !found; ++at) {
+    const size_t last = std::min(to, input.size());
+    for (size_t at = from; at <= last && !found; ++at) {
       if (program.anchored && at > 0) break;
       if (first != nullptr) {
         while (at < input.size() && !TestUnit(*first, input[at])) ++at;
-        if (at == input.size()) break;  // a unit test never matches at the end
+        if (at == input.size() || at > last) break;  // a unit test never matches at the end
       }
       found = MatchAt(static_cast<int32_t>(at));
     }

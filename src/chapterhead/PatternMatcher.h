@@ -19,11 +19,12 @@ class PatternMatcher {
   PatternMatcher() = default;
 
   // Looks for the leftmost match of `program` in `input` (which ends where the view ends),
-  // trying every start position from `from` to input.size() inclusive. On success the
-  // captures describe the match; otherwise they are all cleared. Raises EPatternEngine 1014
-  // when an eleventh counted loop is entered inside ten others (captures cleared), and
-  // std::length_error for an input of 2^31 - 1 code units or more.
-  bool Search(const PatternProgram& program, std::u16string_view input, size_t from = 0);
+  // trying every start position from `from` to `to` inclusive (to input.size() at most). On
+  // success the captures describe the match; otherwise they are all cleared. Raises
+  // EPatternEngine 1014 when an eleventh counted loop is entered inside ten others (captures
+  // cleared), and std::length_error for an input of 2^31 - 1 code units or more.
+  bool Search(const PatternProgram& program, std::u16string_view input, size_t from = 0,
+              size_t to = std::u16string_view::npos);
 
   // Start and length of capture slot `slot` (0 the whole match, 1-14 the groups) after the
   // last search, or -1 when the slot captured nothing.

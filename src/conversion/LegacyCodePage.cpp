@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <thread>
 
 namespace quireforge {
 
@@ -14,6 +15,37 @@ namespace {
 // Source bytes are fed to ICU in pieces of this size, so that the output grows with the
 // text actually decoded.
 constexpr size_t kPiece = size_t{1} << 20;
+
+// Texts from this size on are decoded in two halves at once.
+constexpr size_t kParallelThreshold = size_t{8} << 20;
+
+// Appends the text of `piece` decoded by `converter`; with `last`, a character cut short at
+// the end is flushed as a substitute, otherwise the converter keeps it for the next piece.
+void DecodeWith(UConverter* converter, std::string_view piece, bool last, std::u16string* out) {
+  // Decoded into a small buffer that stays in the cache, then appended.
+  UChar scratch[8192];
+  const char* source = piece.data();
+  const char* const source_end = piece.data() + piece.size();
+  for (;;) {
+    UErrorCode status = U_ZERO_ERROR;
+    UChar* target = scratch;
+    ucnv_toUnicode(converter, &target, scratch + std::size(scratch), &source, source_end, nullptr,
+                   last, &status);
+    out->append(reinterpret_cast<const char16_t*>(scratch), static_cast<size_t>(target - scratch));
+    // A full buffer: go on with the rest of the piece. With the default substitution
+    // callback nothing else can go wrong on content.
+    if (status != U_BUFFER_OVERFLOW_ERROR) break;
+  }
+}
+
+// Appends the whole of `bytes` decoded by `converter`, fed in pieces.
+void DecodeAll(UConverter* converter, std::string_view bytes, std::u16string* out) {
+  do {
+    const std::string_view piece = bytes.substr(0, kPiece);
+    bytes.remove_prefix(piece.size());
+    DecodeWith(converter, piece, bytes.empty(), out);
+  } while (!bytes.empty());
+}
 
 // Every ASCII byte must stand for the same character, both ways. IBM tables swap the
 // controls 1A, 1C and 7F, which never matter in text, so those are not compared.
@@ -86,32 +118,28 @@ LegacyCodePage::~LegacyCodePage() { ucnv_close(converter_); }
 void LegacyCodePage::Decode(std::string_view bytes, std::u16string* out) const {
   out->clear();
   out->reserve(bytes.size() + 16);  // one unit per byte is the rule, more the exception
-  ResetDecoder();
-  // Fed in pieces, so that the output grows with the text actually decoded.
-  do {
-    const std::string_view piece = bytes.substr(0, kPiece);
-    bytes.remove_prefix(piece.size());
-    DecodePiece(piece, bytes.empty(), out);
-  } while (!bytes.empty());
-}
-
-void LegacyCodePage::ResetDecoder() const { ucnv_resetToUnicode(converter_); }
-
-void LegacyCodePage::DecodePiece(std::string_view piece, bool last, std::u16string* out) const {
-  // Decoded into a small buffer that stays in the cache, then appended.
-  UChar scratch[8192];
-  const char* source = piece.data();
-  const char* const source_end = piece.data() + piece.size();
-  for (;;) {
-    UErrorCode status = U_ZERO_ERROR;
-    UChar* target = scratch;
-    ucnv_toUnicode(converter_, &target, scratch + std::size(scratch), &source, source_end, nullptr,
-                   last, &status);
-    out->append(reinterpret_cast<const char16_t*>(scratch), static_cast<size_t>(target - scratch));
-    // A full buffer: go on with the rest of the piece. With the default substitution
-    // callback nothing else can go wrong on content.
-    if (status != U_BUFFER_OVERFLOW_ERROR) break;
+  ucnv_resetToUnicode(converter_);
+  // A large text is cut after a line feed in its middle and both halves are decoded at
+  // once, each by its own converter. A line feed is a whole character in every code page
+  // accepted here (none is stateful, and none uses ASCII bytes inside a character), so the
+  // text comes out as one pass over all of it would give it.
+  const size_t cut = bytes.size() >= kParallelThreshold && std::thread::hardware_concurrency() > 1
+                         ? bytes.find('\n', bytes.size() / 2)
+                         : std::string_view::npos;
+  UErrorCode status = U_ZERO_ERROR;
+  UConverter* second = cut == std::string_view::npos ? nullptr : ucnv_clone(converter_, &status);
+  if (second == nullptr || U_FAILURE(status)) {
+    if (second != nullptr) ucnv_close(second);
+    DecodeAll(converter_, bytes, out);
+    return;
   }
+  std::u16string tail;
+  tail.reserve(bytes.size() - cut + 16);
+  std::thread worker([&] { DecodeAll(second, bytes.substr(cut + 1), &tail); });
+  DecodeAll(converter_, bytes.substr(0, cut + 1), out);
+  worker.join();
+  ucnv_close(second);
+  out->append(tail);
 }
 
 void LegacyCodePage::Encode(std::u16string_view text, std::string* out) const {

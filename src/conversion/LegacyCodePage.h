@@ -35,13 +35,9 @@ class LegacyCodePage {
   // The name the code page was opened with.
   const std::string& Name() const { return name_; }
 
-  // Replaces `out` with the UTF-16 text of `bytes`.
+  // Replaces `out` with the UTF-16 text of `bytes`. A large text is decoded by two threads
+  // that are joined before this returns; the result is the same.
   void Decode(std::string_view bytes, std::u16string* out) const;
-  // The same for text that arrives in pieces: ResetDecoder(), then DecodePiece() for every
-  // piece in order, appending to `out`, with `last` set for the final one. A character cut
-  // between two pieces is decoded whole.
-  void ResetDecoder() const;
-  void DecodePiece(std::string_view piece, bool last, std::u16string* out) const;
   // Appends the encoded form of `text` to `out`.
   void Encode(std::u16string_view text, std::string* out) const;
 

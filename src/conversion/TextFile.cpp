@@ -63,7 +63,6 @@ enum class PieceDecoding {
   kUtf16BigEndian,
   kUtf8,        // malformed sequences become U+FFFD
   kStrictUtf8,  // stops at the first malformed sequence
-  kCodePage,
 };
 
 PieceDecoding DecodingFor(MarkKind kind) {
@@ -77,7 +76,7 @@ PieceDecoding DecodingFor(MarkKind kind) {
     case MarkKind::kNone:
       break;
   }
-  return PieceDecoding::kCodePage;
+  return PieceDecoding::kStrictUtf8;  // without a mark, UTF-8 is tried first
 }
 
 // The mark a decoding skips when the file begins with it completely.
@@ -97,8 +96,8 @@ std::string_view MarkOf(PieceDecoding decoding) {
 // Decodes what can be decoded of `bytes` and returns how many bytes it took; the rest (a
 // character cut by the end of the piece) waits for the next piece. Sets `*valid` to false
 // when strict UTF-8 meets a malformed sequence.
-size_t DecodePiece(std::string_view bytes, bool last, PieceDecoding decoding,
-                   const LegacyCodePage& code_page, std::u16string* out, bool* valid) {
+size_t DecodePiece(std::string_view bytes, bool last, PieceDecoding decoding, std::u16string* out,
+                   bool* valid) {
   switch (decoding) {
     case PieceDecoding::kUtf16LittleEndian:
     case PieceDecoding::kUtf16BigEndian: {
@@ -125,9 +124,6 @@ size_t DecodePiece(std::string_view bytes, bool last, PieceDecoding decoding,
       }
       return complete;
     }
-    case PieceDecoding::kCodePage:
-      code_page.DecodePiece(bytes, last, out);  // the converter keeps a cut character
-      return bytes.size();
   }
   return bytes.size();
 }
@@ -135,10 +131,9 @@ size_t DecodePiece(std::string_view bytes, bool last, PieceDecoding decoding,
 // Reads `file` from its current position to its end in pieces and appends their text to
 // `out`. Returns false, having stopped early, when strict UTF-8 meets invalid bytes.
 bool DecodePieces(std::u16string_view path, const ScopedFd& file, PieceDecoding decoding,
-                  const LegacyCodePage& code_page, std::u16string* out) {
+                  std::u16string* out) {
   constexpr size_t kPiece = size_t{1} << 20;
   std::unique_ptr<char[]> buffer(new char[kPiece]);
-  if (decoding == PieceDecoding::kCodePage) code_page.ResetDecoder();
   const std::string_view mark = MarkOf(decoding);
   bool at_start = true;
   bool valid = true;
@@ -157,13 +152,32 @@ bool DecodePieces(std::u16string_view path, const ScopedFd& file, PieceDecoding 
       if (StartsWith(bytes, mark)) bytes.remove_prefix(mark.size());
       at_start = false;
     }
-    const size_t used = DecodePiece(bytes, end, decoding, code_page, out, &valid);
+    const size_t used = DecodePiece(bytes, end, decoding, out, &valid);
     // Keep what waits for the next piece at the start of the buffer.
     const size_t left = bytes.size() - used;
     std::memmove(buffer.get(), bytes.data() + used, left);
     filled = left;
   }
   return valid;
+}
+
+// Reads `file` from its current position to its end.
+std::string ReadRest(std::u16string_view path, const ScopedFd& file, size_t expected) {
+  std::string bytes;
+  bytes.resize(expected + 1);  // one more, to see the end without a second allocation
+  size_t filled = 0;
+  for (;;) {
+    if (filled == bytes.size()) bytes.resize(bytes.size() * 2);
+    const ssize_t n = read(file.get(), bytes.data() + filled, bytes.size() - filled);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ThrowOpenError(path, errno);
+    }
+    if (n == 0) break;
+    filled += static_cast<size_t>(n);
+  }
+  bytes.resize(filled);
+  return bytes;
 }
 
 }  // namespace
@@ -189,13 +203,10 @@ TextLines LoadTextFile(std::u16string_view path, MarkKind kind, const LegacyCode
   // once and filled as the pieces come.
   std::u16string text;
   text.reserve((utf16 ? expected / 2 : expected) + 16);
-  if (kind != MarkKind::kNone) {
-    DecodePieces(path, file, DecodingFor(kind), code_page, &text);
-  } else if (!DecodePieces(path, file, PieceDecoding::kStrictUtf8, code_page, &text)) {
-    // Not UTF-8 after all: read again from the start through the code page.
+  if (!DecodePieces(path, file, DecodingFor(kind), &text)) {
+    // Not UTF-8 after all: read again from the start, whole, through the code page.
     if (lseek(file.get(), 0, SEEK_SET) != 0) ThrowOpenError(path, errno);
-    text.clear();
-    DecodePieces(path, file, PieceDecoding::kCodePage, code_page, &text);
+    code_page.Decode(ReadRest(path, file, expected), &text);
   }
   return TextLines(std::move(text));
 }

@@ -2,6 +2,7 @@
 // page, and the refusal of names that are unknown or not ASCII-compatible.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <unicode/ucnv.h>
 
 #include <map>
 #include <optional>
@@ -143,6 +144,33 @@ TEST(LegacyCodePageTest, SubstitutesInsteadOfFailing) {
   bytes.clear();
   latin.Encode(u"é中\xD800", &bytes);
   EXPECT_EQ(bytes, "\xE9\x1A\x1A");
+}
+
+TEST(LegacyCodePageTest, LargeTextsDecodeAsInOnePass) {
+  // Over the size from which two threads share the work; the cut falls after a line feed,
+  // with characters cut short and invalid bytes around it.
+  for (const char* name : {"GB18030", "Shift_JIS", "windows-1252"}) {
+    LegacyCodePage code_page(name);
+    std::string bytes;
+    const std::string line = "\xB5\xDA\xD2\xBB\xD5\xC2\x81\x30\x81\x30 text \xFF\x81\r\n";
+    while (bytes.size() < (size_t{9} << 20)) bytes += line;
+    bytes += "\xB5";  // a character cut short by the end of the file
+
+    std::u16string decoded;
+    code_page.Decode(bytes, &decoded);
+
+    UErrorCode status = U_ZERO_ERROR;
+    UConverter* converter = ucnv_open(name, &status);
+    ASSERT_TRUE(U_SUCCESS(status));
+    std::u16string expected(bytes.size() + 1, u'\0');
+    const int32_t length = ucnv_toUChars(converter, reinterpret_cast<UChar*>(expected.data()),
+                                         static_cast<int32_t>(expected.size()), bytes.data(),
+                                         static_cast<int32_t>(bytes.size()), &status);
+    ucnv_close(converter);
+    ASSERT_TRUE(U_SUCCESS(status)) << name;
+    expected.resize(static_cast<size_t>(length));
+    EXPECT_TRUE(decoded == expected) << name;
+  }
 }
 
 }  // namespace
