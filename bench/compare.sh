@@ -19,7 +19,7 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 build="$(cd "${1:-$here/../build}" && pwd)"
 cli="$build/quireforge-cli"
-corpus="${QF_CORPUS_DIR:-$here/../../shared/corpus}"
+corpus="${QF_CORPUS_DIR:-$here/../tests/corpus}"
 runs="${RUNS:-5}"
 temp_root="${BENCH_TEMP:-${TEMP:-${TMPDIR:-/tmp}}}"
 

@@ -5,7 +5,7 @@ if(TARGET qf_conversion)
   add_executable(conversion_bench ${CMAKE_CURRENT_LIST_DIR}/ConversionBench.cpp)
   target_link_libraries(conversion_bench PRIVATE qf_conversion benchmark::benchmark)
   target_compile_definitions(conversion_bench PRIVATE
-    QF_CORPUS_DIR="${PROJECT_SOURCE_DIR}/../shared/corpus")
+    QF_CORPUS_DIR="${QF_CORPUS_DIR}")
   if(TARGET qf_chapterhead)
     target_link_libraries(conversion_bench PRIVATE qf_chapterhead)
     target_compile_definitions(conversion_bench PRIVATE QF_HAVE_CHAPTER_HEAD_RULE=1)

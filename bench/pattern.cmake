@@ -7,5 +7,5 @@ if(TARGET qf_chapterhead)
   target_link_libraries(pattern_bench PRIVATE
     qf_chapterhead benchmark::benchmark PkgConfig::PCRE2_16_BENCH)
   target_compile_definitions(pattern_bench PRIVATE
-    QF_CORPUS_DIR="${PROJECT_SOURCE_DIR}/../shared/corpus")
+    QF_CORPUS_DIR="${QF_CORPUS_DIR}")
 endif()

@@ -6,6 +6,6 @@ if(TARGET qzengine)
   target_link_libraries(zip_bench PRIVATE benchmark::benchmark ${CMAKE_DL_LIBS} Threads::Threads)
   target_compile_definitions(zip_bench PRIVATE
     QZENGINE_PATH="$<TARGET_FILE:qzengine>"
-    QF_CORPUS_DIR="${PROJECT_SOURCE_DIR}/../shared/corpus")
+    QF_CORPUS_DIR="${QF_CORPUS_DIR}")
   add_dependencies(zip_bench qzengine)
 endif()
