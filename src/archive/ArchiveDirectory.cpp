@@ -13,7 +13,7 @@
 #include "archive/ArchiveMessages.h"
 #include "archive/ArchiveText.h"
 #include "archive/ArchiverError.h"
-#include "archive/FileDescriptor.h"
+#include "conversion/ScopedFd.h"
 
 namespace quireforge {
 
@@ -62,8 +62,8 @@ void ReadArchiveDirectory(const std::string& path, TArchiveCore& core,
   // No file there (also when a folder on the way is a file): nothing to read, no error.
   if (stat(path.c_str(), &status) != 0 && (errno == ENOENT || errno == ENOTDIR)) return;
 
-  FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!file.IsOpen() || fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+  ScopedFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!file.valid() || fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
     core.ShowInformation(kMsgCannotOpenZip);
     return;
   }

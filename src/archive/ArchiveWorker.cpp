@@ -12,11 +12,11 @@
 #include <system_error>
 
 #include "archive/ArchiveMessages.h"
-#include "archive/ArchiveText.h"
 #include "archive/Archiver.h"
 #include "archive/ArchiverError.h"
 #include "archive/CommandRecord.h"
-#include "archive/FileDescriptor.h"
+#include "conversion/ScopedFd.h"
+#include "conversion/Utf.h"
 
 namespace quireforge {
 
@@ -152,8 +152,8 @@ void TArchiveWorker::RunChecks() {
 void TArchiveWorker::ProbeTarget(const std::string& target) {
   struct stat status;
   if (lstat(target.c_str(), &status) != 0 && errno == ENOENT) {
-    FileDescriptor probe(open(target.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (!probe.IsOpen()) throw CannotWrite(target, errno);
+    ScopedFd probe(open(target.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!probe.valid()) throw CannotWrite(target, errno);
     probe.Close();
     // A probe file that cannot be removed again would stand as an empty "archive" while the
     // add ended: say why instead of ending silently.
@@ -161,8 +161,8 @@ void TArchiveWorker::ProbeTarget(const std::string& target) {
     return;
   }
   // Non-blocking, so that a FIFO without a reader fails instead of hanging.
-  FileDescriptor existing(open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
-  if (!existing.IsOpen()) throw CannotWrite(target, errno);
+  ScopedFd existing(open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+  if (!existing.valid()) throw CannotWrite(target, errno);
 }
 
 void TArchiveWorker::ReportAddError(const EArchiver& error) {

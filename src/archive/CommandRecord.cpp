@@ -3,8 +3,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "archive/ArchiveText.h"
 #include "archive/Archiver.h"
+#include "conversion/StringOps.h"
+#include "conversion/Utf.h"
 
 namespace quireforge {
 
@@ -110,7 +111,7 @@ CommandRecord::CommandRecord(const ArchiveSettings& settings, const std::string&
 void CommandRecord::AddSpec(const std::u16string& item, int32_t encrypt, int32_t recurse,
                             const std::string& password) {
   ZE_SpecEntry entry{};
-  std::u16string text = TrimBlanks(item);
+  std::u16string text = Trim(item);
   std::string own_password = password;
   if (!text.empty() && text.front() == u'>') {
     recurse = 0xFFFF;
@@ -125,7 +126,7 @@ void CommandRecord::AddSpec(const std::u16string& item, int32_t encrypt, int32_t
     encrypt = own_password.empty() ? 0 : 0xFFFF;
     text.erase(mark);
   }
-  entry.spec = KeepOrNull(ToUtf8(TrimBlanks(text)));
+  entry.spec = KeepOrNull(ToUtf8(Trim(text)));
   entry.password = KeepOrNull(own_password);
   entry.encrypt = encrypt;
   entry.recurse = recurse;
@@ -150,7 +151,7 @@ std::string CommandRecord::NormaliseSuffixes(const std::u16string& extra) {
   std::string normalised;
   std::u16string part;
   auto flush = [&]() {
-    std::u16string suffix = TrimBlanks(part);
+    std::u16string suffix = Trim(part);
     part.clear();
     if (suffix.empty()) return;
     if (suffix.front() != u'.') suffix.insert(suffix.begin(), u'.');
