@@ -65,14 +65,7 @@ int32_t TEngineBinding::LoadFor(uint32_t reason) {
   if (library_.IsOpen()) return version_;
 
   WaitCursorScope wait(*this);
-  unz_exec_ = nullptr;
-  zip_exec_ = nullptr;
-  version_fn_ = nullptr;
-  priv_version_fn_ = nullptr;
-  abort_fn_ = nullptr;
-  path_fn_ = nullptr;
-  version_ = 0;
-  priv_version_ = 0;
+  ClearEntryPoints();
 
   const std::string tried = ChooseEnginePath(dll_directory_);
   LoadedLibrary library = LoadedLibrary::Open(tried, nullptr);
@@ -236,8 +229,7 @@ int32_t TEngineBinding::HandleCallback(ZE_CallbackData& data) {
   return CallbackResult();
 }
 
-void TEngineBinding::Unload() {
-  library_.Close();
+void TEngineBinding::ClearEntryPoints() {
   unz_exec_ = nullptr;
   zip_exec_ = nullptr;
   version_fn_ = nullptr;
@@ -246,6 +238,11 @@ void TEngineBinding::Unload() {
   path_fn_ = nullptr;
   version_ = 0;
   priv_version_ = 0;
+}
+
+void TEngineBinding::Unload() {
+  library_.Close();
+  ClearEntryPoints();
   library_path_.clear();
   load_reasons_ = 0;
 }

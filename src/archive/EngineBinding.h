@@ -95,6 +95,8 @@ class TEngineBinding : public TArchiveCore {
 
  private:
   void Unload();
+  // Forgets the six entry points and both versions.
+  void ClearEntryPoints();
   int32_t CallbackResult() const;
 
   LoadedLibrary library_;
