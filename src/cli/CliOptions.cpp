@@ -74,8 +74,8 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
                "With several sources, title each source's chapter by its file name");
   app.add_option("--font", options->font, "TrueType font file to embed");
   app.add_option("--codepage", options->codepage,
-                 "Code page of sources without byte-order mark that are not UTF-8 "
-                 "(default: QUIREFORGE_CODEPAGE, else the locale's)");
+                 "Code page of sources without byte-order mark that are not UTF-8, or auto "
+                 "to find it from each source's text (default: QUIREFORGE_CODEPAGE, else auto)");
   auto* list = app.add_flag("--list-chapters", options->list_chapters,
                             "Print the chapter list instead of writing the book");
   auto* each =
@@ -83,7 +83,11 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
   app.add_option("-j,--jobs", options->jobs,
                  "Books converted at once with --each (default: all cores)")
       ->check(CLI::Range(1, 1024));
-  app.add_flag("-q,--quiet", options->quiet, "No progress and no line per finished book");
+  app.add_flag("-q,--quiet", options->quiet,
+               "Errors only: no progress, no line per finished book, no code page or chapter "
+               "notes");
+  // For the child processes of --each, whose parent shows progress and finished books.
+  app.add_flag("--no-progress", options->no_progress)->group("");
 
   each->excludes(output);
   each->excludes(title);
@@ -105,12 +109,9 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
 
 std::vector<std::string> SingleBookArguments(const CliOptions& options, const std::string& source) {
   std::vector<std::string> arguments = {
-      "--quiet",
-      "--margin",
-      WordFor(kMargins, options.margin),
-      "--line-height",
-      WordFor(kLineHeights, options.line_height),
-      "--font-size",
+      options.quiet ? "--quiet" : "--no-progress", "--margin",
+      WordFor(kMargins, options.margin),           "--line-height",
+      WordFor(kLineHeights, options.line_height),  "--font-size",
       WordFor(kFontSizes, options.font_size),
   };
   // "--name=value" keeps a value that begins with "-" from being taken for an option.

@@ -28,11 +28,12 @@ struct CliOptions {
   bool no_chapters = false;
   bool filename_chapters = false;
   std::string font;                     // empty: no embedded font
-  std::optional<std::string> codepage;  // unset: QUIREFORGE_CODEPAGE, else the locale's
+  std::optional<std::string> codepage;  // unset: QUIREFORGE_CODEPAGE, else "auto"
   bool list_chapters = false;
   bool each = false;
-  int jobs = 0;  // books at once with --each; 0: one per core
-  bool quiet = false;
+  int jobs = 0;              // books at once with --each; 0: one per core
+  bool quiet = false;        // errors only
+  bool no_progress = false;  // no progress bar and no "written" line (children of --each)
 };
 
 // Parses the command line into `options`. Returns an exit status when the program must stop
@@ -41,7 +42,8 @@ struct CliOptions {
 std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options);
 
 // The arguments (without the program name) that make the program convert `source` alone with
-// the typographic, chapter, font, author and code page options of `options`, quietly.
+// the typographic, chapter, font, author and code page options of `options`, without
+// progress or "written" line (which the parent shows), and quiet when `options` is.
 std::vector<std::string> SingleBookArguments(const CliOptions& options, const std::string& source);
 
 }  // namespace quireforge

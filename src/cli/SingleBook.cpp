@@ -15,6 +15,7 @@
 #include "cli/MessageOutput.h"
 #include "cli/PrivateStagingFolder.h"
 #include "cli/TerminalUserInterface.h"
+#include "conversion/CodePageChoice.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/Utf.h"
 
@@ -81,10 +82,32 @@ class DeferredInterrupts {
   DeferredInterrupts& operator=(const DeferredInterrupts&) = delete;
 };
 
-int Convert(const CliOptions& options, const LegacyCodePage& code_page, const BookPlan& plan) {
+// Tells, for every source whose code page was not named, the code page it was read in.
+void PrintCodePages(const TConvertFile& job, TerminalUserInterface& ui) {
+  for (const SourceReading& reading : job.SourceReadings()) {
+    const std::string path = ToUtf8(reading.path);
+    if (reading.encoding.origin == EncodingOrigin::kDetected) {
+      ui.PrintLine(path + ": " + reading.encoding.name + " (detected)");
+    } else if (reading.encoding.origin == EncodingOrigin::kFallback) {
+      ui.PrintLine(path + ": " + reading.encoding.name + " (not detected; the locale's code page)");
+    }
+  }
+}
+
+// A single source read with chapters on in which no heading was found: the usual sign of a
+// wrong code page or of headings in an unusual style.
+void WarnOfMissingHeadings(const BookPlan& plan, const CliOptions& options, const TConvertFile& job,
+                           TerminalUserInterface& ui) {
+  if (options.no_chapters || plan.sources.size() != 1 || job.ChapterCount() != 0) return;
+  ui.PrintLine(plan.sources.front() +
+               ": no chapter heading found; if the text is garbled, name its code page with "
+               "--codepage.");
+}
+
+int Convert(const CliOptions& options, const CodePageChoice& code_pages, const BookPlan& plan) {
   // Declared first, so that it goes last: the job's own cleanup runs inside it.
   PrivateStagingFolder staging;
-  TerminalUserInterface ui(plan.target, !options.quiet);
+  TerminalUserInterface ui(plan.target, !options.quiet && !options.no_progress);
   ChapterHeadRule chapter_head;
 
   JobEnvironment environment;
@@ -93,7 +116,7 @@ int Convert(const CliOptions& options, const LegacyCodePage& code_page, const Bo
   environment.is_chapter_head = [&chapter_head](std::u16string_view line) {
     return chapter_head.IsChapterHead(line);
   };
-  environment.code_page = &code_page;
+  code_pages.ApplyTo(&environment);
 
   ui.SetPhase("converting");
   std::optional<TConvertFile> job;
@@ -102,6 +125,10 @@ int Convert(const CliOptions& options, const LegacyCodePage& code_page, const Bo
   } catch (const std::exception& error) {
     ui.PrintLine(error.what());
     return kExitFailure;
+  }
+  if (!options.quiet) {
+    PrintCodePages(*job, ui);
+    WarnOfMissingHeadings(plan, options, *job, ui);
   }
 
   if (options.list_chapters) {
@@ -128,15 +155,15 @@ int Convert(const CliOptions& options, const LegacyCodePage& code_page, const Bo
     return kExitFailure;
   }
   ui.ClearBar();
-  if (!options.quiet) PrintMessage(plan.target + ": written");
+  if (!options.quiet && !options.no_progress) PrintMessage(plan.target + ": written");
   return kExitSuccess;
 }
 
 }  // namespace
 
-int ConvertOneBook(const CliOptions& options, const LegacyCodePage& code_page) {
+int ConvertOneBook(const CliOptions& options, const CodePageChoice& code_pages) {
   try {
-    return Convert(options, code_page, PlanBook(options));
+    return Convert(options, code_pages, PlanBook(options));
   } catch (const std::exception& error) {
     // Path errors, a staging folder that cannot be made, running out of memory.
     PrintMessage(error.what());

@@ -8,7 +8,7 @@
 #include "cli/InterruptHandling.h"
 #include "cli/MessageOutput.h"
 #include "cli/SingleBook.h"
-#include "conversion/LegacyCodePage.h"
+#include "conversion/CodePageChoice.h"
 
 namespace quireforge {
 namespace {
@@ -19,15 +19,15 @@ int Run(int argc, char** argv) {
   if (const std::optional<int> status = ParseCliOptions(argc, argv, &options)) return *status;
 
   // An unusable code page name is a usage error, found before any work starts.
-  std::optional<LegacyCodePage> code_page;
+  std::optional<CodePageChoice> code_pages;
   try {
-    code_page.emplace(options.codepage ? *options.codepage : LegacyCodePage::EnvironmentName());
+    code_pages.emplace(CodePageChoice::FromEnvironment(options.codepage));
   } catch (const CodePageError& error) {
     PrintMessage(error.what());
     return kExitUsage;
   }
   if (options.each) return ConvertEachBook(options);
-  return ConvertOneBook(options, *code_page);
+  return ConvertOneBook(options, *code_pages);
 }
 
 }  // namespace

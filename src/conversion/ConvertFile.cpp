@@ -67,7 +67,7 @@ void TConvertFile::Build(const JobParameters& parameters, const JobEnvironment& 
       StyleOptions{margin_, line_height_, font_size_, weight_line_, !font_file_.empty()},
       *environment.code_page);
 
-  PageSplitter splitter(staging_path_, environment, &chapters_);
+  PageSplitter splitter(staging_path_, environment, &chapters_, &readings_);
   page_counter_ = 1;
   if (parameters.sources.size() == 1) {
     splitter.SplitSingleSource(parameters.sources.front(), detect_chapters_);

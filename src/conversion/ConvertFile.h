@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "conversion/JobParameters.h"
+#include "conversion/TextFile.h"
 
 namespace quireforge {
 
@@ -43,6 +44,10 @@ class TConvertFile {
   // Replaces entry `index` whole (used when entries are moved).
   void SetChapterEntry(int32_t index, std::u16string entry);
   const std::vector<std::u16string>& Chapters() const { return chapters_; }
+
+  // How each source was decoded, in the order of the sources (those read before a failure
+  // when construction failed part-way; empty for an empty job).
+  const std::vector<SourceReading>& SourceReadings() const { return readings_; }
 
   // Writes toc.ncx (and copies the font), packs the staging tree into the target through
   // `archiver` and removes the emptied staging directory. Returns true when the book was
@@ -79,6 +84,7 @@ class TConvertFile {
   bool file_name_as_chapter_ = false;
   std::u16string identifier_;
   std::vector<std::u16string> chapters_;
+  std::vector<SourceReading> readings_;
 };
 
 }  // namespace quireforge

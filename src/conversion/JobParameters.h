@@ -33,12 +33,16 @@ struct JobParameters {
 using ChapterHeadTest = std::function<bool(std::u16string_view line)>;
 
 // The surroundings of a job: where it stages, whom it tells about progress, how it
-// recognises chapters and how it decodes sources without a byte-order mark.
+// recognises chapters and how it decodes sources without a byte-order mark that are not
+// valid UTF-8 (CodePageChoice::ApplyTo fills in the last two).
 struct JobEnvironment {
   std::u16string staging_root;                // e.g. /tmp/QuireforgeTmp; must exist
   UserInterface* ui = nullptr;                // never null
   ChapterHeadTest is_chapter_head;            // never empty
-  const LegacyCodePage* code_page = nullptr;  // never null
+  const LegacyCodePage* code_page = nullptr;  // never null; also the plain writer's
+  // False: such sources are decoded in `code_page`. True: each in the code page found from
+  // its own text, in `code_page` when the text does not tell.
+  bool detect_code_page = false;
 };
 
 }  // namespace quireforge

@@ -160,12 +160,6 @@ void LegacyCodePage::Encode(std::u16string_view text, std::string* out) const {
   out->resize(written);
 }
 
-std::string LegacyCodePage::EnvironmentName() {
-  std::string name;
-  if (ReadEnvironment("QUIREFORGE_CODEPAGE", &name)) return name;
-  return LocaleName();
-}
-
 std::string LegacyCodePage::LocaleName() {
   std::string locale;
   for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {

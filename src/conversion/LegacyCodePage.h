@@ -1,8 +1,8 @@
-// The legacy (non-Unicode) code page that sources without a byte-order mark are read in and
-// that the plain writer writes: an ICU converter, chosen by QUIREFORGE_CODEPAGE or by the
-// user's locale. Only ASCII-compatible code pages are accepted. Undecodable bytes and
-// unencodable characters get ICU's default substitutes; nothing fails on content.
-// Owned by the caller, which keeps it alive for every job using it. Not thread-safe: one
+// A legacy (non-Unicode) code page that sources without a byte-order mark are read in and
+// that the plain writer writes: an ICU converter, named by the user, found from a source's
+// text, or the user's locale's. Only ASCII-compatible, stateless code pages are accepted.
+// Undecodable bytes and unencodable characters get ICU's default substitutes; nothing fails on
+// content. Owned by the caller, which keeps it alive for every job using it. Not thread-safe: one
 // thread at a time (the converter keeps state between the pieces of one call).
 #ifndef QUIREFORGE_CONVERSION_LEGACYCODEPAGE_H_
 #define QUIREFORGE_CONVERSION_LEGACYCODEPAGE_H_
@@ -41,8 +41,6 @@ class LegacyCodePage {
   // Appends the encoded form of `text` to `out`.
   void Encode(std::u16string_view text, std::string* out) const;
 
-  // QUIREFORGE_CODEPAGE when set and not empty, else LocaleName().
-  static std::string EnvironmentName();
   // The Windows ANSI code page of the locale in LC_ALL, else LC_CTYPE, else LANG (the first
   // that is set and not empty); windows-1252 when none is.
   static std::string LocaleName();

@@ -52,15 +52,22 @@ class ProgressSession {
 }  // namespace
 
 PageSplitter::PageSplitter(const std::u16string& staging_path, const JobEnvironment& environment,
-                           std::vector<std::u16string>* chapters)
+                           std::vector<std::u16string>* chapters,
+                           std::vector<SourceReading>* readings)
     : staging_path_(staging_path),
       environment_(environment),
       chapters_(chapters),
+      readings_(readings),
       pages_(staging_path) {}
 
 size_t PageSplitter::LoadSource(const std::u16string& source) {
   lines_ = TextLines();  // the previous source's lines go first
-  lines_ = ReadTextFile(source, *environment_.code_page);
+  SourceEncoding encoding;
+  lines_ = ReadTextFile(
+      source, *environment_.code_page,
+      environment_.detect_code_page ? CodePageUse::kWhenNotDetected : CodePageUse::kAlways,
+      &encoding);
+  readings_->push_back({source, std::move(encoding)});
   size_t first = 0;
   while (first < lines_.size() && IsBlank(lines_[first])) ++first;
   if (first == lines_.size()) ThrowNoTextError(source);

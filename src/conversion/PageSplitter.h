@@ -13,6 +13,7 @@
 
 #include "conversion/JobParameters.h"
 #include "conversion/PageWriter.h"
+#include "conversion/TextFile.h"
 #include "conversion/TextLines.h"
 
 namespace quireforge {
@@ -23,11 +24,11 @@ class PageSplitter {
   // exceeds this.
   static constexpr int64_t kPageBudget = 122400;
 
-  // Pages go to `staging_path`/OEBPS; chapter entries are appended to `chapters`, which
-  // must outlive the splitter. `environment` supplies the code page, the chapter-head
-  // test and the user interface.
+  // Pages go to `staging_path`/OEBPS; chapter entries are appended to `chapters`, and how
+  // each source was decoded to `readings`; both must outlive the splitter. `environment`
+  // supplies the code page, the chapter-head test and the user interface.
   PageSplitter(const std::u16string& staging_path, const JobEnvironment& environment,
-               std::vector<std::u16string>* chapters);
+               std::vector<std::u16string>* chapters, std::vector<SourceReading>* readings);
 
   PageSplitter(const PageSplitter&) = delete;
   PageSplitter& operator=(const PageSplitter&) = delete;
@@ -63,6 +64,7 @@ class PageSplitter {
   const std::u16string staging_path_;
   const JobEnvironment& environment_;
   std::vector<std::u16string>* chapters_;
+  std::vector<SourceReading>* readings_;
   PageWriter pages_;
   TextLines lines_;
   std::u16string paragraph_;

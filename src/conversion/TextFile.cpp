@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 
+#include "conversion/CodePageDetector.h"
 #include "conversion/FileErrors.h"
 #include "conversion/LegacyCodePage.h"
 #include "conversion/ScopedFd.h"
@@ -94,8 +96,9 @@ std::string_view MarkOf(PieceDecoding decoding) {
 }
 
 // Decodes what can be decoded of `bytes` and returns how many bytes it took; the rest (a
-// character cut by the end of the piece) waits for the next piece. Sets `*valid` to false
-// when strict UTF-8 meets a malformed sequence.
+// character cut by the end of the piece) waits for the next piece. Strict UTF-8 leaves a
+// character cut short by the end of the last piece too, for the caller to judge. Sets
+// `*valid` to false when strict UTF-8 meets a malformed sequence.
 size_t DecodePiece(std::string_view bytes, bool last, PieceDecoding decoding, std::u16string* out,
                    bool* valid) {
   switch (decoding) {
@@ -116,7 +119,8 @@ size_t DecodePiece(std::string_view bytes, bool last, PieceDecoding decoding, st
     }
     case PieceDecoding::kUtf8:
     case PieceDecoding::kStrictUtf8: {
-      const size_t complete = last ? bytes.size() : CompleteUtf8Prefix(bytes);
+      const size_t complete =
+          last && decoding == PieceDecoding::kUtf8 ? bytes.size() : CompleteUtf8Prefix(bytes);
       if (decoding == PieceDecoding::kUtf8) {
         AppendFromUtf8(bytes.substr(0, complete), out);
       } else if (!AppendFromStrictUtf8(bytes.substr(0, complete), out)) {
@@ -128,10 +132,18 @@ size_t DecodePiece(std::string_view bytes, bool last, PieceDecoding decoding, st
   return bytes.size();
 }
 
+// What the pieces of a file held.
+enum class PiecesResult {
+  kDecoded,   // all of it is in the text
+  kCutShort,  // strict UTF-8, valid but for a character cut short by the end of the file
+  kInvalid,   // strict UTF-8 met a malformed sequence and stopped
+};
+
 // Reads `file` from its current position to its end in pieces and appends their text to
-// `out`. Returns false, having stopped early, when strict UTF-8 meets invalid bytes.
-bool DecodePieces(std::u16string_view path, const ScopedFd& file, PieceDecoding decoding,
-                  std::u16string* out) {
+// `out`. Stops early when strict UTF-8 meets invalid bytes. For kCutShort, `cut` receives
+// the bytes of the character cut short.
+PiecesResult DecodePieces(std::u16string_view path, const ScopedFd& file, PieceDecoding decoding,
+                          std::u16string* out, std::string* cut) {
   constexpr size_t kPiece = size_t{1} << 20;
   std::unique_ptr<char[]> buffer(new char[kPiece]);
   const std::string_view mark = MarkOf(decoding);
@@ -158,7 +170,47 @@ bool DecodePieces(std::u16string_view path, const ScopedFd& file, PieceDecoding 
     std::memmove(buffer.get(), bytes.data() + used, left);
     filled = left;
   }
-  return valid;
+  if (!valid) return PiecesResult::kInvalid;
+  if (filled == 0) return PiecesResult::kDecoded;
+  cut->assign(buffer.get(), filled);
+  return PiecesResult::kCutShort;
+}
+
+// The name of the encoding a mark selects.
+std::string EncodingName(MarkKind kind) {
+  switch (kind) {
+    case MarkKind::kUtf16LittleEndian:
+      return "UTF-16LE";
+    case MarkKind::kUtf16BigEndian:
+      return "UTF-16BE";
+    case MarkKind::kUtf8:
+    case MarkKind::kNone:
+      break;
+  }
+  return "UTF-8";
+}
+
+// Replaces `text` with `bytes` decoded as `use` says, and tells how in `encoding`.
+void DecodeLegacy(std::string_view bytes, const LegacyCodePage& code_page, CodePageUse use,
+                  std::u16string* text, SourceEncoding* encoding) {
+  if (use == CodePageUse::kWhenNotDetected) {
+    if (const std::optional<std::string> found = DetectCodePage(bytes)) {
+      if (*found == "UTF-8") {
+        // As the UTF-8 reader does: malformed sequences become U+FFFD.
+        text->clear();
+        AppendFromUtf8(bytes, text);
+      } else {
+        LegacyCodePage(*found).Decode(bytes, text);
+      }
+      *encoding = {*found, EncodingOrigin::kDetected};
+      return;
+    }
+    code_page.Decode(bytes, text);
+    *encoding = {code_page.Name(), EncodingOrigin::kFallback};
+    return;
+  }
+  code_page.Decode(bytes, text);
+  *encoding = {code_page.Name(), EncodingOrigin::kNamed};
 }
 
 // Reads `file` from its current position to its end.
@@ -194,7 +246,8 @@ MarkKind TestMark(std::u16string_view path) {
   return MarkKind::kNone;
 }
 
-TextLines LoadTextFile(std::u16string_view path, MarkKind kind, const LegacyCodePage& code_page) {
+TextLines LoadTextFile(std::u16string_view path, MarkKind kind, const LegacyCodePage& code_page,
+                       CodePageUse use, SourceEncoding* encoding) {
   ScopedFd file = OpenForReading(path);
   struct stat status;
   const size_t expected = fstat(file.get(), &status) == 0 ? static_cast<size_t>(status.st_size) : 0;
@@ -203,16 +256,26 @@ TextLines LoadTextFile(std::u16string_view path, MarkKind kind, const LegacyCode
   // once and filled as the pieces come.
   std::u16string text;
   text.reserve((utf16 ? expected / 2 : expected) + 16);
-  if (!DecodePieces(path, file, DecodingFor(kind), &text)) {
-    // Not UTF-8 after all: read again from the start, whole, through the code page.
+  SourceEncoding found{EncodingName(kind), kind == MarkKind::kNone ? EncodingOrigin::kValidUtf8
+                                                                   : EncodingOrigin::kMark};
+  std::string cut;
+  const PiecesResult result = DecodePieces(path, file, DecodingFor(kind), &text, &cut);
+  if (result == PiecesResult::kCutShort && use == CodePageUse::kWhenNotDetected) {
+    // UTF-8 whose last character was cut short, as by a download that stopped early.
+    AppendFromUtf8(cut, &text);
+    found.origin = EncodingOrigin::kDetected;
+  } else if (result != PiecesResult::kDecoded) {
+    // Not UTF-8 after all: read again from the start, whole, and decode it in a code page.
     if (lseek(file.get(), 0, SEEK_SET) != 0) ThrowOpenError(path, errno);
-    code_page.Decode(ReadRest(path, file, expected), &text);
+    DecodeLegacy(ReadRest(path, file, expected), code_page, use, &text, &found);
   }
+  if (encoding != nullptr) *encoding = std::move(found);
   return TextLines(std::move(text));
 }
 
-TextLines ReadTextFile(std::u16string_view path, const LegacyCodePage& code_page) {
-  return LoadTextFile(path, TestMark(path), code_page);
+TextLines ReadTextFile(std::u16string_view path, const LegacyCodePage& code_page, CodePageUse use,
+                       SourceEncoding* encoding) {
+  return LoadTextFile(path, TestMark(path), code_page, use, encoding);
 }
 
 void WriteFileBytes(std::u16string_view path, std::string_view bytes) {

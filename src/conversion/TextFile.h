@@ -32,14 +32,49 @@ enum class MarkKind : int {
 // Reads at most the first three bytes of `path`. Raises FileError when it cannot be opened.
 MarkKind TestMark(std::u16string_view path);
 
+// What a load does with the code page it is handed, for a source without mark that is not
+// valid UTF-8.
+enum class CodePageUse {
+  kAlways,           // decode in it
+  kWhenNotDetected,  // decode in the code page found from the text; in it when none is found
+};
+
+// Where the decoding of a source came from.
+enum class EncodingOrigin {
+  kMark,       // its byte-order mark
+  kValidUtf8,  // no mark, and valid UTF-8 throughout
+  kNamed,      // the code page handed to the load (CodePageUse::kAlways)
+  kDetected,   // found from the text
+  kFallback,   // the code page handed to the load, because the text did not tell
+};
+
+// How a source's bytes became text.
+struct SourceEncoding {
+  std::string name;  // "UTF-16LE", "UTF-16BE", "UTF-8" or the code page's name
+  EncodingOrigin origin = EncodingOrigin::kNamed;
+
+  bool operator==(const SourceEncoding&) const = default;
+};
+
+// What one source of a job was read as.
+struct SourceReading {
+  std::u16string path;
+  SourceEncoding encoding;
+};
+
 // Reads `path` whole and decodes it as `kind` says: the UTF-16 kinds take code units as they
 // are (a last odd byte is ignored), kUtf8 decodes UTF-8 with U+FFFD for malformed sequences,
-// and kNone decodes UTF-8 when the whole file is valid UTF-8, else `code_page`. A full mark of
-// the chosen encoding at the start is skipped. Never fails on content.
-TextLines LoadTextFile(std::u16string_view path, MarkKind kind, const LegacyCodePage& code_page);
+// and kNone decodes UTF-8 when the whole file is valid UTF-8, else as `use` says: in
+// `code_page`, or in the code page found from the text (see CodePageDetector), which may be
+// UTF-8 with U+FFFD for a few malformed sequences, such as a last character cut short. A full
+// mark of the chosen encoding at the start is skipped. Never fails on content. `encoding`,
+// when given, receives how the text was decoded.
+TextLines LoadTextFile(std::u16string_view path, MarkKind kind, const LegacyCodePage& code_page,
+                       CodePageUse use = CodePageUse::kAlways, SourceEncoding* encoding = nullptr);
 
 // TestMark followed by LoadTextFile with the decoding the mark selects.
-TextLines ReadTextFile(std::u16string_view path, const LegacyCodePage& code_page);
+TextLines ReadTextFile(std::u16string_view path, const LegacyCodePage& code_page,
+                       CodePageUse use = CodePageUse::kAlways, SourceEncoding* encoding = nullptr);
 
 // The plain writer: every line followed by CR LF, in `code_page`, no mark.
 void WritePlainLines(std::u16string_view path, const std::vector<std::u16string>& lines,

@@ -1,7 +1,7 @@
 #include "ui/ProgramValues.h"
 
 #include "chapterhead/ChapterHeadRule.h"
-#include "conversion/LegacyCodePage.h"
+#include "conversion/CodePageChoice.h"
 #include "conversion/RemoveTree.h"
 #include "conversion/StagingRoot.h"
 
@@ -10,10 +10,10 @@ namespace quireforge {
 ProgramValues::ProgramValues()
     : staging_root_(StagingRootPath()), chapter_head_rule_(std::make_unique<ChapterHeadRule>()) {
   try {
-    code_page_ = std::make_unique<LegacyCodePage>(LegacyCodePage::EnvironmentName());
+    code_pages_ = std::make_unique<CodePageChoice>(CodePageChoice::FromEnvironment());
   } catch (const CodePageError& e) {
     code_page_problem_ = QString::fromUtf8(e.what());
-    code_page_ = std::make_unique<LegacyCodePage>(LegacyCodePage::LocaleName());
+    code_pages_ = std::make_unique<CodePageChoice>(CodePageChoice::Detecting());
   }
 }
 

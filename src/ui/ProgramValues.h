@@ -1,6 +1,7 @@
 // The program-wide values fixed before any window exists: the staging root (from TEMP,
-// else TMPDIR, else /tmp), the legacy code page (QUIREFORGE_CODEPAGE or the locale's) and
-// the chapter-head rule. Owned by main (or a test) and outlives every window using it.
+// else TMPDIR, else /tmp), the code page choice (QUIREFORGE_CODEPAGE, else each source's
+// code page found from its text) and the chapter-head rule. Owned by main (or a test) and
+// outlives every window using it.
 #ifndef QUIREFORGE_UI_PROGRAMVALUES_H_
 #define QUIREFORGE_UI_PROGRAMVALUES_H_
 
@@ -13,12 +14,12 @@
 namespace quireforge {
 
 class ChapterHeadRule;
-class LegacyCodePage;
+class CodePageChoice;
 
 class ProgramValues {
  public:
-  // Reads the environment. An unusable QUIREFORGE_CODEPAGE leaves the locale's code page in
-  // use and its message in CodePageProblem(). Raises only when no code page can be opened.
+  // Reads the environment. An unusable QUIREFORGE_CODEPAGE leaves detection in use, with the
+  // locale's code page when a text does not tell, and its message in CodePageProblem().
   ProgramValues();
   ~ProgramValues();
 
@@ -26,7 +27,7 @@ class ProgramValues {
   ProgramValues& operator=(const ProgramValues&) = delete;
 
   const std::u16string& StagingRoot() const { return staging_root_; }
-  const LegacyCodePage& CodePage() const { return *code_page_; }
+  const CodePageChoice& CodePages() const { return *code_pages_; }
   // Creates the staging root (mode 0700). Returns why it cannot be used (a symbolic link,
   // another user's folder), or an empty text when it is ready.
   QString CreateStagingRoot() const;
@@ -41,7 +42,7 @@ class ProgramValues {
 
  private:
   std::u16string staging_root_;
-  std::unique_ptr<LegacyCodePage> code_page_;
+  std::unique_ptr<CodePageChoice> code_pages_;
   QString code_page_problem_;
   std::unique_ptr<ChapterHeadRule> chapter_head_rule_;
 };

@@ -18,6 +18,7 @@
 #include <stdexcept>
 
 #include "conversion/BookNames.h"
+#include "conversion/CodePageChoice.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/JobParameters.h"
 #include "conversion/UserInterface.h"
@@ -442,7 +443,7 @@ void TForm_Main::AddJob() {
   environment.staging_root = values_.StagingRoot();
   environment.ui = &ui_;
   environment.is_chapter_head = values_.ChapterHead();
-  environment.code_page = &values_.CodePage();
+  values_.CodePages().ApplyTo(&environment);
   auto job = std::make_unique<TConvertFile>(parameters, environment);
 
   ListView_JobList->AppendRow(title, author, std::move(job));

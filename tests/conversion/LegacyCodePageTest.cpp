@@ -1,44 +1,16 @@
-// Choosing the legacy code page: the environment variable, the locale's Windows ANSI code
-// page, and the refusal of names that are unknown or not ASCII-compatible.
+// Choosing the legacy code page: the locale's Windows ANSI code page (from LC_ALL, LC_CTYPE
+// or LANG), and the refusal of names that are unknown or not ASCII-compatible.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unicode/ucnv.h>
 
 #include <map>
-#include <optional>
 
+#include "TestSupport.h"
 #include "conversion/LegacyCodePage.h"
 
 namespace quireforge {
 namespace {
-
-// Sets environment variables for one test and puts the old values back afterwards.
-class Environment {
- public:
-  ~Environment() {
-    for (const auto& [name, value] : saved_) {
-      if (value) {
-        setenv(name.c_str(), value->c_str(), 1);
-      } else {
-        unsetenv(name.c_str());
-      }
-    }
-  }
-  void Set(const std::string& name, const char* value) {
-    if (!saved_.count(name)) {
-      const char* old = getenv(name.c_str());
-      saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
-    }
-    if (value) {
-      setenv(name.c_str(), value, 1);
-    } else {
-      unsetenv(name.c_str());
-    }
-  }
-
- private:
-  std::map<std::string, std::optional<std::string>> saved_;
-};
 
 std::string ErrorOf(const std::string& name) {
   try {
@@ -98,21 +70,19 @@ TEST(LegacyCodePageTest, EveryLocaleDefaultIsUsable) {
   }
 }
 
-TEST(LegacyCodePageTest, EnvironmentVariableFirstThenLcAllLcCtypeLang) {
-  Environment environment;
-  environment.Set("QUIREFORGE_CODEPAGE", "windows-1251");
+TEST(LegacyCodePageTest, LocaleFromLcAllThenLcCtypeThenLang) {
+  test::ScopedEnvironment environment;
+  environment.Set("QUIREFORGE_CODEPAGE", "windows-1251");  // names no locale
   environment.Set("LC_ALL", "zh_CN.UTF-8");
   environment.Set("LC_CTYPE", "ja_JP.UTF-8");
   environment.Set("LANG", "ko_KR.UTF-8");
-  EXPECT_EQ(LegacyCodePage::EnvironmentName(), "windows-1251");
-  environment.Set("QUIREFORGE_CODEPAGE", "");
-  EXPECT_EQ(LegacyCodePage::EnvironmentName(), "GB18030");
+  EXPECT_EQ(LegacyCodePage::LocaleName(), "GB18030");
   environment.Set("LC_ALL", "");
-  EXPECT_EQ(LegacyCodePage::EnvironmentName(), "Shift_JIS");
+  EXPECT_EQ(LegacyCodePage::LocaleName(), "Shift_JIS");
   environment.Set("LC_CTYPE", nullptr);
-  EXPECT_EQ(LegacyCodePage::EnvironmentName(), "windows-949");
+  EXPECT_EQ(LegacyCodePage::LocaleName(), "windows-949");
   environment.Set("LANG", nullptr);
-  EXPECT_EQ(LegacyCodePage::EnvironmentName(), "windows-1252");
+  EXPECT_EQ(LegacyCodePage::LocaleName(), "windows-1252");
 }
 
 TEST(LegacyCodePageTest, RefusesUnknownAndNonAsciiCodePagesByName) {

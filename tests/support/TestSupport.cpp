@@ -2,14 +2,13 @@
 
 #include <stdlib.h>
 #include <sys/wait.h>
+#include <unicode/unistr.h>
 
 #include <array>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-
-#include <unicode/unistr.h>
 
 namespace quireforge::test {
 
@@ -48,6 +47,28 @@ TempDir::~TempDir() {
   RunCommand("chattr -R -i " + ShellQuote(path_.string()) + " >/dev/null 2>&1");
   std::error_code ec;
   std::filesystem::remove_all(path_, ec);
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+  for (const auto& [name, value] : saved_) {
+    if (value) {
+      setenv(name.c_str(), value->c_str(), 1);
+    } else {
+      unsetenv(name.c_str());
+    }
+  }
+}
+
+void ScopedEnvironment::Set(const std::string& name, const char* value) {
+  if (!saved_.count(name)) {
+    const char* old = getenv(name.c_str());
+    saved_[name] = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
+  }
+  if (value != nullptr) {
+    setenv(name.c_str(), value, 1);
+  } else {
+    unsetenv(name.c_str());
+  }
 }
 
 std::string ReadFile(const std::filesystem::path& path) {

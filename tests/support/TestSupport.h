@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,21 @@ class TempDir {
   std::filesystem::path path_;
   std::string old_temp_, old_tmpdir_;
   bool had_temp_, had_tmpdir_;
+};
+
+// Sets environment variables for as long as it lives and puts the old values back after.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment() = default;
+  ~ScopedEnvironment();
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+  // Sets `name` to `value`; a null `value` unsets it.
+  void Set(const std::string& name, const char* value);
+
+ private:
+  std::map<std::string, std::optional<std::string>> saved_;
 };
 
 std::string ReadFile(const std::filesystem::path& path);
