@@ -1,0 +1,174 @@
+// quireforge-cli on books in legacy code pages with nothing named: each source's code page is
+// found from its text and told on stderr, a named code page wins, --each tells the same,
+// -q silences it, and a book without any chapter heading is warned of.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "BookChecks.h"
+#include "CodePageSamples.h"
+#include "TestSupport.h"
+
+namespace quireforge::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The environment of a desktop in `locale` on which no code page is named.
+std::string Desktop(const std::string& locale) {
+  return "env -u QUIREFORGE_CODEPAGE -u LC_CTYPE LC_ALL=" + locale + " LANG=" + locale;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+class CliCodePageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = temp_.path().string();
+    WriteFile(temp_ / "gb.txt", Gb18030Piece().bytes);
+    WriteFile(temp_ / "big5.txt", Big5Text().bytes);
+  }
+  void TearDown() override {
+    EXPECT_EQ(StagingLeftovers(temp_.path()), std::vector<std::string>());
+  }
+  // The line quireforge-cli prints for a source in the folder.
+  std::string Note(const std::string& source, const std::string& text) const {
+    return "quireforge-cli: " + dir_ + "/" + source + ": " + text + "\n";
+  }
+
+  TempDir temp_;
+  std::string dir_;
+};
+
+TEST_F(CliCodePageTest, ABookOfAGb18030AndABig5SourceReadsBothRight) {
+  const CliResult result = RunCli({"-o", "book.epub", "-t", "西游记", "gb.txt", "big5.txt"},
+                                  temp_.path(), Desktop("en_US.UTF-8"));
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, Note("gb.txt", "GB18030 (detected)") + Note("big5.txt", "Big5 (detected)") +
+                            "quireforge-cli: " + dir_ + "/book.epub: written\n");
+
+  const fs::path book = temp_ / "book.epub";
+  EXPECT_TRUE(
+      Contains(EntryBytes(book, "OEBPS/ch_1.html"), "<p>第一回 灵根育孕源流出 心性修持大道生"));
+  // The Big5 source begins on the page after the GB18030 one.
+  EXPECT_TRUE(Contains(EntryBytes(book, "OEBPS/ch_2.html"), "<p>《西"));
+  EXPECT_TRUE(Contains(EntryBytes(book, "OEBPS/ch_2.html"), "第一回 靈根育孕源流出"));
+  const std::string toc = EntryBytes(book, "OEBPS/toc.ncx");
+  EXPECT_TRUE(Contains(toc, "<text>第一回 灵根育孕源流出 心性修持大道生")) << toc;
+  EXPECT_EQ(ZipProblems(book), "");
+  const std::vector<std::string> problems = EpubCheckProblems(book, false);
+  EXPECT_TRUE(problems.empty()) << ::testing::PrintToString(problems);
+}
+
+TEST_F(CliCodePageTest, TheChapterListIsTheSameAsWithTheCodePageNamed) {
+  WriteFile(temp_ / "novel.txt", Gb18030Novel().bytes);
+  const CliResult named =
+      RunCli({"--list-chapters", "novel.txt"}, temp_.path(), "QUIREFORGE_CODEPAGE=GB18030");
+  ASSERT_EQ(named.status, 0) << named.err;
+  EXPECT_EQ(named.err, "");  // a named code page needs no word
+  EXPECT_TRUE(Contains(named.out, "ch_2.html=第一回 灵根育孕源流出"));
+  for (const char* locale :
+       {"C.UTF-8", "en_US.UTF-8", "zh_CN.UTF-8", "zh_TW.UTF-8", "ja_JP.UTF-8"}) {
+    const CliResult detected =
+        RunCli({"--list-chapters", "novel.txt"}, temp_.path(), Desktop(locale));
+    EXPECT_EQ(detected.status, 0) << locale << detected.err;
+    EXPECT_TRUE(detected.out == named.out) << locale;  // stdout holds the chapters only
+    EXPECT_EQ(detected.err, Note("novel.txt", "GB18030 (detected)")) << locale;
+  }
+}
+
+TEST_F(CliCodePageTest, ANamedCodePageWinsAndAutoAsksForDetection) {
+  CliResult result = RunCli({"--list-chapters", "--codepage", "windows-1252", "gb.txt"},
+                            temp_.path(), Desktop("zh_CN.UTF-8"));
+  EXPECT_EQ(result.status, 0);
+  EXPECT_FALSE(Contains(result.out, "第一回"));  // what the user asked for
+  EXPECT_FALSE(Contains(result.err, "detected")) << result.err;
+
+  result = RunCli({"--list-chapters", "gb.txt"}, temp_.path(),
+                  Desktop("zh_TW.UTF-8") + " QUIREFORGE_CODEPAGE=Big5");
+  EXPECT_FALSE(Contains(result.out, "第一回"));
+  EXPECT_FALSE(Contains(result.err, "detected")) << result.err;
+
+  result = RunCli({"--list-chapters", "--codepage", "auto", "gb.txt"}, temp_.path(),
+                  Desktop("zh_TW.UTF-8") + " QUIREFORGE_CODEPAGE=Big5");
+  EXPECT_TRUE(Contains(result.out, "ch_1.html=第一回 灵根育孕源流出")) << result.out;
+  EXPECT_EQ(result.err, Note("gb.txt", "GB18030 (detected)"));
+
+  result = RunCli({"--list-chapters", "gb.txt"}, temp_.path(),
+                  Desktop("en_US.UTF-8") + " QUIREFORGE_CODEPAGE=Auto");
+  EXPECT_TRUE(Contains(result.out, "ch_1.html=第一回 灵根育孕源流出")) << result.out;
+  EXPECT_EQ(result.err, Note("gb.txt", "GB18030 (detected)"));
+}
+
+TEST_F(CliCodePageTest, QuietSaysNothingButErrors) {
+  const CliResult result =
+      RunCli({"-q", "-o", "book.epub", "gb.txt", "big5.txt"}, temp_.path(), Desktop("C.UTF-8"));
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "");
+  EXPECT_TRUE(fs::exists(temp_ / "book.epub"));
+}
+
+TEST_F(CliCodePageTest, EachTellsWhatEverySourceWasReadAs) {
+  WriteFile(temp_ / "ja.txt", ShiftJisText().bytes);
+  WriteFile(temp_ / "ko.txt", EucKrText().bytes);
+  WriteFile(temp_ / "fr.txt", Windows1252Text().bytes);
+  const std::vector<std::string> sources = {"gb.txt", "big5.txt", "ja.txt", "ko.txt", "fr.txt"};
+  std::vector<std::string> arguments = {"--each", "-j", "2"};
+  arguments.insert(arguments.end(), sources.begin(), sources.end());
+  const CliResult result = RunCli(arguments, temp_.path(), Desktop("zh_CN.UTF-8"));
+  EXPECT_EQ(result.status, 0) << result.err;
+  for (const std::string& note :
+       {Note("gb.txt", "GB18030 (detected)"), Note("big5.txt", "Big5 (detected)"),
+        Note("ja.txt", "Shift_JIS (detected)"), Note("ko.txt", "windows-949 (detected)"),
+        Note("fr.txt", "windows-1252 (detected)"),
+        "quireforge-cli: " + dir_ + "/fr.epub: written\n"}) {
+    EXPECT_TRUE(Contains(result.err, note)) << note << "\n" << result.err;
+  }
+  EXPECT_TRUE(Contains(EntryBytes(temp_ / "ja.epub", "OEBPS/ch_1.html"), "朝早く"));
+  EXPECT_TRUE(Contains(EntryBytes(temp_ / "ko.epub", "OEBPS/ch_1.html"), "<p>아침 일찍"));
+  EXPECT_TRUE(Contains(EntryBytes(temp_ / "fr.epub", "OEBPS/ch_1.html"), "s’éveille"));
+
+  arguments.insert(arguments.begin(), "-q");
+  const CliResult quiet = RunCli(arguments, temp_.path(), Desktop("zh_CN.UTF-8"));
+  EXPECT_EQ(quiet.status, 0);
+  EXPECT_EQ(quiet.err, "");
+}
+
+TEST_F(CliCodePageTest, ALocalesCodePageServingForLackOfAnAnswerIsTold) {
+  WriteFile(temp_ / "short.txt", "Caf\xE9 cr\xE8me\r\n");
+  const CliResult result = RunCli({"--list-chapters", "--no-chapters", "short.txt"}, temp_.path(),
+                                  Desktop("ja_JP.UTF-8"));
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, Note("short.txt", "Shift_JIS (not detected; the locale's code page)"));
+}
+
+TEST_F(CliCodePageTest, ABookWithoutAnyChapterHeadingIsWarnedOf) {
+  WriteFile(temp_ / "plain.txt",
+            EncodeIn("GB18030", "天气很好，我们去公园散步。\r\n鸟儿在树上唱歌。\r\n"));
+  const std::string warning =
+      Note("plain.txt",
+           "no chapter heading found; if the text is garbled, name its code page with --codepage.");
+  CliResult result = RunCli({"--codepage", "GB18030", "plain.txt"}, temp_.path());
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, warning + "quireforge-cli: " + dir_ + "/plain.epub: written\n");
+  // Also when only the chapter list is asked for: on stderr, never on stdout.
+  result = RunCli({"--list-chapters", "--codepage", "GB18030", "plain.txt"}, temp_.path());
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, warning);
+  // Not with chapters off, not quietly, and not for several sources, whose chapters come
+  // from the sources themselves.
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{"--no-chapters", "plain.txt"},
+                                             {"-q", "plain.txt"},
+                                             {"-o", "two.epub", "plain.txt", "plain.txt"}}) {
+    result = RunCli(arguments, temp_.path(), "QUIREFORGE_CODEPAGE=GB18030");
+    EXPECT_EQ(result.status, 0) << ::testing::PrintToString(arguments);
+    EXPECT_FALSE(Contains(result.err, "no chapter heading")) << result.err;
+  }
+}
+
+}  // namespace
+}  // namespace quireforge::test
