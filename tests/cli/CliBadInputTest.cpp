@@ -100,7 +100,7 @@ TEST_F(CliBadInputTest, UnknownCodePage) {
 TEST_F(CliBadInputTest, ReadOnlyTargetKeepsTheOlderBook) {
   ASSERT_EQ(RunCli({"-q", "a.txt"}, temp_.path()).status, 0);
   const std::string older = ReadFile(temp_ / "a.epub");
-  WriteFile(temp_ / "b.txt", "Other text\r\n");
+  WriteFile(temp_ / "b.txt", "第一回 Other text\r\n");  // a heading: no warning
   ASSERT_EQ(RunCommand("chattr +i " + ShellQuote((temp_ / "a.epub").string())), 0);
   ExpectFailure({"b.txt", "-o", "a.epub"}, 1,
                 dir_ + "/a.epub: Cannot write to " + dir_ + "/a.epub <1:Operation not permitted>");
