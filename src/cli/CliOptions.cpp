@@ -74,8 +74,8 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
                "With several sources, title each source's chapter by its file name");
   app.add_option("--font", options->font, "TrueType font file to embed");
   app.add_option("--codepage", options->codepage,
-                 "Code page of sources without byte-order mark that are not UTF-8, or auto "
-                 "to find it from each source's text (default: QUIREFORGE_CODEPAGE, else auto)");
+                 "Code page of sources that have no mark and are not UTF-8; auto: found in "
+                 "each source (default: QUIREFORGE_CODEPAGE, else auto)");
   auto* list = app.add_flag("--list-chapters", options->list_chapters,
                             "Print the chapter list instead of writing the book");
   auto* each =
@@ -84,8 +84,7 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
                  "Books converted at once with --each (default: all cores)")
       ->check(CLI::Range(1, 1024));
   app.add_flag("-q,--quiet", options->quiet,
-               "Errors only: no progress, no line per finished book, no code page or chapter "
-               "notes");
+               "Errors only: no progress, no finished books, no code page or chapter notes");
   // For the child processes of --each, whose parent shows progress and finished books.
   app.add_flag("--no-progress", options->no_progress)->group("");
 

@@ -260,8 +260,10 @@ TextLines LoadTextFile(std::u16string_view path, MarkKind kind, const LegacyCode
                                                                    : EncodingOrigin::kMark};
   std::string cut;
   const PiecesResult result = DecodePieces(path, file, DecodingFor(kind), &text, &cut);
-  if (result == PiecesResult::kCutShort && use == CodePageUse::kWhenNotDetected) {
-    // UTF-8 whose last character was cut short, as by a download that stopped early.
+  if (result == PiecesResult::kCutShort && use == CodePageUse::kWhenNotDetected &&
+      std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= 0x80; })) {
+    // UTF-8 whose last character was cut short, as by a download that stopped early. (Only
+    // when the rest holds UTF-8 beyond ASCII: "caf" and the byte E9 is no evidence of it.)
     AppendFromUtf8(cut, &text);
     found.origin = EncodingOrigin::kDetected;
   } else if (result != PiecesResult::kDecoded) {

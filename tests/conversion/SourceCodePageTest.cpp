@@ -183,6 +183,11 @@ TEST_F(SourceCodePageTest, Utf8CutShortOrWithAFewBrokenBytesIsReadAsUtf8) {
   lines = Read(File("short-cut.txt", "\xE7\xAC\xAC\xE4\xB8"), detecting, &encoding);
   EXPECT_EQ(lines, (Lines{u"第\uFFFD"}));
   EXPECT_EQ(encoding.origin, EncodingOrigin::kDetected);
+  // But ASCII and a last byte that could open a UTF-8 character is no UTF-8 text.
+  SetDesktop(&environment_, "en_US.UTF-8");
+  lines = Read(File("cafe.txt", "caf\xE9"), CodePageChoice::FromEnvironment(), &encoding);
+  EXPECT_EQ(lines, (Lines{u"caf\u00E9"}));
+  EXPECT_EQ(encoding, (SourceEncoding{"windows-1252", EncodingOrigin::kFallback}));
 
   // A damaged byte in the middle, substituted as the UTF-8 reader does.
   std::string damaged = novel;
