@@ -3,6 +3,8 @@
 // detector is shown (start, middle and end of the text, whole lines, nothing after a NUL).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "CodePageSamples.h"
 #include "conversion/CodePageDetector.h"
 
@@ -106,6 +108,17 @@ TEST(CodePageDetectorTest, TheSampleTakesWholeLinesFromTheStartTheMiddleAndTheEn
     begin = end + 1;
   }
   EXPECT_TRUE(middle);
+}
+
+TEST(CodePageDetectorTest, ATextWithoutLineBreaksIsCutAnywhere) {
+  std::string line = Gb18030Novel().bytes;
+  line.erase(
+      std::remove_if(line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }),
+      line.end());
+  const std::string sample = DetectionSample(line);
+  EXPECT_LE(sample.size(), kDetectionSampleLimit);
+  EXPECT_EQ(std::count(sample.begin(), sample.end(), '\n'), 2);  // the pieces' joints
+  EXPECT_EQ(DetectCodePage(line), "GB18030");
 }
 
 TEST(CodePageDetectorTest, LooksBeyondTheStartOfTheText) {
