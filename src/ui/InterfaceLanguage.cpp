@@ -40,6 +40,9 @@ InterfaceTexts MakeEnglish() {
   t.font_warning_caption = QStringLiteral("Warning");
   t.font_warning_text =
       QStringLiteral("Big font file may cause invalid ePub file! Continue to use a font file?");
+  t.clear_question_caption = QStringLiteral("Warning");
+  t.clear_question_text =
+      QStringLiteral("Some files are not converted yet! Clear the file list anyway?");
   t.font_dialog_title = QString();
   t.font_dialog_filter = QStringLiteral("TrueType Font File|*.TTF");
   t.replace_caption = QStringLiteral("Replace");
@@ -89,6 +92,8 @@ InterfaceTexts MakeChinese() {
   t.font_warning_caption = QStringLiteral("警告");
   t.font_warning_text =
       QStringLiteral("使用过大的字体文件可能会导致转换后的文件无法使用！要使用字体文件吗？");
+  t.clear_question_caption = QStringLiteral("警告");
+  t.clear_question_text = QStringLiteral("列表中还有尚未转换的文件！仍要清除文件列表吗？");
   t.font_dialog_title = QStringLiteral("请指定要使用的字体文件");
   t.font_dialog_filter = QStringLiteral("TrueType字体文件|*.TTF");
   t.replace_caption = QStringLiteral("替换");

@@ -30,6 +30,8 @@ struct InterfaceTexts {
   QString empty_list_message, done_mark;
   QString chapter_edit_caption, chapter_edit_prompt, not_found_message;
   QString font_warning_caption, font_warning_text;
+  // Asked before Clear removes several rows of which one is not converted yet.
+  QString clear_question_caption, clear_question_text;
   // Font dialog: an empty title leaves the platform's own.
   QString font_dialog_title, font_dialog_filter;
   // Find-and-replace dialog.

@@ -50,6 +50,13 @@ JobListItem* JobListView::Row(int index) const {
   return static_cast<JobListItem*>(topLevelItem(index));
 }
 
+bool JobListView::HasPendingRow() const {
+  for (int i = 0; i < topLevelItemCount(); ++i) {
+    if (Row(i)->IsPending()) return true;
+  }
+  return false;
+}
+
 JobListItem* JobListView::SelectedRow() const {
   for (int i = 0; i < topLevelItemCount(); ++i) {
     if (topLevelItem(i)->isSelected()) return Row(i);

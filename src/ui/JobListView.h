@@ -25,6 +25,8 @@ class JobListView : public QTreeWidget {
                          std::unique_ptr<TConvertFile> job);
   int RowCount() const { return topLevelItemCount(); }
   JobListItem* Row(int index) const;
+  // Whether some row is not finished yet.
+  bool HasPendingRow() const;
   // The first selected row in list order, or null.
   JobListItem* SelectedRow() const;
   // Deletes every selected row (and its job); returns whether there was one.

@@ -371,7 +371,8 @@ void TForm_Main::closeEvent(QCloseEvent* event) {
 bool TForm_Main::FormCloseQuery() {
   // Closing now would pull the staging root from under a Start run or a job being built.
   if (!idle_ || adding_) return false;
-  Button_ClearClick();
+  // Clear as the button does, without asking: the user asked to close.
+  ClearJobList();
   return true;
 }
 
@@ -398,6 +399,9 @@ void TForm_Main::Guarded(const std::function<void()>& handler) {
 void TForm_Main::ShowFailure(const QString& text) { dialogs_.ShowError(text); }
 
 void TForm_Main::Button_AddClick() {
+  // Disabling Add hands the keyboard focus on to the next control (Clear, or Remove), where
+  // one more key press would act on the job list; it goes back once Add is enabled again.
+  QPointer<QWidget> had_focus = focusWidget();
   Button_Add->setEnabled(false);
   adding_ = true;
   Button_Start->setEnabled(false);
@@ -412,6 +416,9 @@ void TForm_Main::Button_AddClick() {
   adding_ = false;
   CheckStatus();
   Button_Add->setEnabled(true);
+  if (had_focus != nullptr && had_focus->isEnabled() && had_focus->isVisible()) {
+    had_focus->setFocus(Qt::OtherFocusReason);
+  }
   if (!failure.isNull()) ShowFailure(failure);
 }
 
@@ -463,6 +470,15 @@ void TForm_Main::Button_RemoveClick() {
 }
 
 void TForm_Main::Button_ClearClick() {
+  // Removing several rows at once loses work when one of them is not converted yet.
+  if (ListView_JobList->RowCount() > 1 && ListView_JobList->HasPendingRow() &&
+      !dialogs_.AskYesNo(texts_->clear_question_caption, texts_->clear_question_text)) {
+    return;
+  }
+  ClearJobList();
+}
+
+void TForm_Main::ClearJobList() {
   EmptyChapterList();
   ListView_JobList->DeleteAllRows();
   CheckStatus();

@@ -103,6 +103,8 @@ class TForm_Main : public QWidget {
   void FormClose();
   void ApplyLanguage();
   void AddJob();
+  // Deletes every row (and so every job), empties the chapter list, then CheckStatus.
+  void ClearJobList();
   void FinishPendingRows();
   void ShowFailure(const QString& text);
   // Runs `handler`; a failure it raises is shown afterwards in a message box.

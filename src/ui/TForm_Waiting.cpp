@@ -15,6 +15,9 @@ namespace quireforge {
 TForm_Waiting::TForm_Waiting(QWidget* main_window)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), main_window_(main_window) {
   setObjectName(QStringLiteral("Form_Waiting"));
+  // A passive window: showing it never takes the keyboard focus from the main window.
+  setAttribute(Qt::WA_ShowWithoutActivating);
+  setWindowFlag(Qt::WindowDoesNotAcceptFocus);
   setFixedSize(367, 192);
   setFont(DesignFont());
   setBackgroundRole(QPalette::Button);

@@ -95,6 +95,23 @@ TEST_F(LanguageTest, MessagesAndTheDoneMark) {
   }
 }
 
+TEST_F(LanguageTest, ClearAsksInTheInterfaceLanguage) {
+  AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
+  AddBook(WriteNovel("b.txt", 2), temp / "b.epub", "B");
+  Click(Button("Button_Clear"));
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].kind, "question");
+  if (ExpectChinese()) {
+    EXPECT_EQ(dialogs.shown[0].caption, "警告");
+    EXPECT_EQ(dialogs.shown[0].text, "列表中还有尚未转换的文件！仍要清除文件列表吗？");
+  } else {
+    EXPECT_EQ(dialogs.shown[0].caption, "Warning");
+    EXPECT_EQ(dialogs.shown[0].text,
+              "Some files are not converted yet! Clear the file list anyway?");
+  }
+  EXPECT_EQ(JobList()->topLevelItemCount(), 2);  // the scripted answer is No
+}
+
 TEST_F(LanguageTest, ChapterEditorAndFontDialogTexts) {
   AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
   ClickRow(0);

@@ -126,6 +126,79 @@ TEST_F(MainWindowTest, RemoveDeletesEverySelectedRowAndClearDeletesTheRest) {
   EXPECT_FALSE(Button("Button_Start")->isEnabled());
 }
 
+TEST_F(MainWindowTest, AfterAddTheKeyboardFocusStaysWhereItWas) {
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
+  Type("Edit_SourceFile", QString::fromStdString(WriteNovel("b.txt", 3).string()));
+  Type("Edit_TargetFile", QString::fromStdString((temp / "b.epub").string()));
+  Type("Edit_Title", "B");
+  // Add pressed from the keyboard: Space on the focused button. (The window's focus widget
+  // is where keys go whenever the window is active.)
+  QPushButton* add = Button("Button_Add");
+  add->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(add, Qt::Key_Space);
+  QApplication::processEvents();
+  ASSERT_EQ(JobList()->topLevelItemCount(), 2);
+  EXPECT_EQ(window->focusWidget(), add);
+  // A second Space repeats Add, which has nothing to do now; both jobs stay.
+  QTest::keyClick(window->focusWidget(), Qt::Key_Space);
+  QApplication::processEvents();
+  EXPECT_EQ(JobList()->topLevelItemCount(), 2);
+  EXPECT_TRUE(dialogs.shown.empty());
+
+  // Focus in a text field stays there too, also when Add fails.
+  Type("Edit_SourceFile", QString::fromStdString((temp / "absent.txt").string()));
+  Type("Edit_TargetFile", QString::fromStdString((temp / "absent.epub").string()));
+  Type("Edit_Title", "Absent");
+  Edit("Edit_Title")->setFocus(Qt::TabFocusReason);
+  window->Button_AddClick();
+  EXPECT_EQ(window->focusWidget(), Edit("Edit_Title"));
+  EXPECT_EQ(dialogs.TextsOf("error").size(), 1);
+}
+
+TEST_F(MainWindowTest, ClearAsksBeforeRemovingSeveralRowsWhenOneIsPending) {
+  AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
+  // One row: no question.
+  Click(Button("Button_Clear"));
+  EXPECT_EQ(JobList()->topLevelItemCount(), 0);
+  EXPECT_TRUE(dialogs.shown.empty());
+
+  AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
+  AddBook(WriteNovel("b.txt", 2), temp / "b.epub", "B");
+  dialogs.yes_no_answers = {false, true};
+  Click(Button("Button_Clear"));  // No: every row stays
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].kind, "question");
+  EXPECT_EQ(dialogs.shown[0].caption, "Warning");
+  EXPECT_EQ(dialogs.shown[0].text, "Some files are not converted yet! Clear the file list anyway?");
+  EXPECT_EQ(JobList()->topLevelItemCount(), 2);
+  EXPECT_TRUE(Button("Button_Clear")->isEnabled());
+  ClickRow(1);
+  EXPECT_EQ(Chapters()->count(), 2);
+  Click(Button("Button_Clear"));  // Yes
+  EXPECT_EQ(dialogs.shown.size(), 2u);
+  EXPECT_EQ(JobList()->topLevelItemCount(), 0);
+  EXPECT_EQ(Chapters()->count(), 0);
+
+  // Every row done: nothing is lost, nothing is asked.
+  AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
+  AddBook(WriteNovel("b.txt", 2), temp / "b.epub", "B");
+  Click(Button("Button_Start"));
+  ASSERT_EQ(Cell(1, 3), "Done");
+  Click(Button("Button_Clear"));
+  EXPECT_EQ(JobList()->topLevelItemCount(), 0);
+  EXPECT_EQ(dialogs.shown.size(), 2u);
+}
+
+TEST_F(MainWindowTest, ClosingWithPendingRowsAsksNothing) {
+  AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
+  AddBook(WriteNovel("b.txt", 2), temp / "b.epub", "B");
+  EXPECT_TRUE(window->close());
+  EXPECT_EQ(JobList()->topLevelItemCount(), 0);
+  EXPECT_TRUE(dialogs.shown.empty());
+}
+
 TEST_F(MainWindowTest, StartOnAnEmptyListShowsTheEmptyListMessage) {
   window->Button_StartClick();
   EXPECT_EQ(dialogs.TextsOf("message"), QStringList{"File list is empty! Please add file(s)."});
