@@ -267,6 +267,9 @@ void TForm_Main::BuildControls() {
   connect(Button_Open, &QPushButton::clicked, this, &TForm_Main::Button_OpenClick);
   connect(Button_Save, &QPushButton::clicked, this, &TForm_Main::Button_SaveClick);
   Edit_UF->installEventFilter(this);
+  for (QLineEdit* field : {Edit_SourceFile, Edit_TargetFile, Edit_Title, Edit_Author}) {
+    field->installEventFilter(this);
+  }
 }
 
 void TForm_Main::AttachProgressWindow(TForm_Waiting* waiting) {

@@ -102,6 +102,9 @@ class TForm_Main : public QWidget {
   bool FormCloseQuery();
   void FormClose();
   void ApplyLanguage();
+  // A drag or drop of local files arriving at a text field, handled as the window's own;
+  // returns false for other events, which the field keeps.
+  bool TakeFileDrop(QEvent* event);
   void AddJob();
   // Deletes every row (and so every job), empties the chapter list, then CheckStatus.
   void ClearJobList();

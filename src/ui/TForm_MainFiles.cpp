@@ -121,11 +121,38 @@ void TForm_Main::dropEvent(QDropEvent* event) {
   Guarded([&] { DropFiles(paths); });
 }
 
+// The text fields would take a file drop as the text of its URL ("file:///..."); a drop
+// that carries local files goes to the window wherever it lands. Text alone still goes
+// into the field.
+bool TForm_Main::TakeFileDrop(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+      auto* drag = static_cast<QDragMoveEvent*>(event);
+      if (LocalFiles(drag->mimeData()).isEmpty()) return false;
+      drag->acceptProposedAction();
+      return true;
+    }
+    case QEvent::Drop: {
+      auto* drop = static_cast<QDropEvent*>(event);
+      if (LocalFiles(drop->mimeData()).isEmpty()) return false;
+      dropEvent(drop);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
 bool TForm_Main::eventFilter(QObject* watched, QEvent* event) {
   if (watched == Edit_UF && event->type() == QEvent::MouseButtonRelease &&
       static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
     Edit_UFClick();
     return true;
+  }
+  if (watched == Edit_SourceFile || watched == Edit_TargetFile || watched == Edit_Title ||
+      watched == Edit_Author) {
+    if (TakeFileDrop(event)) return true;
   }
   return QWidget::eventFilter(watched, event);
 }

@@ -41,7 +41,60 @@ class FileSelectionTest : public WindowFixture {
     QApplication::sendEvent(window.get(), &drop);
     return drop.isAccepted();
   }
+
+  // Drags `data` over the middle of `widget` and drops it there, the way the window system
+  // delivers a drop: to the nearest widget from there up that accepts drops, the drag move
+  // arriving with the answer to the drag enter. Returns whether the drop was accepted.
+  bool DropOn(QWidget* widget, const QMimeData& data) {
+    QWidget* target = widget;
+    while (!target->acceptDrops() && !target->isWindow()) target = target->parentWidget();
+    const QPoint point = widget->mapTo(target->window(), widget->rect().center());
+    const QPoint local = target->mapFrom(target->window(), point);
+    QDragEnterEvent enter(local, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) return false;
+    QDragMoveEvent move(local, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    move.setAccepted(true);
+    QApplication::sendEvent(target, &move);
+    if (!move.isAccepted()) return false;
+    QDropEvent drop(QPointF(local), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
+  }
 };
+
+TEST_F(FileSelectionTest, AFileDroppedOnATextFieldIsTakenByTheWindow) {
+  // File managers offer the file's URL as text too, which a text field would take.
+  QMimeData file;
+  file.setUrls({QUrl::fromLocalFile("/books/novel.txt")});
+  file.setText("file:///books/novel.txt");
+  for (const char* name : {"Edit_SourceFile", "Edit_TargetFile", "Edit_Title", "Edit_Author"}) {
+    for (const char* field : {"Edit_SourceFile", "Edit_TargetFile", "Edit_Title"}) {
+      Edit(field)->clear();
+    }
+    Edit("Edit_Author")->setText("Author");
+    ASSERT_TRUE(DropOn(Edit(name), file)) << name;
+    EXPECT_EQ(Field("Edit_SourceFile"), "/books/novel.txt") << name;
+    EXPECT_EQ(Field("Edit_TargetFile"), "/books/novel.EPUB") << name;
+    EXPECT_EQ(Field("Edit_Title"), "novel") << name;
+    EXPECT_EQ(Field("Edit_Author"), "Author") << name;
+  }
+  // The read-only font file field and the lists hand file drops to the window as well.
+  for (QWidget* other : {static_cast<QWidget*>(Edit("Edit_UF")), JobList()->viewport(),
+                         Chapters()->viewport(), static_cast<QWidget*>(Button("Button_Add"))}) {
+    Edit("Edit_Title")->clear();
+    ASSERT_TRUE(DropOn(other, file)) << other->objectName().toStdString();
+    EXPECT_EQ(Field("Edit_Title"), "novel");
+  }
+
+  // A text drop without files still lands in the field it is dropped on.
+  QMimeData text;
+  text.setText("Wu Cheng'en");
+  Edit("Edit_Author")->clear();
+  ASSERT_TRUE(DropOn(Edit("Edit_Author"), text));
+  EXPECT_EQ(Field("Edit_Author"), "Wu Cheng'en");
+  EXPECT_EQ(Field("Edit_SourceFile"), "/books/novel.txt");
+}
 
 TEST_F(FileSelectionTest, OneSourceFromTheDialogFillsSourceTargetAndTitle) {
   Check("CheckBox_PH")->show();
