@@ -1,15 +1,34 @@
 #include "ui/SourceField.h"
 
+#include <optional>
+
 namespace quireforge {
 
 namespace {
 
 bool IsBlankOrControl(QChar c) { return c.unicode() >= 1 && c.unicode() <= 32; }
 
+// The path in `text` when `text` is exactly what QuoteSourcePath writes for one path that
+// needs quotes; otherwise nothing.
+std::optional<QString> QuotedSinglePath(const QString& text) {
+  if (text.size() < 2 || !text.startsWith(QLatin1Char('"')) || !text.endsWith(QLatin1Char('"'))) {
+    return std::nullopt;
+  }
+  QString path = text.mid(1, text.size() - 2);
+  path.replace(QLatin1String("\"\""), QLatin1String("\""));
+  if (QuoteSourcePath(path, false) != text) return std::nullopt;
+  return path;
+}
+
 }  // namespace
 
 QStringList ParseSourceField(const QString& text) {
-  if (!text.contains(QLatin1Char(','))) return {text};
+  if (!text.contains(QLatin1Char(','))) {
+    // One path, as typed or as the dialog and a drop write it (in double quotes when it
+    // holds a blank or a double quote).
+    const std::optional<QString> quoted = QuotedSinglePath(text);
+    return {quoted.value_or(text)};
+  }
 
   // The list ends at the first NUL, as a C string would.
   const qsizetype n = text.indexOf(QChar(u'\0')) < 0 ? text.size() : text.indexOf(QChar(u'\0'));

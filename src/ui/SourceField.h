@@ -9,9 +9,10 @@
 
 namespace quireforge {
 
-// A text without a comma is the only source, unchanged. Otherwise it is read as a delimited
-// list: blanks and control characters separate items as commas do, "..." quotes an item
-// (two quotes in a row stand for one), and a trailing comma adds one empty item.
+// A text without a comma is the only source, unchanged, unless it is one path exactly as
+// QuoteSourcePath quotes it, which reads back as that path. Otherwise it is read as a
+// delimited list: blanks and control characters separate items as commas do, "..." quotes
+// an item (two quotes in a row stand for one), and a trailing comma adds one empty item.
 QStringList ParseSourceField(const QString& text);
 
 // `path` in double quotes, inner quotes doubled, when `always` is set or when it holds a

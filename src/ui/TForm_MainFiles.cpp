@@ -57,7 +57,8 @@ void TForm_Main::Button_OpenClick() {
 
   const QString first = files.first();
   if (files.size() == 1) {
-    Edit_SourceFile->setText(first);
+    // Quoted when it holds a comma, a blank or a quote, so that Add reads one source back.
+    Edit_SourceFile->setText(QuoteSourcePath(first, false));
     CheckBox_PH->hide();
   } else {
     Edit_SourceFile->setText(JoinSourcePaths(files));
@@ -92,7 +93,7 @@ void TForm_Main::DropFiles(const QStringList& paths) {
   if (paths.isEmpty()) return;
   QString source;
   if (paths.size() == 1) {
-    source = paths.first();
+    source = QuoteSourcePath(paths.first(), false);
     CheckBox_PH->hide();
   } else {
     // Only text files join the list, each in quotes; the last file names target and title

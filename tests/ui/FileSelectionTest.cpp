@@ -135,6 +135,40 @@ TEST_F(FileSelectionTest, SeveralSourcesAreJoinedAndQuotedWhereNeeded) {
   EXPECT_TRUE(Check("CheckBox_PH")->isVisible());
 }
 
+TEST_F(FileSelectionTest, ASinglePathWithACommaOrBlankIsQuotedAndAddReadsItAsOneSource) {
+  const fs::path folder = temp / "my books";
+  fs::create_directory(folder);
+  const fs::path novel = folder / "Vol 1, part 2.txt";
+  WriteFile(novel, "第一章 开始\r\n正文。\r\n第二章 继续\r\n正文。\r\n第三章 结束\r\n正文。\r\n");
+  const QString path = QString::fromStdString(novel.string());
+  const QString quoted = "\"" + path + "\"";
+
+  PickSources({path});
+  EXPECT_EQ(Field("Edit_SourceFile"), quoted);
+  EXPECT_EQ(Field("Edit_TargetFile"),
+            QString::fromStdString((folder / "Vol 1, part 2.epub").string()));
+  EXPECT_EQ(Field("Edit_Title"), "Vol 1, part 2");
+  Click(Button("Button_Add"));
+  ASSERT_EQ(JobList()->topLevelItemCount(), 1) << dialogs.TextsOf("error").join("\n").toStdString();
+  EXPECT_EQ(JobList()->topLevelItem(0)->text(2), "3");
+
+  ASSERT_TRUE(Drop({path}));
+  EXPECT_EQ(Field("Edit_SourceFile"), quoted);
+  Click(Button("Button_Add"));
+  ASSERT_EQ(JobList()->topLevelItemCount(), 2) << dialogs.TextsOf("error").join("\n").toStdString();
+  EXPECT_EQ(window->JobOfRow(1)->TargetPath(), (folder / "Vol 1, part 2.EPUB").u16string());
+
+  // A path with a double quote in its name.
+  const fs::path odd = temp / "say \"hi\".txt";
+  WriteFile(odd, "第一章 开始\r\n正文。\r\n");
+  ASSERT_TRUE(Drop({QString::fromStdString(odd.string())}));
+  EXPECT_EQ(Field("Edit_SourceFile"),
+            "\"" + QString::fromStdString(odd.string()).replace("\"", "\"\"") + "\"");
+  Click(Button("Button_Add"));
+  ASSERT_EQ(JobList()->topLevelItemCount(), 3) << dialogs.TextsOf("error").join("\n").toStdString();
+  EXPECT_TRUE(dialogs.TextsOf("error").isEmpty());
+}
+
 TEST_F(FileSelectionTest, CancelledDialogsChangeNothing) {
   Edit("Edit_SourceFile")->setText("s");
   Edit("Edit_TargetFile")->setText("t");
@@ -172,7 +206,7 @@ TEST_F(FileSelectionTest, ASingleDroppedFileIsTakenAsItIs) {
   Check("CheckBox_PH")->show();
   Check("CheckBox_PH")->setChecked(true);
   ASSERT_TRUE(Drop({"/my books/novel.txt"}));
-  EXPECT_EQ(Field("Edit_SourceFile"), "/my books/novel.txt");
+  EXPECT_EQ(Field("Edit_SourceFile"), "\"/my books/novel.txt\"");
   EXPECT_EQ(Field("Edit_TargetFile"), "/my books/novel.EPUB");
   EXPECT_EQ(Field("Edit_Title"), "novel");
   EXPECT_FALSE(Check("CheckBox_PH")->isVisible());

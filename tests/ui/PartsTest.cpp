@@ -2,6 +2,7 @@
 // mapping, the language decision and name filters.
 #include <gtest/gtest.h>
 
+#include "QtTestPrinters.h"
 #include "ui/ChapterSearch.h"
 #include "ui/DialogService.h"
 #include "ui/InterfaceLanguage.h"
@@ -45,6 +46,19 @@ TEST(SourceFieldTest, WrittenPathsReadBackUnchanged) {
   EXPECT_EQ(QuoteSourcePath("/a.txt", true), "\"/a.txt\"");
   EXPECT_EQ(ParseSourceField(QuoteSourcePath("/a\".txt", true) + "," + QuoteSourcePath("/b", true)),
             (QStringList{"/a\".txt", "/b"}));
+}
+
+TEST(SourceFieldTest, ASinglePathReadsBackAsOneSourceWhateverItHolds) {
+  for (const QString path : {"/plain.txt", "/books/Vol 1, part 2.txt", "/my books/a.txt",
+                             "/say \"hi\".txt", "/tab\there.txt", "/\"q\"", "\"", " "}) {
+    const QString field = QuoteSourcePath(path, false);
+    EXPECT_EQ(ParseSourceField(field), QStringList{path}) << field.toStdString();
+  }
+  EXPECT_EQ(QuoteSourcePath("/my books/a.txt", false), "\"/my books/a.txt\"");
+  // Quotes that the writer would not have written stay part of the text.
+  EXPECT_EQ(ParseSourceField("\"/a.txt\""), QStringList{"\"/a.txt\""});
+  EXPECT_EQ(ParseSourceField("\"a\"b c\""), QStringList{"\"a\"b c\""});
+  EXPECT_EQ(ParseSourceField("\"a b\" "), QStringList{"\"a b\" "});
 }
 
 TEST(ChapterSearchTest, WholeEntryIgnoresCaseAndSkipsReplacedLines) {

@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 
+#include "QtTestPrinters.h"
 #include "ScriptedDialogService.h"
 #include "TestSupport.h"
 #include "ui/ProgramValues.h"
