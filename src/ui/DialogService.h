@@ -42,8 +42,9 @@ class DialogService {
   virtual void ShowArchiveMessage(ArchiveMessageKind kind, const QString& text) = 0;
   // A question box with a question icon and the buttons Yes and No; true for Yes.
   virtual bool AskYesNo(const QString& caption, const QString& text) = 0;
-  // An input box centred on the screen holding `text` all selected, at most `max_length`
-  // characters. Returns the field's text on OK and `text` unchanged on Cancel.
+  // An input box centred on the screen holding `text` all selected. Typing stops at
+  // `max_length` characters, or at the length of `text` when that is longer (a longer text
+  // is never cut). Returns the field's text on OK and `text` unchanged on Cancel.
   virtual QString InputBox(const QString& caption, const QString& prompt, const QString& text,
                            int max_length) = 0;
   // The chosen paths in the dialog's order; empty when the user cancelled.

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace quireforge {
 
@@ -62,7 +63,9 @@ QString QtDialogService::InputBox(const QString& caption, const QString& prompt,
   auto* layout = new QVBoxLayout(&dialog);
   layout->addWidget(new QLabel(prompt, &dialog));
   auto* field = new QLineEdit(&dialog);
-  field->setMaxLength(max_length);
+  // The limit stops typing beyond it, but a longer title is shown and given back whole:
+  // it may be edited within its own length.
+  field->setMaxLength(std::max<int>(max_length, text.size()));
   field->setText(text);
   field->selectAll();
   field->setMinimumWidth(300);

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "QtTestPrinters.h"
 #include "ui/QtDialogService.h"
 
 namespace quireforge::test {
@@ -67,6 +68,39 @@ TEST(QtDialogServiceTest, InputBoxReturnsTheTypedTitleOnOkAndTheOldOneOnCancel) 
     QTest::keyClick(modal, Qt::Key_Escape);
   });
   EXPECT_EQ(dialogs.InputBox("Edit Charpter Name", "Prompt", "old title", 255), "old title");
+}
+
+TEST(QtDialogServiceTest, InputBoxNeverCutsALongerTitleAndStopsTypingBeyondTheLimit) {
+  QtDialogService dialogs;
+  const QString long_title = QString(265, QChar(u'长'));
+  // OK with nothing changed gives the title back whole.
+  WhenModalOpens([](QWidget* modal) {
+    EXPECT_EQ(modal->findChild<QLineEdit*>()->text().size(), 265);
+    QTest::keyClick(modal->findChild<QLineEdit*>(), Qt::Key_Return);
+  });
+  EXPECT_EQ(dialogs.InputBox("Edit Charpter Name", "Prompt", long_title, 255), long_title);
+
+  // It may be edited within its length, but not grow.
+  WhenModalOpens([](QWidget* modal) {
+    auto* field = modal->findChild<QLineEdit*>();
+    QTest::keyClick(field, Qt::Key_End);
+    QTest::keyClicks(field, "xy");
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClicks(field, "z");
+    QTest::keyClick(field, Qt::Key_Return);
+  });
+  EXPECT_EQ(dialogs.InputBox("Edit Charpter Name", "Prompt", long_title, 255),
+            long_title.left(264) + "z");
+
+  // A shorter title stops growing at the limit.
+  WhenModalOpens([](QWidget* modal) {
+    auto* field = modal->findChild<QLineEdit*>();
+    QTest::keyClick(field, Qt::Key_End);
+    QTest::keyClicks(field, QString(20, QLatin1Char('x')));
+    QTest::keyClick(field, Qt::Key_Return);
+  });
+  EXPECT_EQ(dialogs.InputBox("Edit Charpter Name", "Prompt", QString(250, QLatin1Char('a')), 255),
+            QString(250, QLatin1Char('a')) + QString(5, QLatin1Char('x')));
 }
 
 TEST(QtDialogServiceTest, QuestionBoxAnswersYesAndNo) {
