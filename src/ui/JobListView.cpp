@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QSignalBlocker>
 
 #include "conversion/ConvertFile.h"
 #include "ui/JobListItem.h"
@@ -65,12 +66,14 @@ JobListItem* JobListView::SelectedRow() const {
 }
 
 bool JobListView::DeleteSelectedRows() {
+  const QSignalBlocker quiet(this);
   const QList<QTreeWidgetItem*> selected = selectedItems();
   for (QTreeWidgetItem* row : selected) delete row;
   return !selected.isEmpty();
 }
 
 void JobListView::DeleteAllRows() {
+  const QSignalBlocker quiet(this);
   while (topLevelItemCount() > 0) delete takeTopLevelItem(topLevelItemCount() - 1);
 }
 

@@ -29,9 +29,10 @@ class JobListView : public QTreeWidget {
   bool HasPendingRow() const;
   // The first selected row in list order, or null.
   JobListItem* SelectedRow() const;
-  // Deletes every selected row (and its job); returns whether there was one.
+  // Deletes every selected row (and its job); returns whether there was one. No selection
+  // signal is sent meanwhile: a row about to go (and its job) is never shown.
   bool DeleteSelectedRows();
-  // Deletes every row (and its job).
+  // Deletes every row (and its job), sending no selection signal meanwhile.
   void DeleteAllRows();
 
  signals:

@@ -251,6 +251,10 @@ void TForm_Main::BuildControls() {
   connect(Button_Clear, &QPushButton::clicked, this, &TForm_Main::Button_ClearClick);
   connect(Button_Start, &QPushButton::clicked, this, &TForm_Main::Button_StartClick);
   connect(ListView_JobList, &JobListView::Clicked, this, &TForm_Main::ListView_JobListClick);
+  connect(ListView_JobList, &QTreeWidget::currentItemChanged, this,
+          &TForm_Main::ListView_JobListChange);
+  connect(ListView_JobList, &QTreeWidget::itemSelectionChanged, this,
+          &TForm_Main::ListView_JobListChange);
   connect(CheckBox_NC, &QCheckBox::clicked, this, &TForm_Main::CheckBox_NCClick);
   connect(CheckBox_UF, &QCheckBox::clicked, this, &TForm_Main::CheckBox_UFClick);
   connect(ListBox_Files, &ChapterListBox::Clicked, this, &TForm_Main::ListBox_FilesClick);
@@ -526,6 +530,20 @@ void TForm_Main::ListView_JobListClick() {
     EmptyChapterList();
     if (JobListItem* row = ListView_JobList->SelectedRow()) FillChapterList(&row->Job());
   });
+  CheckStatus();
+}
+
+// Whatever changed the selection (arrow keys, Home, End, Space, a mouse press), the chapter
+// list shows the selected row's job, so that the editor never edits another book.
+void TForm_Main::ListView_JobListChange() {
+  JobListItem* row = ListView_JobList->SelectedRow();
+  TConvertFile* job = row == nullptr ? nullptr : &row->Job();
+  if (job != shown_job_) {
+    Guarded([this, job] {
+      EmptyChapterList();
+      if (job != nullptr) FillChapterList(job);
+    });
+  }
   CheckStatus();
 }
 

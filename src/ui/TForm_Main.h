@@ -69,6 +69,8 @@ class TForm_Main : public QWidget {
   void Button_ClearClick();
   void Button_StartClick();
   void ListView_JobListClick();
+  // The selected row changed (keyboard or mouse): shows its job's chapters.
+  void ListView_JobListChange();
   void CheckBox_NCClick();
   void CheckBox_UFClick();
   void CheckStatus();

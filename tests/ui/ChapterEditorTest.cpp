@@ -351,5 +351,98 @@ TEST_F(ChapterEditorTest, EditsReachTheTableOfContentsOfThePackedBook) {
   EXPECT_NE(output.find(expected_sources), std::string::npos) << output << expected_sources;
 }
 
+// Two jobs whose chapter titles differ; rows are chosen with the keyboard.
+class KeyboardSelectionTest : public ChapterEditorTest {
+ protected:
+  void SetUp() override {
+    ChapterEditorTest::SetUp();
+    AddBookWithTitles("a", {"第1章 甲", "第2章 甲", "第3章 甲"});
+    AddBookWithTitles("b", {"第1章 乙", "第2章 乙", "第3章 乙", "第4章 乙"});
+    ASSERT_EQ(JobList()->topLevelItemCount(), 2);
+    JobList()->setFocus(Qt::TabFocusReason);
+  }
+
+  void AddBookWithTitles(const std::string& name, const std::vector<std::string>& titles) {
+    std::string text;
+    for (const std::string& title : titles) text += title + "\r\n正文。\r\n";
+    WriteFile(temp / (name + ".txt"), text);
+    AddBook(temp / (name + ".txt"), temp / (name + ".epub"), QString::fromStdString(name));
+  }
+
+  void Key(Qt::Key key) {
+    QTest::keyClick(JobList(), key);
+    QApplication::processEvents();
+  }
+
+  QStringList TitlesOf(int row) {
+    QStringList titles;
+    TConvertFile* job = window->JobOfRow(row);
+    for (int i = 0; i < job->ChapterCount(); ++i) {
+      titles.append(QString::fromStdU16String(job->ChapterTitle(i)));
+    }
+    return titles;
+  }
+
+  const QStringList a_ = {"第1章 甲", "第2章 甲", "第3章 甲"};
+};
+
+TEST_F(KeyboardSelectionTest, TheChapterListFollowsTheCurrentRow) {
+  Key(Qt::Key_Down);  // the first key makes row 0 current
+  EXPECT_EQ(Lines(), a_);
+  Key(Qt::Key_Down);
+  EXPECT_EQ(Lines(), TitlesOf(1));
+  EXPECT_EQ(Chapters()->count(), 4);
+  EXPECT_TRUE(Button("Button_Remove")->isEnabled());
+  EXPECT_TRUE(Button("Button_FReplace")->isEnabled());
+  Key(Qt::Key_Home);
+  EXPECT_EQ(Lines(), a_);
+  Key(Qt::Key_End);
+  EXPECT_EQ(Chapters()->count(), 4);
+}
+
+TEST_F(KeyboardSelectionTest, EditRemoveReplaceAndDragsWorkOnTheSelectedJob) {
+  ClickRow(0);
+  Key(Qt::Key_Down);
+  ASSERT_EQ(Chapters()->count(), 4);
+
+  SelectLine(1);
+  dialogs.input_answers = {QString("新名")};
+  Click(Button("Button_FEdit"));
+  SelectLine(0);
+  Click(Button("Button_FRemove"));
+  QDialog* dialog = OpenReplaceDialog("乙", "丙", false);
+  Command(dialog, "ReplaceAll");
+  dialog->hide();
+  Press(LinePoint(2));
+  MoveHeld(LinePoint(0));
+  Release(LinePoint(0));
+  EXPECT_EQ(TitlesOf(1), (QStringList{"第4章 丙", "新名", "第3章 丙"}));
+  EXPECT_EQ(Lines(), TitlesOf(1));
+  EXPECT_EQ(TitlesOf(0), a_);  // the job shown before is untouched
+
+  // Back up to the first job: its chapters, and its chapters only, are edited.
+  Key(Qt::Key_Up);
+  EXPECT_EQ(Lines(), a_);
+  SelectLine(2);
+  Click(Button("Button_FRemove"));
+  EXPECT_EQ(TitlesOf(0), (QStringList{"第1章 甲", "第2章 甲"}));
+  EXPECT_EQ(TitlesOf(1), (QStringList{"第4章 丙", "新名", "第3章 丙"}));
+}
+
+TEST_F(KeyboardSelectionTest, RemovingAKeyboardSelectedRowLeavesNoChaptersOfIt) {
+  ClickRow(0);
+  Key(Qt::Key_Down);
+  ASSERT_EQ(Chapters()->count(), 4);
+  Click(Button("Button_Remove"));
+  ASSERT_EQ(JobList()->topLevelItemCount(), 1);
+  EXPECT_EQ(Chapters()->count(), 0);
+  EXPECT_EQ(TitlesOf(0), a_);
+  // The remaining row is chosen again from the keyboard and shown.
+  JobList()->setFocus(Qt::TabFocusReason);
+  Key(Qt::Key_Space);
+  EXPECT_EQ(Lines(), a_);
+  ExpectInStep();
+}
+
 }  // namespace
 }  // namespace quireforge::test
