@@ -9,6 +9,7 @@
 #include "cli/InterruptHandling.h"
 #include "conversion/FileErrors.h"
 #include "conversion/RemoveTree.h"
+#include "conversion/StagingRoot.h"
 #include "conversion/Utf.h"
 
 namespace quireforge {
@@ -38,12 +39,6 @@ PrivateStagingFolder::~PrivateStagingFolder() {
   SetInterruptCleanupFolder(std::string());
 }
 
-std::string PrivateStagingFolder::TemporaryFolder() {
-  for (const char* name : {"TEMP", "TMPDIR"}) {
-    const char* value = getenv(name);
-    if (value != nullptr && value[0] != '\0') return value;
-  }
-  return "/tmp";
-}
+std::string PrivateStagingFolder::TemporaryFolder() { return TemporaryFolderPath(); }
 
 }  // namespace quireforge

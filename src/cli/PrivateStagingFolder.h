@@ -1,5 +1,6 @@
 // The command line's own staging folder: a fresh folder made with mkdtemp inside the
-// temporary folder (TEMP, else TMPDIR, else /tmp), never the window's QuireforgeTmp. The
+// temporary folder (TEMP, else TMPDIR, else XDG_RUNTIME_DIR, else /tmp), never the window's
+// QuireforgeTmp. The
 // owner deletes it with everything in it when it goes out of scope, and the interrupt
 // handler deletes it when the process is stopped by a signal. Not copyable; one thread.
 #ifndef QUIREFORGE_CLI_PRIVATESTAGINGFOLDER_H_
@@ -29,7 +30,8 @@ class PrivateStagingFolder {
 
   const std::string& path() const { return path_; }
 
-  // TEMP, else TMPDIR, else /tmp: the first that is set and not empty.
+  // The window's rule: TEMP, else TMPDIR, else XDG_RUNTIME_DIR, else /tmp; the first that
+  // is set and not empty.
   static std::string TemporaryFolder();
 
  private:

@@ -17,17 +17,15 @@ namespace {
 
 }  // namespace
 
-std::u16string StagingRootPath() {
-  std::string folder = "/tmp";
-  for (const char* variable : {"TEMP", "TMPDIR"}) {
+std::string TemporaryFolderPath() {
+  for (const char* variable : {"TEMP", "TMPDIR", "XDG_RUNTIME_DIR"}) {
     const char* value = getenv(variable);
-    if (value != nullptr && *value != '\0') {
-      folder = value;
-      break;
-    }
+    if (value != nullptr && *value != '\0') return value;
   }
-  return FromUtf8(folder) + u"/QuireforgeTmp";
+  return "/tmp";
 }
+
+std::u16string StagingRootPath() { return FromUtf8(TemporaryFolderPath()) + u"/QuireforgeTmp"; }
 
 void CreateStagingRoot(std::u16string_view root) {
   const std::string native = NativePath(root);

@@ -1,7 +1,7 @@
 // Where jobs stage their books: the folder QuireforgeTmp inside the temporary folder (TEMP,
-// else TMPDIR, else /tmp), one staging directory per job inside it. The window and the
-// command line create it once before the first job and delete it (RemoveTree) at the end.
-// Free functions; one thread.
+// else TMPDIR, else the per-user XDG_RUNTIME_DIR, else /tmp), one staging directory per job
+// inside it. The window creates it before the first job and holds it (SharedStagingRoot)
+// until it closes. Free functions; one thread.
 #ifndef QUIREFORGE_CONVERSION_STAGINGROOT_H_
 #define QUIREFORGE_CONVERSION_STAGINGROOT_H_
 
@@ -17,7 +17,12 @@ class StagingRootError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// TEMP, else TMPDIR, else /tmp (the first that is set and not empty), plus "/QuireforgeTmp".
+// The temporary folder: TEMP, else TMPDIR, else XDG_RUNTIME_DIR (a folder of this user's
+// own, unlike the shared /tmp where any local user could take the name first), else /tmp;
+// the first that is set and not empty. Native bytes, as the environment holds them.
+std::string TemporaryFolderPath();
+
+// TemporaryFolderPath() plus "/QuireforgeTmp".
 std::u16string StagingRootPath();
 
 // Creates `root` with mode 0700 when it does not exist; an existing folder of ours is used

@@ -2,7 +2,6 @@
 
 #include "chapterhead/ChapterHeadRule.h"
 #include "conversion/CodePageChoice.h"
-#include "conversion/RemoveTree.h"
 #include "conversion/StagingRoot.h"
 
 namespace quireforge {
@@ -18,17 +17,6 @@ ProgramValues::ProgramValues()
 }
 
 ProgramValues::~ProgramValues() = default;
-
-QString ProgramValues::CreateStagingRoot() const {
-  try {
-    quireforge::CreateStagingRoot(staging_root_);
-  } catch (const StagingRootError& e) {
-    return QString::fromUtf8(e.what());
-  }
-  return QString();
-}
-
-void ProgramValues::DeleteStagingRoot() const { RemoveTree(staging_root_); }
 
 ChapterHeadTest ProgramValues::ChapterHead() const {
   ChapterHeadRule* rule = chapter_head_rule_.get();

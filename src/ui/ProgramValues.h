@@ -1,7 +1,7 @@
 // The program-wide values fixed before any window exists: the staging root (from TEMP,
-// else TMPDIR, else /tmp), the code page choice (QUIREFORGE_CODEPAGE, else each source's
-// code page found from its text) and the chapter-head rule. Owned by main (or a test) and
-// outlives every window using it.
+// else TMPDIR, else XDG_RUNTIME_DIR, else /tmp), the code page choice (QUIREFORGE_CODEPAGE,
+// else each source's code page found from its text) and the chapter-head rule. Owned by main
+// (or a test) and outlives every window using it.
 #ifndef QUIREFORGE_UI_PROGRAMVALUES_H_
 #define QUIREFORGE_UI_PROGRAMVALUES_H_
 
@@ -26,14 +26,9 @@ class ProgramValues {
   ProgramValues(const ProgramValues&) = delete;
   ProgramValues& operator=(const ProgramValues&) = delete;
 
+  // Where the staging root is; each window creates and holds it (SharedStagingRoot).
   const std::u16string& StagingRoot() const { return staging_root_; }
   const CodePageChoice& CodePages() const { return *code_pages_; }
-  // Creates the staging root (mode 0700). Returns why it cannot be used (a symbolic link,
-  // another user's folder), or an empty text when it is ready.
-  QString CreateStagingRoot() const;
-  // Deletes the staging root with everything in it, never following symbolic links; what
-  // cannot be deleted stays, silently.
-  void DeleteStagingRoot() const;
 
   // Empty when the configured code page was usable.
   const QString& CodePageProblem() const { return code_page_problem_; }

@@ -21,6 +21,8 @@
 #include "conversion/CodePageChoice.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/JobParameters.h"
+#include "conversion/SharedStagingRoot.h"
+#include "conversion/StagingRoot.h"
 #include "conversion/UserInterface.h"
 #include "ui/ChapterListBox.h"
 #include "ui/DialogService.h"
@@ -310,7 +312,11 @@ void TForm_Main::FormShow() {
   ComboBox_LH->setCurrentIndex(0);
   ComboBox_FS->setCurrentIndex(1);
   ComboBox_FW->setCurrentIndex(0);
-  staging_problem_ = values_.CreateStagingRoot();
+  try {
+    staging_root_ = std::make_unique<SharedStagingRoot>(values_.StagingRoot());
+  } catch (const StagingRootError& e) {
+    staging_problem_ = TextOf(e);
+  }
 
   // Problems with the surroundings are told once, when the window is on screen.
   QStringList problems;
@@ -385,8 +391,10 @@ bool TForm_Main::FormCloseQuery() {
 
 void TForm_Main::FormClose() {
   if (ReplaceDialog_Head != nullptr) ReplaceDialog_Head->hide();
-  // A staging root that was refused (a link, another user's folder) is not ours to delete.
-  if (staging_problem_.isEmpty()) values_.DeleteStagingRoot();
+  // Other windows may stage their jobs in the same root: only this window's job folders go,
+  // and the root when no other window holds it. A refused root (a link, another user's
+  // folder) is not ours to delete.
+  if (staging_root_ != nullptr) staging_root_->Close(job_folders_);
 }
 
 // ---- Jobs ----
@@ -459,6 +467,7 @@ void TForm_Main::AddJob() {
   environment.is_chapter_head = values_.ChapterHead();
   values_.CodePages().ApplyTo(&environment);
   auto job = std::make_unique<TConvertFile>(parameters, environment);
+  if (!job->StagingPath().empty()) job_folders_.push_back(job->StagingPath());
 
   ListView_JobList->AppendRow(title, author, std::move(job));
   Edit_SourceFile->clear();

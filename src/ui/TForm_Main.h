@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "archive/Archiver.h"
@@ -33,6 +34,7 @@ class FindReplaceDialog;
 class JobListItem;
 class JobListView;
 class ProgramValues;
+class SharedStagingRoot;
 class TConvertFile;
 class TForm_Waiting;
 class UserInterface;
@@ -136,7 +138,11 @@ class TForm_Main : public QWidget {
   bool idle_ = true;
   bool adding_ = false;
   bool shown_before_ = false;
+  // This window's hold on the staging root; null when the root was refused.
+  std::unique_ptr<SharedStagingRoot> staging_root_;
   QString staging_problem_;
+  // The staging folder of every job this window built, removed when it closes.
+  std::vector<std::u16string> job_folders_;
   int drag_source_index_ = -1;
   // The job whose chapters the chapter list box shows, or null.
   TConvertFile* shown_job_ = nullptr;

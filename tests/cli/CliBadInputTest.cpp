@@ -148,5 +148,15 @@ TEST_F(CliBadInputTest, StagingFolderCannotBeMade) {
   EXPECT_FALSE(fs::exists(temp_ / "a.epub"));
 }
 
+TEST_F(CliBadInputTest, WithoutTempAndTmpdirItStagesInTheRuntimeFolderNotTmp) {
+  const CliResult result =
+      RunCli({"a.txt"}, temp_.path(), "env -u TEMP -u TMPDIR XDG_RUNTIME_DIR=/nonexistent/run");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err,
+            "quireforge-cli: Cannot create a staging folder in \"/nonexistent/run\". No such file "
+            "or directory\n");
+  EXPECT_FALSE(fs::exists(temp_ / "a.epub"));
+}
+
 }  // namespace
 }  // namespace quireforge::test

@@ -7,6 +7,7 @@
 
 #include "TestSupport.h"
 #include "conversion/RemoveTree.h"
+#include "conversion/SharedStagingRoot.h"
 #include "conversion/StagingRoot.h"
 
 namespace quireforge::test {
@@ -23,8 +24,37 @@ std::string ErrorOf(const fs::path& root) {
   return "no error";
 }
 
+// Sets or unsets XDG_RUNTIME_DIR while it lives.
+class RuntimeDirSetting {
+ public:
+  explicit RuntimeDirSetting(const char* value) {
+    const char* old = getenv("XDG_RUNTIME_DIR");
+    had_ = old != nullptr;
+    if (had_) old_ = old;
+    if (value != nullptr) {
+      setenv("XDG_RUNTIME_DIR", value, 1);
+    } else {
+      unsetenv("XDG_RUNTIME_DIR");
+    }
+  }
+  ~RuntimeDirSetting() {
+    if (had_) {
+      setenv("XDG_RUNTIME_DIR", old_.c_str(), 1);
+    } else {
+      unsetenv("XDG_RUNTIME_DIR");
+    }
+  }
+  RuntimeDirSetting(const RuntimeDirSetting&) = delete;
+  RuntimeDirSetting& operator=(const RuntimeDirSetting&) = delete;
+
+ private:
+  bool had_ = false;
+  std::string old_;
+};
+
 TEST(StagingRootTest, PathIsTempElseTmpdirElseTmp) {
   TempDir temp;  // sets TEMP and TMPDIR, restores both afterwards
+  RuntimeDirSetting no_runtime_dir(nullptr);
   setenv("TEMP", "/a/temp", 1);
   setenv("TMPDIR", "/b/tmpdir", 1);
   EXPECT_EQ(StagingRootPath(), u"/a/temp/QuireforgeTmp");
@@ -33,6 +63,78 @@ TEST(StagingRootTest, PathIsTempElseTmpdirElseTmp) {
   unsetenv("TEMP");
   unsetenv("TMPDIR");
   EXPECT_EQ(StagingRootPath(), u"/tmp/QuireforgeTmp");
+}
+
+TEST(StagingRootTest, WithoutTempAndTmpdirThePerUserRuntimeFolderComesBeforeTmp) {
+  TempDir temp;
+  RuntimeDirSetting runtime_dir("/run/user/1000");
+  EXPECT_EQ(StagingRootPath(), U16(temp.path().string()) + u"/QuireforgeTmp");
+  unsetenv("TEMP");
+  unsetenv("TMPDIR");
+  EXPECT_EQ(TemporaryFolderPath(), "/run/user/1000");
+  EXPECT_EQ(StagingRootPath(), u"/run/user/1000/QuireforgeTmp");
+  setenv("XDG_RUNTIME_DIR", "", 1);
+  EXPECT_EQ(StagingRootPath(), u"/tmp/QuireforgeTmp");
+}
+
+// Two windows of one user share the root: each removes its own job folders when it closes,
+// and the last one the root with all it holds.
+TEST(SharedStagingRootTest, TheLastHolderRemovesTheRootTheOthersOnlyTheirJobs) {
+  TempDir temp;
+  const fs::path root = temp / "QuireforgeTmp";
+  SharedStagingRoot first(U16(root.string()));
+  SharedStagingRoot second(U16(root.string()));
+  EXPECT_TRUE(first.Locked());
+  EXPECT_TRUE(second.Locked());
+  for (const char* job : {"JOB-1", "JOB-2", "JOB-3"}) {
+    fs::create_directories(root / job / "OEBPS");
+    WriteFile(root / job / "OEBPS" / "ch_1.html", "x");
+  }
+  WriteFile(root / "left-by-an-earlier-run.txt", "x");
+
+  first.Close({U16((root / "JOB-1").string()), U16((root / "JOB-2").string())});
+  EXPECT_FALSE(fs::exists(root / "JOB-1"));
+  EXPECT_FALSE(fs::exists(root / "JOB-2"));
+  EXPECT_TRUE(fs::exists(root / "JOB-3" / "OEBPS" / "ch_1.html"));
+  EXPECT_FALSE(first.Locked());
+  first.Close({});  // a second Close does nothing
+
+  // A window opening now shares the root with the second one.
+  {
+    SharedStagingRoot third(U16(root.string()));
+    EXPECT_TRUE(third.Locked());
+    third.Close({});
+    EXPECT_TRUE(fs::exists(root / "JOB-3"));
+  }
+  second.Close({U16((root / "JOB-3").string())});
+  EXPECT_FALSE(fs::exists(fs::symlink_status(root)));
+}
+
+TEST(SharedStagingRootTest, ARootRemovedByTheLastHolderIsMadeAgainByTheNext) {
+  TempDir temp;
+  const fs::path root = temp / "QuireforgeTmp";
+  SharedStagingRoot first(U16(root.string()));
+  first.Close({});
+  ASSERT_FALSE(fs::exists(root));
+  SharedStagingRoot next(U16(root.string()));
+  EXPECT_TRUE(fs::is_directory(root));
+  EXPECT_TRUE(next.Locked());
+  // Destroying without Close keeps the root and only releases the lock.
+}
+
+TEST(SharedStagingRootTest, WithoutALockOnlyOwnFoldersAndAnEmptyRootGo) {
+  TempDir temp;
+  // A root that cannot be made (its folder is missing) is not reported.
+  SharedStagingRoot missing(U16((temp / "missing" / "QuireforgeTmp").string()));
+  EXPECT_FALSE(missing.Locked());
+  missing.Close({U16((temp / "missing" / "QuireforgeTmp" / "JOB").string())});
+  EXPECT_FALSE(fs::exists(temp / "missing"));
+
+  // A refused root raises and holds nothing.
+  fs::create_directory(temp / "elsewhere");
+  fs::create_directory_symlink(temp / "elsewhere", temp / "QuireforgeTmp");
+  EXPECT_THROW(SharedStagingRoot(U16((temp / "QuireforgeTmp").string())), StagingRootError);
+  EXPECT_TRUE(fs::is_symlink(temp / "QuireforgeTmp"));
 }
 
 TEST(StagingRootTest, IsCreatedPrivateAndReusedWithItsContent) {

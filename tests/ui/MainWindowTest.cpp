@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QTimer>
 #include <filesystem>
+#include <optional>
 
 #include "WindowFixture.h"
 #include "conversion/ConvertFile.h"
@@ -437,6 +438,103 @@ TEST_F(MainWindowTest, TheWaitCursorIsShownAndRestored) {
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
   ui->SetWaitCursor(false);
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+// Another window of the same user, in the same TEMP, as a second program would open it.
+struct OtherWindow {
+  OtherWindow() : ui(dialogs), window(values, dialogs, ui), waiting(&window) {
+    ui.AttachProgressWindow(&waiting);
+    window.AttachProgressWindow(&waiting);
+    window.ShowCentred();
+    QApplication::processEvents();
+  }
+  void AddBook(const fs::path& source, const fs::path& target, const QString& title) {
+    window.findChild<QLineEdit*>("Edit_SourceFile")->setText(QString::fromStdString(source));
+    window.findChild<QLineEdit*>("Edit_TargetFile")->setText(QString::fromStdString(target));
+    window.findChild<QLineEdit*>("Edit_Title")->setText(title);
+    QTest::mouseClick(window.findChild<QPushButton*>("Button_Add"), Qt::LeftButton);
+  }
+
+  ScriptedDialogService dialogs;
+  ProgramValues values;
+  QtUserInterface ui;
+  TForm_Main window;
+  TForm_Waiting waiting;
+};
+
+TEST_F(MainWindowTest, ClosingOneOfTwoWindowsLeavesTheOtherWindowsJobs) {
+  OtherWindow other;
+  AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
+  other.AddBook(WriteNovel("b.txt", 3), temp / "b.epub", "B");
+  ASSERT_EQ(JobList()->topLevelItemCount(), 1);
+  ASSERT_NE(other.window.JobOfRow(0), nullptr);
+  const fs::path mine = window->JobOfRow(0)->StagingPath();
+  const fs::path theirs = other.window.JobOfRow(0)->StagingPath();
+  ASSERT_EQ(mine.parent_path(), theirs.parent_path());
+
+  EXPECT_TRUE(window->close());
+  EXPECT_FALSE(fs::exists(mine));
+  EXPECT_TRUE(fs::exists(theirs / "OEBPS" / "book.opf"));
+
+  // The other window still makes its book, and cleans up after itself.
+  QTest::mouseClick(other.window.findChild<QPushButton*>("Button_Start"), Qt::LeftButton);
+  EXPECT_TRUE(other.dialogs.shown.empty());
+  EXPECT_EQ(RunCommand("unzip -tq " + ShellQuote((temp / "b.epub").string())), 0);
+  EXPECT_TRUE(fs::exists(StagingRoot()));
+  EXPECT_TRUE(other.window.close());
+  EXPECT_FALSE(fs::exists(StagingRoot()));
+}
+
+TEST_F(MainWindowTest, JobsARemovedRowLeftBehindGoWhenTheWindowCloses) {
+  OtherWindow other;  // keeps the root alive: only this window's folders may go
+  AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
+  const fs::path staged = window->JobOfRow(0)->StagingPath();
+  ClickRow(0);
+  Click(Button("Button_Remove"));
+  ASSERT_TRUE(fs::exists(staged / "mimetype"));  // never packed
+  EXPECT_TRUE(window->close());
+  EXPECT_FALSE(fs::exists(staged));
+  EXPECT_TRUE(fs::is_directory(StagingRoot()));
+}
+
+// Neither TEMP nor TMPDIR: the staging root is in the user's own runtime folder.
+class RuntimeDirStagingRootTest : public WindowFixture {
+ protected:
+  void SetUp() override {
+    runtime_dir_ = temp / "run";
+    fs::create_directory(runtime_dir_);
+    fs::permissions(runtime_dir_, fs::perms::owner_all);
+    unsetenv("TEMP");
+    unsetenv("TMPDIR");
+    const char* old = getenv("XDG_RUNTIME_DIR");
+    if (old != nullptr) old_runtime_dir_ = old;
+    setenv("XDG_RUNTIME_DIR", runtime_dir_.c_str(), 1);
+    OpenWindow();
+  }
+  void TearDown() override {
+    CloseWindow();
+    if (old_runtime_dir_.has_value()) {
+      setenv("XDG_RUNTIME_DIR", old_runtime_dir_->c_str(), 1);
+    } else {
+      unsetenv("XDG_RUNTIME_DIR");
+    }
+  }
+
+  fs::path runtime_dir_;
+  std::optional<std::string> old_runtime_dir_;
+};
+
+TEST_F(RuntimeDirStagingRootTest, HoldsTheJobsAndGoesAtClose) {
+  EXPECT_EQ(values->StagingRoot(), (runtime_dir_ / "QuireforgeTmp").u16string());
+  EXPECT_TRUE(fs::is_directory(runtime_dir_ / "QuireforgeTmp"));
+  AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
+  ASSERT_EQ(JobList()->topLevelItemCount(), 1);
+  EXPECT_EQ(fs::path(window->JobOfRow(0)->StagingPath()).parent_path(),
+            runtime_dir_ / "QuireforgeTmp");
+  Click(Button("Button_Start"));
+  EXPECT_EQ(RunCommand("unzip -tq " + ShellQuote((temp / "a.epub").string())), 0);
+  EXPECT_TRUE(window->close());
+  EXPECT_FALSE(fs::exists(runtime_dir_ / "QuireforgeTmp"));
 }
 
 class RefusedStagingRootTest : public WindowFixture {
