@@ -1,9 +1,15 @@
 #include "ui/ChapterListBox.h"
 
+#include <QFontMetrics>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QTextDocument>
+#include <QTimer>
+#include <QToolTip>
 
 namespace quireforge {
 
@@ -37,11 +43,32 @@ class ChapterLineDelegate : public QStyledItemDelegate {
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
     return QSize(option.rect.width(), ChapterListBox::kRowHeight);
   }
+
+  // A title wider than its line shows whole, as plain text, in a tooltip.
+  bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) override {
+    if (event == nullptr || event->type() != QEvent::ToolTip) {
+      return QStyledItemDelegate::helpEvent(event, view, option, index);
+    }
+    const QString title = index.data(Qt::DisplayRole).toString();
+    const int room = option.rect.width() - 4;
+    if (QFontMetrics(option.font).horizontalAdvance(title) <= room) {
+      QToolTip::hideText();
+      event->ignore();
+      return false;
+    }
+    QToolTip::showText(event->globalPos(), Qt::convertFromPlainText(title, Qt::WhiteSpaceNormal),
+                       view->viewport(), option.rect);
+    return true;
+  }
 };
 
 }  // namespace
 
-ChapterListBox::ChapterListBox(QWidget* parent) : QListWidget(parent) {
+ChapterListBox::ChapterListBox(QWidget* parent)
+    : QListWidget(parent), scroll_timer_(new QTimer(this)) {
+  scroll_timer_->setInterval(kScrollInterval);
+  connect(scroll_timer_, &QTimer::timeout, this, &ChapterListBox::ScrollStep);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setUniformItemSizes(true);
   setItemDelegate(new ChapterLineDelegate(this));
@@ -80,6 +107,7 @@ void ChapterListBox::mousePressEvent(QMouseEvent* event) {
 
 void ChapterListBox::mouseMoveEvent(QMouseEvent* event) {
   if (!button_held_ || event->buttons() == Qt::NoButton) {
+    StopDrag();
     QListWidget::mouseMoveEvent(event);
     return;
   }
@@ -89,13 +117,20 @@ void ChapterListBox::mouseMoveEvent(QMouseEvent* event) {
                      qAbs(point.y() - press_point_.y()) >= kDragThreshold)) {
     dragging_ = true;
   }
-  if (dragging_ && viewport()->rect().contains(point)) emit DragOver(LineAt(point));
+  if (!dragging_) return;
+  drag_point_ = point;
+  if (viewport()->rect().contains(point)) emit DragOver(LineAt(point));
+  if (EdgeDirection(point) == 0) {
+    scroll_timer_->stop();
+  } else if (!scroll_timer_->isActive()) {
+    scroll_timer_->start();
+  }
 }
 
 void ChapterListBox::mouseReleaseEvent(QMouseEvent* event) {
   const bool was_dragging = dragging_;
   button_held_ = false;
-  dragging_ = false;
+  StopDrag();
   if (was_dragging) {
     event->accept();
     return;
@@ -103,10 +138,57 @@ void ChapterListBox::mouseReleaseEvent(QMouseEvent* event) {
   QListWidget::mouseReleaseEvent(event);
 }
 
+void ChapterListBox::mouseDoubleClickEvent(QMouseEvent* event) {
+  QListWidget::mouseDoubleClickEvent(event);
+  if (event->button() == Qt::LeftButton && LineAt(event->position().toPoint()) >= 0) {
+    emit EditRequested();
+  }
+}
+
 void ChapterListBox::keyPressEvent(QKeyEvent* event) {
+  if ((event->key() == Qt::Key_Delete || event->key() == Qt::Key_F2) &&
+      event->modifiers() == Qt::NoModifier) {
+    event->accept();
+    if (SelectedLine() < 0) return;
+    if (event->key() == Qt::Key_Delete) {
+      emit DeleteRequested();
+    } else {
+      emit EditRequested();
+    }
+    return;
+  }
   const int before = SelectedLine();
   QListWidget::keyPressEvent(event);
   if (SelectedLine() != before) emit Clicked();
+}
+
+int ChapterListBox::EdgeDirection(const QPoint& point) const {
+  const QRect area = viewport()->rect();
+  if (point.x() < area.left() || point.x() > area.right()) return 0;
+  if (point.y() < area.top() + kRowHeight) return -1;
+  if (point.y() > area.bottom() - kRowHeight) return 1;
+  return 0;
+}
+
+void ChapterListBox::ScrollStep() {
+  const int direction = dragging_ ? EdgeDirection(drag_point_) : 0;
+  if (direction == 0) {
+    scroll_timer_->stop();
+    return;
+  }
+  QScrollBar* bar = verticalScrollBar();
+  const int before = bar->value();
+  bar->setValue(before + direction * bar->singleStep());
+  if (bar->value() == before) return;  // at the end already
+  // The line now under the mouse (kept inside the list when the mouse is beyond its edge).
+  const QRect area = viewport()->rect();
+  const QPoint inside(drag_point_.x(), qBound(area.top(), drag_point_.y(), area.bottom()));
+  emit DragOver(LineAt(inside));
+}
+
+void ChapterListBox::StopDrag() {
+  dragging_ = false;
+  scroll_timer_->stop();
 }
 
 }  // namespace quireforge

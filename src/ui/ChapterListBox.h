@@ -1,12 +1,15 @@
 // ChapterListBox is the chapter list box of the main window: one 18-pixel line per chapter
-// title, drawn as plain text (an "&" shows as it is), one selected line at a time, and
-// reordering by dragging built from mouse press and move tracking. It only reports; the
-// main window moves the lines and the job's entries. Window thread only.
+// title, drawn as plain text (an "&" shows as it is; a title too long for the line shows
+// whole in a tooltip), one selected line at a time, and reordering by dragging built from
+// mouse press and move tracking, scrolling while the mouse is held near an edge. It only
+// reports; the main window moves the lines and the job's entries. Window thread only.
 #ifndef QUIREFORGE_UI_CHAPTERLISTBOX_H_
 #define QUIREFORGE_UI_CHAPTERLISTBOX_H_
 
 #include <QListWidget>
 #include <QPoint>
+
+class QTimer;
 
 namespace quireforge {
 
@@ -17,6 +20,9 @@ class ChapterListBox : public QListWidget {
   static constexpr int kRowHeight = 18;
   // How far the mouse must move with a button held before a press becomes a drag.
   static constexpr int kDragThreshold = 5;
+  // During a drag, the list scrolls one line this often while the mouse is held within one
+  // line of its top or bottom edge (or beyond it).
+  static constexpr int kScrollInterval = 60;
 
   explicit ChapterListBox(QWidget* parent = nullptr);
 
@@ -31,19 +37,33 @@ class ChapterListBox : public QListWidget {
   void Clicked();
   // A button went down: a drag may begin from `line` (-1 below the last line).
   void MouseDown(int line);
-  // During a drag, at every mouse move over the list box: the line under the mouse.
+  // During a drag, at every mouse move over the list box and every scroll step: the line
+  // under the mouse.
   void DragOver(int line);
+  // Delete was pressed with a line selected.
+  void DeleteRequested();
+  // F2 was pressed with a line selected, or a line was double-clicked.
+  void EditRequested();
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  // -1 while the mouse is near the top edge, 1 near the bottom edge, else 0.
+  int EdgeDirection(const QPoint& point) const;
+  // One scroll step of a drag held near an edge; the dragged line follows.
+  void ScrollStep();
+  void StopDrag();
+
   bool button_held_ = false;
   bool dragging_ = false;
   QPoint press_point_;
+  QPoint drag_point_;
+  QTimer* scroll_timer_;
 };
 
 }  // namespace quireforge

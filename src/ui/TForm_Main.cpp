@@ -203,8 +203,9 @@ void TForm_Main::BuildControls() {
   chapter_layout->addLayout(chapter_buttons);
   Splitter_Bottom->addWidget(ListView_JobList);
   Splitter_Bottom->addWidget(chapter_panel);
+  // Both sides share the room a larger window gives; the splitter moves the border.
   Splitter_Bottom->setStretchFactor(0, 1);
-  Splitter_Bottom->setStretchFactor(1, 0);
+  Splitter_Bottom->setStretchFactor(1, 1);
   Splitter_Bottom->setSizes({767 - 10 - 218 - 4, 218});
 
   auto* option_line = new QHBoxLayout;
@@ -262,6 +263,8 @@ void TForm_Main::BuildControls() {
   connect(ListBox_Files, &ChapterListBox::Clicked, this, &TForm_Main::ListBox_FilesClick);
   connect(ListBox_Files, &ChapterListBox::MouseDown, this, &TForm_Main::ListBox_FilesMouseDown);
   connect(ListBox_Files, &ChapterListBox::DragOver, this, &TForm_Main::ListBox_FilesDragOver);
+  connect(ListBox_Files, &ChapterListBox::DeleteRequested, this, &TForm_Main::Button_FRemoveClick);
+  connect(ListBox_Files, &ChapterListBox::EditRequested, this, &TForm_Main::Button_FEditClick);
   connect(Button_FEdit, &QPushButton::clicked, this, &TForm_Main::Button_FEditClick);
   connect(Button_FRemove, &QPushButton::clicked, this, &TForm_Main::Button_FRemoveClick);
   connect(Button_FReplace, &QPushButton::clicked, this, &TForm_Main::Button_FReplaceClick);

@@ -8,6 +8,10 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTextDocument>
+#include <QToolTip>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -349,6 +353,108 @@ TEST_F(ChapterEditorTest, EditsReachTheTableOfContentsOfThePackedBook) {
     expected_sources += U8(entry.substr(0, entry.find(u'='))) + "#";
   }
   EXPECT_NE(output.find(expected_sources), std::string::npos) << output << expected_sources;
+}
+
+TEST_F(ChapterEditorTest, DeleteRemovesAndF2AndDoubleClickEditTheSelectedChapter) {
+  AddJobWithTitles(kFive);
+  Chapters()->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(Chapters(), Qt::Key_Delete);  // nothing selected: nothing goes
+  EXPECT_EQ(Chapters()->count(), 5);
+  SelectLine(1);
+  QTest::keyClick(Chapters(), Qt::Key_Delete);
+  EXPECT_EQ(Lines(), (QStringList{"第1章 一", "第3章 三", "第4章 四", "第5章 五"}));
+  ExpectInStep();
+  EXPECT_FALSE(Button("Button_FRemove")->isEnabled());  // CheckStatus ran
+
+  dialogs.input_answers = {QString("按F2改名"), QString("双击改名")};
+  SelectLine(2);
+  QTest::keyClick(Chapters(), Qt::Key_F2);
+  EXPECT_EQ(Lines()[2], "按F2改名");
+  QTest::mouseDClick(ListViewport(), Qt::LeftButton, Qt::NoModifier, LinePoint(0));
+  QApplication::processEvents();
+  EXPECT_EQ(Lines()[0], "双击改名");
+  EXPECT_EQ(dialogs.input_initial_texts, (QStringList{"第4章 四", "第1章 一"}));
+  ExpectInStep();
+  // A double click below the last line edits nothing.
+  QTest::mouseDClick(ListViewport(), Qt::LeftButton, Qt::NoModifier, LinePoint(3, 18 * 3));
+  EXPECT_EQ(dialogs.input_initial_texts.size(), 2);
+}
+
+TEST_F(ChapterEditorTest, DraggingNearAnEdgeScrollsTheList) {
+  std::vector<std::string> titles;
+  for (int i = 1; i <= 80; ++i) titles.push_back("第" + std::to_string(i) + "章 标题");
+  AddJobWithTitles(titles);
+  const int visible = ListViewport()->height() / 18;
+  ASSERT_LT(visible, 40);
+  QScrollBar* scroll = Chapters()->verticalScrollBar();
+  ASSERT_EQ(scroll->value(), 0);
+
+  // Hold the first entry near the bottom edge: the list scrolls and the entry follows.
+  const QPoint bottom(LinePoint(0).x(), ListViewport()->height() - 4);
+  Press(LinePoint(0));
+  MoveHeld(bottom);
+  QTest::qWait(600);
+  Release(bottom);
+  EXPECT_GT(scroll->value(), 0);
+  const int moved_to = Selected();
+  EXPECT_GE(moved_to, visible + 2);
+  EXPECT_EQ(Order()[moved_to], 1);
+  ExpectInStep();
+
+  // And back up past the top edge.
+  const int before = scroll->value();
+  Press(LinePoint(moved_to));
+  MoveHeld(QPoint(LinePoint(moved_to).x(), 3));
+  QTest::qWait(600);
+  Release(QPoint(LinePoint(moved_to).x(), 3));
+  EXPECT_LT(scroll->value(), before);
+  EXPECT_LT(Selected(), moved_to);
+  EXPECT_EQ(Order()[Selected()], 1);
+  ExpectInStep();
+
+  // Nothing scrolls once the button is up.
+  const int resting = scroll->value();
+  QTest::qWait(200);
+  EXPECT_EQ(scroll->value(), resting);
+}
+
+TEST_F(ChapterEditorTest, ATitleTooLongForTheListShowsWholeInATooltip) {
+  const std::string long_title = "第1章 " + std::string(150, 'W') + " <end>";
+  AddJobWithTitles({long_title, "第2章 短"});
+  auto tooltip_at = [&](int line) {
+    const QPoint point = LinePoint(line);
+    QHelpEvent help(QEvent::ToolTip, point, ListViewport()->mapToGlobal(point));
+    QApplication::sendEvent(ListViewport(), &help);
+    QApplication::processEvents();
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+  };
+  const QString shown = tooltip_at(0);
+  QTextDocument document;
+  document.setHtml(shown);
+  EXPECT_EQ(document.toPlainText(), QString::fromStdString(long_title));  // "<end>" as text
+  QToolTip::hideText();
+  ASSERT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }));
+  EXPECT_EQ(tooltip_at(1), "");  // a title that fits needs none
+}
+
+TEST_F(ChapterEditorTest, TheChapterPanelGrowsWithTheWindow) {
+  AddJobWithTitles(kFive);
+  QWidget* panel = Chapters()->parentWidget();
+  auto share = [&] { return double(panel->width()) / (panel->width() + JobList()->width()); };
+  const int panel_before = panel->width();
+  const double share_before = share();
+  window->resize(1400, 800);
+  QApplication::processEvents();
+  // The panel keeps its share of the width, and the list box takes the new height.
+  EXPECT_GT(panel->width(), panel_before + 150);
+  EXPECT_NEAR(share(), share_before, 0.02);
+  EXPECT_GT(Chapters()->height(), 400);
+  // The splitter still moves the border by hand.
+  auto* splitter = window->findChild<QSplitter*>("Splitter_Bottom");
+  ASSERT_NE(splitter, nullptr);
+  splitter->setSizes({300, 1000});
+  QApplication::processEvents();
+  EXPECT_GT(panel->width(), 900);
 }
 
 // Two jobs whose chapter titles differ; rows are chosen with the keyboard.
