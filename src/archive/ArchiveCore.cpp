@@ -15,6 +15,11 @@ void TArchiveCore::ClearErrCode() {
   full_err_code_ = 0;
 }
 
+void TArchiveCore::SetErrCode(int32_t code) {
+  err_code_ = code;
+  full_err_code_ = code;
+}
+
 void TArchiveCore::ClearLastError() {
   ClearErrCode();
   message_.clear();

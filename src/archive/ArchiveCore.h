@@ -29,6 +29,8 @@ class TArchiveCore {
 
   void ClearErrCode();
   void ClearLastError();
+  // Sets the last error code (and the full code beside it) without showing anything.
+  void SetErrCode(int32_t code);
 
   // Errors are not shown while unattended; they still set the code and message.
   bool Unattended() const { return unattended_; }

@@ -45,6 +45,8 @@ class TArchiveWorker : public TEngineBinding {
 
   // Files the last add stored: the engine's positive result, else 0.
   int32_t StoredCount() const { return stored_count_; }
+  // Sets StoredCount to 0, as at the start of every add.
+  void ForgetStoredCount() { stored_count_ = 0; }
 
   // Reads the directory of the archive named by the settings (the directory read).
   void List();

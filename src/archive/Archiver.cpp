@@ -108,6 +108,8 @@ bool TArchiver::NewArchive() const { return impl_->settings.newArchive; }
 void TArchiver::SetNewArchive(bool fresh) { impl_->settings.newArchive = fresh; }
 
 int32_t TArchiver::Add() {
+  // Before anything can refuse: a refused add must not report the last add's files.
+  impl_->worker.ForgetStoredCount();
   if (std::optional<int32_t> refused = impl_->HandOver()) return *refused;
   impl_->worker.Add();
   impl_->Complete();

@@ -73,8 +73,8 @@ class TArchiver {
   // -256 while loading. Never raises.
   int32_t Add();
 
-  // Files the last add stored: the engine's positive result; 0 when the add ended before
-  // or in the engine.
+  // Files the last add stored: the engine's positive result; 0 when the add was refused or
+  // ended before or in the engine.
   int32_t StoredCount() const;
 
   // Last error code and message, as the last operation left them.

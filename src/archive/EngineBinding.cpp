@@ -1,5 +1,6 @@
 #include "archive/EngineBinding.h"
 
+#include <cstring>
 #include <exception>
 
 #include "archive/ArchiveMessages.h"
@@ -213,6 +214,15 @@ int32_t TEngineBinding::HandleCallback(ZE_CallbackData& data) {
       case ZE_CB_STREAM_SIZE:  // no memory stream to resize
         data.actionCode = ZE_ANSWER_NO;
         break;
+      case ZE_CB_EXTRACT_SKIPPED:
+        SetErrCode(data.arg1);
+        break;
+      case ZE_CB_FILE_COMMENT:
+        AnswerComment(data);
+        break;
+      case ZE_CB_FILE_EXTRA:  // nobody changes the extra data: it stays as it is
+        data.actionCode = ZE_ANSWER_YES;
+        break;
       default:  // other questions keep their default: nobody answers them
         break;
     }
@@ -227,6 +237,23 @@ int32_t TEngineBinding::HandleCallback(ZE_CallbackData& data) {
     cancel_ = true;
   }
   return CallbackResult();
+}
+
+// Nobody changes a file's comment: it goes back as it came, as much of it as the answer
+// buffer holds in whole UTF-8 characters, with its length.
+void TEngineBinding::AnswerComment(ZE_CallbackData& data) {
+  const char* comment = static_cast<const char*>(data.data2);
+  const size_t room = sizeof data.answer - 1;
+  size_t length = comment != nullptr ? strnlen(comment, room + 1) : 0;
+  if (length > room) {
+    length = room;
+    // Never end inside a character: step back over continuation bytes to its first byte.
+    while (length > 0 && (static_cast<unsigned char>(comment[length]) & 0xC0) == 0x80) --length;
+  }
+  if (length > 0) memcpy(data.answer, comment, length);
+  data.answer[length] = '\0';
+  data.arg1 = static_cast<int32_t>(length);
+  data.actionCode = ZE_ANSWER_YES;
 }
 
 void TEngineBinding::ClearEntryPoints() {

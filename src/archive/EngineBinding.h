@@ -95,6 +95,8 @@ class TEngineBinding : public TArchiveCore {
 
  private:
   void Unload();
+  // Answers a file comment question (kind 12) with the comment unchanged.
+  static void AnswerComment(ZE_CallbackData& data);
   // Forgets the six entry points and both versions.
   void ClearEntryPoints();
   int32_t CallbackResult() const;

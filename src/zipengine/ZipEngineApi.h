@@ -21,24 +21,27 @@ extern "C" {
 
 /* Callback kinds, in the low 6 bits of ZE_CallbackData.actionCode. */
 enum {
-  ZE_CB_NEW_FILE = 1,             /* a file is started: msg = name, fileSize, written */
-  ZE_CB_PROGRESS = 2,             /* fileSize = bytes processed since the last report */
-  ZE_CB_END_OF_BATCH = 3,         /* all files done */
-  ZE_CB_MESSAGE = 4,              /* arg1 = message code, msg = text */
-  ZE_CB_TOTAL_FILES = 5,          /* arg1 = number of files to process */
-  ZE_CB_TOTAL_SIZE = 6,           /* fileSize = total bytes to process */
+  ZE_CB_NEW_FILE = 1,     /* a file is started: msg = name, fileSize, written */
+  ZE_CB_PROGRESS = 2,     /* fileSize = bytes processed since the last report */
+  ZE_CB_END_OF_BATCH = 3, /* all files done */
+  ZE_CB_MESSAGE = 4,      /* arg1 = message code, msg = text */
+  ZE_CB_TOTAL_FILES = 5,  /* arg1 = number of files to process */
+  ZE_CB_TOTAL_SIZE = 6,   /* fileSize = total bytes to process */
   ZE_CB_SET_ADD_NAME = 7,
   ZE_CB_PASSWORD = 8,
   ZE_CB_CRC_ERROR = 9,
   ZE_CB_OVERWRITE = 10,
-  ZE_CB_EXTRACT_SKIPPED = 11,
-  ZE_CB_FILE_COMMENT = 12,
+  ZE_CB_EXTRACT_SKIPPED = 11, /* arg1 = code: it becomes the caller's last error code */
+  ZE_CB_FILE_COMMENT = 12,    /* msg = file, data2 = its comment (NUL-terminated); answer:
+                                 answer[] = comment (at most 511 bytes), arg1 = its length,
+                                 actionCode = -1 */
   ZE_CB_STREAM_SIZE = 13,
-  ZE_CB_FILE_EXTRA = 14,
-  ZE_CB_NEW_EXTRA = 15,           /* arg1 = sub-task code, fileSize = its size */
-  ZE_CB_EXTRA_UPDATE = 16,        /* fileSize = position in the sub-task */
+  ZE_CB_FILE_EXTRA = 14,   /* arg1 = length, data2 = extra data; answer: actionCode = -1
+                              with arg1 and data2 as they are (kept) */
+  ZE_CB_NEW_EXTRA = 15,    /* arg1 = sub-task code, fileSize = its size */
+  ZE_CB_EXTRA_UPDATE = 16, /* fileSize = position in the sub-task */
   ZE_CB_SET_EXTRACT_NAME = 17,
-  ZE_CB_OPERATION_KEY = 18        /* arg1 = key that ZE_Abort accepts */
+  ZE_CB_OPERATION_KEY = 18 /* arg1 = key that ZE_Abort accepts */
 };
 
 /* Answers the caller writes back into actionCode for question kinds. */

@@ -417,6 +417,43 @@ TEST_F(ArchiverTest, PositiveResultReadsTheNewDirectoryAndZeroDoesNot) {
   unsetenv("QF_TEST_ENGINE_ZIP");
 }
 
+TEST_F(ArchiverTest, ARefusedAddNeverReportsThePreviousCount) {
+  fs::path made = temp_ / "made.zip";
+  test::MakeZip(made, {{"OEBPS/ch_1.html", "x"}, {"mimetype", "m"}, {"a", "a"}});
+  setenv("QF_TEST_ENGINE_ZIP", made.c_str(), 1);
+  ASSERT_EQ(AddBook(EngineDir("stored"), target_), 0);
+  ASSERT_EQ(archiver_.StoredCount(), 3);
+
+  // Refused while busy: a second add during the first (which reports progress).
+  int32_t nested_result = 0;
+  int32_t nested_count = -1;
+  ui_.onProcessMessages = [&] {
+    if (nested_count != -1) return;
+    nested_result = archiver_.Add();
+    nested_count = archiver_.StoredCount();
+  };
+  EXPECT_EQ(AddBook(EngineDir("stored-progress"), target_), 0);
+  EXPECT_EQ(nested_result, -255);
+  EXPECT_EQ(nested_count, 0);
+  EXPECT_EQ(archiver_.StoredCount(), 3);  // the running add's own count
+  ui_.onProcessMessages = nullptr;
+
+  // Refused while inactive.
+  archiver_.SetActive(false);
+  EXPECT_EQ(archiver_.Add(), -255);
+  EXPECT_EQ(archiver_.StoredCount(), 0);
+  archiver_.SetActive(true);
+
+  // Refused by a hand-over that cannot load the engine it is to hold.
+  ASSERT_EQ(AddBook(EngineDir("stored"), target_), 0);
+  ASSERT_EQ(archiver_.StoredCount(), 3);
+  archiver_.SetDLLDirectory(U16((temp_ / "nothing").string()));
+  archiver_.SetDllLoad(true);
+  EXPECT_EQ(archiver_.Add(), 10650);
+  EXPECT_EQ(archiver_.StoredCount(), 0);
+  unsetenv("QF_TEST_ENGINE_ZIP");
+}
+
 TEST_F(ArchiverTest, EngineIsLoadedOnlyWhileTheAddRuns) {
   const std::string engine = EngineDir("zero") + "/libqzengine.so";
   bool mapped_during_add = false;

@@ -155,6 +155,26 @@ TEST_F(EngineBindingTest, DestroyingALoadedBindingAbortsAndUnloads) {
   EXPECT_FALSE(LibraryMapped(EngineFile("key")));
 }
 
+TEST_F(EngineBindingTest, SkippedFileCommentAndExtraDataAreAnswered) {
+  EngineLog log(temp_.path());
+  binding_.SetDLLDirectory(EngineDir("questions"));
+  binding_.LoadForOperation();
+  ZE_ZipCommand command{};
+  EXPECT_EQ(binding_.Execute(command), 0);
+  // A skipped file sets the last error code to its code; nothing is shown.
+  EXPECT_EQ(binding_.ErrCode(), 7);
+  EXPECT_EQ(binding_.FullErrCode(), 7);
+  EXPECT_TRUE(ui_.CallsStartingWith("ShowArchive").empty());
+  // The comment comes back unchanged as far as the 511-byte buffer holds whole characters,
+  // with its length; extra data is kept as it is. Both are answered with -1.
+  std::string comment;
+  for (int i = 0; i < 170; ++i) comment += "注";
+  EXPECT_EQ(log.Count("answer11=11 len=7 text="), 1);
+  EXPECT_EQ(log.Count("answer12=-1 len=510 text=" + comment), 1);
+  EXPECT_EQ(log.Count("answer14=-1 len=8 text="), 1);
+  EXPECT_EQ(ui_.CallsStartingWith("ProcessMessages").size(), 3u);
+}
+
 TEST_F(EngineBindingTest, HandlerExceptionIsRememberedAndStopsTheEngine) {
   binding_.SetDLLDirectory(EngineDir("zero"));
   binding_.LoadForOperation();

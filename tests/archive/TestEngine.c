@@ -6,11 +6,15 @@
  *   QZ_OPERATION_KEY              announce an operation key (kind 18)
  *   QZ_PROGRESS                   report two files (kinds 5, 6, 1, 2, 3, 15, 16)
  *   QZ_COPY_ZIP                   copy the file named by $QF_TEST_ENGINE_ZIP to the archive
+ *   QZ_QUESTIONS                  report a skipped file (kind 11, code 7), ask for a file's
+ *                                 comment (kind 12, 600 bytes) and extra data (kind 14, 8
+ *                                 bytes), and log the answers
  * When $QF_TEST_ENGINE_LOG names a file, every call appends what it received to it. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include "zipengine/ZipEngineApi.h"
 
@@ -103,6 +107,39 @@ static inline int32_t Stopped(int32_t answer) {
   return answer != 0 ? ZE_ERR_CANCELLED : 0;
 }
 
+#ifdef QZ_QUESTIONS
+/* Asks one question with `data` as the second block and logs the answer. */
+static int32_t Ask(ZE_ZipCommand* c, int32_t kind, int32_t arg1, const char* name, void* data) {
+  ZE_CallbackData question = {0};
+  question.isOperationZip = 1;
+  question.actionCode = kind;
+  question.arg1 = arg1;
+  question.msg = name;
+  question.data2 = data;
+  const int32_t result = c->callback(c->caller, &question);
+  FILE* log = OpenLog();
+  if (log != NULL) {
+    question.answer[sizeof question.answer - 1] = '\0';
+    fprintf(log, "answer%d=%d len=%d text=%s\n", kind, question.actionCode, question.arg1,
+            question.answer);
+    fclose(log);
+  }
+  return result;
+}
+
+static int32_t AskQuestions(ZE_ZipCommand* c) {
+  /* 200 characters of three bytes each: the answer must stop at a character's end. */
+  static char comment[601];
+  for (int i = 0; i < 200; ++i) memcpy(comment + 3 * i, "\xE6\xB3\xA8", 3); /* 注 */
+  comment[600] = '\0';
+  static unsigned char extra[8] = {0x75, 0x70, 4, 0, 1, 2, 3, 4};
+  int32_t stop;
+  if ((stop = Stopped(Ask(c, ZE_CB_EXTRACT_SKIPPED, 7, "skipped.txt", NULL))) != 0) return stop;
+  if ((stop = Stopped(Ask(c, ZE_CB_FILE_COMMENT, 600, "a.txt", comment))) != 0) return stop;
+  return Stopped(Ask(c, ZE_CB_FILE_EXTRA, (int32_t)sizeof extra, "a.txt", extra));
+}
+#endif
+
 #ifdef QZ_COPY_ZIP
 static int CopyZip(const char* target) {
   const char* source = getenv("QF_TEST_ENGINE_ZIP");
@@ -145,6 +182,9 @@ int32_t ZE_ZipExec(ZE_ZipCommand* c) {
   if ((stop = Stopped(Call(c, ZE_CB_PROGRESS, 0, NULL, 150))) != 0) return stop;
   if ((stop = Stopped(Call(c, ZE_CB_NEW_EXTRA, 5, NULL, 40))) != 0) return stop;
   if ((stop = Stopped(Call(c, ZE_CB_EXTRA_UPDATE, 0, NULL, 20))) != 0) return stop;
+#endif
+#ifdef QZ_QUESTIONS
+  if ((stop = AskQuestions(c)) != 0) return stop;
 #endif
 #ifdef QZ_COPY_ZIP
   if (CopyZip(c->archivePath) != 0) return ZE_ERR_WRITE;
