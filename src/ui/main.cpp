@@ -1,8 +1,17 @@
 // Quireforge, the desktop program: sets the program-wide values, creates the main window
 // and the hidden progress window, and runs the event loop until the main window closes.
+// Where no window can open (no graphical session), it says so, points to quireforge-cli and
+// ends with status 1.
+#include <unistd.h>
+
 #include <QApplication>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <iostream>
+#include <string>
+#include <system_error>
 
 #include "ui/DialogService.h"
 #include "ui/ProgramValues.h"
@@ -11,8 +20,74 @@
 #include "ui/TForm_Main.h"
 #include "ui/TForm_Waiting.h"
 
+namespace {
+
+// The program's exit status when no window can be opened.
+constexpr int kNoGraphicalSession = 1;
+
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string() : std::string(value);
+}
+
+// The command-line converter beside this program.
+std::string CommandLineConverter() {
+  std::error_code error;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) return "quireforge-cli";
+  return (self.parent_path() / "quireforge-cli").string();
+}
+
+void TellNoGraphicalSession(const std::string& why) {
+  std::cerr << "quireforge: The window needs a graphical session, but " << why
+            << ". To convert books without one, use the command-line converter: "
+            << CommandLineConverter() << " --help\n";
+}
+
+// Why no window can open when the platform needs a display server and none is named;
+// empty when one is named, or when QT_QPA_PLATFORM names a platform without one
+// (offscreen, vnc, linuxfb, ...).
+std::string MissingDisplay() {
+  const std::string platform = Environment("QT_QPA_PLATFORM");
+  const bool needs_display =
+      platform.empty() || platform.rfind("xcb", 0) == 0 || platform.rfind("wayland", 0) == 0;
+  if (!needs_display) return std::string();
+  if (!Environment("DISPLAY").empty() || !Environment("WAYLAND_DISPLAY").empty()) {
+    return std::string();
+  }
+  return "none was found (DISPLAY and WAYLAND_DISPLAY are not set)";
+}
+
+// Qt ends with a fatal message (and an abort) when its platform cannot start, for
+// instance when the display named cannot be opened. Until the application object exists
+// such a message is turned into the program's own, and the program ends with status 1.
+QtMessageHandler qt_handler = nullptr;
+bool starting_up = true;
+
+void StartUpMessageHandler(QtMsgType type, const QMessageLogContext& context,
+                           const QString& message) {
+  if (starting_up && type == QtFatalMsg) {
+    const std::string display = Environment("WAYLAND_DISPLAY").empty()
+                                    ? Environment("DISPLAY")
+                                    : Environment("WAYLAND_DISPLAY");
+    TellNoGraphicalSession("the display \"" + display + "\" could not be opened");
+    std::cerr.flush();
+    std::fflush(stderr);
+    _exit(kNoGraphicalSession);
+  }
+  if (qt_handler != nullptr) qt_handler(type, context, message);
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
   using namespace quireforge;
+  const std::string missing_display = MissingDisplay();
+  if (!missing_display.empty()) {
+    TellNoGraphicalSession(missing_display);
+    return kNoGraphicalSession;
+  }
+
   std::unique_ptr<ProgramValues> values;
   try {
     values = std::make_unique<ProgramValues>();
@@ -21,7 +96,9 @@ int main(int argc, char* argv[]) {
     return 1;
   }
 
+  qt_handler = qInstallMessageHandler(StartUpMessageHandler);
   QApplication application(argc, argv);
+  starting_up = false;
   QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
 
   QtDialogService dialogs;
