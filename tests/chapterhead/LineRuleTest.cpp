@@ -1,0 +1,103 @@
+// The rules a user may give in place of the built-in ones: an own expression for chapter
+// headings (a line matches when the expression matches anywhere in it) and the volume rule,
+// built in or the user's, which looks at the line trimmed of blanks.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "TestSupport.h"
+#include "chapterhead/ChapterHeadRule.h"
+#include "chapterhead/PatternEngineError.h"
+#include "chapterhead/PatternLineRule.h"
+#include "chapterhead/VolumeHeadRule.h"
+
+namespace quireforge::test {
+namespace {
+
+TEST(PatternLineRuleTest, ALineMatchesWhenTheExpressionMatchesAnywhereInIt) {
+  PatternLineRule english(u"^Chapter [0-9]+");
+  EXPECT_TRUE(english.Matches(u"Chapter 12 The Storm"));
+  EXPECT_FALSE(english.Matches(u"  Chapter 12"));  // anchored by the user, not by the rule
+  EXPECT_FALSE(english.Matches(u"chapter 12"));    // letter case counts, as in the engine
+  PatternLineRule numbered(u"[0-9]+\\.");
+  EXPECT_TRUE(numbered.Matches(u"1."));
+  EXPECT_TRUE(numbered.Matches(u"see part 3. below"));
+  EXPECT_FALSE(numbered.Matches(u"no number"));
+  PatternLineRule opening(U16("楔子|序章|第.{1,5}章"));
+  EXPECT_TRUE(opening.Matches(U16("  楔子")));
+  EXPECT_TRUE(opening.Matches(U16("第十二章 风起")));
+  EXPECT_FALSE(opening.Matches(U16("后记")));
+  // The modifiers are the engine's defaults, and inline modifiers work as in the engine.
+  EXPECT_TRUE(PatternLineRule(u"(?i)^chapter").Matches(u"CHAPTER ONE"));
+  // A line ends at its first U+0000.
+  EXPECT_FALSE(english.Matches(std::u16string(u"x\0Chapter 1", 11)));
+  // A copy shares the compiled expression and answers alike.
+  PatternLineRule copy = english;
+  EXPECT_TRUE(copy.Matches(u"Chapter 1"));
+}
+
+TEST(PatternLineRuleTest, ABadExpressionRaisesTheEnginesOwnMessage) {
+  try {
+    PatternLineRule rule(u"(ab");
+    ADD_FAILURE() << "compiled";
+  } catch (const EPatternEngine& error) {
+    EXPECT_EQ(error.ErrorCode(), kPatternUnclosedGroup);
+    EXPECT_EQ(std::string(error.what()), "TPatternEngine(comp): ParseReg Unmatched () (pos 3)");
+  }
+  try {
+    PatternLineRule rule(u"x{2,1}");
+    ADD_FAILURE() << "compiled";
+  } catch (const EPatternEngine& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "TPatternEngine(comp): BRACE Min Param Greater then Max (pos 5)");
+  }
+  // An empty expression names no rule (it would make every line a heading).
+  try {
+    PatternLineRule rule(u"");
+    ADD_FAILURE() << "compiled";
+  } catch (const EPatternEngine& error) {
+    EXPECT_EQ(error.ErrorCode(), kPatternNoExpression);
+    EXPECT_EQ(std::string(error.what()), "TPatternEngine(exec): Not Assigned Expression Property");
+  }
+}
+
+TEST(VolumeHeadRuleTest, TheBuiltInRuleTakesVolumeLinesAtTheStartOfTheTrimmedLine) {
+  VolumeHeadRule rule;
+  for (const char* line : {"第一卷", "第一卷 潜龙在渊", "第12卷", "第１２卷：风云", "第 三 卷",
+                           "第　　十卷", "第Ⅲ卷", "卷一", "卷一 风起", "卷 12", "卷十二：终章",
+                           "   第二卷   ", "\t卷三", "　　第四卷 中", "第一千二百三十四五六卷"}) {
+    EXPECT_TRUE(rule.IsVolumeHead(U16(line))) << line;
+  }
+  for (const char* line : {"", "卷", "第卷", "卷上莲蓬吊搭嘴", "卷卷俱是白纸", "第一章",
+                           "第一回 灵根育孕", "正文 第一卷", "他翻到第一卷", "第一 百卷", "第1  卷",
+                           "第一二三四五六七八九十一卷", "Volume 1", "卷\t一"}) {
+    EXPECT_FALSE(rule.IsVolumeHead(U16(line))) << line;
+  }
+}
+
+TEST(VolumeHeadRuleTest, TheNumeralsAreThoseOfTheChapterHeadRule) {
+  // The numeral class of the volume pattern stands in the chapter-head pattern as it is.
+  const std::u16string_view volume = kVolumeHeadPattern;
+  const size_t open = volume.find(u"[0-9");
+  const size_t close = volume.find(u']', open);
+  ASSERT_NE(open, std::u16string_view::npos);
+  const std::u16string_view numerals = volume.substr(open, close + 1 - open);
+  EXPECT_EQ(numerals.size(), 56u);  // 51 characters, "0-9" and the brackets
+  EXPECT_NE(kChapterHeadPattern.find(numerals), std::u16string_view::npos);
+  EXPECT_NE(volume.find(numerals, close), std::u16string_view::npos);
+}
+
+TEST(VolumeHeadRuleTest, AnOwnExpressionIsSearchedInTheTrimmedLine) {
+  VolumeHeadRule rule(u"^(Book|Part) [0-9]+$");
+  EXPECT_TRUE(rule.IsVolumeHead(u"Book 2"));
+  EXPECT_TRUE(rule.IsVolumeHead(u"   Part 10  \t"));
+  EXPECT_FALSE(rule.IsVolumeHead(u"Book 2: The Return"));
+  // The built-in rule does not apply beside it.
+  EXPECT_FALSE(rule.IsVolumeHead(U16("第一卷")));
+  VolumeHeadRule anywhere(U16("部"));
+  EXPECT_TRUE(anywhere.IsVolumeHead(U16("第一部 序")));
+  EXPECT_THROW(VolumeHeadRule(u"[z-a]"), EPatternEngine);
+}
+
+}  // namespace
+}  // namespace quireforge::test
