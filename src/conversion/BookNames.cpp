@@ -22,6 +22,37 @@ fs::path Resolved(const fs::path& path) {
   return (error ? absolute : resolved).lexically_normal();
 }
 
+bool IsNameBlank(char16_t c) { return c <= u' ' || c == u'\u3000'; }
+
+std::u16string TrimmedName(std::u16string_view text) {
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && IsNameBlank(text[begin])) ++begin;
+  while (end > begin && IsNameBlank(text[end - 1])) --end;
+  return std::u16string(text.substr(begin, end - begin));
+}
+
+constexpr std::u16string_view kAuthorWord = u"作者";
+
+// Where the first "作者" in `text` that is followed by optional blanks and one of `marks`
+// stands, and where the text after its mark begins; both npos when there is none.
+struct AuthorMark {
+  size_t word = std::u16string_view::npos;
+  size_t after = std::u16string_view::npos;
+};
+
+AuthorMark FindAuthorMark(std::u16string_view text, std::u16string_view marks) {
+  for (size_t word = text.find(kAuthorWord); word != std::u16string_view::npos;
+       word = text.find(kAuthorWord, word + 1)) {
+    size_t at = word + kAuthorWord.size();
+    while (at < text.size() && IsNameBlank(text[at])) ++at;
+    if (at < text.size() && marks.find(text[at]) != std::u16string_view::npos) {
+      return AuthorMark{word, at + 1};
+    }
+  }
+  return AuthorMark{};
+}
+
 }  // namespace
 
 std::u16string_view FileNamePart(std::u16string_view path) {
@@ -46,6 +77,30 @@ std::u16string DerivedTitle(std::u16string_view path) {
   const std::u16string_view extension = ExtensionOf(path);
   if (extension.empty()) return std::u16string(name);
   return ReplaceAll(name, extension, u"");
+}
+
+TitleAndAuthor TitleAndAuthorFromFileName(std::u16string_view path) {
+  const std::u16string derived = DerivedTitle(path);
+  const std::u16string trimmed = TrimmedName(derived);
+  const std::u16string_view name = trimmed;
+  TitleAndAuthor names;
+  const size_t close = name.find(u'》');
+  if (name.starts_with(u'《') && close != std::u16string_view::npos) {
+    names.title = TrimmedName(name.substr(1, close - 1));
+    const std::u16string_view rest = name.substr(close + 1);
+    const AuthorMark mark = FindAuthorMark(rest, u"：:_");
+    if (mark.after != std::u16string_view::npos)
+      names.author = TrimmedName(rest.substr(mark.after));
+  } else if (!name.starts_with(u'《')) {
+    const AuthorMark mark = FindAuthorMark(name, u"：:");
+    if (mark.after != std::u16string_view::npos) {
+      names.title = TrimmedName(name.substr(0, mark.word));
+      names.author = TrimmedName(name.substr(mark.after));
+    }
+  }
+  // No rule applied, or one that would leave the book without a title: the name as it is.
+  if (names.title.empty()) return TitleAndAuthor{derived, std::u16string()};
+  return names;
 }
 
 bool SameFile(std::u16string_view a, std::u16string_view b) {

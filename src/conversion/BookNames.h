@@ -1,7 +1,7 @@
 // The names a book takes from its source file: the file name, its extension, the target
-// path and the title derived from it, and the check that a book is never written over one
-// of its own sources. Shared by the conversion job, the window and the command line so that
-// all three derive the same names. Paths use '/'; free functions; any thread.
+// path, the title (and an author) derived from it, and the check that a book is never
+// written over one of its own sources. Shared by the conversion job, the window and the command
+// line so that all three derive the same names. Paths use '/'; free functions; any thread.
 #ifndef QUIREFORGE_CONVERSION_BOOKNAMES_H_
 #define QUIREFORGE_CONVERSION_BOOKNAMES_H_
 
@@ -34,6 +34,24 @@ std::u16string DerivedTargetPath(std::u16string_view path, std::u16string_view n
 // leftmost first, without overlaps: "Vol.1.TXT" gives "Vol.1", "a.txt.txt" gives "a",
 // "a.TXT.txt" gives "a.TXT". A name without extension is taken whole.
 std::u16string DerivedTitle(std::u16string_view path);
+
+// The title and author a book takes from its source's file name.
+struct TitleAndAuthor {
+  std::u16string title;
+  std::u16string author;  // empty when the name names none
+};
+
+// Title and author from the file name of `path`, read from the name as DerivedTitle leaves it
+// (blanks are U+0000..U+0020 and the ideographic space U+3000):
+//  - "《T》..." : the title is T, trimmed. When the text after "》" holds "作者", optional
+//    blanks and one of "：", ":" or "_", the author is everything after that mark, trimmed;
+//    whatever stands between "》" and "作者" is dropped ("《希灵帝国》（校对版全本）作者：远瞳").
+//  - a name without a leading "《" that holds "作者", optional blanks and "：" or ":": the
+//    title is the part before "作者", the author the part after the mark, both trimmed
+//    ("斗破苍穹 作者：天蚕土豆").
+//  - every other name, and a name where these rules would leave an empty title: the title is
+//    DerivedTitle's, and there is no author ("李敖《北京法源寺》").
+TitleAndAuthor TitleAndAuthorFromFileName(std::u16string_view path);
 
 // True when `a` and `b` name the same file: the same file reached through any link when both
 // exist, else the same path once made absolute and resolved as far as it exists.

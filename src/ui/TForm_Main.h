@@ -80,7 +80,8 @@ class TForm_Main : public QWidget {
   void Button_OpenClick();
   void Button_SaveClick();
   void Edit_UFClick();
-  // Fills the source, target and title fields from dropped local files, in drop order.
+  // Fills the source, target and title fields (and an empty Author field) from dropped local
+  // files, in drop order.
   void DropFiles(const QStringList& paths);
 
   void ListBox_FilesClick();
@@ -109,6 +110,8 @@ class TForm_Main : public QWidget {
   // A drag or drop of local files arriving at a text field, handled as the window's own;
   // returns false for other events, which the field keeps.
   bool TakeFileDrop(QEvent* event);
+  // Title (and Author, when that field is empty) from the file name of `path`.
+  void FillNamesFrom(const QString& path);
   void AddJob();
   // Deletes every row (and so every job), empties the chapter list, then CheckStatus.
   void ClearJobList();

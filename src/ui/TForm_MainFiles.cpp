@@ -1,5 +1,6 @@
 // Source, target and font selection of TForm_Main: the three file dialogs and files dropped
-// from the desktop. Both ways of picking a source derive the target path and the title.
+// from the desktop. Both ways of picking a source derive the target path and the title, and
+// the author when the file name names one and the Author field is still empty.
 #include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -19,10 +20,6 @@ namespace {
 
 QString TargetFor(const QString& path, std::u16string_view extension) {
   return QString::fromStdU16String(DerivedTargetPath(path.toStdU16String(), extension));
-}
-
-QString TitleFor(const QString& path) {
-  return QString::fromStdU16String(DerivedTitle(path.toStdU16String()));
 }
 
 // The local files among dropped URLs, in drop order.
@@ -65,7 +62,16 @@ void TForm_Main::Button_OpenClick() {
     CheckBox_PH->show();
   }
   Edit_TargetFile->setText(TargetFor(first, u".epub"));
-  Edit_Title->setText(TitleFor(first));
+  FillNamesFrom(first);
+}
+
+void TForm_Main::FillNamesFrom(const QString& path) {
+  const TitleAndAuthor names = TitleAndAuthorFromFileName(path.toStdU16String());
+  Edit_Title->setText(QString::fromStdU16String(names.title));
+  // Never over an author the user typed.
+  if (Edit_Author->text().isEmpty() && !names.author.empty()) {
+    Edit_Author->setText(QString::fromStdU16String(names.author));
+  }
 }
 
 void TForm_Main::Button_SaveClick() {
@@ -108,7 +114,7 @@ void TForm_Main::DropFiles(const QStringList& paths) {
   }
   Edit_SourceFile->setText(source);
   Edit_TargetFile->setText(TargetFor(paths.last(), u".EPUB"));
-  Edit_Title->setText(TitleFor(paths.last()));
+  FillNamesFrom(paths.last());
 }
 
 void TForm_Main::dragEnterEvent(QDragEnterEvent* event) {

@@ -34,6 +34,49 @@ TEST(BookNamesTest, TheTitleDropsEveryOccurrenceOfTheExtensionInExactCase) {
   EXPECT_EQ(DerivedTitle(u"/books/.txt"), u"");
 }
 
+// Title and author of `file_name` (in a folder whose name must play no part) as UTF-8.
+std::pair<std::string, std::string> NamesOf(const std::string& file_name) {
+  const TitleAndAuthor names = TitleAndAuthorFromFileName(U16("/书库/《书》作者：某/" + file_name));
+  return {U8(names.title), U8(names.author)};
+}
+
+using Names = std::pair<std::string, std::string>;
+
+TEST(BookNamesTest, ATitleInDoubleAngleBracketsAndTheAuthorAfterItsMark) {
+  EXPECT_EQ(NamesOf("《希灵帝国》（校对版全本）作者：远瞳.txt"), Names("希灵帝国", "远瞳"));
+  EXPECT_EQ(NamesOf("《缔造苹果神话》作者_杰弗里_扬.txt"), Names("缔造苹果神话", "杰弗里_扬"));
+  EXPECT_EQ(NamesOf("《引爆点》作者：(美)格拉德威尔.txt"), Names("引爆点", "(美)格拉德威尔"));
+  EXPECT_EQ(NamesOf("《某书》TXT下载（全本）作者: 某人 .TXT"), Names("某书", "某人"));
+  EXPECT_EQ(NamesOf("《某书》全集 作者 ： 某人.txt"), Names("某书", "某人"));
+  // Without an author mark the title stands alone; what follows the brackets is dropped.
+  EXPECT_EQ(NamesOf("《希灵帝国》（校对版全本）.txt"), Names("希灵帝国", ""));
+  EXPECT_EQ(NamesOf("《希灵帝国》作者远瞳.txt"), Names("希灵帝国", ""));
+  // The first "作者" that has a mark counts; a mark with nothing after it names nobody.
+  EXPECT_EQ(NamesOf("《书》作者的话 作者：甲.txt"), Names("书", "甲"));
+  EXPECT_EQ(NamesOf("《书》作者：　.txt"), Names("书", ""));
+  EXPECT_EQ(NamesOf("《　书　》.txt"), Names("书", ""));
+}
+
+TEST(BookNamesTest, AnAuthorMarkWithoutBracketsSplitsTitleAndAuthor) {
+  EXPECT_EQ(NamesOf("斗破苍穹 作者：天蚕土豆.txt"), Names("斗破苍穹", "天蚕土豆"));
+  EXPECT_EQ(NamesOf("斗破苍穹作者:天蚕土豆.txt"), Names("斗破苍穹", "天蚕土豆"));
+  EXPECT_EQ(NamesOf("作者的书 作者：乙.txt"), Names("作者的书", "乙"));
+  // Only "：" and ":" mark the author here; "_" does only after a title in brackets.
+  EXPECT_EQ(NamesOf("斗破苍穹 作者_天蚕土豆.txt"), Names("斗破苍穹 作者_天蚕土豆", ""));
+}
+
+TEST(BookNamesTest, EveryOtherNameKeepsTheWholeNameAsTitle) {
+  EXPECT_EQ(NamesOf("李敖《北京法源寺》.txt"), Names("李敖《北京法源寺》", ""));
+  EXPECT_EQ(NamesOf("plain-novel.txt"), Names("plain-novel", ""));
+  EXPECT_EQ(NamesOf("a.txt.txt"), Names("a", ""));
+  // A rule that would leave no title gives way to the name as it is.
+  EXPECT_EQ(NamesOf("《》作者：某.txt"), Names("《》作者：某", ""));
+  EXPECT_EQ(NamesOf("作者：某.txt"), Names("作者：某", ""));
+  // An opening bracket without its closing one is no title in brackets, and no author rule.
+  EXPECT_EQ(NamesOf("《半本 作者：丙.txt"), Names("《半本 作者：丙", ""));
+  EXPECT_EQ(NamesOf(".txt"), Names("", ""));
+}
+
 TEST(BookNamesTest, ATargetReachingASourceAnyWayIsRefused) {
   TempDir temp;
   const fs::path source = temp / "a.txt";

@@ -127,6 +127,22 @@ TEST_F(FileSelectionTest, OnlyTheFinalExtensionOfTheFileNameIsReplaced) {
   EXPECT_EQ(Field("Edit_Title"), "README");
 }
 
+TEST_F(FileSelectionTest, TheDialogTakesTitleAndAnAuthorFromTheFileName) {
+  PickSources({QString::fromUtf8("/书库/《希灵帝国》（校对版全本）作者：远瞳.txt")});
+  EXPECT_EQ(Field("Edit_Title"), QString::fromUtf8("希灵帝国"));
+  EXPECT_EQ(Field("Edit_Author"), QString::fromUtf8("远瞳"));
+  // The Author field now holds text: the next name's author does not replace it.
+  PickSources({QString::fromUtf8("/书库/斗破苍穹 作者：天蚕土豆.txt")});
+  EXPECT_EQ(Field("Edit_Title"), QString::fromUtf8("斗破苍穹"));
+  EXPECT_EQ(Field("Edit_Author"), QString::fromUtf8("远瞳"));
+  // A name without an author leaves the field alone too, and keeps today's title.
+  Edit("Edit_Author")->clear();
+  PickSources({QString::fromUtf8("/书库/李敖《北京法源寺》.txt")});
+  EXPECT_EQ(Field("Edit_Title"), QString::fromUtf8("李敖《北京法源寺》"));
+  EXPECT_EQ(Field("Edit_Author"), "");
+  EXPECT_EQ(Field("Edit_TargetFile"), QString::fromUtf8("/书库/李敖《北京法源寺》.epub"));
+}
+
 TEST_F(FileSelectionTest, SeveralSourcesAreJoinedAndQuotedWhereNeeded) {
   PickSources({"/my books/a.txt", "/plain/b.txt", "/odd/c,\"d\".txt"});
   EXPECT_EQ(Field("Edit_SourceFile"), "\"/my books/a.txt\",/plain/b.txt,\"/odd/c,\"\"d\"\".txt\"");
@@ -215,6 +231,23 @@ TEST_F(FileSelectionTest, ASingleDroppedFileIsTakenAsItIs) {
   ASSERT_TRUE(Drop({"/pictures/cover.png"}));
   EXPECT_EQ(Field("Edit_SourceFile"), "/pictures/cover.png");
   EXPECT_EQ(Field("Edit_TargetFile"), "/pictures/cover.EPUB");
+}
+
+TEST_F(FileSelectionTest, ADroppedBookIsAddedWithTheTitleAndAuthorOfItsName) {
+  const std::string name = "《缔造苹果神话》作者_杰弗里_扬.txt";
+  WriteFile(temp / name, "第一章 开始\r\ntext\r\n");
+  Edit("Edit_Author")->setText("typed");
+  ASSERT_TRUE(Drop({QString::fromStdString((temp / name).string())}));
+  EXPECT_EQ(Field("Edit_Title"), QString::fromUtf8("缔造苹果神话"));
+  EXPECT_EQ(Field("Edit_Author"), "typed");  // never over what the user typed
+  Edit("Edit_Author")->clear();
+  ASSERT_TRUE(Drop({QString::fromStdString((temp / name).string())}));
+  EXPECT_EQ(Field("Edit_Author"), QString::fromUtf8("杰弗里_扬"));
+  Click(Button("Button_Add"));
+  ASSERT_EQ(JobList()->topLevelItemCount(), 1) << dialogs.TextsOf("error").join("\n").toStdString();
+  EXPECT_EQ(JobList()->topLevelItem(0)->text(0), QString::fromUtf8("缔造苹果神话"));
+  EXPECT_EQ(JobList()->topLevelItem(0)->text(1), QString::fromUtf8("杰弗里_扬"));
+  EXPECT_EQ(window->JobOfRow(0)->Author(), U16("杰弗里_扬"));
 }
 
 TEST_F(FileSelectionTest, SeveralDroppedFilesKeepOnlyTextFilesQuoted) {
