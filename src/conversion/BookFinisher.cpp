@@ -1,6 +1,7 @@
 // TConvertFile::FinishBook: turns a built staging tree into the .epub file. In this order:
-// the book.opf check, the font copy, toc.ncx from the chapter list as edited, one archive
-// request that replaces the target wholly, and the removal of the emptied staging folder.
+// the book.opf check, the font copy, toc.ncx from the chapter list as edited (and the
+// volumes beside it), one archive request that replaces the target wholly, and the removal
+// of the emptied staging folder.
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -97,7 +98,7 @@ bool TConvertFile::FinishBook(TArchiver& archiver) {
   if (!font_file_.empty()) CopyFont(font_file_, staging_path_ + u"/OEBPS/font.ttf");
 
   WriteUtf8Lines(staging_path_ + u"/OEBPS/toc.ncx",
-                 NavigationLines({identifier_, title_, author_, &chapters_}));
+                 NavigationLines({identifier_, title_, author_, &chapters_, &volumes_, language_}));
 
   // The finished book replaces the target wholly; an older file survives any failure.
   archiver.SetNewArchive(true);

@@ -3,12 +3,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <optional>
 #include <stdexcept>
 
+#include "conversion/CoverImage.h"
+#include "conversion/CoverPage.h"
 #include "conversion/JobIdentifier.h"
+#include "conversion/LanguageTag.h"
 #include "conversion/PackageDocuments.h"
 #include "conversion/PageSplitter.h"
 #include "conversion/TextFile.h"
+#include "conversion/Utf.h"
 
 namespace quireforge {
 
@@ -16,6 +21,14 @@ namespace {
 
 // The folders inside the staging directory, in the order they are created.
 constexpr const char16_t* kFolders[] = {u"/OEBPS", u"/OEBPS/css", u"/META-INF"};
+
+constexpr std::u16string_view kGuessLanguage = u"auto";
+
+void CheckLanguage(const std::u16string& language) {
+  if (language.empty() || language == kGuessLanguage || IsWellFormedLanguageTag(language)) return;
+  throw std::invalid_argument("Language tag \"" + ToUtf8(language) +
+                              "\" is not a well-formed BCP 47 tag.");
+}
 
 }  // namespace
 
@@ -54,20 +67,25 @@ void TConvertFile::Build(const JobParameters& parameters, const JobEnvironment& 
   font_file_ = parameters.font_file;
   detect_chapters_ = parameters.detect_chapters;
   file_name_as_chapter_ = parameters.file_name_as_chapter;
+  CheckLanguage(parameters.language);
+  // The cover is read before anything is written, so that a bad one leaves nothing behind.
+  std::optional<CoverImage> cover;
+  if (!parameters.cover_image.empty()) cover = ReadCoverImage(parameters.cover_image);
 
   // Results are not checked: a folder that is missing shows up as the failure of the first
   // file written into it.
   mkdir(NativePath(staging_path_).c_str(), 0777);
   for (const char16_t* folder : kFolders) mkdir(NativePath(staging_path_ + folder).c_str(), 0777);
 
-  const std::vector<std::u16string> package_head =
-      PackageHeadLines(title_, author_, identifier_, !font_file_.empty());
   WriteFixedDocuments(
       staging_path_,
       StyleOptions{margin_, line_height_, font_size_, weight_line_, !font_file_.empty()},
       *environment.code_page);
+  if (cover) WriteCover(staging_path_, *cover, title_);
 
-  PageSplitter splitter(staging_path_, environment, &chapters_, &readings_);
+  PageSplitter splitter(staging_path_, environment, &chapters_, &volumes_, &readings_);
+  LanguageGuess guess;
+  if (parameters.language == kGuessLanguage) splitter.CountLanguage(&guess);
   page_counter_ = 1;
   if (parameters.sources.size() == 1) {
     splitter.SplitSingleSource(parameters.sources.front(), detect_chapters_);
@@ -75,7 +93,12 @@ void TConvertFile::Build(const JobParameters& parameters, const JobEnvironment& 
     splitter.SplitSources(parameters.sources, detect_chapters_, file_name_as_chapter_);
   }
   page_counter_ = splitter.page_counter();
-  splitter.SavePackage(package_head);
+  language_ = parameters.language == kGuessLanguage ? std::u16string(guess.Language())
+                                                    : parameters.language;
+  const CoverImage* cover_image = cover ? &*cover : nullptr;
+  splitter.SavePackage(PackageHeadLines(PackageHead{title_, author_, identifier_,
+                                                    !font_file_.empty(), language_, cover_image}),
+                       PackageSpineHeadLines(cover_image), PackageGuideLines(cover_image));
 }
 
 void TConvertFile::RemoveStagingDirectories() {
@@ -90,7 +113,9 @@ void TConvertFile::RemoveStagingDirectories() {
 int32_t TConvertFile::ChapterCount() const { return static_cast<int32_t>(chapters_.size()); }
 
 void TConvertFile::DeleteChapter(int32_t index) {
-  chapters_.erase(chapters_.begin() + Checked(index));
+  const size_t at = Checked(index);
+  chapters_.erase(chapters_.begin() + at);
+  ChapterRemoved(&volumes_, at);
 }
 
 const std::u16string& TConvertFile::ChapterEntry(int32_t index) const {

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "conversion/BookOutline.h"
 #include "conversion/JobParameters.h"
 #include "conversion/TextFile.h"
 
@@ -19,12 +20,14 @@ class TArchiver;
 class TConvertFile {
  public:
   // Builds the staging tree: mimetype, META-INF/container.xml, OEBPS/css/main.css, the
-  // XHTML pages, the chapter list and OEBPS/book.opf. Raises on the first failure (a source
-  // that cannot be read or holds no text, a staged file that cannot be written); files
-  // already written then stay in the staging tree, and the progress window is closed.
-  // Raises std::invalid_argument, creating nothing, when `environment` lacks its user
-  // interface, code page or chapter-head test. Without any source the job stays empty: no
-  // identifier, nothing on disk, no chapters.
+  // cover picture and page (with a cover), the XHTML pages, the chapter and volume lists and
+  // OEBPS/book.opf. Raises on the first failure (a source that cannot be read or holds no
+  // text, a staged file that cannot be written); files already written then stay in the
+  // staging tree, and the progress window is closed. A cover picture that cannot be read or
+  // is no JPEG or PNG raises FileError, and a malformed language tag std::invalid_argument,
+  // before anything is created. Raises std::invalid_argument, creating nothing, when
+  // `environment` lacks its user interface, code page or chapter-head test. Without any
+  // source the job stays empty: no identifier, nothing on disk, no chapters.
   TConvertFile(const JobParameters& parameters, const JobEnvironment& environment);
   // Removes the emptied staging directories (never files).
   ~TConvertFile();
@@ -34,6 +37,7 @@ class TConvertFile {
 
   // Chapter list: entries "ch_N.html=" followed by the raw title. An index outside the
   // list raises std::out_of_range ("List index out of bounds (<index>)") and changes nothing.
+  // Removing a chapter keeps the volume list in step.
   int32_t ChapterCount() const;
   void DeleteChapter(int32_t index);
   const std::u16string& ChapterEntry(int32_t index) const;
@@ -44,6 +48,8 @@ class TConvertFile {
   // Replaces entry `index` whole (used when entries are moved).
   void SetChapterEntry(int32_t index, std::u16string entry);
   const std::vector<std::u16string>& Chapters() const { return chapters_; }
+  // The volumes found beside the chapters (BookOutline gives both in reading order).
+  const std::vector<VolumeEntry>& Volumes() const { return volumes_; }
 
   // How each source was decoded, in the order of the sources (those read before a failure
   // when construction failed part-way; empty for an empty job).
@@ -62,6 +68,9 @@ class TConvertFile {
   const std::u16string& Title() const { return title_; }
   const std::u16string& Author() const { return author_; }
   int32_t PageCounter() const { return page_counter_; }
+  // The book's language tag as written into book.opf and toc.ncx ("auto" already resolved);
+  // empty: the defaults "en" and "en-US".
+  const std::u16string& Language() const { return language_; }
 
  private:
   // Steps 3 to 6 of the construction: fields, folders, fixed documents, pages, book.opf.
@@ -85,6 +94,8 @@ class TConvertFile {
   std::u16string identifier_;
   std::vector<std::u16string> chapters_;
   std::vector<SourceReading> readings_;
+  std::vector<VolumeEntry> volumes_;
+  std::u16string language_;
 };
 
 }  // namespace quireforge

@@ -14,7 +14,8 @@ namespace quireforge {
 class LegacyCodePage;
 class UserInterface;
 
-// The eleven job parameters, in the order a job receives them.
+// The eleven job parameters, in the order a job receives them, then what the command line
+// adds (the window leaves those at their defaults).
 struct JobParameters {
   std::vector<std::u16string> sources;  // at least one; their order is the book's order
   std::u16string target_path;
@@ -27,14 +28,20 @@ struct JobParameters {
   bool detect_chapters = true;
   bool file_name_as_chapter = false;
   std::u16string font_file;  // empty: no embedded font
+
+  // From the command line only.
+  std::u16string cover_image;  // a JPEG or PNG picture; empty: no cover
+  // A well-formed BCP 47 tag, or "auto" for the language the text's scripts suggest; empty:
+  // "en" in book.opf and "en-US" in toc.ncx.
+  std::u16string language;
 };
 
 // Decides whether one raw line (untrimmed, unescaped) is a chapter heading.
 using ChapterHeadTest = std::function<bool(std::u16string_view line)>;
 
 // The surroundings of a job: where it stages, whom it tells about progress, how it
-// recognises chapters and how it decodes sources without a byte-order mark that are not
-// valid UTF-8 (CodePageChoice::ApplyTo fills in the last two).
+// recognises chapters (and volumes) and how it decodes sources without a byte-order mark that
+// are not valid UTF-8 (CodePageChoice::ApplyTo fills in the last two).
 struct JobEnvironment {
   std::u16string staging_root;                // e.g. /tmp/QuireforgeTmp; must exist
   UserInterface* ui = nullptr;                // never null
@@ -43,6 +50,10 @@ struct JobEnvironment {
   // False: such sources are decoded in `code_page`. True: each in the code page found from
   // its own text, in `code_page` when the text does not tell.
   bool detect_code_page = false;
+
+  // Decides whether a raw line of a single source opens a volume; empty: no volumes. Several
+  // sources are never searched for volumes, as they are never searched for headings.
+  ChapterHeadTest is_volume_head;
 };
 
 }  // namespace quireforge

@@ -1,14 +1,18 @@
 // The navigation file OEBPS/toc.ncx (NCX 2005-1): the book's table of contents, built from
-// the job's identifier, title, author and chapter list as the user left it. One navigation
-// point per chapter entry, in list order, with ids navPoint-1, navPoint-2, ... and play
-// orders counted from 1; an empty list gives one point to ch_1.html# labelled with the
-// title. Texts are escaped for XML here. Pure functions producing lines; any thread.
+// the job's identifier, title, author, language and chapter list as the user left it. One
+// navigation point per chapter entry, in list order, with ids navPoint-1, navPoint-2, ...
+// and play orders counted from 1; an empty list gives one point to ch_1.html# labelled with
+// the title. With volumes, each volume is a first-level point holding its chapters' points
+// (depth 2), numbered with the chapters in reading order. Texts are escaped for XML here.
+// Pure functions producing lines; any thread.
 #ifndef QUIREFORGE_CONVERSION_NAVIGATIONFILE_H_
 #define QUIREFORGE_CONVERSION_NAVIGATIONFILE_H_
 
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "conversion/BookOutline.h"
 
 namespace quireforge {
 
@@ -19,6 +23,8 @@ struct NavigationContent {
   std::u16string_view title;
   std::u16string_view author;
   const std::vector<std::u16string>* chapters = nullptr;  // never null
+  const std::vector<VolumeEntry>* volumes = nullptr;      // null or empty: no volumes
+  std::u16string_view language;                           // empty: "en-US"
 };
 
 // The lines of toc.ncx, to be saved with the UTF-8 writer.

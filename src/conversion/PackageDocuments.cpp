@@ -1,5 +1,7 @@
 #include "conversion/PackageDocuments.h"
 
+#include "conversion/CoverImage.h"
+#include "conversion/CoverPage.h"
 #include "conversion/TextFile.h"
 #include "conversion/XmlText.h"
 
@@ -66,29 +68,50 @@ std::u16string PackageIdentifier(std::u16string_view identifier) {
   return Concat({u"F.F.F.", identifier});
 }
 
-std::vector<std::u16string> PackageHeadLines(std::u16string_view title, std::u16string_view author,
-                                             std::u16string_view identifier, bool embeds_font) {
+std::vector<std::u16string> PackageHeadLines(const PackageHead& head) {
   std::vector<std::u16string> lines = {
       u"<?xml version=\"1.0\" encoding=\"UTF-8\" ?>",
       Concat({u"<package version=\"2.0\" unique-identifier=\"PrimaryID\" xmlns=\"", kOpfNamespace,
               u"\">"}),
       Concat({u"<metadata xmlns:dc=\"", kDublinCoreNamespace, u"\" xmlns:opf=\"", kOpfNamespace,
               u"\">"}),
-      Concat({u"<dc:title>", XmlText(title), u"</dc:title>"}),
-      Concat({u"<dc:identifier id=\"PrimaryID\" opf:scheme=\"URN\">", PackageIdentifier(identifier),
-              u"</dc:identifier>"}),
-      u"<dc:language>en</dc:language>",
-      Concat({u"<dc:creator>", XmlText(author), u"</dc:creator>"}),
-      u"</metadata>",
-      u"<manifest>",
-      u"<item id=\"main-css\" href=\"css/main.css\" media-type=\"text/css\"/>",
-      u"<item id=\"ncx\"  href=\"toc.ncx\" media-type=\"application/x-dtbncx+xml\"/>",
+      Concat({u"<dc:title>", XmlText(head.title), u"</dc:title>"}),
+      Concat({u"<dc:identifier id=\"PrimaryID\" opf:scheme=\"URN\">",
+              PackageIdentifier(head.identifier), u"</dc:identifier>"}),
+      Concat({u"<dc:language>", head.language.empty() ? u"en" : XmlText(head.language),
+              u"</dc:language>"}),
+      Concat({u"<dc:creator>", XmlText(head.author), u"</dc:creator>"}),
   };
-  if (embeds_font) {
+  if (head.cover != nullptr) lines.emplace_back(u"<meta name=\"cover\" content=\"cover-image\"/>");
+  for (const char16_t* line :
+       {u"</metadata>", u"<manifest>",
+        u"<item id=\"main-css\" href=\"css/main.css\" media-type=\"text/css\"/>",
+        u"<item id=\"ncx\"  href=\"toc.ncx\" media-type=\"application/x-dtbncx+xml\"/>"}) {
+    lines.emplace_back(line);
+  }
+  if (head.embeds_font) {
     lines.emplace_back(
         u"<item id=\"font\" href=\"font.ttf\" media-type=\"application/x-font-ttf\"/>");
   }
+  if (head.cover != nullptr) {
+    lines.push_back(Concat({u"<item id=\"cover-image\" href=\"", head.cover->file_name,
+                            u"\" media-type=\"", head.cover->media_type, u"\"/>"}));
+    lines.push_back(Concat({u"<item id=\"cover\" href=\"", kCoverPageFile,
+                            u"\" media-type=\"application/xhtml+xml\"/>"}));
+  }
   return lines;
+}
+
+std::vector<std::u16string> PackageSpineHeadLines(const CoverImage* cover) {
+  if (cover == nullptr) return {};
+  return {u"<itemref idref=\"cover\" />"};
+}
+
+std::vector<std::u16string> PackageGuideLines(const CoverImage* cover) {
+  if (cover == nullptr) return {};
+  return {u"<guide>",
+          Concat({u"<reference type=\"cover\" title=\"Cover\" href=\"", kCoverPageFile, u"\"/>"}),
+          u"</guide>"};
 }
 
 void WriteFixedDocuments(std::u16string_view staging_path, const StyleOptions& options,

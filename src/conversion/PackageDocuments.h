@@ -1,8 +1,8 @@
 // The fixed documents of every book, line by line: mimetype, META-INF/container.xml, the
 // style sheet OEBPS/css/main.css that renders the job's typographic options, and the head
-// of the package document OEBPS/book.opf (its tail is added when the pages are known).
-// Pure functions producing text, plus one that writes the first three into a staging
-// directory; one thread.
+// of the package document OEBPS/book.opf (its tail is added when the pages are known), with
+// what a cover adds to the package document. Pure functions producing text, plus one that
+// writes the first three into a staging directory; one thread.
 #ifndef QUIREFORGE_CONVERSION_PACKAGEDOCUMENTS_H_
 #define QUIREFORGE_CONVERSION_PACKAGEDOCUMENTS_H_
 
@@ -14,6 +14,7 @@
 namespace quireforge {
 
 class LegacyCodePage;
+struct CoverImage;
 
 // What the style sheet is made from.
 struct StyleOptions {
@@ -34,10 +35,25 @@ std::vector<std::u16string> StyleSheetLines(const StyleOptions& options);
 // followed by the job's 36-character identifier.
 std::u16string PackageIdentifier(std::u16string_view identifier);
 
-// The head lines of book.opf, up to the fixed manifest items (and the font's item when a
-// font is embedded). Title and author are escaped for XML here.
-std::vector<std::u16string> PackageHeadLines(std::u16string_view title, std::u16string_view author,
-                                             std::u16string_view identifier, bool embeds_font);
+// What the head of book.opf is made from.
+struct PackageHead {
+  std::u16string_view title;
+  std::u16string_view author;
+  std::u16string_view identifier;  // the job's bare 36-character identifier
+  bool embeds_font = false;
+  std::u16string_view language;       // a BCP 47 tag; empty: "en"
+  const CoverImage* cover = nullptr;  // null: no cover
+};
+
+// The head lines of book.opf, up to the fixed manifest items, the font's item when a font is
+// embedded, and the cover picture's and cover page's items (with the cover's meta line in
+// the metadata) when there is a cover. Title and author are escaped for XML here.
+std::vector<std::u16string> PackageHeadLines(const PackageHead& head);
+
+// The spine lines that come before the pages': the cover page's, when there is a cover.
+std::vector<std::u16string> PackageSpineHeadLines(const CoverImage* cover);
+// The lines after the spine: the guide naming the cover page, when there is a cover.
+std::vector<std::u16string> PackageGuideLines(const CoverImage* cover);
 
 // Writes mimetype, META-INF/container.xml and OEBPS/css/main.css into `staging_path` with
 // the plain writer, in this order. Raises FileError at the first file that cannot be

@@ -5,6 +5,7 @@
 
 #include "conversion/BookNames.h"
 #include "conversion/FileErrors.h"
+#include "conversion/LanguageTag.h"
 #include "conversion/StringOps.h"
 #include "conversion/TextFile.h"
 #include "conversion/UserInterface.h"
@@ -52,11 +53,12 @@ class ProgressSession {
 }  // namespace
 
 PageSplitter::PageSplitter(const std::u16string& staging_path, const JobEnvironment& environment,
-                           std::vector<std::u16string>* chapters,
+                           std::vector<std::u16string>* chapters, std::vector<VolumeEntry>* volumes,
                            std::vector<SourceReading>* readings)
     : staging_path_(staging_path),
       environment_(environment),
       chapters_(chapters),
+      volumes_(volumes),
       readings_(readings),
       pages_(staging_path) {}
 
@@ -74,10 +76,11 @@ size_t PageSplitter::LoadSource(const std::u16string& source) {
   return first;
 }
 
-bool PageSplitter::PlaceLine(std::u16string_view line, bool head) {
+bool PageSplitter::PlaceLine(std::u16string_view line, bool head, bool volume) {
+  if (language_guess_ != nullptr) language_guess_->Count(line);
   PageWriter::BuildParagraph(line, &paragraph_);
   budget_ += 2 * static_cast<int64_t>(paragraph_.size()) + 1;
-  if (budget_ <= kPageBudget && !head) {
+  if (budget_ <= kPageBudget && !head && !volume) {
     pages_.AppendParagraph(paragraph_);
     return false;
   }
@@ -87,19 +90,22 @@ bool PageSplitter::PlaceLine(std::u16string_view line, bool head) {
     pages_.NextPage();
   }
   if (head) AddChapter(line);
+  if (volume) volumes_->push_back(VolumeEntry{chapters_->size(), EntryFor(line)});
   pages_.StartPage();
   pages_.AppendParagraph(paragraph_);
   budget_ = 0;
   return true;
 }
 
-void PageSplitter::AddChapter(std::u16string_view title) {
+std::u16string PageSplitter::EntryFor(std::u16string_view title) const {
   std::u16string entry = u"ch_";
   for (char c : std::to_string(pages_.page_number())) entry.push_back(static_cast<char16_t>(c));
   entry += u".html=";
   entry += title;
-  chapters_->push_back(std::move(entry));
+  return entry;
 }
+
+void PageSplitter::AddChapter(std::u16string_view title) { chapters_->push_back(EntryFor(title)); }
 
 void PageSplitter::SplitSingleSource(const std::u16string& source, bool detect_chapters) {
   const size_t first = LoadSource(source);
@@ -109,8 +115,10 @@ void PageSplitter::SplitSingleSource(const std::u16string& source, bool detect_c
     ProgressSession progress(*environment_.ui, ClampToInt32(lines_.size() - first - 1));
     for (size_t i = first; i < lines_.size(); ++i) {
       const std::u16string_view line = lines_[i];
-      const bool head = detect_chapters && environment_.is_chapter_head(line);
-      if (PlaceLine(line, head)) progress.Advance(ClampToInt32(i - first));
+      // A volume line opens its volume only: it is never also a chapter of that volume.
+      const bool volume = environment_.is_volume_head && environment_.is_volume_head(line);
+      const bool head = !volume && detect_chapters && environment_.is_chapter_head(line);
+      if (PlaceLine(line, head, volume)) progress.Advance(ClampToInt32(i - first));
     }
   }
   pages_.SavePage();
@@ -132,12 +140,17 @@ void PageSplitter::SplitSources(const std::vector<std::u16string>& sources, bool
   lines_ = TextLines();
 }
 
-void PageSplitter::SavePackage(const std::vector<std::u16string>& head) {
+void PageSplitter::SavePackage(const std::vector<std::u16string>& head,
+                               const std::vector<std::u16string>& spine_head,
+                               const std::vector<std::u16string>& guide) {
   std::u16string text = JoinLines(head);
   text += pages_.manifest_lines();
   text += u"</manifest>\r\n<spine toc=\"ncx\">\r\n";
+  text += JoinLines(spine_head);
   text += pages_.spine_lines();
-  text += u"</spine>\r\n</package>\r\n";
+  text += u"</spine>\r\n";
+  text += JoinLines(guide);
+  text += u"</package>\r\n";
   WriteUtf8Text(staging_path_ + u"/OEBPS/book.opf", text);
 }
 

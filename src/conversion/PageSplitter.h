@@ -1,8 +1,9 @@
 // The text work of a conversion job: reads the sources, turns every line into an XHTML
 // paragraph, splits the paragraphs into pages by a size budget (and, for a single source,
-// at every chapter heading, showing progress and pumping window messages between pages),
-// fills the chapter list, and finally saves OEBPS/book.opf. No page is saved without a
-// paragraph. Lives within one job's construction. Not copyable; one thread.
+// at every chapter heading and volume line, showing progress and pumping window messages
+// between pages), fills the chapter and volume lists, and finally saves OEBPS/book.opf. No
+// page is saved without a paragraph. Lives within one job's construction. Not copyable; one
+// thread.
 #ifndef QUIREFORGE_CONVERSION_PAGESPLITTER_H_
 #define QUIREFORGE_CONVERSION_PAGESPLITTER_H_
 
@@ -11,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "conversion/BookOutline.h"
 #include "conversion/JobParameters.h"
 #include "conversion/PageWriter.h"
 #include "conversion/TextFile.h"
@@ -18,23 +20,33 @@
 
 namespace quireforge {
 
+class LanguageGuess;
+
 class PageSplitter {
  public:
   // A page is split when its budget, grown by 2 * (paragraph length) + 1 per paragraph,
   // exceeds this.
   static constexpr int64_t kPageBudget = 122400;
 
-  // Pages go to `staging_path`/OEBPS; chapter entries are appended to `chapters`, and how
-  // each source was decoded to `readings`; both must outlive the splitter. `environment`
-  // supplies the code page, the chapter-head test and the user interface.
+  // Pages go to `staging_path`/OEBPS; chapter entries are appended to `chapters`, volume
+  // entries to `volumes`, and how each source was decoded to `readings`; all must outlive the
+  // splitter. `environment` supplies the code page, the chapter-head and volume tests and the
+  // user interface.
   PageSplitter(const std::u16string& staging_path, const JobEnvironment& environment,
-               std::vector<std::u16string>* chapters, std::vector<SourceReading>* readings);
+               std::vector<std::u16string>* chapters, std::vector<VolumeEntry>* volumes,
+               std::vector<SourceReading>* readings);
+
+  // Every line placed from now on is also counted into `guess` (null: none), which must
+  // outlive the splitting.
+  void CountLanguage(LanguageGuess* guess) { language_guess_ = guess; }
 
   PageSplitter(const PageSplitter&) = delete;
   PageSplitter& operator=(const PageSplitter&) = delete;
 
-  // One source: a page per chapter heading (when `detect_chapters`) and per budget. The
-  // progress window is shown while the lines are placed and closed again on every path.
+  // One source: a page per chapter heading (when `detect_chapters`), per volume line (when
+  // the environment has a volume test; a line that opens a volume is no chapter heading) and
+  // per budget. The progress window is shown while the lines are placed and closed again on
+  // every path.
   // Raises FileError when the source cannot be read or holds no text, or a page cannot be
   // written; pages saved before stay on disk.
   void SplitSingleSource(const std::u16string& source, bool detect_chapters);
@@ -45,9 +57,12 @@ class PageSplitter {
   void SplitSources(const std::vector<std::u16string>& sources, bool detect_chapters,
                     bool file_name_as_chapter);
 
-  // Saves book.opf: `head`, the manifest lines, "</manifest>", the spine, "</package>".
-  // Raises FileError when it cannot be written.
-  void SavePackage(const std::vector<std::u16string>& head);
+  // Saves book.opf: `head`, the manifest lines, "</manifest>", `<spine toc="ncx">`,
+  // `spine_head`, the pages' spine lines, "</spine>", `guide`, "</package>". Raises FileError
+  // when it cannot be written.
+  void SavePackage(const std::vector<std::u16string>& head,
+                   const std::vector<std::u16string>& spine_head,
+                   const std::vector<std::u16string>& guide);
 
   // The number of the page under construction (one past the last saved page after
   // SplitSources).
@@ -57,14 +72,19 @@ class PageSplitter {
   // Reads `source` and returns the index of its first line that is not blank; raises when
   // there is none.
   size_t LoadSource(const std::u16string& source);
-  // Places the paragraph of one source line; returns true when it opened a new page.
-  bool PlaceLine(std::u16string_view line, bool head);
+  // Places the paragraph of one source line; returns true when it opened a new page. A
+  // `head` opens a page and a chapter entry, a `volume` a page and a volume entry.
+  bool PlaceLine(std::u16string_view line, bool head, bool volume = false);
+  // "ch_N.html=" for the page under construction, and `title`.
+  std::u16string EntryFor(std::u16string_view title) const;
   void AddChapter(std::u16string_view title);
 
   const std::u16string staging_path_;
   const JobEnvironment& environment_;
   std::vector<std::u16string>* chapters_;
+  std::vector<VolumeEntry>* volumes_;
   std::vector<SourceReading>* readings_;
+  LanguageGuess* language_guess_ = nullptr;
   PageWriter pages_;
   TextLines lines_;
   std::u16string paragraph_;

@@ -280,6 +280,27 @@ TextLines ReadTextFile(std::u16string_view path, const LegacyCodePage& code_page
   return LoadTextFile(path, TestMark(path), code_page, use, encoding);
 }
 
+std::string ReadFileBytes(std::u16string_view path, size_t limit) {
+  ScopedFd file = OpenForReading(path);
+  struct stat status;
+  const size_t expected = fstat(file.get(), &status) == 0 ? static_cast<size_t>(status.st_size) : 0;
+  std::string bytes;
+  bytes.resize(std::min(limit, expected + 1));
+  size_t filled = 0;
+  while (filled < limit) {
+    if (filled == bytes.size()) bytes.resize(std::min(limit, 2 * bytes.size() + 1));
+    const ssize_t n = read(file.get(), bytes.data() + filled, bytes.size() - filled);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ThrowOpenError(path, errno);
+    }
+    if (n == 0) break;
+    filled += static_cast<size_t>(n);
+  }
+  bytes.resize(filled);
+  return bytes;
+}
+
 void WriteFileBytes(std::u16string_view path, std::string_view bytes) {
   const std::string native = NativePath(path);
   if (native.find('\0') != std::string::npos) ThrowCreateError(path, ENOENT);

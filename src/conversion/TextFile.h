@@ -90,6 +90,10 @@ void WritePlainText(std::u16string_view path, std::u16string_view text,
 void WriteUtf8Text(std::u16string_view path, std::u16string_view text,
                    std::string* scratch = nullptr);
 
+// The first `limit` bytes of `path` (all of it when it is shorter), read as the loads read:
+// a folder, a device or a pipe is refused with the open error.
+std::string ReadFileBytes(std::u16string_view path, size_t limit);
+
 // Creates or replaces `path` with exactly `bytes`.
 void WriteFileBytes(std::u16string_view path, std::string_view bytes);
 

@@ -1,0 +1,328 @@
+// What a job adds to a book beyond the window's options: volumes beside the chapter list, a
+// cover picture with its page, and the book's language. Real sources and pictures in a
+// private folder, the staged tree read back byte for byte.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "ConversionTestSupport.h"
+#include "conversion/BookOutline.h"
+#include "conversion/ConvertFile.h"
+#include "conversion/CoverImage.h"
+#include "conversion/FileErrors.h"
+#include "conversion/LanguageTag.h"
+
+namespace quireforge::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Strings = std::vector<std::string>;
+
+std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "no error";
+}
+
+// Stand-in for the volume rule: a line starting with 第 that holds 卷.
+bool StandInVolumeHead(std::u16string_view line) {
+  return line.starts_with(u'第') && line.find(u'卷') != std::u16string_view::npos;
+}
+
+Strings Outline(const TConvertFile& job) {
+  Strings items;
+  for (const OutlineItem& item : BookOutline(job.Chapters(), job.Volumes())) {
+    items.push_back(std::string(item.depth == 2 ? "  " : "") + U8(std::u16string(item.entry)));
+  }
+  return items;
+}
+
+// --- Volumes ------------------------------------------------------------------------------
+
+// A chapter before the first volume, a volume with a chapter, an empty volume, and a volume
+// whose line is also a chapter heading.
+constexpr const char* kVolumeText =
+    "Preface\r\n第一章 楔子\r\nbody 1\r\n第一卷 风起\r\n第二章 甲\r\nbody 2\r\n第二卷 空\r\n"
+    "第三卷 云涌 第三章 乙\r\nbody 3\r\n第四章 丙\r\n";
+
+TEST(VolumesTest, VolumeLinesOpenPagesAndStandBesideTheChapters) {
+  JobBench bench;
+  bench.environment.is_volume_head = StandInVolumeHead;
+  auto job = bench.Build(bench.Parameters({bench.Source("novel.txt", kVolumeText)}));
+  // A volume line opens its volume only, even when the chapter test takes it too.
+  EXPECT_EQ(U8(job->Chapters()[0]), "ch_2.html=第一章 楔子");
+  EXPECT_EQ(job->ChapterCount(), 3);
+  ASSERT_EQ(job->Volumes().size(), 3u);
+  EXPECT_EQ(job->Volumes()[0].first_chapter, 1u);
+  EXPECT_EQ(job->Volumes()[1].first_chapter, 2u);
+  EXPECT_EQ(job->Volumes()[2].first_chapter, 2u);
+  EXPECT_EQ(Outline(*job), (Strings{"ch_2.html=第一章 楔子", "ch_3.html=第一卷 风起",
+                                    "  ch_4.html=第二章 甲", "ch_5.html=第二卷 空",
+                                    "ch_6.html=第三卷 云涌 第三章 乙", "  ch_7.html=第四章 丙"}));
+  // Every volume line begins a page, as a heading does.
+  EXPECT_EQ(Staged(*job, "OEBPS/ch_3.html"), PageBytes(3, {"<p>第一卷 风起</p>"}));
+  EXPECT_EQ(Staged(*job, "OEBPS/ch_5.html"), PageBytes(5, {"<p>第二卷 空</p>"}));
+  EXPECT_EQ(Staged(*job, "OEBPS/ch_6.html"),
+            PageBytes(6, {"<p>第三卷 云涌 第三章 乙</p>", "<p>body 3</p>"}));
+  EXPECT_EQ(job->PageCounter(), 7);
+  EXPECT_EQ(Staged(*job, "OEBPS/book.opf"),
+            PackageBytes("Book", "Author", U8(job->Identifier()), 7));
+}
+
+TEST(VolumesTest, RemovingAChapterKeepsTheVolumesInStep) {
+  JobBench bench;
+  bench.environment.is_volume_head = StandInVolumeHead;
+  auto job = bench.Build(bench.Parameters({bench.Source("novel.txt", kVolumeText)}));
+  job->DeleteChapter(1);  // 第二章, the only chapter of 第一卷
+  EXPECT_EQ(Outline(*job),
+            (Strings{"ch_2.html=第一章 楔子", "ch_3.html=第一卷 风起", "ch_5.html=第二卷 空",
+                     "ch_6.html=第三卷 云涌 第三章 乙", "  ch_7.html=第四章 丙"}));
+  job->DeleteChapter(0);
+  EXPECT_EQ(Outline(*job), (Strings{"ch_3.html=第一卷 风起", "ch_5.html=第二卷 空",
+                                    "ch_6.html=第三卷 云涌 第三章 乙", "  ch_7.html=第四章 丙"}));
+}
+
+TEST(VolumesTest, VolumesNeedNoChapterDetectionAndNeverComeFromSeveralSources) {
+  JobBench bench;
+  bench.environment.is_volume_head = StandInVolumeHead;
+  JobParameters parameters = bench.Parameters({bench.Source("novel.txt", kVolumeText)});
+  parameters.detect_chapters = false;
+  auto job = bench.Build(parameters);
+  EXPECT_EQ(Outline(*job), (Strings{"ch_2.html=第一卷 风起", "ch_3.html=第二卷 空",
+                                    "ch_4.html=第三卷 云涌 第三章 乙"}));
+  // Several sources: each is one chapter; lines are never tested, volume lines neither.
+  auto several = bench.Build(bench.Parameters(
+      {bench.Source("a.txt", "第一卷 风起\r\ntext\r\n"), bench.Source("b.txt", kVolumeText)}));
+  EXPECT_EQ(Outline(*several), (Strings{"ch_1.html=第一卷 风起", "ch_2.html=Preface"}));
+  EXPECT_TRUE(several->Volumes().empty());
+}
+
+TEST(VolumesTest, TheOutlinePutsAVolumeBeyondTheListLast) {
+  const std::vector<std::u16string> chapters = {u"ch_1.html=a", u"ch_2.html=b"};
+  const std::vector<VolumeEntry> volumes = {{0, u"ch_1.html=V1"}, {5, u"ch_9.html=V2"}};
+  Strings items;
+  for (const OutlineItem& item : BookOutline(chapters, volumes)) {
+    items.push_back(std::to_string(item.depth) + U8(std::u16string(item.entry)));
+  }
+  EXPECT_EQ(items, (Strings{"1ch_1.html=V1", "2ch_1.html=a", "2ch_2.html=b", "1ch_9.html=V2"}));
+  EXPECT_TRUE(BookOutline({}, {}).empty());
+}
+
+// --- Cover pictures -----------------------------------------------------------------------
+
+// Makes a picture with ImageMagick; `options` go before the output name.
+fs::path Picture(const fs::path& dir, const std::string& name, const std::string& options) {
+  const fs::path path = dir / name;
+  EXPECT_EQ(RunCommand("convert " + options + " " + ShellQuote(path.string())), 0) << name;
+  return path;
+}
+
+TEST(CoverImageTest, JpegAndPngAreRecognisedByContentWithTheirSize) {
+  TempDir temp;
+  const struct {
+    std::string name, options, media_type, file_name;
+    uint32_t width, height;
+  } cases[] = {
+      {"a.jpg", "-size 600x800 xc:navy", "image/jpeg", "cover.jpg", 600, 800},
+      {"b.jpg", "-size 321x123 xc:red -interlace Plane", "image/jpeg", "cover.jpg", 321, 123},
+      {"c.png", "-size 90x40 xc:orange", "image/png", "cover.png", 90, 40},
+      // The name says nothing: a PNG called .jpg is a PNG, a JPEG without extension a JPEG.
+      {"d.jpg", "-size 7x9 xc:white PNG:", "image/png", "cover.png", 7, 9},
+      {"e", "-size 5x5 xc:white JPEG:", "image/jpeg", "cover.jpg", 5, 5},
+  };
+  for (const auto& c : cases) {
+    const fs::path path = c.name == "d.jpg" ? temp / "d.jpg"
+                          : c.name == "e"   ? temp / "e"
+                                            : Picture(temp.path(), c.name, c.options);
+    if (c.name == "d.jpg" || c.name == "e") {
+      const std::string prefix = c.name == "d.jpg" ? "png:" : "jpeg:";
+      ASSERT_EQ(
+          RunCommand("convert -size " + std::to_string(c.width) + "x" + std::to_string(c.height) +
+                     " xc:white " + prefix + ShellQuote(path.string())),
+          0);
+    }
+    const CoverImage image = ReadCoverImage(U16(path.string()));
+    EXPECT_EQ(U8(std::u16string(image.media_type)), c.media_type) << c.name;
+    EXPECT_EQ(U8(std::u16string(image.file_name)), c.file_name) << c.name;
+    EXPECT_EQ(image.width, c.width) << c.name;
+    EXPECT_EQ(image.height, c.height) << c.name;
+    EXPECT_EQ(image.bytes, ReadFile(path)) << c.name;
+  }
+}
+
+TEST(CoverImageTest, WhatIsNoPictureOrCannotBeReadIsRefusedNamingTheFile) {
+  TempDir temp;
+  const fs::path png = Picture(temp.path(), "real.png", "-size 10x10 xc:blue");
+  const std::string png_bytes = ReadFile(png);
+  WriteFile(temp / "text.jpg", "not a picture at all\r\n");
+  WriteFile(temp / "cut.png", png_bytes.substr(0, 20));  // signature, IHDR cut short
+  WriteFile(temp / "head.jpg", "\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00");
+  std::string zero_wide = png_bytes;
+  zero_wide.replace(16, 4, std::string(4, '\0'));
+  WriteFile(temp / "zero.png", zero_wide);
+  WriteFile(temp / "empty.png", "");
+  for (const char* name : {"text.jpg", "cut.png", "head.jpg", "zero.png", "empty.png"}) {
+    const fs::path path = temp / name;
+    EXPECT_EQ(ErrorOf([&] { ReadCoverImage(U16(path.string())); }),
+              "Cannot use cover image \"" + path.string() +
+                  "\". It is neither a JPEG nor a PNG picture.");
+  }
+  EXPECT_EQ(
+      ErrorOf([&] { ReadCoverImage(U16((temp / "missing.jpg").string())); }),
+      "Cannot open file \"" + (temp / "missing.jpg").string() + "\". No such file or directory");
+  EXPECT_EQ(ErrorOf([&] { ReadCoverImage(U16(temp.path().string())); }),
+            "Cannot open file \"" + temp.path().string() + "\". Is a directory");
+  // A pipe is refused at once instead of waiting for a writer.
+  ASSERT_EQ(mkfifo((temp / "pipe").c_str(), 0600), 0);
+  EXPECT_EQ(ErrorOf([&] { ReadCoverImage(U16((temp / "pipe").string())); }),
+            "Cannot open file \"" + (temp / "pipe").string() + "\". Not a regular file");
+  // A huge file is not read whole.
+  fs::resize_file(fs::path(png), kMaxCoverBytes + 1);
+  EXPECT_EQ(ErrorOf([&] { ReadCoverImage(U16(png.string())); }),
+            "Cannot use cover image \"" + png.string() + "\". It is larger than 64 MB.");
+}
+
+TEST(CoverImageTest, TheCoverIsStagedWithItsPageAndNamedInThePackage) {
+  JobBench bench;
+  const fs::path jpeg = Picture(bench.dir(), "cover art.jpeg", "-size 300x400 xc:green");
+  JobParameters parameters = bench.Parameters({bench.Source("a.txt", "text\r\n")});
+  parameters.cover_image = U16(jpeg.string());
+  parameters.title = u"A & B";
+  auto job = bench.Build(parameters);
+  EXPECT_EQ(Staged(*job, "OEBPS/cover.jpg"), ReadFile(jpeg));
+  EXPECT_EQ(
+      Staged(*job, "OEBPS/cover.html"),
+      CrLfLines(
+          {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
+           "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.1//EN\" "
+           "\"http://www.w3.org/TR/xhtml11/DTD/xhtml11.dtd\">",
+           "<html xmlns=\"http://www.w3.org/1999/xhtml\">", "<head>",
+           "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\" />",
+           "<title>A &amp; B</title>", "<style type=\"text/css\">",
+           "html, body, div { height: 100%; margin: 0; padding: 0; text-align: center; }",
+           "</style>", "</head>", "<body>", "<div>",
+           "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+           "version=\"1.1\" width=\"100%\" height=\"100%\" viewBox=\"0 0 300 400\" "
+           "preserveAspectRatio=\"xMidYMid meet\">",
+           "<image width=\"300\" height=\"400\" xlink:href=\"cover.jpg\" />", "</svg>", "</div>",
+           "</body>", "</html>"},
+          true));
+  EXPECT_EQ(XmlProblems(StagingDir(*job) / "OEBPS/cover.html"), "");
+  // The package: the cover's meta line, its two items after the fixed ones, the cover page
+  // first in the spine, and the guide.
+  std::string expected = PackageBytes("A &amp; B", "Author", U8(job->Identifier()), 1);
+  const auto insert_after = [&expected](const std::string& line, const std::string& added) {
+    const size_t at = expected.find(line);
+    ASSERT_NE(at, std::string::npos) << line;
+    expected.insert(at + line.size(), added);
+  };
+  insert_after("</dc:creator>\r\n", "<meta name=\"cover\" content=\"cover-image\"/>\r\n");
+  insert_after("media-type=\"application/x-dtbncx+xml\"/>\r\n",
+               "<item id=\"cover-image\" href=\"cover.jpg\" media-type=\"image/jpeg\"/>\r\n"
+               "<item id=\"cover\" href=\"cover.html\" media-type=\"application/xhtml+xml\"/>\r\n");
+  insert_after("<spine toc=\"ncx\">\r\n", "<itemref idref=\"cover\" />\r\n");
+  insert_after("</spine>\r\n",
+               "<guide>\r\n<reference type=\"cover\" title=\"Cover\" href=\"cover.html\"/>\r\n"
+               "</guide>\r\n");
+  EXPECT_EQ(Staged(*job, "OEBPS/book.opf"), expected);
+  EXPECT_EQ(XmlProblems(StagingDir(*job) / "OEBPS/book.opf"), "");
+}
+
+TEST(CoverImageTest, ABadCoverFailsTheJobBeforeAnythingIsWritten) {
+  JobBench bench;
+  JobParameters parameters = bench.Parameters({bench.Source("a.txt", "text\r\n")});
+  parameters.cover_image = bench.Source("cover.png", "GIF89a not ours");
+  EXPECT_THROW(bench.Build(parameters), FileError);
+  parameters.cover_image = U16((bench.dir() / "missing.png").string());
+  EXPECT_THROW(bench.Build(parameters), FileError);
+  EXPECT_TRUE(fs::is_empty(bench.staging_root()));
+  EXPECT_TRUE(bench.ui.calls.empty());  // not even the progress window was shown
+}
+
+// --- Language -----------------------------------------------------------------------------
+
+TEST(LanguageTagTest, WellFormedTagsAreAcceptedAndOthersRefused) {
+  for (const char16_t* tag :
+       {u"en", u"zh", u"zh-Hant", u"zh-Hans-CN", u"ja-JP", u"ko", u"de-CH-1996", u"sl-rozaj-biske",
+        u"zh-yue-HK", u"en-GB-oxendict", u"es-419", u"en-a-bbb-x-a-ccc", u"x-whatever",
+        u"qaa-Qaaa-QM-x-southern", u"i-klingon", u"en-GB-oed", u"ZH-hANT", u"tlh", u"abcde"}) {
+    EXPECT_TRUE(IsWellFormedLanguageTag(tag)) << U8(tag);
+  }
+  for (const char16_t* tag : {u"",
+                              u"e",
+                              u"zh_CN",
+                              u"zh-",
+                              u"-zh",
+                              u"zh--CN",
+                              u"english1",
+                              u"abcdefghi",
+                              u"en-US-",
+                              u"de-419-DE",
+                              u"a-DE",
+                              u"en-a",
+                              u"en-a-b",
+                              u"x",
+                              u"x-",
+                              u"en-x",
+                              u"zh Hant",
+                              u"日本語",
+                              u"en-toolongsubtag",
+                              u"auto1"}) {
+    EXPECT_FALSE(IsWellFormedLanguageTag(tag)) << U8(tag);
+  }
+}
+
+TEST(LanguageTagTest, TheGuessFollowsTheScriptsOfTheLetters) {
+  const auto guess = [](const std::string& text) {
+    LanguageGuess counter;
+    counter.Count(U16(text));
+    return U8(std::u16string(counter.Language()));
+  };
+  EXPECT_EQ(guess("第一回 灵根育孕源流出，心性修持大道生。Chapter"), "zh");
+  EXPECT_EQ(guess("吾輩は猫である。名前はまだ無い。"), "ja");
+  EXPECT_EQ(guess("東京大学の研究者"), "ja");  // kana a tenth of the letters or more
+  EXPECT_EQ(guess("대한민국의 수도는 서울이다."), "ko");
+  EXPECT_EQ(guess("It was the best of times."), "en");
+  EXPECT_EQ(guess("Привет, мир"), "en");
+  EXPECT_EQ(guess("1234 ・ー。、"), "en");  // no letters at all
+  EXPECT_EQ(guess("杰弗里・扬"), "zh");     // the middle dot is no kana
+  // Supplementary Han characters count as Han.
+  EXPECT_EQ(guess("\xF0\xA0\x80\x80\xF0\xA0\x80\x81\xF0\xA0\x80\x82 ab"), "zh");
+}
+
+TEST(LanguageTagTest, TheJobWritesTheLanguageOrGuessesIt) {
+  JobBench bench;
+  JobParameters parameters = bench.Parameters({bench.Source("a.txt", "text\r\n")});
+  parameters.language = u"zh-Hant";
+  auto job = bench.Build(parameters);
+  EXPECT_EQ(job->Language(), u"zh-Hant");
+  EXPECT_NE(Staged(*job, "OEBPS/book.opf").find("\r\n<dc:language>zh-Hant</dc:language>\r\n"),
+            std::string::npos);
+  parameters = bench.Parameters(
+      {bench.Source("ja.txt", "\r\n吾輩は猫である。\r\n"), bench.Source("en.txt", "Cat.\r\n")});
+  parameters.language = u"auto";
+  job = bench.Build(parameters);
+  EXPECT_EQ(job->Language(), u"ja");
+  EXPECT_NE(Staged(*job, "OEBPS/book.opf").find("<dc:language>ja</dc:language>"),
+            std::string::npos);
+  // Without a language the bytes are those of every book so far.
+  parameters.language.clear();
+  job = bench.Build(parameters);
+  EXPECT_EQ(job->Language(), u"");
+  EXPECT_NE(Staged(*job, "OEBPS/book.opf").find("<dc:language>en</dc:language>"),
+            std::string::npos);
+  // A malformed tag is refused before anything is written.
+  JobBench clean;
+  JobParameters bad = clean.Parameters({clean.Source("a.txt", "text\r\n")});
+  bad.language = u"zh_CN";
+  EXPECT_EQ(ErrorOf([&] { clean.Build(bad); }),
+            "Language tag \"zh_CN\" is not a well-formed BCP 47 tag.");
+  EXPECT_TRUE(fs::is_empty(clean.staging_root()));
+}
+
+}  // namespace
+}  // namespace quireforge::test
