@@ -40,8 +40,12 @@ std::string DefaultTargetPath(const std::string& source) {
 
 std::string DefaultTitle(const std::string& source) {
   const std::u16string path = FromUtf8(source);
-  const std::u16string title = DerivedTitle(path);
+  const std::u16string title = TitleAndAuthorFromFileName(path).title;
   return ToUtf8(title.empty() ? std::u16string(FileNamePart(path)) : title);
+}
+
+std::string DefaultAuthor(const std::string& source) {
+  return ToUtf8(TitleAndAuthorFromFileName(FromUtf8(source)).author);
 }
 
 }  // namespace quireforge

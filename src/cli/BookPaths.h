@@ -1,5 +1,5 @@
 // The paths of one command-line book: every path made absolute before use, and the default
-// target and title derived from the first source as the window derives them. Free
+// target, title and author derived from the first source as the window derives them. Free
 // functions on UTF-8 paths; any thread.
 #ifndef QUIREFORGE_CLI_BOOKPATHS_H_
 #define QUIREFORGE_CLI_BOOKPATHS_H_
@@ -22,9 +22,13 @@ std::string AbsolutePath(const std::string& path);
 // appended when the file name has none, as the window derives it.
 std::string DefaultTargetPath(const std::string& source);
 
-// The default title, derived as the window derives it; the whole file name when that
+// The default title, derived from the file name as the window derives it (a title in 《》, the
+// part before "作者：", else the name without extension); the whole file name when that
 // derivation leaves nothing (a file named ".txt").
 std::string DefaultTitle(const std::string& source);
+
+// The default author: the one the file name names after "作者" and its mark; empty for none.
+std::string DefaultAuthor(const std::string& source);
 
 }  // namespace quireforge
 

@@ -1,9 +1,16 @@
 #include "cli/CliOptions.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cctype>
 #include <functional>
 #include <iostream>
 #include <utility>
+
+#include "chapterhead/PatternEngineError.h"
+#include "chapterhead/PatternLineRule.h"
+#include "conversion/LanguageTag.h"
+#include "conversion/Utf.h"
 
 namespace quireforge {
 
@@ -43,7 +50,34 @@ constexpr const char* kFooter =
     "Examples:\n"
     "  quireforge-cli novel.txt                      writes novel.epub beside novel.txt\n"
     "  quireforge-cli -t Title -a Author -o out.epub part1.txt part2.txt\n"
-    "  quireforge-cli --each -j 4 books/*.txt        one book per source, four at once";
+    "  quireforge-cli --each -j 4 books/*.txt        one book per source, four at once\n"
+    "  quireforge-cli --volumes --cover cover.jpg --language zh novel.txt";
+
+constexpr const char* kGuessLanguage = "auto";
+
+bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+// A usage error found after parsing: printed as CLI11 prints its own.
+int UsageError(const std::string& option, const std::string& text) {
+  std::cerr << option << ": " << text << "\n"
+            << "Run with --help for more information.\n";
+  return kExitUsage;
+}
+
+// The engine's own message when `expression` does not compile; empty when it does.
+std::string PatternProblem(const std::string& expression) {
+  try {
+    PatternLineRule rule(FromUtf8(expression));
+  } catch (const EPatternEngine& error) {
+    return error.what();
+  }
+  return {};
+}
 
 }  // namespace
 
@@ -58,7 +92,8 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
                      "Target .epub (default: the first source with its extension replaced)");
   auto* title = app.add_option("-t,--title", options->title,
                                "Book title (default: the source's file name without extension)");
-  app.add_option("-a,--author", options->author, "Book author");
+  app.add_option("-a,--author", options->author,
+                 "Book author (default: the one the source's file name names after 作者)");
   app.add_option("--margin", options->margin, "Page margin: normal or wide")
       ->transform(ChoiceOf(kMargins))
       ->option_text("normal|wide");
@@ -69,10 +104,25 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
       ->transform(ChoiceOf(kFontSizes))
       ->option_text("large|middle|small");
   app.add_flag("--bold", options->bold, "Bold text");
-  app.add_flag("--no-chapters", options->no_chapters, "Do not recognise chapters");
+  auto* no_chapters =
+      app.add_flag("--no-chapters", options->no_chapters, "Do not recognise chapters");
   app.add_flag("--filename-chapters", options->filename_chapters,
                "With several sources, title each source's chapter by its file name");
+  auto* chapter_pattern = app.add_option(
+      "--chapter-pattern", options->chapter_pattern,
+      "A line is a chapter heading when this expression matches anywhere in it (instead of "
+      "the built-in rule)");
+  app.add_flag("--volumes", options->volumes,
+               "Lines that start with 第…卷 or 卷… open volumes, which hold the chapters after "
+               "them in the table of contents");
+  app.add_option("--volume-pattern", options->volume_pattern,
+                 "A line (trimmed) opens a volume when this expression matches anywhere in it; "
+                 "implies --volumes");
   app.add_option("--font", options->font, "TrueType font file to embed");
+  app.add_option("--cover", options->cover, "Cover picture (JPEG or PNG) shown first in the book");
+  app.add_option("--language", options->language,
+                 "Language of the book as a BCP 47 tag (zh, zh-Hant, ja, ...), or auto to choose "
+                 "zh, ja, ko or en by the text's scripts (default: en)");
   app.add_option("--codepage", options->codepage,
                  "Code page of sources that have no mark and are not UTF-8; auto: found in "
                  "each source (default: QUIREFORGE_CODEPAGE, else auto)");
@@ -91,6 +141,7 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
   each->excludes(output);
   each->excludes(title);
   each->excludes(list);
+  chapter_pattern->excludes(no_chapters);
 
   try {
     app.parse(argc, argv);
@@ -99,9 +150,37 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
     return status == 0 ? 0 : kExitUsage;
   }
   if (options->title && options->title->empty()) {
-    std::cerr << "--title: the title must not be empty\n"
-              << "Run with --help for more information.\n";
-    return kExitUsage;
+    return UsageError("--title", "the title must not be empty");
+  }
+  for (const auto& [option, pattern] : {std::pair{"--chapter-pattern", &options->chapter_pattern},
+                                        std::pair{"--volume-pattern", &options->volume_pattern}}) {
+    if (!*pattern) continue;
+    const std::string problem = PatternProblem(**pattern);
+    if (!problem.empty()) return UsageError(option, problem);
+  }
+  if (options->volume_pattern) options->volumes = true;
+  // Several sources make one chapter each and are never searched for headings or volumes.
+  if (options->sources.size() > 1 && !options->each) {
+    if (options->volumes) {
+      return UsageError("--volumes",
+                        "volumes are found in a single source; with several "
+                        "sources each source is one chapter (use --each for one "
+                        "book per source)");
+    }
+    if (options->chapter_pattern) {
+      return UsageError("--chapter-pattern",
+                        "headings are found in a single source; with several sources each source "
+                        "is one chapter (use --each for one book per source)");
+    }
+  }
+  // "auto" in any letter case asks for the guess; as a tag it would be a reserved language.
+  if (options->language && EqualsIgnoringCase(*options->language, kGuessLanguage)) {
+    options->language = kGuessLanguage;
+  }
+  if (options->language && *options->language != kGuessLanguage &&
+      !IsWellFormedLanguageTag(FromUtf8(*options->language))) {
+    return UsageError("--language",
+                      "\"" + *options->language + "\" is not a well-formed BCP 47 language tag");
   }
   return std::nullopt;
 }
@@ -114,11 +193,24 @@ std::vector<std::string> SingleBookArguments(const CliOptions& options, const st
       WordFor(kFontSizes, options.font_size),
   };
   // "--name=value" keeps a value that begins with "-" from being taken for an option.
-  if (!options.author.empty()) arguments.push_back("--author=" + options.author);
+  if (options.author && options.author->empty()) {
+    // "--author=" alone would take the next argument as its value.
+    arguments.insert(arguments.end(), {"--author", ""});
+  } else if (options.author) {
+    arguments.push_back("--author=" + *options.author);
+  }
   if (options.bold) arguments.push_back("--bold");
   if (options.no_chapters) arguments.push_back("--no-chapters");
   if (options.filename_chapters) arguments.push_back("--filename-chapters");
   if (!options.font.empty()) arguments.push_back("--font=" + options.font);
+  if (options.chapter_pattern) arguments.push_back("--chapter-pattern=" + *options.chapter_pattern);
+  if (options.volume_pattern) {
+    arguments.push_back("--volume-pattern=" + *options.volume_pattern);
+  } else if (options.volumes) {
+    arguments.push_back("--volumes");
+  }
+  if (!options.cover.empty()) arguments.push_back("--cover=" + options.cover);
+  if (options.language) arguments.push_back("--language=" + *options.language);
   if (options.codepage) arguments.push_back("--codepage=" + *options.codepage);
   arguments.insert(arguments.end(), {"--", source});
   return arguments;

@@ -20,7 +20,7 @@ struct CliOptions {
   std::vector<std::string> sources;  // as given; at least one
   std::string output;                // empty: derived from the first source
   std::optional<std::string> title;  // unset: derived from the first source
-  std::string author;
+  std::optional<std::string> author;
   int margin = 2;         // points: normal 2, wide 5
   int line_height = 100;  // percent: normal 100, wide 120
   int font_size = 105;    // percent: large 110, middle 105, small 100
@@ -34,6 +34,14 @@ struct CliOptions {
   int jobs = 0;              // books at once with --each; 0: one per core
   bool quiet = false;        // errors only
   bool no_progress = false;  // no progress bar and no "written" line (children of --each)
+
+  // Unset title and author are derived from the first source's file name, each on its own.
+  // The book's structure and looks beyond the window's options:
+  std::optional<std::string> chapter_pattern;  // unset: the chapter-head rule
+  bool volumes = false;
+  std::optional<std::string> volume_pattern;  // unset: the volume rule; set implies volumes
+  std::string cover;                          // empty: no cover
+  std::optional<std::string> language;        // a BCP 47 tag or "auto"; unset: "en"
 };
 
 // Parses the command line into `options`. Returns an exit status when the program must stop
@@ -42,8 +50,9 @@ struct CliOptions {
 std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options);
 
 // The arguments (without the program name) that make the program convert `source` alone with
-// the typographic, chapter, font, author and code page options of `options`, without
-// progress or "written" line (which the parent shows), and quiet when `options` is.
+// the typographic, chapter, volume, font, cover, language, author and code page options of
+// `options`, without progress or "written" line (which the parent shows), and quiet when
+// `options` is.
 std::vector<std::string> SingleBookArguments(const CliOptions& options, const std::string& source);
 
 }  // namespace quireforge

@@ -10,11 +10,14 @@
 
 #include "archive/Archiver.h"
 #include "chapterhead/ChapterHeadRule.h"
+#include "chapterhead/PatternLineRule.h"
+#include "chapterhead/VolumeHeadRule.h"
 #include "cli/BookPaths.h"
 #include "cli/InterruptHandling.h"
 #include "cli/MessageOutput.h"
 #include "cli/PrivateStagingFolder.h"
 #include "cli/TerminalUserInterface.h"
+#include "conversion/BookOutline.h"
 #include "conversion/CodePageChoice.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/Utf.h"
@@ -28,20 +31,29 @@ struct BookPlan {
   std::vector<std::string> sources;
   std::string target;
   std::string title;
+  std::string author;
   std::string font;
+  std::string cover;
 };
 
-// Raises BookPathError when a path cannot be used or the target is one of the sources.
+// Raises BookPathError when a path cannot be used, or the target is one of the sources or
+// the cover picture.
 BookPlan PlanBook(const CliOptions& options) {
   BookPlan plan;
   for (const std::string& source : options.sources) plan.sources.push_back(AbsolutePath(source));
   plan.target = options.output.empty() ? DefaultTargetPath(plan.sources.front())
                                        : AbsolutePath(options.output);
+  // -t and -a each win over what the file name says.
   plan.title = options.title ? *options.title : DefaultTitle(plan.sources.front());
+  plan.author = options.author ? *options.author : DefaultAuthor(plan.sources.front());
   if (!options.font.empty()) plan.font = AbsolutePath(options.font);
+  if (!options.cover.empty()) plan.cover = AbsolutePath(options.cover);
   std::vector<std::u16string> sources;
   for (const std::string& source : plan.sources) sources.push_back(FromUtf8(source));
   RefuseTargetAmongSources(FromUtf8(plan.target), sources);
+  if (!plan.cover.empty() && SameFile(FromUtf8(plan.target), FromUtf8(plan.cover))) {
+    throw BookPathError("Cannot create file \"" + plan.target + "\". It is the cover picture.");
+  }
   return plan;
 }
 
@@ -50,7 +62,7 @@ JobParameters Parameters(const CliOptions& options, const BookPlan& plan) {
   for (const std::string& source : plan.sources) parameters.sources.push_back(FromUtf8(source));
   parameters.target_path = FromUtf8(plan.target);
   parameters.title = FromUtf8(plan.title);
-  parameters.author = FromUtf8(options.author);
+  parameters.author = FromUtf8(plan.author);
   parameters.margin = options.margin;
   parameters.line_height = options.line_height;
   parameters.font_size = options.font_size;
@@ -58,15 +70,19 @@ JobParameters Parameters(const CliOptions& options, const BookPlan& plan) {
   parameters.detect_chapters = !options.no_chapters;
   parameters.file_name_as_chapter = options.filename_chapters;
   parameters.font_file = FromUtf8(plan.font);
+  parameters.cover_image = FromUtf8(plan.cover);
+  if (options.language) parameters.language = FromUtf8(*options.language);
   return parameters;
 }
 
-// Prints every chapter entry as stored, each followed by LF. Returns false when stdout
-// cannot take them.
+// Prints every chapter entry as stored, each followed by LF; with volumes, the volume
+// entries among them in reading order and the chapters in a volume indented by two blanks.
+// Returns false when stdout cannot take them.
 bool PrintChapters(const TConvertFile& job) {
   std::string text;
-  for (const std::u16string& entry : job.Chapters()) {
-    AppendUtf8(entry, &text);
+  for (const OutlineItem& item : BookOutline(job.Chapters(), job.Volumes())) {
+    if (item.depth > 1) text += "  ";
+    AppendUtf8(item.entry, &text);
     text += '\n';
   }
   return fwrite(text.data(), 1, text.size(), stdout) == text.size() && fflush(stdout) == 0;
@@ -109,13 +125,33 @@ int Convert(const CliOptions& options, const CodePageChoice& code_pages, const B
   PrivateStagingFolder staging;
   TerminalUserInterface ui(plan.target, !options.quiet && !options.no_progress);
   ChapterHeadRule chapter_head;
+  // The expressions were checked when the options were read.
+  std::optional<PatternLineRule> own_chapter_head;
+  if (options.chapter_pattern) own_chapter_head.emplace(FromUtf8(*options.chapter_pattern));
+  std::optional<VolumeHeadRule> volume_head;
+  if (options.volume_pattern) {
+    volume_head.emplace(FromUtf8(*options.volume_pattern));
+  } else if (options.volumes) {
+    volume_head.emplace();
+  }
 
   JobEnvironment environment;
   environment.staging_root = FromUtf8(staging.path());
   environment.ui = &ui;
-  environment.is_chapter_head = [&chapter_head](std::u16string_view line) {
-    return chapter_head.IsChapterHead(line);
-  };
+  if (own_chapter_head) {
+    environment.is_chapter_head = [&own_chapter_head](std::u16string_view line) {
+      return own_chapter_head->Matches(line);
+    };
+  } else {
+    environment.is_chapter_head = [&chapter_head](std::u16string_view line) {
+      return chapter_head.IsChapterHead(line);
+    };
+  }
+  if (volume_head) {
+    environment.is_volume_head = [&volume_head](std::u16string_view line) {
+      return volume_head->IsVolumeHead(line);
+    };
+  }
   code_pages.ApplyTo(&environment);
 
   ui.SetPhase("converting");

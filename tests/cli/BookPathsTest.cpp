@@ -19,6 +19,18 @@ TEST(BookPathsTest, DefaultsFollowTheWindowButNeverComeOutEmpty) {
   // A name that is all extension keeps its name, in the target and in the title.
   EXPECT_EQ(DefaultTargetPath("/books/.hidden"), "/books/.hidden.epub");
   EXPECT_EQ(DefaultTitle("/books/.txt"), ".txt");
+  EXPECT_EQ(DefaultAuthor("/books/.txt"), "");
+}
+
+TEST(BookPathsTest, TitleAndAuthorFollowTheFileNameRule) {
+  EXPECT_EQ(DefaultTitle("/books/《希灵帝国》（校对版全本）作者：远瞳.txt"), "希灵帝国");
+  EXPECT_EQ(DefaultAuthor("/books/《希灵帝国》（校对版全本）作者：远瞳.txt"), "远瞳");
+  EXPECT_EQ(DefaultTitle("/books/斗破苍穹 作者：天蚕土豆.txt"), "斗破苍穹");
+  EXPECT_EQ(DefaultAuthor("/books/斗破苍穹 作者：天蚕土豆.txt"), "天蚕土豆");
+  EXPECT_EQ(DefaultAuthor("/作者：某/plain.txt"), "");  // folders play no part
+  // The target keeps the whole name.
+  EXPECT_EQ(DefaultTargetPath("/books/斗破苍穹 作者：天蚕土豆.txt"),
+            "/books/斗破苍穹 作者：天蚕土豆.epub");
 }
 
 TEST(BookPathsTest, PathsAreMadeAbsoluteAgainstTheCurrentFolder) {

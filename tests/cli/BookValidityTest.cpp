@@ -218,5 +218,85 @@ TEST(CliBookValidityTest, ChaptersSwitchedOff) {
   ExpectValidBook(book, false);
 }
 
+// ---- The options beyond the window's ----------------------------------------------------
+
+// The opening of a corpus novel with a volume line before every third chapter heading.
+std::string VolumeNovelText(size_t bytes) {
+  const std::string novel = NovelText(bytes);
+  std::string text;
+  int headings = 0;
+  for (size_t start = 0; start < novel.size();) {
+    const size_t end = novel.find("\r\n", start);
+    const std::string line = novel.substr(start, end == std::string::npos ? end : end + 2 - start);
+    if (line.rfind("第", 0) == 0 && line.find("回") != std::string::npos && headings++ % 3 == 0) {
+      text += "第" + std::to_string(headings / 3 + 1) + "卷 卷名\r\n";
+    }
+    text += line;
+    start = end == std::string::npos ? novel.size() : end + 2;
+  }
+  return text;
+}
+
+// Makes a picture with ImageMagick in the folder of the sources.
+fs::path Picture(const TempDir& temp, const std::string& name, const std::string& spec) {
+  fs::create_directories(temp.path() / "books");
+  const fs::path path = temp.path() / "books" / name;
+  EXPECT_EQ(RunCommand("convert " + spec + " " + ShellQuote(path.string())), 0);
+  return path;
+}
+
+TEST(CliBookValidityTest, VolumesAndAJpegCoverInOneBook) {
+  TempDir temp;
+  const fs::path cover = Picture(temp, "cover.jpg", "-size 600x800 xc:navy");
+  const fs::path book = ConvertWithCli(
+      temp, {{"novel.txt", "《卷首》\r\n楔子\r\n" + VolumeNovelText(200000)}},
+      {"-o", "book.epub", "--volumes", "--cover", cover.string(), "--language", "zh"});
+  ExpectValidBook(book, false);
+  EXPECT_NE(EntryBytes(book, "OEBPS/toc.ncx").find("<meta name=\"dtb:depth\" content=\"2\"/>"),
+            std::string::npos);
+}
+
+TEST(CliBookValidityTest, APngCoverAnOwnChapterRuleAndAFont) {
+  TempDir temp;
+  const fs::path cover = Picture(temp, "cover.png", "-size 90x160 xc:orange");
+  const fs::path book =
+      ConvertWithCli(temp, {{"novel.txt", "Title\r\nChapter 1\r\ntext\r\n1.\r\nmore & <less>\r\n"}},
+                     {"-o", "book.epub", "--chapter-pattern", "^Chapter|^[0-9]+\\.$", "--cover",
+                      cover.string(), "--font", kDejaVu, "--language", "en-GB"});
+  ExpectValidBook(book, true);
+}
+
+TEST(CliBookValidityTest, NamesFromTheFileNameVolumesWithoutChaptersAndAGuessedLanguage) {
+  TempDir temp;
+  const std::string name = "《希灵帝国》（校对版全本）作者：远瞳.txt";
+  const fs::path folder = temp.path() / "books";
+  fs::create_directories(folder);
+  WriteFile(folder / name, VolumeNovelText(100000));
+  const CliResult result =
+      RunCli({"-q", "--volumes", "--no-chapters", "--language", "auto", name}, folder);
+  ASSERT_EQ(result.status, 0) << result.err;
+  const fs::path book = folder / "《希灵帝国》（校对版全本）作者：远瞳.epub";
+  ExpectValidBook(book, false);
+  const std::string opf = EntryBytes(book, "OEBPS/book.opf");
+  EXPECT_NE(opf.find("<dc:title>希灵帝国</dc:title>"), std::string::npos) << opf;
+  EXPECT_NE(opf.find("<dc:creator>远瞳</dc:creator>"), std::string::npos);
+  EXPECT_NE(opf.find("<dc:language>zh</dc:language>"), std::string::npos);
+}
+
+TEST(CliBookValidityTest, EveryBookOfEachWithEveryNewOption) {
+  TempDir temp;
+  const fs::path cover = Picture(temp, "cover.jpg", "-size 300x200 xc:green");
+  const fs::path folder = temp.path() / "books";
+  WriteFile(folder / "a.txt", VolumeNovelText(60000));
+  WriteFile(folder / "b.txt", "Foreword\r\n卷一\r\n第一回 x\r\ntext\r\n卷二\r\n");
+  const CliResult result =
+      RunCli({"--each", "-q", "--volumes", "--cover", cover.string(), "--language", "ja",
+              "--chapter-pattern", "^第.{1,5}回", "a.txt", "b.txt"},
+             folder);
+  ASSERT_EQ(result.status, 0) << result.err;
+  ExpectValidBook(folder / "a.epub", false);
+  ExpectValidBook(folder / "b.epub", false);
+}
+
 }  // namespace
 }  // namespace quireforge::test
