@@ -176,6 +176,10 @@ TEST(CoverImageTest, WhatIsNoPictureOrCannotBeReadIsRefusedNamingTheFile) {
       "Cannot open file \"" + (temp / "missing.jpg").string() + "\". No such file or directory");
   EXPECT_EQ(ErrorOf([&] { ReadCoverImage(U16(temp.path().string())); }),
             "Cannot open file \"" + temp.path().string() + "\". Is a directory");
+  // A picture the user may not read.
+  chmod(png.c_str(), 0600);
+  EXPECT_EQ(RunAsNobody([&] { ReadCoverImage(U16(png.string())); }),
+            "Cannot open file \"" + png.string() + "\". Permission denied");
   // A pipe is refused at once instead of waiting for a writer.
   ASSERT_EQ(mkfifo((temp / "pipe").c_str(), 0600), 0);
   EXPECT_EQ(ErrorOf([&] { ReadCoverImage(U16((temp / "pipe").string())); }),
