@@ -5,11 +5,13 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "archive/Archiver.h"
 #include "chapterhead/ChapterHeadRule.h"
+#include "chapterhead/PatternEngineError.h"
 #include "chapterhead/PatternLineRule.h"
 #include "chapterhead/VolumeHeadRule.h"
 #include "cli/BookPaths.h"
@@ -88,6 +90,17 @@ bool PrintChapters(const TConvertFile& job) {
   return fwrite(text.data(), 1, text.size(), stdout) == text.size() && fflush(stdout) == 0;
 }
 
+// The verdict of `test`; an engine failure becomes one that names `option` and `source`.
+template <typename Test>
+bool NamingFailures(const char* option, const std::string& source, const Test& test) {
+  try {
+    return test();
+  } catch (const EPatternEngine& error) {
+    throw std::runtime_error("Cannot search \"" + source + "\" with " + option + ". " +
+                             error.what());
+  }
+}
+
 // Stays in effect while it lives: signals are only recorded, so that the engine can be
 // stopped cleanly instead of the process ending under it.
 class DeferredInterrupts {
@@ -138,9 +151,13 @@ int Convert(const CliOptions& options, const CodePageChoice& code_pages, const B
   JobEnvironment environment;
   environment.staging_root = FromUtf8(staging.path());
   environment.ui = &ui;
+  // An own expression may still fail on a line (too many counted loops at once): the
+  // message says which option and which source.
+  const std::string& source = plan.sources.front();
   if (own_chapter_head) {
-    environment.is_chapter_head = [&own_chapter_head](std::u16string_view line) {
-      return own_chapter_head->Matches(line);
+    environment.is_chapter_head = [&own_chapter_head, &source](std::u16string_view line) {
+      return NamingFailures("--chapter-pattern", source,
+                            [&] { return own_chapter_head->Matches(line); });
     };
   } else {
     environment.is_chapter_head = [&chapter_head](std::u16string_view line) {
@@ -148,8 +165,9 @@ int Convert(const CliOptions& options, const CodePageChoice& code_pages, const B
     };
   }
   if (volume_head) {
-    environment.is_volume_head = [&volume_head](std::u16string_view line) {
-      return volume_head->IsVolumeHead(line);
+    environment.is_volume_head = [&volume_head, &source](std::u16string_view line) {
+      return NamingFailures("--volume-pattern", source,
+                            [&] { return volume_head->IsVolumeHead(line); });
     };
   }
   code_pages.ApplyTo(&environment);

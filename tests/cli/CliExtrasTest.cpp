@@ -165,6 +165,21 @@ TEST(CliChapterPatternTest, ABadExpressionIsAUsageErrorWithTheEnginesMessage) {
       << result.err;
 }
 
+TEST(CliChapterPatternTest, AnExpressionThatFailsOnALineFailsTheBookNamingTheSource) {
+  TempDir temp;
+  WriteFile(temp / "novel.txt", kEnglishNovel);
+  // Eleven counted loops inside one another: valid, but more than a search may hold.
+  std::string nested = std::string(11, '(') + "a";
+  for (int i = 0; i < 11; ++i) nested += "){1,2}";
+  for (const char* option : {"--chapter-pattern", "--volume-pattern"}) {
+    const CliResult result =
+        RunAgainstOlderBook(temp, {option, nested, "-o", "book.epub", "novel.txt"}, 1);
+    EXPECT_EQ(result.err, "quireforge-cli: Cannot search \"" + (temp / "novel.txt").string() +
+                              "\" with " + option +
+                              ". TPatternEngine(exec): Loop Stack Exceeded\n");
+  }
+}
+
 // --- Volumes ------------------------------------------------------------------------------
 
 TEST(CliVolumesTest, ListChaptersIndentsTheChaptersOfAVolume) {
