@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every benchmark: the Google Benchmark programs (pattern engine, conversion job, zip
-# engine) and the whole-command comparison of quireforge-cli with pandoc and zip -9.
+# engine), the whole-command comparison of quireforge-cli with pandoc and zip -9, and the
+# cost of the book options beyond the window's (volumes, cover, language, own chapter rule).
 # Usage: bench/run_all.sh [BUILD_DIR]   (default: build)
 set -euo pipefail
 
@@ -16,3 +17,6 @@ done
 
 echo "== compare.sh"
 "$here/compare.sh" "$build"
+
+echo "== extras.sh"
+"$here/extras.sh" "$build"
