@@ -252,6 +252,12 @@ TEST(CliVolumesTest, SeveralSourcesAreRefusedButEachWorks) {
   EXPECT_TRUE(Holds(NcxOf(temp / "b.epub"),
                     "<text>第一卷 唯一</text></navLabel>\r\n"
                     "<content src=\"ch_1.html#\"/>\r\n<navPoint"));
+  // An own volume rule reaches every book too.
+  ASSERT_EQ(
+      RunCli({"--each", "-q", "--volume-pattern", "唯一$", "a.txt", "b.txt"}, temp.path()).status,
+      0);
+  EXPECT_FALSE(Holds(NcxOf(temp / "a.epub"), "<meta name=\"dtb:depth\" content=\"2\"/>"));
+  EXPECT_TRUE(Holds(NcxOf(temp / "b.epub"), "<meta name=\"dtb:depth\" content=\"2\"/>"));
 }
 
 // --- Cover --------------------------------------------------------------------------------
