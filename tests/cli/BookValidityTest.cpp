@@ -254,6 +254,10 @@ TEST(CliBookValidityTest, VolumesAndAJpegCoverInOneBook) {
   ExpectValidBook(book, false);
   EXPECT_NE(EntryBytes(book, "OEBPS/toc.ncx").find("<meta name=\"dtb:depth\" content=\"2\"/>"),
             std::string::npos);
+  EXPECT_EQ(EntryBytes(book, "OEBPS/cover.jpg"), ReadFile(cover));
+  const std::string opf = EntryBytes(book, "OEBPS/book.opf");
+  EXPECT_NE(opf.find("<meta name=\"cover\" content=\"cover-image\"/>"), std::string::npos);
+  EXPECT_NE(opf.find("<spine toc=\"ncx\">\r\n<itemref idref=\"cover\" />\r\n"), std::string::npos);
 }
 
 TEST(CliBookValidityTest, APngCoverAnOwnChapterRuleAndAFont) {
