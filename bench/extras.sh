@@ -7,8 +7,8 @@
 #   - --language auto: the letters counted by script;
 #   - --chapter-pattern with an expression equivalent to the built-in rule's common case, run
 #     by the engine on every line without the built-in rule's prefilter.
-# No target: the figures are reported, and the cost of --volumes --cover is read against the
-# default run.
+# No target: the figures are reported (wall clock and CPU time), and the cost of
+# --volumes --cover is read against the default run.
 #
 # Usage: bench/extras.sh [BUILD_DIR]   (default: build)
 #   RUNS=n          runs per command (default 10)
@@ -53,10 +53,23 @@ echo "machine:        $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 "$cli" --list-chapters --volumes novel.txt | awk '/^  /{c++} /卷/ && !/^  /{v++} END{print "outline:        " v " volumes, " c " chapters in them"}'
 echo
 
-hyperfine --warmup 2 --runs "$runs" --export-markdown extras.md \
+hyperfine --warmup 2 --runs "$runs" --export-json extras.json \
   -n "default" "$cli -q -o a.epub novel.txt" \
   -n "volumes + cover" "$cli -q --volumes --cover cover.jpg -o b.epub novel.txt" \
   -n "language auto" "$cli -q --language auto -o c.epub novel.txt" \
   -n "own chapter pattern" "$cli -q --chapter-pattern '第[ 　]*[0-9一二三四五六七八九十百千]{0,10}[ 　]?[章回]' -o d.epub novel.txt"
-echo
-cat extras.md
+
+# On a shared machine the wall-clock times swing with the load; the CPU time a run uses (user
+# and system, summed over its threads) holds steadier, so both are reported.
+python3 - <<'PY'
+import json
+results = json.load(open("extras.json"))["results"]
+base = results[0]
+cpu = lambda r: r["user"] + r["system"]
+print()
+print("| command | mean s | min s | CPU s (user+system) | × default (min) | × default (CPU) |")
+print("|---|---|---|---|---|---|")
+for r in results:
+    print(f"| {r['command']} | {r['mean']:.3f} ± {r['stddev'] or 0:.3f} | {r['min']:.3f} | "
+          f"{cpu(r):.3f} | {r['min'] / base['min']:.2f} | {cpu(r) / cpu(base):.2f} |")
+PY

@@ -122,6 +122,12 @@ void LanguageGuess::Count(std::u16string_view text) {
       if (IsAlpha(static_cast<char16_t>(c))) ++letters_;
       continue;
     }
+    // The common Han block, most of a Chinese or Japanese text, without asking ICU.
+    if (c >= 0x4E00 && c <= 0x9FFF) {
+      ++letters_;
+      ++han_;
+      continue;
+    }
     if (!u_isalpha(c)) continue;
     ++letters_;
     UErrorCode status = U_ZERO_ERROR;
