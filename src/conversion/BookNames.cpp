@@ -89,8 +89,9 @@ TitleAndAuthor TitleAndAuthorFromFileName(std::u16string_view path) {
     names.title = TrimmedName(name.substr(1, close - 1));
     const std::u16string_view rest = name.substr(close + 1);
     const AuthorMark mark = FindAuthorMark(rest, u"：:_");
-    if (mark.after != std::u16string_view::npos)
+    if (mark.after != std::u16string_view::npos) {
       names.author = TrimmedName(rest.substr(mark.after));
+    }
   } else if (!name.starts_with(u'《')) {
     const AuthorMark mark = FindAuthorMark(name, u"：:");
     if (mark.after != std::u16string_view::npos) {
