@@ -147,9 +147,7 @@ bool PatternMatcher::MatchAt(int32_t start) {
   int32_t pc = 0;
   int32_t pos = start;
   for (;;) {
-#ifdef QUIREFORGE_PATTERN_STEP_LIMIT
-    if (++steps_ > QUIREFORGE_PATTERN_STEP_LIMIT) throw std::range_error("step limit");
-#endif
+    CountSteps(1);
     // Every case either goes on (continue) or fails (break) into backtracking.
     const PatternInstruction& in = code[pc];
     switch (in.op) {
@@ -266,6 +264,8 @@ bool PatternMatcher::MatchAt(int32_t start) {
       case PatternOp::kRepeat: {
         const PatternInstruction& test = code[pc + 1];
         const int32_t available = n - pos;
+        // Fewer units left than the minimum: no need to look at them.
+        if (in.min > available) break;
         int32_t count = 0;
         if (in.greedy) {
           const int32_t limit = std::min(in.max, available);
@@ -275,11 +275,12 @@ bool PatternMatcher::MatchAt(int32_t start) {
           } else {
             while (count < limit && TestUnit(test, s[pos + count])) ++count;
           }
+          CountSteps(static_cast<uint64_t>(count));
           if (count < in.min) break;
           if (count > in.min) frames_.push_back({FrameCode(kGiveBack, pc), pos, count});
         } else {
-          if (in.min > available) break;
           while (count < in.min && TestUnit(test, s[pos + count])) ++count;
+          CountSteps(static_cast<uint64_t>(count));
           if (count < in.min) break;
           if (count < in.max) frames_.push_back({FrameCode(kTakeMore, pc), pos, count});
         }

@@ -7,6 +7,7 @@
 #define QUIREFORGE_CHAPTERHEAD_PATTERNMATCHER_H_
 
 #include <cstdint>
+#include <stdexcept>
 #include <string_view>
 #include <vector>
 
@@ -57,9 +58,16 @@ class PatternMatcher {
   std::vector<Frame> frames_;
   bool matched_ = false;
 #ifdef QUIREFORGE_PATTERN_STEP_LIMIT
-  // Fuzzing builds only: a search that executes more instructions than the limit raises
-  // std::range_error, so that exponential backtracking is told apart from a hang.
+  // Fuzzing and work-counting builds only: a search that runs more instructions and examines
+  // more units in repetitions than the limit raises std::range_error, so that runaway
+  // backtracking or scanning is told apart from a hang.
+  void CountSteps(uint64_t steps) {
+    steps_ += steps;
+    if (steps_ > QUIREFORGE_PATTERN_STEP_LIMIT) throw std::range_error("step limit");
+  }
   uint64_t steps_ = 0;
+#else
+  void CountSteps(uint64_t) {}
 #endif
 };
 
