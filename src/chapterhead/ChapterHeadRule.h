@@ -7,6 +7,7 @@
 #define QUIREFORGE_CHAPTERHEAD_CHAPTERHEADRULE_H_
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "chapterhead/PatternMatcher.h"
@@ -28,14 +29,16 @@ class ChapterHeadRule {
 
   // True when `line` (raw: untrimmed, unescaped; it ends at its first U+0000) holds a match.
   // Lines without an opening character are answered without running the engine, and the
-  // engine tries only the start positions just before opening characters; the verdict is
-  // that of a full search. Raises nothing.
+  // engine sees only a short stretch around each opening character; the verdict is that of
+  // a full search. Lines of any length are judged, in time linear in their length; raises
+  // nothing.
   bool IsChapterHead(std::u16string_view line);
   bool operator()(std::u16string_view line) { return IsChapterHead(line); }
 
  private:
   std::shared_ptr<const PatternProgram> program_;
   PatternMatcher matcher_;
+  std::u16string window_;  // the stretch the engine sees, kept for its capacity
 };
 
 }  // namespace quireforge

@@ -4,6 +4,7 @@
 
 #include <exception>
 #include <memory>
+#include <new>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -101,6 +102,15 @@ bool NamingFailures(const char* option, const std::string& source, const Test& t
   }
 }
 
+// The message for a failure of the book `target`: the failure's own text, which names its
+// file; running out of memory elsewhere than in a source names the book.
+std::string FailureText(const std::exception& error, const std::string& target) {
+  if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) {
+    return "Not enough memory to make the book \"" + target + "\".";
+  }
+  return error.what();
+}
+
 // Stays in effect while it lives: signals are only recorded, so that the engine can be
 // stopped cleanly instead of the process ending under it.
 class DeferredInterrupts {
@@ -177,7 +187,7 @@ int Convert(const CliOptions& options, const CodePageChoice& code_pages, const B
   try {
     job.emplace(Parameters(options, plan), environment);
   } catch (const std::exception& error) {
-    ui.PrintLine(error.what());
+    ui.PrintLine(FailureText(error, plan.target));
     return kExitFailure;
   }
   if (!options.quiet) {
@@ -200,7 +210,7 @@ int Convert(const CliOptions& options, const CodePageChoice& code_pages, const B
     DeferredInterrupts deferred;
     written = job->FinishBook(archiver);
   } catch (const std::exception& error) {
-    ui.PrintLine(error.what());
+    ui.PrintLine(FailureText(error, plan.target));
     return kExitFailure;
   }
   ui.AttachArchiver(nullptr);

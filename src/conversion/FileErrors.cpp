@@ -42,4 +42,8 @@ void ThrowNoTextError(std::u16string_view path) {
   throw FileError("Source file \"" + ToUtf8(path) + "\" holds no text.");
 }
 
+void ThrowNoMemoryError(std::u16string_view path) {
+  throw FileError("Not enough memory to convert source file \"" + ToUtf8(path) + "\".");
+}
+
 }  // namespace quireforge

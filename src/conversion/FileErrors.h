@@ -33,6 +33,9 @@ std::string SystemErrorText(int error_number);
 // only a byte-order mark, or starts with NUL.
 [[noreturn]] void ThrowNoTextError(std::u16string_view path);
 
+// Raise FileError with "Not enough memory to convert source file "<path>".".
+[[noreturn]] void ThrowNoMemoryError(std::u16string_view path);
+
 }  // namespace quireforge
 
 #endif  // QUIREFORGE_CONVERSION_FILEERRORS_H_

@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <exception>
+#include <memory>
+#include <system_error>
 #include <thread>
 
 namespace quireforge {
@@ -46,6 +49,12 @@ void DecodeAll(UConverter* converter, std::string_view bytes, std::u16string* ou
     DecodeWith(converter, piece, bytes.empty(), out);
   } while (!bytes.empty());
 }
+
+// Closes a converter of its own when it goes.
+struct ConverterCloser {
+  void operator()(UConverter* converter) const { ucnv_close(converter); }
+};
+using OwnedConverter = std::unique_ptr<UConverter, ConverterCloser>;
 
 // Every ASCII byte must stand for the same character, both ways. IBM tables swap the
 // controls 1A, 1C and 7F, which never matter in text, so those are not compared.
@@ -127,18 +136,38 @@ void LegacyCodePage::Decode(std::string_view bytes, std::u16string* out) const {
                          ? bytes.find('\n', bytes.size() / 2)
                          : std::string_view::npos;
   UErrorCode status = U_ZERO_ERROR;
-  UConverter* second = cut == std::string_view::npos ? nullptr : ucnv_clone(converter_, &status);
+  const OwnedConverter second(cut == std::string_view::npos ? nullptr
+                                                            : ucnv_clone(converter_, &status));
   if (second == nullptr || U_FAILURE(status)) {
-    if (second != nullptr) ucnv_close(second);
     DecodeAll(converter_, bytes, out);
     return;
   }
   std::u16string tail;
   tail.reserve(bytes.size() - cut + 16);
-  std::thread worker([&] { DecodeAll(second, bytes.substr(cut + 1), &tail); });
-  DecodeAll(converter_, bytes.substr(0, cut + 1), out);
+  // A failure of either half (running out of memory) is raised here, once both are done.
+  std::exception_ptr tail_failure;
+  std::thread worker;
+  try {
+    worker = std::thread([&] {
+      try {
+        DecodeAll(second.get(), bytes.substr(cut + 1), &tail);
+      } catch (...) {
+        tail_failure = std::current_exception();
+      }
+    });
+  } catch (const std::system_error&) {
+    // No second thread to be had (a limit on memory or threads): one pass does it all.
+    DecodeAll(converter_, bytes, out);
+    return;
+  }
+  try {
+    DecodeAll(converter_, bytes.substr(0, cut + 1), out);
+  } catch (...) {
+    worker.join();
+    throw;
+  }
   worker.join();
-  ucnv_close(second);
+  if (tail_failure) std::rethrow_exception(tail_failure);
   out->append(tail);
 }
 

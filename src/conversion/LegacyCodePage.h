@@ -36,7 +36,8 @@ class LegacyCodePage {
   const std::string& Name() const { return name_; }
 
   // Replaces `out` with the UTF-16 text of `bytes`. A large text is decoded by two threads
-  // that are joined before this returns; the result is the same.
+  // that are joined before this returns (by one, when no second thread can be made); the
+  // result is the same. Raises std::bad_alloc when the text does not fit in memory.
   void Decode(std::string_view bytes, std::u16string* out) const;
   // Appends the encoded form of `text` to `out`.
   void Encode(std::u16string_view text, std::string* out) const;

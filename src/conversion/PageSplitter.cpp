@@ -1,7 +1,9 @@
 #include "conversion/PageSplitter.h"
 
 #include <algorithm>
+#include <functional>
 #include <limits>
+#include <new>
 
 #include "conversion/BookNames.h"
 #include "conversion/FileErrors.h"
@@ -108,36 +110,50 @@ std::u16string PageSplitter::EntryFor(std::u16string_view title) const {
 void PageSplitter::AddChapter(std::u16string_view title) { chapters_->push_back(EntryFor(title)); }
 
 void PageSplitter::SplitSingleSource(const std::u16string& source, bool detect_chapters) {
-  const size_t first = LoadSource(source);
-  budget_ = 0;
-  pages_.StartPage();
-  {
-    ProgressSession progress(*environment_.ui, ClampToInt32(lines_.size() - first - 1));
-    for (size_t i = first; i < lines_.size(); ++i) {
-      const std::u16string_view line = lines_[i];
-      // A volume line opens its volume only: it is never also a chapter of that volume.
-      const bool volume = environment_.is_volume_head && environment_.is_volume_head(line);
-      const bool head = !volume && detect_chapters && environment_.is_chapter_head(line);
-      if (PlaceLine(line, head, volume)) progress.Advance(ClampToInt32(i - first));
+  WithSource(source, [&] {
+    const size_t first = LoadSource(source);
+    budget_ = 0;
+    pages_.StartPage();
+    {
+      ProgressSession progress(*environment_.ui, ClampToInt32(lines_.size() - first - 1));
+      for (size_t i = first; i < lines_.size(); ++i) {
+        const std::u16string_view line = lines_[i];
+        // A volume line opens its volume only: it is never also a chapter of that volume.
+        const bool volume = environment_.is_volume_head && environment_.is_volume_head(line);
+        const bool head = !volume && detect_chapters && environment_.is_chapter_head(line);
+        if (PlaceLine(line, head, volume)) progress.Advance(ClampToInt32(i - first));
+      }
     }
-  }
-  pages_.SavePage();
+    pages_.SavePage();
+  });
 }
 
 void PageSplitter::SplitSources(const std::vector<std::u16string>& sources, bool detect_chapters,
                                 bool file_name_as_chapter) {
   for (const std::u16string& source : sources) {
-    const size_t first = LoadSource(source);
-    if (detect_chapters) {
-      AddChapter(file_name_as_chapter ? DerivedTitle(source) : Trim(lines_[first]));
-    }
-    budget_ = 0;
-    pages_.StartPage();
-    for (size_t i = first; i < lines_.size(); ++i) PlaceLine(lines_[i], false);
-    pages_.SavePage();
-    pages_.NextPage();
+    WithSource(source, [&] {
+      const size_t first = LoadSource(source);
+      if (detect_chapters) {
+        AddChapter(file_name_as_chapter ? DerivedTitle(source) : Trim(lines_[first]));
+      }
+      budget_ = 0;
+      pages_.StartPage();
+      for (size_t i = first; i < lines_.size(); ++i) PlaceLine(lines_[i], false);
+      pages_.SavePage();
+      pages_.NextPage();
+    });
   }
   lines_ = TextLines();
+}
+
+void PageSplitter::WithSource(const std::u16string& source, const std::function<void()>& work) {
+  try {
+    work();
+  } catch (const std::bad_alloc&) {
+    lines_ = TextLines();  // gives the memory back before the message is made
+    paragraph_ = std::u16string();
+    ThrowNoMemoryError(source);
+  }
 }
 
 void PageSplitter::SavePackage(const std::vector<std::u16string>& head,

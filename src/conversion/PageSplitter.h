@@ -8,6 +8,7 @@
 #define QUIREFORGE_CONVERSION_PAGESPLITTER_H_
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,8 +48,8 @@ class PageSplitter {
   // the environment has a volume test; a line that opens a volume is no chapter heading) and
   // per budget. The progress window is shown while the lines are placed and closed again on
   // every path.
-  // Raises FileError when the source cannot be read or holds no text, or a page cannot be
-  // written; pages saved before stay on disk.
+  // Raises FileError when the source cannot be read, holds no text or does not fit in
+  // memory, or a page cannot be written; pages saved before stay on disk.
   void SplitSingleSource(const std::u16string& source, bool detect_chapters);
 
   // Several sources, each beginning on a page of its own; with `detect_chapters` each gets
@@ -72,6 +73,9 @@ class PageSplitter {
   // Reads `source` and returns the index of its first line that is not blank; raises when
   // there is none.
   size_t LoadSource(const std::u16string& source);
+  // Runs `work` on `source`; running out of memory there becomes a FileError naming the
+  // source, once the source's text is released.
+  void WithSource(const std::u16string& source, const std::function<void()>& work);
   // Places the paragraph of one source line; returns true when it opened a new page. A
   // `head` opens a page and a chapter entry, a `volume` a page and a volume entry.
   bool PlaceLine(std::u16string_view line, bool head, bool volume = false);

@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <optional>
+#include <stdexcept>
 
 #include "conversion/CodePageDetector.h"
 #include "conversion/FileErrors.h"
@@ -135,13 +137,27 @@ size_t DecodePiece(std::string_view bytes, bool last, PieceDecoding decoding, st
 // What the pieces of a file held.
 enum class PiecesResult {
   kDecoded,   // all of it is in the text
-  kCutShort,  // strict UTF-8, valid but for a character cut short by the end of the file
+  kCutShort,  // strict UTF-8, valid but for a character cut short by the end of the text
   kInvalid,   // strict UTF-8 met a malformed sequence and stopped
 };
 
-// Reads `file` from its current position to its end in pieces and appends their text to
-// `out`. Stops early when strict UTF-8 meets invalid bytes. For kCutShort, `cut` receives
-// the bytes of the character cut short.
+// Where the text in `bytes` ends: at its first zero byte, or for UTF-16 at its first zero
+// unit (`bytes` starts at a unit boundary); npos when it goes on past them. A zero byte is
+// never part of a longer character in UTF-8 or in the code pages accepted here.
+size_t TextEnd(std::string_view bytes, PieceDecoding decoding) {
+  if (decoding != PieceDecoding::kUtf16LittleEndian && decoding != PieceDecoding::kUtf16BigEndian) {
+    return bytes.find('\0');
+  }
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    if (bytes[i] == '\0' && bytes[i + 1] == '\0') return i;
+  }
+  return std::string_view::npos;
+}
+
+// Reads `file` from its current position in pieces and appends their text to `out`, up to
+// the end of the file or the end of the text (its first NUL), whichever comes first: nothing
+// after the NUL is read. Stops early when strict UTF-8 meets invalid bytes. For kCutShort,
+// `cut` receives the bytes of the character cut short.
 PiecesResult DecodePieces(std::u16string_view path, const ScopedFd& file, PieceDecoding decoding,
                           std::u16string* out, std::string* cut) {
   constexpr size_t kPiece = size_t{1} << 20;
@@ -163,6 +179,10 @@ PiecesResult DecodePieces(std::u16string_view path, const ScopedFd& file, PieceD
       if (!end && bytes.size() < mark.size()) continue;  // not enough to see the mark yet
       if (StartsWith(bytes, mark)) bytes.remove_prefix(mark.size());
       at_start = false;
+    }
+    if (const size_t text_end = TextEnd(bytes, decoding); text_end != std::string_view::npos) {
+      bytes = bytes.substr(0, text_end);
+      end = true;
     }
     const size_t used = DecodePiece(bytes, end, decoding, out, &valid);
     // Keep what waits for the next piece at the start of the buffer.
@@ -213,19 +233,38 @@ void DecodeLegacy(std::string_view bytes, const LegacyCodePage& code_page, CodeP
   *encoding = {code_page.Name(), EncodingOrigin::kNamed};
 }
 
-// Reads `file` from its current position to its end.
-std::string ReadRest(std::u16string_view path, const ScopedFd& file, size_t expected) {
+// Reserves room for `size` elements in `buffer` when that much memory is to be had. The
+// size of a file only suggests the size of its text, which may end much earlier (at its first
+// NUL): without the room the buffer grows as the text comes.
+template <typename Buffer>
+void ReserveIfPossible(Buffer* buffer, size_t size) {
+  try {
+    buffer->reserve(size);
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {
+  }
+}
+
+// Reads `file` from its current position to its end or to its first zero byte, which is
+// left out, as is everything after it.
+std::string ReadUntilNul(std::u16string_view path, const ScopedFd& file, size_t expected) {
+  constexpr size_t kPiece = size_t{1} << 20;
   std::string bytes;
-  bytes.resize(expected + 1);  // one more, to see the end without a second allocation
+  ReserveIfPossible(&bytes, expected + 1);  // one more, to see the end without growing
   size_t filled = 0;
   for (;;) {
-    if (filled == bytes.size()) bytes.resize(bytes.size() * 2);
+    if (filled == bytes.size()) bytes.resize(std::max(bytes.capacity(), filled + kPiece));
     const ssize_t n = read(file.get(), bytes.data() + filled, bytes.size() - filled);
     if (n < 0) {
       if (errno == EINTR) continue;
       ThrowOpenError(path, errno);
     }
     if (n == 0) break;
+    const size_t nul = std::string_view(bytes.data() + filled, static_cast<size_t>(n)).find('\0');
+    if (nul != std::string_view::npos) {
+      filled += nul;
+      break;
+    }
     filled += static_cast<size_t>(n);
   }
   bytes.resize(filled);
@@ -255,7 +294,7 @@ TextLines LoadTextFile(std::u16string_view path, MarkKind kind, const LegacyCode
   // Never more UTF-16 units than bytes (for a code page, as a rule): the text is laid out
   // once and filled as the pieces come.
   std::u16string text;
-  text.reserve((utf16 ? expected / 2 : expected) + 16);
+  ReserveIfPossible(&text, (utf16 ? expected / 2 : expected) + 16);
   SourceEncoding found{EncodingName(kind), kind == MarkKind::kNone ? EncodingOrigin::kValidUtf8
                                                                    : EncodingOrigin::kMark};
   std::string cut;
@@ -267,9 +306,10 @@ TextLines LoadTextFile(std::u16string_view path, MarkKind kind, const LegacyCode
     AppendFromUtf8(cut, &text);
     found.origin = EncodingOrigin::kDetected;
   } else if (result != PiecesResult::kDecoded) {
-    // Not UTF-8 after all: read again from the start, whole, and decode it in a code page.
+    // Not UTF-8 after all: read again from the start, up to the end of the text, and decode
+    // it in a code page.
     if (lseek(file.get(), 0, SEEK_SET) != 0) ThrowOpenError(path, errno);
-    DecodeLegacy(ReadRest(path, file, expected), code_page, use, &text, &found);
+    DecodeLegacy(ReadUntilNul(path, file, expected), code_page, use, &text, &found);
   }
   if (encoding != nullptr) *encoding = std::move(found);
   return TextLines(std::move(text));

@@ -1,8 +1,8 @@
 // Where text meets files: the byte-order-mark test, loading a text file as a line list,
 // and the two writers every staged document goes through (the plain writer in the legacy
-// code page, the UTF-8 writer with its mark). A source is read whole within one call, in
-// pieces; a staged file is written with one write. A file is open only within one call and
-// closed on every path. Free functions; one thread (the code page is not thread-safe).
+// code page, the UTF-8 writer with its mark). A source is read within one call, in pieces,
+// up to the end of its text; a staged file is written with one write. A file is open only within
+// one call and closed on every path. Free functions; one thread (the code page is not thread-safe).
 //
 // Failures raise FileError: "Cannot open file "<path>". <reason>" when a file cannot be
 // opened or read (also for a folder or a device given as file), "Cannot create file
@@ -62,13 +62,16 @@ struct SourceReading {
   SourceEncoding encoding;
 };
 
-// Reads `path` whole and decodes it as `kind` says: the UTF-16 kinds take code units as they
-// are (a last odd byte is ignored), kUtf8 decodes UTF-8 with U+FFFD for malformed sequences,
-// and kNone decodes UTF-8 when the whole file is valid UTF-8, else as `use` says: in
-// `code_page`, or in the code page found from the text (see CodePageDetector), which may be
-// UTF-8 with U+FFFD for a few malformed sequences, such as a last character cut short. A full
-// mark of the chosen encoding at the start is skipped. Never fails on content. `encoding`,
-// when given, receives how the text was decoded.
+// Reads `path` up to the end of its text and decodes it as `kind` says: the UTF-16 kinds take
+// code units as they are (a last odd byte is ignored), kUtf8 decodes UTF-8 with U+FFFD for
+// malformed sequences, and kNone decodes UTF-8 when the whole text is valid UTF-8, else as
+// `use` says: in `code_page`, or in the code page found from the text (see
+// CodePageDetector), which may be UTF-8 with U+FFFD for a few malformed sequences, such as a
+// last character cut short. A full mark of the chosen encoding at the start is skipped. The
+// text ends at its first NUL (a zero byte; a zero unit in UTF-16): nothing after it is read,
+// so a file that is mostly a hole costs no memory. Never fails on content; raises
+// std::bad_alloc when the text does not fit in memory. `encoding`, when given, receives how
+// the text was decoded.
 TextLines LoadTextFile(std::u16string_view path, MarkKind kind, const LegacyCodePage& code_page,
                        CodePageUse use = CodePageUse::kAlways, SourceEncoding* encoding = nullptr);
 

@@ -1,7 +1,10 @@
 // The chapter-head rule: the pattern text itself, the verdicts on the typical headings and
 // near misses, and agreement with the rule's plain-language reading over the two novels.
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -61,6 +64,52 @@ TEST_F(ChapterHeadRuleTest, Spacing) {
   EXPECT_FALSE(Head(u"第\t1章"));
   EXPECT_FALSE(Head(u"第1\t章"));
   EXPECT_FALSE(Head(u"第\u00A01章"));
+}
+
+TEST_F(ChapterHeadRuleTest, RunsOfSpacesOfAnyLengthAfterTheOpening) {
+  const std::u16string run = std::u16string(3000, u' ') + u"\u3000" + std::u16string(3000, u' ');
+  EXPECT_TRUE(Head(u"第" + run + u"章"));
+  EXPECT_TRUE(Head(u"x第" + run + u"一章x"));
+  EXPECT_TRUE(Head(u"第" + run + u"一 章"));
+  EXPECT_FALSE(Head(u"第" + run + u"一  章"));
+  EXPECT_FALSE(Head(u"第" + run + u"一一一一一一一一一一一章"));
+  EXPECT_FALSE(Head(u"第" + run + u"\t章"));
+  EXPECT_TRUE(Head(u"第" + run + u"第" + run + u"1章"));
+}
+
+// A line of 2^31 code units or more is longer than the engine's positions reach; the rule
+// still judges it. One 1 MiB block of text mapped again and again stands for a line of
+// 4.1 GiB without costing the memory.
+TEST_F(ChapterHeadRuleTest, ALineLongerThanTheEngineReachesIsStillJudged) {
+  constexpr size_t kBlock = size_t{1} << 20;
+  constexpr size_t kBlocks = 4100;
+  const auto block = [&](std::u16string_view tail) {
+    const int fd = memfd_create("line", MFD_CLOEXEC);
+    EXPECT_EQ(ftruncate(fd, kBlock), 0);
+    auto* units =
+        static_cast<char16_t*>(mmap(nullptr, kBlock, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0));
+    std::fill_n(units, kBlock / 2, u'a');
+    std::copy(tail.begin(), tail.end(), units + kBlock / 2 - tail.size());
+    munmap(units, kBlock);
+    return fd;
+  };
+  const int plain = block(u"");
+  const int opening = block(u"第x");  // an opening that heads nothing
+  const int head = block(u"第一章");
+  auto* area = static_cast<char*>(mmap(nullptr, kBlock * kBlocks, PROT_NONE,
+                                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0));
+  ASSERT_NE(area, MAP_FAILED);
+  for (size_t i = 0; i < kBlocks; ++i) {
+    const int fd = i == kBlocks - 1 ? head : i == kBlocks / 2 ? opening : plain;
+    ASSERT_NE(mmap(area + i * kBlock, kBlock, PROT_READ, MAP_SHARED | MAP_FIXED, fd, 0),
+              MAP_FAILED);
+  }
+  const std::u16string_view line(reinterpret_cast<const char16_t*>(area), kBlock * kBlocks / 2);
+  ASSERT_GT(line.size(), size_t{1} << 31);
+  // The opening in the middle heads nothing; the head is the line's last three units.
+  EXPECT_TRUE(Head(line));
+  munmap(area, kBlock * kBlocks);
+  for (int fd : {plain, opening, head}) close(fd);
 }
 
 TEST_F(ChapterHeadRuleTest, NumeralRunOfAtMostTen) {

@@ -98,6 +98,26 @@ TEST_F(TextFileTest, TextEndsAtItsFirstNul) {
   EXPECT_EQ(Load(std::string("A\0B\0", 4)), (Lines{u"A"}));
 }
 
+TEST_F(TextFileTest, NothingAfterTheFirstNulIsReadOrKept) {
+  // Each text is followed by a hole that makes the file 15 TB long and reads as zeros: the
+  // text ends at the first zero byte (a zero unit in UTF-16), and the rest is never read.
+  const LegacyCodePage gb18030("GB18030");
+  const struct {
+    std::string bytes;
+    Lines lines;
+  } cases[] = {
+      {"\xE7\xAC\xAC\xE4\xB8\x80\xE7\xAB\xA0\r\nabc", {U16("第一章"), u"abc"}},
+      {"\xB5\xDA\xD2\xBB\xD5\xC2\r\nabc", {U16("第一章"), u"abc"}},  // GB18030, no UTF-8
+      {std::string("\xFF\xFE\x00\x4E\x0A\x00\x41\x00", 8), {U16("一"), u"A"}},
+      {std::string("\xFE\xFF\x4E\x00\x00\x0A\x00\x41", 8), {U16("一"), u"A"}},
+  };
+  for (const auto& [bytes, lines] : cases) {
+    const std::u16string path = File("sparse.txt", bytes);
+    std::filesystem::resize_file(temp_ / "sparse.txt", uintmax_t{15} << 40);
+    EXPECT_EQ(ReadTextFile(path, gb18030).ToVector(), lines);
+  }
+}
+
 TEST_F(TextFileTest, WritersJoinWithCrLf) {
   const std::u16string plain = File("plain", "");
   const std::u16string utf8 = File("utf8", "");
