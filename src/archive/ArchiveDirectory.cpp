@@ -62,7 +62,8 @@ void ReadArchiveDirectory(const std::string& path, TArchiveCore& core,
   // No file there (also when a folder on the way is a file): nothing to read, no error.
   if (stat(path.c_str(), &status) != 0 && (errno == ENOENT || errno == ENOTDIR)) return;
 
-  ScopedFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Without blocking: a pipe in the archive's place would wait for a writer for ever.
+  ScopedFd file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (!file.valid() || fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
     core.ShowInformation(kMsgCannotOpenZip);
     return;

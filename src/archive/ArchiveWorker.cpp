@@ -35,6 +35,13 @@ EArchiver CannotWrite(const std::string& target, int error) {
   return EArchiver(kMsgCannotWrite, text);
 }
 
+// 11051 naming the target that is no regular file (a pipe, a device, a socket): the system
+// has no code that says so.
+EArchiver CannotWriteNonRegular(const std::string& target) {
+  return EArchiver(kMsgCannotWrite,
+                   FormatArchiveMessage(kMsgCannotWrite, {target}) + " <Not a regular file>");
+}
+
 }  // namespace
 
 TArchiveWorker::TArchiveWorker(UserInterface& ui) : TEngineBinding(ui) {}
@@ -160,9 +167,16 @@ void TArchiveWorker::ProbeTarget(const std::string& target) {
     if (unlink(target.c_str()) != 0) throw CannotWrite(target, errno);
     return;
   }
-  // Non-blocking, so that a FIFO without a reader fails instead of hanging.
-  ScopedFd existing(open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+  // Only a regular file can be replaced by the archive. A folder says so itself when opened
+  // for writing; anything else is refused before it is opened.
+  if (stat(target.c_str(), &status) == 0 && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode)) {
+    throw CannotWriteNonRegular(target);
+  }
+  // Without blocking, and checked again once open, in case something else took its place.
+  ScopedFd existing(open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   if (!existing.valid()) throw CannotWrite(target, errno);
+  if (fstat(existing.get(), &status) != 0) throw CannotWrite(target, errno);
+  if (!S_ISREG(status.st_mode)) throw CannotWriteNonRegular(target);
 }
 
 void TArchiveWorker::ReportAddError(const EArchiver& error) {

@@ -56,8 +56,9 @@ class TArchiveWorker : public TEngineBinding {
   // Checks 1-9 in order; raises EArchiver for the first that fails. The engine is loaded
   // when they all pass.
   void RunChecks();
-  // A missing target is created empty and removed again; an existing one must open for
-  // writing. Raises EArchiver 11051 with the system's reason.
+  // A missing target is created empty and removed again; an existing one must be a regular
+  // file and open for writing (never waiting for it). Raises EArchiver 11051 with the
+  // system's reason, or "Not a regular file".
   void ProbeTarget(const std::string& target);
   void ReportAddError(const EArchiver& error);
 

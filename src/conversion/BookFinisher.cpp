@@ -31,9 +31,12 @@ bool IsExistingFile(std::u16string_view path) {
   return stat(NativePath(path).c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
+[[noreturn]] void ThrowFontCopyError(std::u16string_view font, const std::string& reason) {
+  throw FileError("Cannot copy font file \"" + ToUtf8(font) + "\". " + reason);
+}
+
 [[noreturn]] void ThrowFontCopyError(std::u16string_view font, int error_number) {
-  throw FileError("Cannot copy font file \"" + ToUtf8(font) + "\". " +
-                  SystemErrorText(error_number));
+  ThrowFontCopyError(font, SystemErrorText(error_number));
 }
 
 // Reads all of `fd` into `bytes`; returns 0 or the errno of the failed read.
@@ -65,17 +68,18 @@ int WriteAll(int fd, const std::string& bytes) {
 }
 
 // Copies `font` to `destination`, replacing it. Raises FileError naming the font and the
-// reason when the font cannot be read or the copy cannot be written; a partly written copy
-// is removed, so the tree never holds a truncated font.
+// reason when the font is no regular file, cannot be read or the copy cannot be written; a
+// partly written copy is removed, so the tree never holds a truncated font.
 void CopyFont(std::u16string_view font, std::u16string_view destination) {
   std::string bytes;
   {
-    ScopedFd source(open(NativePath(font).c_str(), O_RDONLY | O_CLOEXEC));
+    // Without blocking: a pipe given as font would wait for a writer for ever.
+    ScopedFd source(open(NativePath(font).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (!source.valid()) ThrowFontCopyError(font, errno);
     struct stat status;
     if (fstat(source.get(), &status) != 0) ThrowFontCopyError(font, errno);
     if (S_ISDIR(status.st_mode)) ThrowFontCopyError(font, EISDIR);
-    if (!S_ISREG(status.st_mode)) ThrowFontCopyError(font, EINVAL);
+    if (!S_ISREG(status.st_mode)) ThrowFontCopyError(font, "Not a regular file");
     if (const int error = ReadAll(source.get(), &bytes)) ThrowFontCopyError(font, error);
   }
   const std::string target = NativePath(destination);

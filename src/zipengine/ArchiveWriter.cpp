@@ -43,6 +43,10 @@ ArchiveWriter::ArchiveWriter(const std::string& path, bool fresh) : path_(path) 
     throw EngineError(ZE_ERR_WRITE,
                       "Cannot write archive \"" + path + "\". " + SystemReason(EISDIR));
   }
+  // A pipe or a device in the archive's place would be waited for, or written into.
+  if (exists && !S_ISREG(st.st_mode)) {
+    throw EngineError(ZE_ERR_WRITE, "Cannot write archive \"" + path + "\". Not a regular file");
+  }
   int flags = ZIP_CREATE;
   if (fresh || !exists) flags |= ZIP_TRUNCATE;
   int error = 0;

@@ -1,6 +1,7 @@
 // The directory read that assigning ZipFileName performs: entries and comment of a sound
 // archive, and each fault of the end record and central headers with its own message.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -192,6 +193,20 @@ TEST_F(ArchiveDirectoryTest, NamesOf260BytesAreRefused) {
   Assign();
   EXPECT_EQ(Errors(ui_), std::vector<std::string>{"Error while reading a central file name"});
   EXPECT_EQ(archiver_.ErrCode(), 11017);
+}
+
+TEST_F(ArchiveDirectoryTest, APipeInPlaceOfTheArchiveIsNotWaitedFor) {
+  ASSERT_EQ(mkfifo(target_.c_str(), 0644), 0);
+  // Opening a pipe for reading waits for a writer unless it is opened without blocking: the
+  // read runs in a child process with a deadline, which answers 0 when all went as expected.
+  const int outcome = test::RunInChildWithin(30, [&] {
+    Assign();
+    const bool as_expected =
+        Informations(ui_) == std::vector<std::string>{"Zip file could not be opened"} &&
+        Errors(ui_).empty();
+    return as_expected ? 0 : 1;
+  });
+  EXPECT_EQ(outcome, 0);
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include "TestSupport.h"
 
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unicode/unistr.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -96,6 +98,30 @@ int RunCommand(const std::string& command, std::string* output) {
   int status = pclose(pipe);
   if (output != nullptr) *output = text;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int RunInChildWithin(int seconds, const std::function<int()>& body) {
+  fflush(nullptr);  // nothing buffered is written twice
+  const pid_t pid = fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    int status = 1;
+    try {
+      status = body();
+    } catch (...) {
+      status = 125;
+    }
+    _exit(status);
+  }
+  int status = 0;
+  for (int waited = 0; waited < seconds * 20; ++waited) {
+    const pid_t done = waitpid(pid, &status, WNOHANG);
+    if (done == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+    usleep(50000);
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);
+  return -1;
 }
 
 std::string ShellQuote(const std::string& text) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -54,6 +55,11 @@ void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 // Runs `command` through /bin/sh; returns the exit status and fills `output` with
 // stdout and stderr together.
 int RunCommand(const std::string& command, std::string* output = nullptr);
+
+// Runs `body` in a forked child process and returns its exit status (body's result); -1 when
+// the child did not end within `seconds` (it is killed then), -2 when a signal ended it. For
+// calls that would hang on a fault: the test goes on and reports instead of hanging.
+int RunInChildWithin(int seconds, const std::function<int()>& body);
 
 // Shell-quotes one argument.
 std::string ShellQuote(const std::string& text);
