@@ -58,12 +58,24 @@ void TArchiveWorker::TakeSettings(const ArchiveSettings& settings) {
 
 void TArchiveWorker::Activate() {
   active_ = true;
-  if (read_pending_) List();
+  if (read_pending_) ListTarget();
 }
 
 void TArchiveWorker::SetZipFileName(const std::u16string& path) {
   settings_.zipFileName = path;
-  List();
+  ListTarget();
+}
+
+void TArchiveWorker::ListTarget() {
+  if (!settings_.newArchive) {
+    List();
+    return;
+  }
+  // A new archive replaces the file at the target wholly: what that file holds is never
+  // read, and nothing is said about it. Its writability is still checked by the add.
+  directory_.Clear();
+  ClearErrCode();
+  read_pending_ = false;
 }
 
 void TArchiveWorker::List() {

@@ -30,7 +30,8 @@ class TArchiveWorker : public TEngineBinding {
   void Activate();
   void Deactivate() { active_ = false; }
 
-  // Stores the archive name and reads its directory.
+  // Stores the archive name and reads its directory; with NewArchive set the file it will
+  // replace is not read at all.
   void SetZipFileName(const std::u16string& path);
 
   // Marks the directory read as pending, to run when the worker is next activated.
@@ -53,6 +54,8 @@ class TArchiveWorker : public TEngineBinding {
   const ArchiveDirectory& Directory() const { return directory_; }
 
  private:
+  // The directory read of the archive name, unless a new archive is asked for.
+  void ListTarget();
   // Checks 1-9 in order; raises EArchiver for the first that fails. The engine is loaded
   // when they all pass.
   void RunChecks();

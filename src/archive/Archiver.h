@@ -65,7 +65,9 @@ class TArchiver {
   void SetZipFileName(std::u16string path);
 
   // Asks the engine for a fresh archive that replaces the target wholly once complete,
-  // instead of adding into the existing one. Off by default.
+  // instead of adding into the existing one. The file it replaces is then not read, neither
+  // on assigning ZipFileName nor by the add (so nothing is said about it), but the add still
+  // checks that it can be written. Off by default.
   bool NewArchive() const;
   void SetNewArchive(bool fresh);
 

@@ -326,6 +326,21 @@ TEST_F(ArchiverTest, PipeAsTargetIsRefusedWithoutWaitingForIt) {
   EXPECT_TRUE(StagedFilesStay());
 }
 
+TEST_F(ArchiverTest, NewArchiveReadsNothingOfTheFileItReplacesButChecksItsWritability) {
+  WriteFile(target_, "plain text, no archive");
+  archiver_.SetNewArchive(true);
+  EXPECT_EQ(AddBook(EngineDir("zero"), target_), 0);
+  EXPECT_EQ(ui_.CallsStartingWith("ShowArchive"), std::vector<std::string>());
+  EXPECT_EQ(log_.Count("exec"), 1);
+
+  ASSERT_EQ(RunCommand("chattr +i " + ShellQuote(target_.string())), 0);
+  EXPECT_EQ(AddBook(EngineDir("zero"), target_), 11051);
+  RunCommand("chattr -i " + ShellQuote(target_.string()));
+  EXPECT_EQ(Errors(ui_), std::vector<std::string>{"Cannot write to " + target_.string() +
+                                                  " <1:Operation not permitted>"});
+  EXPECT_EQ(log_.Count("exec"), 1);
+}
+
 TEST_F(ArchiverTest, ProbeOfAMissingTargetLeavesNothingBehind) {
   EXPECT_EQ(AddBook(EngineDir("zero"), target_), 0);
   EXPECT_FALSE(fs::exists(target_));

@@ -1,0 +1,82 @@
+// quireforge-cli against input that is out to break it: pipes where files should be and an
+// older file that is no archive. Each run is bounded by timeout(1), so that a hang fails the test
+// instead of holding it; nothing may be lost, and every message names its file.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "BookChecks.h"
+#include "TestSupport.h"
+
+namespace quireforge::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Stops a run that hangs; status 124 then.
+constexpr const char* kDeadline = "timeout -s KILL 60";
+
+class CliHostileInputTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteFile(temp_ / "a.txt", kText);
+    dir_ = temp_.path().string();
+  }
+  void TearDown() override {
+    EXPECT_EQ(StagingLeftovers(temp_.path()), std::vector<std::string>());
+  }
+
+  CliResult Run(const std::vector<std::string>& arguments) {
+    return RunCli(arguments, temp_.path(), kDeadline);
+  }
+
+  static constexpr const char* kText = "Preface\r\n第一回 One\r\nBody\r\n";
+  TempDir temp_;
+  std::string dir_;
+};
+
+TEST_F(CliHostileInputTest, PipesAsTargetFontOrSourceAreRefusedWithoutWaiting) {
+  ASSERT_EQ(mkfifo((temp_ / "pipe.epub").c_str(), 0644), 0);
+  ASSERT_EQ(mkfifo((temp_ / "pipe.ttf").c_str(), 0644), 0);
+  ASSERT_EQ(mkfifo((temp_ / "pipe.txt").c_str(), 0644), 0);
+
+  CliResult result = Run({"-o", "pipe.epub", "a.txt"});
+  EXPECT_EQ(result.status, 1) << result.err;
+  EXPECT_EQ(result.err, "quireforge-cli: " + dir_ + "/pipe.epub: Cannot write to " + dir_ +
+                            "/pipe.epub <Not a regular file>\n");
+
+  result = Run({"--font", "pipe.ttf", "a.txt"});
+  EXPECT_EQ(result.status, 1) << result.err;
+  EXPECT_EQ(result.err, "quireforge-cli: Cannot copy font file \"" + dir_ +
+                            "/pipe.ttf\". Not a regular file\n");
+  EXPECT_FALSE(fs::exists(temp_ / "a.epub"));
+
+  result = Run({"-o", "b.epub", "pipe.txt"});
+  EXPECT_EQ(result.status, 1) << result.err;
+  EXPECT_EQ(result.err,
+            "quireforge-cli: Cannot open file \"" + dir_ + "/pipe.txt\". Not a regular file\n");
+
+  for (const char* pipe : {"pipe.epub", "pipe.ttf", "pipe.txt"}) {
+    EXPECT_TRUE(fs::is_fifo(temp_ / pipe)) << pipe;
+  }
+  EXPECT_FALSE(fs::exists(temp_ / "b.epub"));
+}
+
+TEST_F(CliHostileInputTest, AnOlderFileThatIsNoArchiveIsReplacedWithoutAWord) {
+  WriteFile(temp_ / "a.epub", "plain text, no archive");
+  CliResult result = Run({"a.txt"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "quireforge-cli: " + dir_ + "/a.epub: written\n");
+  EXPECT_EQ(ZipProblems(temp_ / "a.epub"), "");
+
+  // A book behind other data, as a download page might leave it.
+  WriteFile(temp_ / "a.epub", std::string(100, 'S') + ReadFile(temp_ / "a.epub"));
+  result = Run({"a.txt"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "quireforge-cli: " + dir_ + "/a.epub: written\n");
+  EXPECT_EQ(ZipProblems(temp_ / "a.epub"), "");
+}
+
+}  // namespace
+}  // namespace quireforge::test
