@@ -21,7 +21,11 @@ namespace {
 
 constexpr uint32_t kEndSignature = 0x06054B50;
 constexpr uint32_t kCentralSignature = 0x02014B50;
+constexpr uint32_t kZip64EndSignature = 0x06064B50;
+constexpr uint32_t kZip64LocatorSignature = 0x07064B50;
 constexpr size_t kEndSize = 22;
+constexpr size_t kZip64LocatorSize = 20;
+constexpr size_t kZip64EndSize = 56;  // without extensible data
 constexpr size_t kCentralSize = 46;
 constexpr int64_t kSearchSpan = 65557;  // the end record plus the longest comment
 constexpr size_t kMaxNameLength = 260;
@@ -32,6 +36,10 @@ uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 
 uint32_t Get32(const uint8_t* p) {
   return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
          (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+uint64_t Get64(const uint8_t* p) {
+  return static_cast<uint64_t>(Get32(p)) | (static_cast<uint64_t>(Get32(p + 4)) << 32);
 }
 
 [[noreturn]] void Fail(int32_t code) { throw EArchiver(code, ArchiveMessage(code)); }
@@ -52,6 +60,60 @@ size_t ReadAt(int fd, int64_t offset, void* buffer, size_t size) {
 
 bool IsDirectoryName(const std::string& name) {
   return name.empty() || name.back() == '/' || name.back() == '\\';
+}
+
+// Where the central directory is, as the end records say.
+struct DirectoryPlace {
+  uint64_t entry_count;
+  uint64_t size;
+  uint64_t offset;          // as recorded
+  int64_t end;              // where it must end: where the record after it begins
+  uint32_t next_signature;  // the record that follows the last central header
+};
+
+// The zip64 end record of an archive whose end record is at `end_position`, read into
+// `record`; false when the archive has no zip64 locator. The record ends where the locator
+// begins; it is looked for there first and then where the locator says (which is off by
+// whatever data stands before the archive). Raises EArchiver 11036 for a locator whose
+// record is in neither place.
+bool ReadZip64EndRecord(int fd, int64_t end_position, uint8_t (&record)[kZip64EndSize],
+                        int64_t* record_position) {
+  const int64_t locator_position = end_position - static_cast<int64_t>(kZip64LocatorSize);
+  uint8_t locator[kZip64LocatorSize];
+  if (locator_position < 0 ||
+      ReadAt(fd, locator_position, locator, sizeof locator) != sizeof locator ||
+      Get32(locator) != kZip64LocatorSignature) {
+    return false;
+  }
+  const auto is_record_at = [&](int64_t position) {
+    return position >= 0 && ReadAt(fd, position, record, sizeof record) == sizeof record &&
+           Get32(record) == kZip64EndSignature &&
+           Get64(record + 4) + 12 == static_cast<uint64_t>(locator_position - position);
+  };
+  const int64_t just_before = locator_position - static_cast<int64_t>(kZip64EndSize);
+  const uint64_t recorded = Get64(locator + 8);
+  if (is_record_at(just_before)) {
+    *record_position = just_before;
+  } else if (recorded < static_cast<uint64_t>(locator_position) &&
+             is_record_at(static_cast<int64_t>(recorded))) {
+    *record_position = static_cast<int64_t>(recorded);
+  } else {
+    Fail(kMsgNotAZip);
+  }
+  return true;
+}
+
+// The central directory's place from the end record at `end_position` (`end` its bytes), or
+// from the zip64 end record before it, whose values are the true ones for an archive of more
+// than 65,535 entries or beyond 4 GB (the end record then says 0xFFFF and 0xFFFFFFFF).
+DirectoryPlace FindDirectory(int fd, int64_t end_position, const uint8_t* end) {
+  uint8_t record[kZip64EndSize];
+  int64_t record_position = 0;
+  if (ReadZip64EndRecord(fd, end_position, record, &record_position)) {
+    return {Get64(record + 32), Get64(record + 40), Get64(record + 48), record_position,
+            kZip64EndSignature};
+  }
+  return {Get16(end + 10), Get32(end + 12), Get32(end + 16), end_position, kEndSignature};
 }
 
 }  // namespace
@@ -86,20 +148,18 @@ void ReadArchiveDirectory(const std::string& path, TArchiveCore& core,
   if (end_in_tail < 0) Fail(kMsgNotAZip);
   const uint8_t* end = &tail[static_cast<size_t>(end_in_tail)];
   const int64_t end_position = tail_start + end_in_tail;
-  const uint16_t entry_count = Get16(end + 10);
-  const uint32_t directory_size = Get32(end + 12);
-  const uint32_t directory_offset = Get32(end + 16);
   directory->comment.assign(reinterpret_cast<const char*>(end + kEndSize),
                             tail.size() - static_cast<size_t>(end_in_tail) - kEndSize);
+  const DirectoryPlace place = FindDirectory(file.get(), end_position, end);
 
-  // The central directory ends where the end record begins.
-  int64_t position = end_position - static_cast<int64_t>(directory_size);
-  if (position < 0) Fail(kMsgSeekError);
-  if (position != static_cast<int64_t>(directory_offset)) {
+  // The central directory ends where the (zip64) end record begins.
+  if (place.size > static_cast<uint64_t>(place.end)) Fail(kMsgSeekError);
+  int64_t position = place.end - static_cast<int64_t>(place.size);
+  if (static_cast<uint64_t>(position) != place.offset) {
     core.ShowInformation(kMsgZipStructureWarning);
   }
 
-  for (uint32_t i = 0; i < entry_count; ++i) {
+  for (uint64_t i = 0; i < place.entry_count; ++i) {
     uint8_t header[kCentralSize];
     if (ReadAt(file.get(), position, header, kCentralSize) != kCentralSize) {
       Fail(kMsgCentralHeaderRead);
@@ -137,7 +197,7 @@ void ReadArchiveDirectory(const std::string& path, TArchiveCore& core,
 
   uint8_t signature[4];
   if (ReadAt(file.get(), position, signature, sizeof signature) != sizeof signature ||
-      Get32(signature) != kEndSignature) {
+      Get32(signature) != place.next_signature) {
     Fail(kMsgBadEndRecord);
   }
 }

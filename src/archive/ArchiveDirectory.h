@@ -31,10 +31,12 @@ struct ArchiveDirectory {
 
 // Reads the directory of the archive at `path` (UTF-8) into `*directory`, which the caller
 // has cleared. A missing file is no error and leaves it empty. A file that cannot be
-// opened shows 11002 as information through `core`, and a central directory that does not
-// start where the end record says shows 10203 as information before the read goes on.
-// Raises EArchiver 11036 (no end record), 10201 (seek), 11013, 11015, 11017 (central
-// headers) or 11011 (no end record after them); `*directory` keeps what was read.
+// opened (or is no regular file) shows 11002 as information through `core`, and a central
+// directory that does not start where the end record says shows 10203 as information before
+// the read goes on. An archive with zip64 end records (more than 65,535 entries) is read
+// by them. Raises EArchiver 11036 (no end record, or a zip64 locator without its record),
+// 10201 (seek), 11013, 11015, 11017 (central headers) or 11011 (no end record after them);
+// `*directory` keeps what was read.
 void ReadArchiveDirectory(const std::string& path, TArchiveCore& core, ArchiveDirectory* directory);
 
 }  // namespace quireforge

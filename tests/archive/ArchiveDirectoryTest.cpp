@@ -38,6 +38,40 @@ void Put32(std::string& bytes, size_t at, uint32_t value) {
   Put16(bytes, at + 2, static_cast<uint16_t>(value >> 16));
 }
 
+void Put64(std::string& bytes, size_t at, uint64_t value) {
+  Put32(bytes, at, static_cast<uint32_t>(value & 0xFFFFFFFF));
+  Put32(bytes, at + 4, static_cast<uint32_t>(value >> 32));
+}
+
+// `zip` (whose end record is its last 22 bytes) in the form an archive of more than 65,535
+// entries has: a zip64 end record and its locator between the central directory and the
+// end record, whose count, size and offset fields then say "see the zip64 record".
+std::string WithZip64EndRecords(const std::string& zip) {
+  const size_t end = zip.size() - 22;
+  const uint16_t count = Get16(zip, end + 10);
+  const uint32_t size = Get32(zip, end + 12);
+  const uint32_t offset = Get32(zip, end + 16);
+  std::string record(56, '\0');
+  Put32(record, 0, 0x06064B50);
+  Put64(record, 4, 44);  // the size of the rest of the record
+  Put16(record, 12, 45);
+  Put16(record, 14, 45);
+  Put64(record, 24, count);
+  Put64(record, 32, count);
+  Put64(record, 40, size);
+  Put64(record, 48, offset);
+  std::string locator(20, '\0');
+  Put32(locator, 0, 0x07064B50);
+  Put64(locator, 8, end);  // where the record starts
+  Put32(locator, 16, 1);
+  std::string end_record = zip.substr(end);
+  Put16(end_record, 8, 0xFFFF);
+  Put16(end_record, 10, 0xFFFF);
+  Put32(end_record, 12, 0xFFFFFFFF);
+  Put32(end_record, 16, 0xFFFFFFFF);
+  return zip.substr(0, end) + record + locator + end_record;
+}
+
 class ArchiveDirectoryTest : public ::testing::Test {
  protected:
   // A sound archive of three files and one folder, without comment; returns its bytes.
@@ -193,6 +227,47 @@ TEST_F(ArchiveDirectoryTest, NamesOf260BytesAreRefused) {
   Assign();
   EXPECT_EQ(Errors(ui_), std::vector<std::string>{"Error while reading a central file name"});
   EXPECT_EQ(archiver_.ErrCode(), 11017);
+}
+
+TEST_F(ArchiveDirectoryTest, Zip64EndRecordsGiveTheCountSizeAndPlaceOfTheDirectory) {
+  WriteFile(target_, WithZip64EndRecords(MakeThreeFileZip()));
+  // The form is right: independent readers take it.
+  EXPECT_EQ(test::RunCommand("unzip -tq " + test::ShellQuote(target_.string())), 0);
+  EXPECT_EQ(test::RunCommand("7z t " + test::ShellQuote(target_.string())), 0);
+  Assign();
+  EXPECT_TRUE(ui_.calls.empty()) << ::testing::PrintToString(ui_.calls);
+  EXPECT_EQ(archiver_.EntryNames(), (std::vector<std::u16string>{u"META-INF/container.xml",
+                                                                 u"OEBPS/ch_1.html", u"mimetype"}));
+  EXPECT_EQ(archiver_.ErrCode(), 0);
+}
+
+TEST_F(ArchiveDirectoryTest, DataBeforeAZip64ArchiveWarnsAndReadsOn) {
+  WriteFile(target_, std::string(100, 'S') + WithZip64EndRecords(MakeThreeFileZip()));
+  Assign();
+  EXPECT_EQ(Informations(ui_), std::vector<std::string>{"Warning - Error in zip structure!"});
+  EXPECT_TRUE(Errors(ui_).empty());
+  EXPECT_EQ(archiver_.EntryNames().size(), 3u);
+}
+
+TEST_F(ArchiveDirectoryTest, Zip64RecordsThatDoNotHoldTogether) {
+  const std::string zip64 = WithZip64EndRecords(MakeThreeFileZip());
+  const size_t record = zip64.size() - 22 - 20 - 56;
+  // A locator without its record: no valid end record.
+  std::string broken = zip64;
+  broken[record] = 'X';
+  WriteFile(target_, broken);
+  Assign();
+  EXPECT_EQ(Errors(ui_), std::vector<std::string>{"This archive is not a valid Zip archive"});
+  EXPECT_EQ(archiver_.ErrCode(), 11036);
+  // One entry too few: the zip64 record is not where the directory ends.
+  broken = zip64;
+  Put64(broken, record + 24, 3);
+  Put64(broken, record + 32, 3);
+  WriteFile(target_, broken);
+  Assign();
+  EXPECT_EQ(Errors(ui_).back(), "Error while reading the End Of Central Directory");
+  EXPECT_EQ(archiver_.ErrCode(), 11011);
+  EXPECT_EQ(archiver_.EntryNames().size(), 2u);
 }
 
 TEST_F(ArchiveDirectoryTest, APipeInPlaceOfTheArchiveIsNotWaitedFor) {

@@ -1,6 +1,6 @@
-// quireforge-cli at the limits of the machine: memory (ulimit -v) and the number of
-// processes. Every limit is set for the program's
-// process alone, by the shell that starts it.
+// quireforge-cli at the limits of the machine: memory (ulimit -v), the number of processes,
+// and books of more entries than a plain ZIP directory can count. Every limit is set for the
+// program's process alone, by the shell that starts it.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -105,6 +105,26 @@ TEST(CliLimitsTest, ALargeLegacyTextIsDecodedEvenWhenNoSecondThreadCanBeHad) {
   EXPECT_EQ(chapters.rfind("ch_2.html=第一回", 0), 0u) << chapters.substr(0, 200);
   EXPECT_EQ(chapters.find("quireforge-cli:"), std::string::npos);
   EXPECT_EQ(StagingLeftovers(temp / "staging"), std::vector<std::string>());
+}
+
+TEST(CliLimitsTest, ABookOfAHundredThousandChaptersIsAZip64ArchiveEveryReaderCountsAlike) {
+  TempDir temp;
+  std::string text;
+  for (int i = 1; i <= 100000; ++i) text += "第" + std::to_string(i) + "章\r\n";
+  WriteFile(temp / "heads.txt", text);
+  const CliResult result = RunCli({"heads.txt"}, temp.path());
+  ASSERT_EQ(result.status, 0) << result.err;
+  // The component reads the new archive's directory back: not a word about it.
+  EXPECT_EQ(result.err, "quireforge-cli: " + (temp / "heads.epub").string() + ": written\n");
+  const std::string book = ShellQuote((temp / "heads.epub").string());
+  std::string unzip, sevenzip;
+  ASSERT_EQ(RunCommand("unzip -l " + book + " | tail -1", &unzip), 0);
+  ASSERT_EQ(RunCommand("7z l " + book + " | tail -1", &sevenzip), 0);
+  // 100,000 pages, five more files and three folders.
+  EXPECT_NE(unzip.find(" 100008 files"), std::string::npos) << unzip;
+  EXPECT_NE(sevenzip.find(" 100005 files, 3 folders"), std::string::npos) << sevenzip;
+  EXPECT_EQ(EntryNames(temp / "heads.epub").size(), 100008u);
+  EXPECT_EQ(StagingLeftovers(temp.path()), std::vector<std::string>());
 }
 
 }  // namespace
