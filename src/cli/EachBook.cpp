@@ -26,10 +26,22 @@ struct Book {
   std::string target;
 };
 
+// The font every book embeds, made absolute; empty when there is none, or when its name
+// cannot be used (each book then says why).
+std::u16string AbsoluteFont(const CliOptions& options) {
+  if (options.font.empty()) return {};
+  try {
+    return FromUtf8(AbsolutePath(options.font));
+  } catch (const BookPathError&) {
+    return {};
+  }
+}
+
 // The books to make, in the order of the sources. A source whose path cannot be used or
-// whose book would overwrite a source or another book is reported and left out.
+// whose book would overwrite a source, the font or another book is reported and left out.
 std::vector<Book> PlanBooks(const CliOptions& options, int* failures) {
   std::vector<Book> books;
+  const std::u16string font = AbsoluteFont(options);
   std::vector<std::string> sources;
   for (const std::string& given : options.sources) {
     try {
@@ -45,6 +57,7 @@ std::vector<Book> PlanBooks(const CliOptions& options, int* failures) {
     const Book book{source, DefaultTargetPath(source)};
     try {
       RefuseTargetAmongSources(FromUtf8(book.target), wide_sources);
+      RefuseTargetAsFont(FromUtf8(book.target), font);
       for (const Book& earlier : books) {
         if (SameFile(FromUtf8(earlier.target), FromUtf8(book.target))) {
           throw BookPathError("Cannot create file \"" + book.target +

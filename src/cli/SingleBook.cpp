@@ -39,8 +39,8 @@ struct BookPlan {
   std::string cover;
 };
 
-// Raises BookPathError when a path cannot be used, or the target is one of the sources or
-// the cover picture.
+// Raises BookPathError when a path cannot be used, or the target is one of the sources, the
+// font or the cover picture.
 BookPlan PlanBook(const CliOptions& options) {
   BookPlan plan;
   for (const std::string& source : options.sources) plan.sources.push_back(AbsolutePath(source));
@@ -54,6 +54,7 @@ BookPlan PlanBook(const CliOptions& options) {
   std::vector<std::u16string> sources;
   for (const std::string& source : plan.sources) sources.push_back(FromUtf8(source));
   RefuseTargetAmongSources(FromUtf8(plan.target), sources);
+  RefuseTargetAsFont(FromUtf8(plan.target), FromUtf8(plan.font));
   if (!plan.cover.empty() && SameFile(FromUtf8(plan.target), FromUtf8(plan.cover))) {
     throw BookPathError("Cannot create file \"" + plan.target + "\". It is the cover picture.");
   }

@@ -126,4 +126,10 @@ void RefuseTargetAmongSources(std::u16string_view target,
   }
 }
 
+void RefuseTargetAsFont(std::u16string_view target, std::u16string_view font) {
+  if (!font.empty() && SameFile(target, font)) {
+    throw BookNameError("Cannot create file \"" + ToUtf8(target) + "\". It is the font file.");
+  }
+}
+
 }  // namespace quireforge

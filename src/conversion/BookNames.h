@@ -1,7 +1,8 @@
 // The names a book takes from its source file: the file name, its extension, the target
-// path, the title (and an author) derived from it, and the check that a book is never
-// written over one of its own sources. Shared by the conversion job, the window and the command
-// line so that all three derive the same names. Paths use '/'; free functions; any thread.
+// path, the title (and an author) derived from it, and the checks that a book is never
+// written over one of its own sources or its font. Shared by the conversion job, the window
+// and the command line so that all three derive the same names. Paths use '/'; free
+// functions; any thread.
 #ifndef QUIREFORGE_CONVERSION_BOOKNAMES_H_
 #define QUIREFORGE_CONVERSION_BOOKNAMES_H_
 
@@ -61,6 +62,11 @@ bool SameFile(std::u16string_view a, std::u16string_view b);
 // when `target` names the same file as one of `sources`. Empty sources are passed over.
 void RefuseTargetAmongSources(std::u16string_view target,
                               const std::vector<std::u16string>& sources);
+
+// Raises BookNameError ("Cannot create file "<target>". It is the font file.") when `target`
+// names the same file as `font`, which finishing copies into the book before the book is
+// written; nothing when `font` is empty.
+void RefuseTargetAsFont(std::u16string_view target, std::u16string_view font);
 
 }  // namespace quireforge
 

@@ -463,6 +463,7 @@ void TForm_Main::AddJob() {
   parameters.file_name_as_chapter = CheckBox_PH->isChecked();
   parameters.font_file = Edit_UF->text().toStdU16String();
   RefuseTargetAmongSources(parameters.target_path, parameters.sources);
+  RefuseTargetAsFont(parameters.target_path, parameters.font_file);
 
   JobEnvironment environment;
   environment.staging_root = values_.StagingRoot();

@@ -1,6 +1,7 @@
-// quireforge-cli against input that is out to break it: pipes where files should be and an
-// older file that is no archive. Each run is bounded by timeout(1), so that a hang fails the test
-// instead of holding it; nothing may be lost, and every message names its file.
+// quireforge-cli against input that is out to break it: pipes where files should be, a target
+// that names the font, and an older file that is no archive. Each run is bounded by timeout(1), so
+// that a hang fails the test instead of holding it; nothing may be lost, and every message names
+// its file.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -76,6 +77,34 @@ TEST_F(CliHostileInputTest, AnOlderFileThatIsNoArchiveIsReplacedWithoutAWord) {
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.err, "quireforge-cli: " + dir_ + "/a.epub: written\n");
   EXPECT_EQ(ZipProblems(temp_ / "a.epub"), "");
+}
+
+TEST_F(CliHostileInputTest, ATargetThatNamesTheFontIsRefused) {
+  const std::string font = ReadFile("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+  WriteFile(temp_ / "f.ttf", font);
+  fs::create_symlink(temp_ / "f.ttf", temp_ / "link.epub");
+  for (const char* target : {"f.ttf", "./f.ttf", "link.epub"}) {
+    const CliResult result = Run({"--font", "f.ttf", "-o", target, "a.txt"});
+    EXPECT_EQ(result.status, 1) << target;
+    EXPECT_EQ(result.err, "quireforge-cli: Cannot create file \"" + dir_ + "/" +
+                              fs::path(target).filename().string() + "\". It is the font file.\n")
+        << target;
+  }
+  EXPECT_EQ(ReadFile(temp_ / "f.ttf"), font);
+
+  // With --each, the book of one source may be the font: that one is refused, the rest made.
+  WriteFile(temp_ / "a.epub", font);
+  WriteFile(temp_ / "b.txt", kText);
+  const CliResult result = Run({"--each", "--font", "a.epub", "a.txt", "b.txt"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("quireforge-cli: Cannot create file \"" + dir_ +
+                            "/a.epub\". It is the font file.\n"),
+            std::string::npos)
+      << result.err;
+  EXPECT_NE(result.err.find("quireforge-cli: " + dir_ + "/b.epub: written\n"), std::string::npos)
+      << result.err;
+  EXPECT_EQ(ReadFile(temp_ / "a.epub"), font);
+  EXPECT_EQ(EntryBytes(temp_ / "b.epub", "OEBPS/font.ttf"), font);
 }
 
 }  // namespace

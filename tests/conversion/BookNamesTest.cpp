@@ -1,5 +1,5 @@
 // The names a book takes from its source: target and title as the window and the command
-// line derive them, and the refusal of a target that is one of the sources.
+// line derive them, and the refusal of a target that is one of the sources or the font.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -101,6 +101,25 @@ TEST(BookNamesTest, ATargetReachingASourceAnyWayIsRefused) {
   // A source that does not exist yet is still compared by its path.
   EXPECT_THROW(RefuseTargetAmongSources(U16((temp / "other.txt").string()), sources),
                BookNameError);
+}
+
+TEST(BookNamesTest, ATargetReachingTheFontAnyWayIsRefused) {
+  TempDir temp;
+  const fs::path font = temp / "f.ttf";
+  WriteFile(font, "font");
+  fs::create_symlink(font, temp / "link.epub");
+  for (const fs::path& target : {font, temp / "link.epub", temp / "./f.ttf"}) {
+    try {
+      RefuseTargetAsFont(U16(target.string()), U16(font.string()));
+      ADD_FAILURE() << target;
+    } catch (const BookNameError& error) {
+      EXPECT_EQ(std::string(error.what()),
+                "Cannot create file \"" + target.string() + "\". It is the font file.");
+    }
+  }
+  EXPECT_NO_THROW(RefuseTargetAsFont(U16((temp / "a.epub").string()), U16(font.string())));
+  // No font: nothing to refuse.
+  EXPECT_NO_THROW(RefuseTargetAsFont(U16((temp / "a.epub").string()), u""));
 }
 
 }  // namespace

@@ -319,6 +319,23 @@ TEST_F(MainWindowTest, AddFailuresAreShownAndKeepTheFields) {
   EXPECT_FALSE(window->IsAdding());
 }
 
+TEST_F(MainWindowTest, AddRefusesATargetThatNamesTheFont) {
+  const fs::path novel = WriteNovel("novel.txt", 2);
+  const fs::path font = temp / "f.ttf";
+  WriteFile(font, "font bytes");
+  dialogs.yes_no_answers = {true};
+  Click(Check("CheckBox_UF"));
+  Edit("Edit_UF")->setText(QString::fromStdString(font.string()));
+  AddBook(novel, font, "Novel");
+  EXPECT_EQ(JobList()->topLevelItemCount(), 0);
+  EXPECT_EQ(dialogs.TextsOf("error"),
+            QStringList{"Cannot create file \"" + QString::fromStdString(font.string()) +
+                        "\". It is the font file."});
+  EXPECT_EQ(ReadFile(font), "font bytes");
+  EXPECT_EQ(Edit("Edit_SourceFile")->text().toStdString(), novel.string());
+  EXPECT_TRUE(Button("Button_Add")->isEnabled());
+}
+
 TEST_F(MainWindowTest, FontCheckBoxAsksFirst) {
   QCheckBox* uf = Check("CheckBox_UF");
   dialogs.yes_no_answers = {false};
