@@ -111,6 +111,9 @@ void InstallInterruptHandlers() {
   action.sa_mask = HandledSet();
   for (int signal_number : kHandledSignals) sigaction(signal_number, &action, nullptr);
   signal(SIGPIPE, SIG_IGN);
+  // A file-size limit then fails the write (EFBIG) like a full disk, which is cleaned up,
+  // instead of killing the process in the middle of it.
+  signal(SIGXFSZ, SIG_IGN);
   BlockInterrupts(false);
 }
 

@@ -3,9 +3,9 @@
 // (with async-signal-safe calls only) and ends the process by the same signal. While the
 // archive engine runs, or while child processes convert books, the handler only records the
 // signal (and passes it on to the children); the program then stops the engine or waits for
-// the children, cleans up and ends by the signal. SIGPIPE is ignored, so that a closed pipe
-// shows up as a write error. Process-wide state; the functions are called from the main
-// thread only.
+// the children, cleans up and ends by the signal. SIGPIPE and SIGXFSZ are ignored, so that
+// a closed pipe and a file-size limit show up as write errors. Process-wide state; the functions
+// are called from the main thread only.
 #ifndef QUIREFORGE_CLI_INTERRUPTHANDLING_H_
 #define QUIREFORGE_CLI_INTERRUPTHANDLING_H_
 

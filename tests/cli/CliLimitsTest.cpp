@@ -1,9 +1,11 @@
 // quireforge-cli at the limits of the machine: memory (ulimit -v), the number of processes,
-// and books of more entries than a plain ZIP directory can count. Every limit is set for the
-// program's process alone, by the shell that starts it.
+// file size (a file-size limit), a run killed outright, and books of more entries than a plain
+// ZIP directory can count. Every limit is set for the program's
+// process alone, by the shell that starts it.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -105,6 +107,85 @@ TEST(CliLimitsTest, ALargeLegacyTextIsDecodedEvenWhenNoSecondThreadCanBeHad) {
   EXPECT_EQ(chapters.rfind("ch_2.html=第一回", 0), 0u) << chapters.substr(0, 200);
   EXPECT_EQ(chapters.find("quireforge-cli:"), std::string::npos);
   EXPECT_EQ(StagingLeftovers(temp / "staging"), std::vector<std::string>());
+}
+
+TEST(CliLimitsTest, AFileSizeLimitIsAnOrdinaryWriteErrorThatLeavesNothingBehind) {
+  TempDir temp;
+  WriteFile(temp / "novel.txt", NovelText(2000000));
+  WriteFile(temp / "novel.epub", "older book");
+  // 400 KB: every staged page fits, the archive does not. 4 KB: the first page does not.
+  for (const char* limit : {"400000", "4000"}) {
+    const CliResult result =
+        RunCli({"novel.txt"}, temp.path(), std::string("prlimit --fsize=") + limit);
+    EXPECT_EQ(result.status, 1) << limit << ": " << result.err;
+    EXPECT_NE(result.err.find("File too large"), std::string::npos) << result.err;
+    EXPECT_EQ(ReadFile(temp / "novel.epub"), "older book");
+    EXPECT_EQ(EverythingBelow(temp.path()), (std::vector<std::string>{"novel.epub", "novel.txt"}))
+        << limit;
+  }
+}
+
+// The staging folders in `dir`, sorted.
+std::vector<std::string> StagingFoldersIn(const fs::path& dir) {
+  std::vector<std::string> folders = StagingLeftovers(dir);
+  std::sort(folders.begin(), folders.end());
+  return folders;
+}
+
+// The id of a process that has ended.
+pid_t EndedProcess() {
+  const pid_t pid = fork();
+  if (pid == 0) _exit(0);
+  waitpid(pid, nullptr, 0);
+  return pid;
+}
+
+TEST(CliLimitsTest, AStagingFolderLeftByAKilledRunIsRemovedByTheNextRun) {
+  TempDir temp;
+  {
+    std::ofstream out(temp / "big.txt", std::ios::binary);
+    const std::string novel = NovelText(2000000);
+    for (int i = 0; i < 8; ++i) out << novel;
+  }
+  WriteFile(temp / "small.txt", "text\r\n");
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(temp.path().c_str()) != 0) _exit(126);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, STDERR_FILENO);
+    const std::string program = std::string(QF_BUILD_DIR) + "/quireforge-cli";
+    execl(program.c_str(), program.c_str(), "big.txt", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  // Killed as soon as its staging folder is there: no handler runs.
+  for (int i = 0; i < 600 && StagingFoldersIn(temp.path()).empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  kill(pid, SIGKILL);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "the run ended before it could be killed";
+  ASSERT_EQ(StagingFoldersIn(temp.path()).size(), 1u);
+
+  // A folder stays while its process lives, or while a process holds its lock (one that
+  // lives where this one cannot see it); names this program does not make stay too.
+  const std::string ended = std::to_string(EndedProcess());
+  const std::string living = "quireforge-cli-" + std::to_string(getpid()) + "-AbCdEf";
+  const std::string locked = "quireforge-cli-" + ended + "-LoCkEd";
+  const std::string abandoned = "quireforge-cli-" + ended + "-GoNeXx";
+  for (const std::string& name : {living, locked, abandoned, std::string("quireforge-cli-other"),
+                                  std::string("quireforge-cli-AbCdEf")}) {
+    fs::create_directory(temp / name);
+    WriteFile(temp / name / "page.html", "staged");
+  }
+  const int lock = open((temp / locked).c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_EQ(flock(lock, LOCK_EX), 0);
+  const CliResult result = RunCli({"-q", "small.txt"}, temp.path());
+  close(lock);
+  EXPECT_EQ(result.status, 0) << result.err;
+  std::vector<std::string> kept = {living, locked, "quireforge-cli-other", "quireforge-cli-AbCdEf"};
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(StagingFoldersIn(temp.path()), kept);
 }
 
 TEST(CliLimitsTest, ABookOfAHundredThousandChaptersIsAZip64ArchiveEveryReaderCountsAlike) {
