@@ -1,9 +1,13 @@
 #include "zipengine/ArchiveWriter.h"
 
 #include <errno.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <limits>
+#include <optional>
+
+#include "zipengine/ArchiveFile.h"
 
 namespace quireforge {
 
@@ -17,14 +21,6 @@ constexpr int64_t kFinalisingSteps = 1000;
 // The MS-DOS attribute bit that marks a directory, kept beside the Unix mode for old readers.
 constexpr uint32_t kDosDirectoryAttribute = 0x10;
 
-std::string ZipErrorText(int code) {
-  zip_error_t error;
-  zip_error_init_with_code(&error, code);
-  std::string text = zip_error_strerror(&error);
-  zip_error_fini(&error);
-  return text;
-}
-
 void ProgressThunk(zip_t*, double fraction, void* reporter) {
   static_cast<ProgressReporter*>(reporter)->SubTaskPosition(
       static_cast<int64_t>(fraction * kFinalisingSteps));
@@ -34,11 +30,17 @@ int CancelThunk(zip_t*, void* reporter) {
   return static_cast<ProgressReporter*>(reporter)->StopCode() != 0 ? 1 : 0;
 }
 
+// A second descriptor of the same open file; none for none (or when none can be made, which
+// shows up as a read error of the archive).
+UniqueFd Duplicate(const UniqueFd& fd) {
+  return UniqueFd(fd.valid() ? ::fcntl(fd.get(), F_DUPFD_CLOEXEC, 0) : -1);
+}
+
 }  // namespace
 
 ArchiveWriter::ArchiveWriter(const std::string& path, bool fresh) : path_(path) {
   struct stat st;
-  bool exists = ::stat(path.c_str(), &st) == 0;
+  const bool exists = ::stat(path.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode)) {
     throw EngineError(ZE_ERR_WRITE,
                       "Cannot write archive \"" + path + "\". " + SystemReason(EISDIR));
@@ -47,18 +49,34 @@ ArchiveWriter::ArchiveWriter(const std::string& path, bool fresh) : path_(path) 
   if (exists && !S_ISREG(st.st_mode)) {
     throw EngineError(ZE_ERR_WRITE, "Cannot write archive \"" + path + "\". Not a regular file");
   }
-  int flags = ZIP_CREATE;
-  if (fresh || !exists) flags |= ZIP_TRUNCATE;
-  int error = 0;
-  archive_ = zip_open(path.c_str(), flags, &error);
-  if (archive_ == nullptr) {
-    if (flags & ZIP_TRUNCATE) {
-      throw EngineError(ZE_ERR_WRITE,
-                        "Cannot write archive \"" + path + "\". " + ZipErrorText(error));
+  std::optional<mode_t> mode;
+  if (exists) mode = st.st_mode & 07777;  // the new file keeps the older one's permissions
+  if (exists && !fresh) {
+    existing_ = UniqueFd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!existing_.valid() || ::fstat(existing_.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+      throw EngineError(ZE_ERR_READ, "Cannot open archive \"" + path + "\". " +
+                                         (existing_.valid() && !S_ISREG(st.st_mode)
+                                              ? std::string("Not a regular file")
+                                              : SystemReason(errno)));
     }
-    throw EngineError(error == ZIP_ER_MEMORY ? ZE_ERR_MEMORY : ZE_ERR_READ,
-                      "Cannot open archive \"" + path + "\". " + ZipErrorText(error));
   }
+  zip_source_t* source = NewArchiveFileSource(path, Duplicate(existing_), mode);
+  zip_error_t error;
+  zip_error_init(&error);
+  archive_ = zip_open_from_source(source, fresh || !exists ? ZIP_CREATE | ZIP_TRUNCATE : ZIP_CREATE,
+                                  &error);
+  if (archive_ == nullptr) {
+    zip_source_free(source);
+    const int code = zip_error_code_zip(&error);
+    const std::string reason = zip_error_strerror(&error);
+    zip_error_fini(&error);
+    if (fresh || !exists) {
+      throw EngineError(ZE_ERR_WRITE, "Cannot write archive \"" + path + "\". " + reason);
+    }
+    throw EngineError(code == ZIP_ER_MEMORY ? ZE_ERR_MEMORY : ZE_ERR_READ,
+                      "Cannot open archive \"" + path + "\". " + reason);
+  }
+  zip_error_fini(&error);
 }
 
 ArchiveWriter::~ArchiveWriter() {
@@ -103,9 +121,16 @@ void ArchiveWriter::PutFile(const std::string& name, zip_source_t* source,
 void ArchiveWriter::MoveFirstEntryToEnd(const std::string& new_first_name) {
   std::string what = "Cannot put \"" + new_first_name + "\" first in archive \"" + path_ + "\"";
   if (original_ == nullptr) {
-    int error = 0;
-    original_ = zip_open(path_.c_str(), ZIP_RDONLY, &error);
-    if (original_ == nullptr) throw EngineError(ZE_ERR_READ, what + ". " + ZipErrorText(error));
+    zip_source_t* source = NewArchiveReadSource(Duplicate(existing_));
+    zip_error_t error;
+    zip_error_init(&error);
+    original_ = zip_open_from_source(source, ZIP_RDONLY, &error);
+    const std::string reason = zip_error_strerror(&error);
+    zip_error_fini(&error);
+    if (original_ == nullptr) {
+      zip_source_free(source);
+      throw EngineError(ZE_ERR_READ, what + ". " + reason);
+    }
   }
   zip_stat_t st;
   const char* old_name = zip_get_name(original_, 0, ZIP_FL_ENC_RAW);

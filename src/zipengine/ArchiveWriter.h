@@ -1,9 +1,9 @@
 // One archive being written through libzip: a fresh archive, or an existing one that entries are
 // added into (same-named entries replaced where they stand, the others kept byte for byte).
-// Nothing reaches the target path before Commit() succeeds: libzip writes a temporary file in
-// the target's folder and renames it over the target. A writer that is destroyed uncommitted,
-// or whose commit fails, discards everything and leaves the target as it was. Owned and used
-// by the calling thread.
+// Nothing reaches the target path before Commit() succeeds: the archive is written to a
+// temporary file with a short name in the target's folder, flushed to disk and renamed over
+// the target (ArchiveFile). A writer that is destroyed uncommitted, or whose commit fails,
+// discards everything and leaves the target as it was. Owned and used by the calling thread.
 #ifndef QUIREFORGE_ZIPENGINE_ARCHIVEWRITER_H_
 #define QUIREFORGE_ZIPENGINE_ARCHIVEWRITER_H_
 
@@ -14,6 +14,7 @@
 #include <string>
 
 #include "zipengine/EngineError.h"
+#include "zipengine/PosixFile.h"
 #include "zipengine/ProgressReporter.h"
 
 namespace quireforge {
@@ -30,7 +31,8 @@ class ArchiveWriter {
  public:
   // Opens the archive at `path`: an empty one when `fresh` or when no file is there, else the
   // existing archive. Throws EngineError naming the file: ZE_ERR_READ when an existing file
-  // cannot be read or is no ZIP archive, ZE_ERR_WRITE when `path` names a directory.
+  // cannot be read or is no ZIP archive, ZE_ERR_WRITE when `path` names a directory or
+  // anything else that is no regular file. A fresh archive does not read the file it replaces.
   ArchiveWriter(const std::string& path, bool fresh);
   ~ArchiveWriter();
   ArchiveWriter(const ArchiveWriter&) = delete;
@@ -65,6 +67,8 @@ class ArchiveWriter {
   [[noreturn]] void ThrowWriteError(const std::string& what);
 
   std::string path_;
+  // The existing archive, opened once and read through copies of this descriptor.
+  UniqueFd existing_;
   zip_t* archive_ = nullptr;
   // A second, read-only view of the existing archive, from which an entry is copied when it
   // has to move; opened on demand and closed after archive_.

@@ -30,6 +30,8 @@ class UniqueFd {
   int get() const { return fd_; }
   bool valid() const { return fd_ >= 0; }
   void Close();
+  // Gives up ownership without closing.
+  int Release() { return std::exchange(fd_, -1); }
 
  private:
   int fd_ = -1;

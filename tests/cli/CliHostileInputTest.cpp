@@ -1,7 +1,7 @@
 // quireforge-cli against input that is out to break it: pipes where files should be, a target
-// that names the font, and an older file that is no archive. Each run is bounded by timeout(1), so
-// that a hang fails the test instead of holding it; nothing may be lost, and every message names
-// its file.
+// that names the font, an older file that is no archive, and target names as long as a folder
+// takes. Each run is bounded by timeout(1), so that a hang fails the test instead of holding
+// it; nothing may be lost, and every message names its file.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -105,6 +105,20 @@ TEST_F(CliHostileInputTest, ATargetThatNamesTheFontIsRefused) {
       << result.err;
   EXPECT_EQ(ReadFile(temp_ / "a.epub"), font);
   EXPECT_EQ(EntryBytes(temp_ / "b.epub", "OEBPS/font.ttf"), font);
+}
+
+TEST_F(CliHostileInputTest, TargetNamesOfUpTo255BytesWork) {
+  for (size_t length : {249u, 255u}) {
+    const std::string name = std::string(length - 5, 'n') + ".epub";
+    for (int round = 0; round < 2; ++round) {  // a new book, then one that replaces it
+      const CliResult result = Run({"-q", "-o", name, "a.txt"});
+      EXPECT_EQ(result.status, 0) << length << ": " << result.err;
+      EXPECT_EQ(ZipProblems(temp_ / name), "") << length;
+    }
+    std::vector<std::string> left = EverythingBelow(temp_.path());
+    EXPECT_EQ(left, (std::vector<std::string>{"a.txt", name})) << length;
+    fs::remove(temp_ / name);
+  }
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// quireforge-cli at the limits of the machine: memory (ulimit -v), the number of processes,
-// file size (a file-size limit), a run killed outright, and books of more entries than a plain
-// ZIP directory can count. Every limit is set for the program's
+// quireforge-cli at the limits of the machine: memory (ulimit -v), file size (a file-size
+// limit), a run killed outright, the disk's own buffers (fsync before the replace), and books
+// of more entries than a plain ZIP directory can count. Every limit is set for the program's
 // process alone, by the shell that starts it.
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -186,6 +186,47 @@ TEST(CliLimitsTest, AStagingFolderLeftByAKilledRunIsRemovedByTheNextRun) {
   std::vector<std::string> kept = {living, locked, "quireforge-cli-other", "quireforge-cli-AbCdEf"};
   std::sort(kept.begin(), kept.end());
   EXPECT_EQ(StagingFoldersIn(temp.path()), kept);
+}
+
+TEST(CliLimitsTest, TheReplacingArchiveReachesTheDiskBeforeItTakesTheTargetsPlace) {
+  TempDir temp;
+  WriteFile(temp / "a.txt", "Preface\r\n第一回 One\r\nBody\r\n");
+  const fs::path log = temp / "sync.log";
+  for (int round = 0; round < 2; ++round) {  // a new book, then one that replaces it
+    fs::remove(log);
+    const CliResult result = RunCli(
+        {"-q", "a.txt"}, temp.path(),
+        "LD_PRELOAD=" + ShellQuote(QF_SYNC_CALL_LOG) + " QF_SYNC_LOG=" + ShellQuote(log.string()));
+    ASSERT_EQ(result.status, 0) << result.err;
+    std::vector<std::string> calls;
+    std::istringstream lines(ReadFile(log));
+    for (std::string line; std::getline(lines, line);) calls.push_back(line);
+
+    const std::string target = (temp / "a.epub").string();
+    size_t renamed = calls.size();
+    std::string temporary;
+    for (size_t i = 0; i < calls.size(); ++i) {
+      const std::string suffix = " " + target;
+      if (calls[i].rfind("rename ", 0) == 0 && calls[i].size() > suffix.size() &&
+          calls[i].compare(calls[i].size() - suffix.size(), suffix.size(), suffix) == 0) {
+        renamed = i;
+        temporary = calls[i].substr(7, calls[i].size() - 7 - suffix.size());
+      }
+    }
+    ASSERT_LT(renamed, calls.size()) << ::testing::PrintToString(calls);
+    EXPECT_EQ(fs::path(temporary).parent_path(), temp.path());
+    EXPECT_LT(fs::path(temporary).filename().string().size(), 32u) << temporary;
+    const auto synced = [&](const std::string& path, size_t from, size_t to) {
+      for (size_t i = from; i < to; ++i) {
+        if (calls[i] == "fsync " + path || calls[i] == "fdatasync " + path) return true;
+      }
+      return false;
+    };
+    EXPECT_TRUE(synced(temporary, 0, renamed)) << ::testing::PrintToString(calls);
+    EXPECT_TRUE(synced(temp.path().string(), renamed + 1, calls.size()))
+        << ::testing::PrintToString(calls);
+    EXPECT_EQ(ZipProblems(temp / "a.epub"), "");
+  }
 }
 
 TEST(CliLimitsTest, ABookOfAHundredThousandChaptersIsAZip64ArchiveEveryReaderCountsAlike) {

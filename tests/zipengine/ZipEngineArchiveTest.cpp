@@ -315,6 +315,46 @@ TEST(ZipEngineArchiveTest, NewArchiveRequestReplacesEveryOldEntry) {
   }
 }
 
+TEST(ZipEngineArchiveTest, ArchiveNamesAsLongAsAFolderTakesWork) {
+  TempDir temp;
+  std::vector<std::string> files = MakeBookTree(temp / "book");
+  Engine engine;
+  for (size_t length : {249u, 255u}) {
+    const std::string name = std::string(length - 5, 'n') + ".epub";
+    fs::create_directory(temp / "out");
+    // A new archive, one added into, and one that replaces it: the temporary file the
+    // archive is written to first has a short name of its own beside it.
+    for (bool fresh : {true, false, true}) {
+      AddCommand command(temp / "out" / name, temp / "book");
+      command.new_archive = fresh;
+      EXPECT_EQ(command.Run(engine), static_cast<int32_t>(files.size())) << length;
+      ExpectReadersAccept(temp / "out" / name);
+      EXPECT_EQ(FolderListing(temp / "out"), std::vector<std::string>{name}) << length;
+    }
+    fs::remove_all(temp / "out");
+  }
+}
+
+TEST(ZipEngineArchiveTest, TheArchiveKeepsTheModeOfTheFileItReplaces) {
+  TempDir temp;
+  MakeBookTree(temp / "book");
+  Engine engine;
+  const fs::path archive = temp / "book.epub";
+  for (bool fresh : {true, false}) {
+    AddCommand first(archive, temp / "book");
+    first.new_archive = true;
+    ASSERT_GT(first.Run(engine), 0);
+    fs::permissions(archive,
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    AddCommand second(archive, temp / "book");
+    second.new_archive = fresh;
+    ASSERT_GT(second.Run(engine), 0);
+    EXPECT_EQ(fs::status(archive).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::remove(archive);
+  }
+}
+
 TEST(ZipEngineArchiveTest, MoveDeletesStoredFilesAndTheFoldersItEmptied) {
   TempDir temp;
   fs::path root = temp / "book";

@@ -1,0 +1,251 @@
+#include "zipengine/ArchiveFile.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <memory>
+#include <new>
+
+namespace quireforge {
+
+namespace {
+
+// The temporary file's name: a dot (hidden) and a fixed word, then random letters, so that it
+// is short whatever the archive's name and recognisable should a crash leave it behind.
+constexpr char kTemporaryPrefix[] = ".quireforge-";
+constexpr int kRandomLetters = 6;
+constexpr int kNameAttempts = 100;
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+std::string RandomLetters() {
+  static constexpr char kLetters[] =
+      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  unsigned char bytes[kRandomLetters] = {};
+  if (getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) {
+    // Without the kernel's randomness the names only need to differ from the ones there.
+    static unsigned counter = 0;
+    const unsigned seed = static_cast<unsigned>(getpid()) * 7919u + counter++;
+    for (int i = 0; i < kRandomLetters; ++i) bytes[i] = static_cast<unsigned char>(seed >> i);
+  }
+  std::string letters;
+  for (unsigned char byte : bytes) letters += kLetters[byte % (sizeof kLetters - 1)];
+  return letters;
+}
+
+class ArchiveFileSource {
+ public:
+  ArchiveFileSource(std::string path, UniqueFd existing, std::optional<mode_t> mode, bool writable)
+      : path_(std::move(path)), existing_(std::move(existing)), mode_(mode), writable_(writable) {
+    zip_error_init(&error_);
+  }
+  ~ArchiveFileSource() {
+    Discard();
+    zip_error_fini(&error_);
+  }
+  ArchiveFileSource(const ArchiveFileSource&) = delete;
+  ArchiveFileSource& operator=(const ArchiveFileSource&) = delete;
+
+  // libzip's entry point. Never throws: its caller is C.
+  static zip_int64_t Callback(void* user, void* data, zip_uint64_t length, zip_source_cmd_t cmd) {
+    auto* source = static_cast<ArchiveFileSource*>(user);
+    try {
+      return source->Run(data, length, cmd);
+    } catch (const std::bad_alloc&) {
+      return source->Fail(ZIP_ER_MEMORY, 0);
+    } catch (...) {
+      return source->Fail(ZIP_ER_INTERNAL, 0);
+    }
+  }
+
+ private:
+  zip_int64_t Run(void* data, zip_uint64_t length, zip_source_cmd_t cmd) {
+    switch (cmd) {
+      case ZIP_SOURCE_SUPPORTS:
+        return writable_ ? ZIP_SOURCE_SUPPORTS_WRITABLE |
+                               zip_source_make_command_bitmap(ZIP_SOURCE_ACCEPT_EMPTY, -1)
+                         : ZIP_SOURCE_SUPPORTS_SEEKABLE |
+                               zip_source_make_command_bitmap(ZIP_SOURCE_ACCEPT_EMPTY, -1);
+      case ZIP_SOURCE_ERROR:
+        return zip_error_to_data(&error_, data, length);
+      case ZIP_SOURCE_FREE:
+        delete this;
+        return 0;
+      case ZIP_SOURCE_ACCEPT_EMPTY:
+        return 0;  // an empty file is no archive
+      case ZIP_SOURCE_STAT:
+        return Stat(data, length);
+      case ZIP_SOURCE_OPEN:
+        if (!existing_.valid()) return Fail(ZIP_ER_OPEN, ENOENT);
+        position_ = 0;
+        return 0;
+      case ZIP_SOURCE_READ:
+        return Read(data, length);
+      case ZIP_SOURCE_CLOSE:
+        return 0;
+      case ZIP_SOURCE_SEEK: {
+        const zip_int64_t position =
+            zip_source_seek_compute_offset(position_, size_, data, length, &error_);
+        if (position < 0) return -1;
+        position_ = static_cast<zip_uint64_t>(position);
+        return 0;
+      }
+      case ZIP_SOURCE_TELL:
+        return static_cast<zip_int64_t>(position_);
+      case ZIP_SOURCE_BEGIN_WRITE:
+        return BeginWrite();
+      case ZIP_SOURCE_WRITE:
+        return Write(data, length);
+      case ZIP_SOURCE_SEEK_WRITE: {
+        const auto* args = ZIP_SOURCE_GET_ARGS(zip_source_args_seek_t, data, length, &error_);
+        if (args == nullptr) return -1;
+        if (::lseek(temporary_.get(), args->offset, args->whence) < 0) {
+          return Fail(ZIP_ER_SEEK, errno);
+        }
+        return 0;
+      }
+      case ZIP_SOURCE_TELL_WRITE: {
+        const off_t position = ::lseek(temporary_.get(), 0, SEEK_CUR);
+        return position < 0 ? Fail(ZIP_ER_TELL, errno) : position;
+      }
+      case ZIP_SOURCE_COMMIT_WRITE:
+        return Commit();
+      case ZIP_SOURCE_ROLLBACK_WRITE:
+        Discard();
+        return 0;
+      case ZIP_SOURCE_REMOVE:
+        // libzip removes an archive left without entries.
+        if (::unlink(path_.c_str()) != 0) return Fail(ZIP_ER_REMOVE, errno);
+        return 0;
+      default:
+        return Fail(ZIP_ER_OPNOTSUPP, 0);
+    }
+  }
+
+  zip_int64_t Fail(int zip_error, int system_error) {
+    zip_error_set(&error_, zip_error, system_error);
+    return -1;
+  }
+
+  zip_int64_t Stat(void* data, zip_uint64_t length) {
+    zip_stat_t* st = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &error_);
+    if (st == nullptr) return -1;
+    // No archive to read: libzip then makes a new one.
+    if (!existing_.valid()) return Fail(ZIP_ER_READ, ENOENT);
+    struct stat status;
+    if (::fstat(existing_.get(), &status) != 0) return Fail(ZIP_ER_READ, errno);
+    size_ = static_cast<zip_uint64_t>(status.st_size);
+    zip_stat_init(st);
+    st->valid = ZIP_STAT_SIZE | ZIP_STAT_MTIME;
+    st->size = size_;
+    st->mtime = status.st_mtime;
+    return sizeof(*st);
+  }
+
+  zip_int64_t Read(void* data, zip_uint64_t length) {
+    for (;;) {
+      const ssize_t n = ::pread(existing_.get(), data, length, static_cast<off_t>(position_));
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return Fail(ZIP_ER_READ, errno);
+      position_ += static_cast<zip_uint64_t>(n);
+      return n;
+    }
+  }
+
+  // Creates the temporary file beside the archive, with the permission bits the archive will
+  // have.
+  zip_int64_t BeginWrite() {
+    Discard();
+    const std::string folder = FolderOf(path_);
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+      std::string name =
+          folder + (folder.back() == '/' ? "" : "/") + kTemporaryPrefix + RandomLetters();
+      UniqueFd file(::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
+      if (!file.valid()) {
+        if (errno == EEXIST) continue;
+        return Fail(ZIP_ER_TMPOPEN, errno);
+      }
+      if (mode_) ::fchmod(file.get(), *mode_);
+      temporary_ = std::move(file);
+      temporary_name_ = std::move(name);
+      return 0;
+    }
+    return Fail(ZIP_ER_TMPOPEN, EEXIST);
+  }
+
+  zip_int64_t Write(const void* data, zip_uint64_t length) {
+    const auto* bytes = static_cast<const char*>(data);
+    zip_uint64_t done = 0;
+    while (done < length) {
+      const ssize_t n = ::write(temporary_.get(), bytes + done, length - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return Fail(ZIP_ER_WRITE, errno);
+      if (n == 0) return Fail(ZIP_ER_WRITE, ENOSPC);
+      done += static_cast<zip_uint64_t>(n);
+    }
+    return static_cast<zip_int64_t>(length);
+  }
+
+  // The data reaches the disk before the name does, and the name is flushed after it: the
+  // archive path never names a file that a power loss could leave short.
+  zip_int64_t Commit() {
+    if (::fsync(temporary_.get()) != 0) return Fail(ZIP_ER_WRITE, errno);
+    const int descriptor = temporary_.Release();
+    if (::close(descriptor) != 0) return Fail(ZIP_ER_WRITE, errno);
+    if (::rename(temporary_name_.c_str(), path_.c_str()) != 0) {
+      return Fail(ZIP_ER_RENAME, errno);
+    }
+    temporary_name_.clear();
+    // The archive is in place; a folder that cannot be flushed changes nothing of that.
+    UniqueFd folder(::open(FolderOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.valid()) ::fsync(folder.get());
+    return 0;
+  }
+
+  // Removes the temporary file, if there is one that did not take the archive's place.
+  void Discard() {
+    temporary_.Close();
+    if (!temporary_name_.empty()) ::unlink(temporary_name_.c_str());
+    temporary_name_.clear();
+  }
+
+  const std::string path_;
+  UniqueFd existing_;
+  const std::optional<mode_t> mode_;
+  const bool writable_;
+  zip_error_t error_;
+  zip_uint64_t size_ = 0;
+  zip_uint64_t position_ = 0;
+  UniqueFd temporary_;
+  std::string temporary_name_;
+};
+
+zip_source_t* Wrap(std::unique_ptr<ArchiveFileSource> source) {
+  zip_error_t error;
+  zip_error_init(&error);
+  zip_source_t* zs = zip_source_function_create(&ArchiveFileSource::Callback, source.get(), &error);
+  zip_error_fini(&error);
+  if (zs == nullptr) throw std::bad_alloc();
+  source.release();  // libzip frees it through ZIP_SOURCE_FREE from now on
+  return zs;
+}
+
+}  // namespace
+
+zip_source_t* NewArchiveFileSource(const std::string& path, UniqueFd existing,
+                                   std::optional<mode_t> mode) {
+  return Wrap(std::make_unique<ArchiveFileSource>(path, std::move(existing), mode, true));
+}
+
+zip_source_t* NewArchiveReadSource(UniqueFd existing) {
+  return Wrap(
+      std::make_unique<ArchiveFileSource>(std::string(), std::move(existing), std::nullopt, false));
+}
+
+}  // namespace quireforge
