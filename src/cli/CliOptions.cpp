@@ -5,10 +5,12 @@
 #include <cctype>
 #include <functional>
 #include <iostream>
+#include <sstream>
 #include <utility>
 
 #include "chapterhead/PatternEngineError.h"
 #include "chapterhead/PatternLineRule.h"
+#include "cli/EscapedText.h"
 #include "conversion/LanguageTag.h"
 #include "conversion/Utf.h"
 
@@ -47,6 +49,9 @@ constexpr const char* kDescription =
 
 constexpr const char* kFooter =
     "Exit status: 0 when every book was written, 1 when a book failed, 2 for bad usage.\n"
+    "--list-chapters writes control characters in titles as escapes, so that every entry is\n"
+    "one line: \\t, \\n and \\r for TAB, LF and CR, \\xHH for the other C0 controls and DEL,\n"
+    "\\uHHHH for U+0080-U+009F, U+2028 and U+2029, and \\\\ for a backslash itself.\n"
     "Examples:\n"
     "  quireforge-cli novel.txt                      writes novel.epub beside novel.txt\n"
     "  quireforge-cli -t Title -a Author -o out.epub part1.txt part2.txt\n"
@@ -127,7 +132,8 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
                  "Code page of sources that have no mark and are not UTF-8; auto: found in "
                  "each source (default: QUIREFORGE_CODEPAGE, else auto)");
   auto* list = app.add_flag("--list-chapters", options->list_chapters,
-                            "Print the chapter list instead of writing the book");
+                            "Print the chapter list instead of writing the book, one entry "
+                            "\"ch_N.html=title\" per line");
   auto* each =
       app.add_flag("--each", options->each, "Make every SOURCE a book of its own, beside it");
   app.add_option("-j,--jobs", options->jobs,
@@ -146,7 +152,11 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
-    const int status = app.exit(error);
+    // A refused value is quoted in the message: its control characters must not reach the
+    // terminal as they are.
+    std::ostringstream message;
+    const int status = app.exit(error, std::cout, message);
+    std::cerr << EscapedForTerminal(message.str()) << std::flush;
     return status == 0 ? 0 : kExitUsage;
   }
   if (options->title && options->title->empty()) {

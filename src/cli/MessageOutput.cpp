@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "cli/EscapedText.h"
+
 namespace quireforge {
 
 bool StderrIsTerminal() {
@@ -13,7 +15,7 @@ bool StderrIsTerminal() {
 }
 
 void PrintMessage(const std::string& text) {
-  std::string line = text;
+  std::string line = EscapedForTerminal(text);
   std::replace(line.begin(), line.end(), '\n', ' ');
   while (!line.empty() && line.back() == ' ') line.pop_back();
   fprintf(stderr, "%squireforge-cli: %s\n", StderrIsTerminal() ? "\r\033[K" : "", line.c_str());

@@ -12,7 +12,8 @@ namespace quireforge {
 bool StderrIsTerminal();
 
 // Prints "quireforge-cli: <text>" and a line break on stderr; line breaks inside `text`
-// become blanks.
+// become blanks and other control characters escapes (EscapedText.h), so that a file name
+// can never send a terminal a command.
 void PrintMessage(const std::string& text);
 
 }  // namespace quireforge

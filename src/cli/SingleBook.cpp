@@ -16,6 +16,7 @@
 #include "chapterhead/PatternLineRule.h"
 #include "chapterhead/VolumeHeadRule.h"
 #include "cli/BookPaths.h"
+#include "cli/EscapedText.h"
 #include "cli/InterruptHandling.h"
 #include "cli/MessageOutput.h"
 #include "cli/PrivateStagingFolder.h"
@@ -79,14 +80,18 @@ JobParameters Parameters(const CliOptions& options, const BookPlan& plan) {
   return parameters;
 }
 
-// Prints every chapter entry as stored, each followed by LF; with volumes, the volume
-// entries among them in reading order and the chapters in a volume indented by two blanks.
-// Returns false when stdout cannot take them.
+// Prints every chapter entry as stored, each on one line followed by LF, its control
+// characters and backslashes escaped (a title may hold a line feed); with volumes, the
+// volume entries among them in reading order and the chapters in a volume indented by two
+// blanks. Returns false when stdout cannot take them.
 bool PrintChapters(const TConvertFile& job) {
   std::string text;
+  std::string entry_text;
   for (const OutlineItem& item : BookOutline(job.Chapters(), job.Volumes())) {
     if (item.depth > 1) text += "  ";
-    AppendUtf8(item.entry, &text);
+    entry_text.clear();
+    AppendUtf8(item.entry, &entry_text);
+    text += EscapedLine(entry_text);
     text += '\n';
   }
   return fwrite(text.data(), 1, text.size(), stdout) == text.size() && fflush(stdout) == 0;

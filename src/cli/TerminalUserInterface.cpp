@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "archive/Archiver.h"
+#include "cli/EscapedText.h"
 #include "cli/InterruptHandling.h"
 #include "cli/MessageOutput.h"
 
@@ -105,7 +106,7 @@ void TerminalUserInterface::Draw(bool force) {
              std::to_string(elapsed.count() / 100 % 10) + " s";
   }
   // The target's file name keeps the line short.
-  const std::string name = ShortName(target_, 30);
+  const std::string name = EscapedForTerminal(ShortName(target_, 30));
   fprintf(stderr, "%s%s %-10s [%s] %s", kEraseLine, name.c_str(), phase_, bar.c_str(),
           figure.c_str());
   fflush(stderr);

@@ -1,7 +1,8 @@
 // quireforge-cli against input that is out to break it: pipes where files should be, a target
-// that names the font, an older file that is no archive, and target names as long as a folder
-// takes. Each run is bounded by timeout(1), so that a hang fails the test instead of holding
-// it; nothing may be lost, and every message names its file.
+// that names the font, an older file that is no archive, target names as long as a folder
+// takes, and control characters in titles and file names. Each run is bounded by timeout(1), so
+// that a hang fails the test instead of holding it; nothing may be lost, and every message names
+// its file.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -119,6 +120,53 @@ TEST_F(CliHostileInputTest, TargetNamesOfUpTo255BytesWork) {
     EXPECT_EQ(left, (std::vector<std::string>{"a.txt", name})) << length;
     fs::remove(temp_ / name);
   }
+}
+
+TEST_F(CliHostileInputTest, ListedTitlesShowControlCharactersAsEscapes) {
+  WriteFile(temp_ / "novel.txt",
+            "第一章 \x1B[31mred\\end\t\x7F\xC2\x85\xE2\x80\xA8.\r\n"
+            "Body\r\n");
+  CliResult result = Run({"--list-chapters", "novel.txt"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, "ch_1.html=第一章 \\x1b[31mred\\\\end\\t\\x7f\\u0085\\u2028.\n");
+
+  // A file name may hold a line feed; as a chapter title it must not forge a second entry.
+  WriteFile(temp_ / "one\nch_9.html=two.txt", "text\r\n");
+  result = Run({"--list-chapters", "--filename-chapters", "one\nch_9.html=two.txt", "a.txt"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, "ch_1.html=one\\nch_9.html=two\nch_2.html=a\n");
+
+  // The form is told where the options are.
+  result = Run({"--help"});
+  EXPECT_NE(result.out.find("\\xHH"), std::string::npos) << result.out;
+}
+
+TEST_F(CliHostileInputTest, MessagesCarryNoRawControlCharacters) {
+  // Off a terminal.
+  CliResult result = Run({"no\x1B[2Jsuch\r.txt"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "quireforge-cli: Cannot open file \"" + dir_ +
+                            "/no\\x1b[2Jsuch\\r.txt\". No such file or directory\n");
+
+  // A refused option value is quoted in the usage error.
+  result = Run({"--margin", "\x1B[2J", "a.txt"});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err.find('\x1B'), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("\"\\x1b[2J\" is not one of normal, wide"), std::string::npos)
+      << result.err;
+
+  // On a terminal, where the progress bar shows the target's name as well.
+  const fs::path typescript = temp_ / "typescript";
+  const std::string command =
+      "cd " + ShellQuote(dir_) + " && " + kDeadline + " script -qec " +
+      ShellQuote(std::string(QF_BUILD_DIR) + "/quireforge-cli -o \"$(printf 'x\\033[2Jy.epub')\" " +
+                 "a.txt") +
+      " " + ShellQuote(typescript.string());
+  ASSERT_EQ(RunCommand(command), 0);
+  const std::string shown = ReadFile(typescript);
+  EXPECT_EQ(shown.find("\x1B[2J"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("x\\x1b[2Jy.epub: written"), std::string::npos) << shown;
+  fs::remove(typescript);
 }
 
 }  // namespace
