@@ -13,6 +13,7 @@
 #include "cli/EscapedText.h"
 #include "conversion/LanguageTag.h"
 #include "conversion/Utf.h"
+#include "conversion/XmlText.h"
 
 namespace quireforge {
 
@@ -159,7 +160,9 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
     std::cerr << EscapedForTerminal(message.str()) << std::flush;
     return status == 0 ? 0 : kExitUsage;
   }
-  if (options->title && options->title->empty()) {
+  // A title that nothing of would show once written (blanks, control characters) is as
+  // empty as no title.
+  if (options->title && IsEmptyAsXmlText(FromUtf8(*options->title))) {
     return UsageError("--title", "the title must not be empty");
   }
   for (const auto& [option, pattern] : {std::pair{"--chapter-pattern", &options->chapter_pattern},

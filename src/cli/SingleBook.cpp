@@ -25,6 +25,7 @@
 #include "conversion/CodePageChoice.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/Utf.h"
+#include "conversion/XmlText.h"
 
 namespace quireforge {
 
@@ -40,8 +41,9 @@ struct BookPlan {
   std::string cover;
 };
 
-// Raises BookPathError when a path cannot be used, or the target is one of the sources, the
-// font or the cover picture.
+// Raises BookPathError when a path cannot be used, the target is one of the sources, the font
+// or the cover picture, or the title taken from the first source's name would be empty once
+// written.
 BookPlan PlanBook(const CliOptions& options) {
   BookPlan plan;
   for (const std::string& source : options.sources) plan.sources.push_back(AbsolutePath(source));
@@ -49,6 +51,10 @@ BookPlan PlanBook(const CliOptions& options) {
                                        : AbsolutePath(options.output);
   // -t and -a each win over what the file name says.
   plan.title = options.title ? *options.title : DefaultTitle(plan.sources.front());
+  if (!options.title && IsEmptyAsXmlText(FromUtf8(plan.title))) {
+    throw BookPathError("The title taken from the name of \"" + plan.sources.front() +
+                        "\" is empty; give one with --title.");
+  }
   plan.author = options.author ? *options.author : DefaultAuthor(plan.sources.front());
   if (!options.font.empty()) plan.font = AbsolutePath(options.font);
   if (!options.cover.empty()) plan.cover = AbsolutePath(options.cover);

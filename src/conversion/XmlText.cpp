@@ -12,6 +12,13 @@ bool NeedsAttention(char16_t c) {
 
 }  // namespace
 
+bool IsEmptyAsXmlText(std::u16string_view text) {
+  for (const char16_t c : text) {
+    if (c > u' ' && c < 0xFFFE) return false;
+  }
+  return true;
+}
+
 void AppendXmlText(std::u16string_view text, std::u16string* out) {
   size_t run_start = 0;
   for (size_t i = 0; i < text.size(); ++i) {

@@ -10,6 +10,11 @@
 
 namespace quireforge {
 
+// True when nothing of `text` would show once written: it holds only characters that XML
+// forbids (dropped where XML is written) and blanks up to U+0020 (trimmed). A title like that
+// is refused as an empty one is.
+bool IsEmptyAsXmlText(std::u16string_view text);
+
 // Appends the escaped form of `text` to `out`.
 void AppendXmlText(std::u16string_view text, std::u16string* out);
 std::u16string XmlText(std::u16string_view text);

@@ -24,6 +24,7 @@
 #include "conversion/SharedStagingRoot.h"
 #include "conversion/StagingRoot.h"
 #include "conversion/UserInterface.h"
+#include "conversion/XmlText.h"
 #include "ui/ChapterListBox.h"
 #include "ui/DialogService.h"
 #include "ui/FindReplaceDialog.h"
@@ -445,7 +446,7 @@ void TForm_Main::AddJob() {
   if (source.isEmpty()) return;
   const QString target = Edit_TargetFile->text();
   const QString title = Edit_Title->text();
-  if (target.isEmpty() || title.isEmpty()) return;
+  if (target.isEmpty() || IsEmptyAsXmlText(title.toStdU16String())) return;
   const QString author = Edit_Author->text();
   if (!staging_problem_.isEmpty()) throw std::runtime_error(staging_problem_.toStdString());
 

@@ -1,8 +1,8 @@
 // quireforge-cli against input that is out to break it: pipes where files should be, a target
 // that names the font, an older file that is no archive, target names as long as a folder
-// takes, and control characters in titles and file names. Each run is bounded by timeout(1), so
-// that a hang fails the test instead of holding it; nothing may be lost, and every message names
-// its file.
+// takes, titles that are empty once written, and control characters in titles and file
+// names. Each run is bounded by timeout(1), so that a hang fails the test instead of holding
+// it; nothing may be lost, and every message names its file.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -120,6 +120,27 @@ TEST_F(CliHostileInputTest, TargetNamesOfUpTo255BytesWork) {
     EXPECT_EQ(left, (std::vector<std::string>{"a.txt", name})) << length;
     fs::remove(temp_ / name);
   }
+}
+
+TEST_F(CliHostileInputTest, TitlesThatAreEmptyOnceWrittenAreRefused) {
+  // Given: a usage error, as an empty title is.
+  for (const std::string& title :
+       {std::string(" "), std::string("\t \x01\x1F"), std::string("\xEF\xBF\xBE \xEF\xBF\xBF")}) {
+    const CliResult result = Run({"-t", title, "a.txt"});
+    EXPECT_EQ(result.status, 2) << result.err;
+    EXPECT_EQ(result.err,
+              "--title: the title must not be empty\nRun with --help for more information.\n");
+  }
+  // Taken from the file name: a failure naming the source.
+  WriteFile(temp_ / "\x01.txt", kText);
+  CliResult result = Run({"\x01.txt"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "quireforge-cli: The title taken from the name of \"" + dir_ +
+                            "/\\x01.txt\" is empty; give one with --title.\n");
+  EXPECT_FALSE(fs::exists(temp_ / "\x01.epub"));
+  result = Run({"-q", "-t", "Title", "\x01.txt"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(ZipProblems(temp_ / "\x01.epub"), "");
 }
 
 TEST_F(CliHostileInputTest, ListedTitlesShowControlCharactersAsEscapes) {

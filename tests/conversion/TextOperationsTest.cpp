@@ -41,6 +41,20 @@ TEST(XmlTextTest, EscapesMarkupAndDropsWhatXmlForbids) {
   EXPECT_EQ(XmlText(u"\xDC00<"), u"\xDC00&lt;");
 }
 
+TEST(XmlTextTest, ATextIsEmptyAsWrittenWhenNothingButBlanksAndForbiddenCharactersRemain) {
+  for (std::u16string_view text :
+       {std::u16string_view(u""), std::u16string_view(u" "), std::u16string_view(u"\t \r\n"),
+        std::u16string_view(u"\x01\x1F"), std::u16string_view(u" \uFFFE\uFFFF "),
+        std::u16string_view(u"\0x", 1)}) {
+    EXPECT_TRUE(IsEmptyAsXmlText(text)) << ToUtf8(text);
+  }
+  for (std::u16string_view text : {std::u16string_view(u"a"), std::u16string_view(u" \x01.\x01 "),
+                                   std::u16string_view(u"\u3000"), std::u16string_view(u"\u00A0"),
+                                   std::u16string_view(u"\xD800"), std::u16string_view(u"&")}) {
+    EXPECT_FALSE(IsEmptyAsXmlText(text)) << ToUtf8(text);
+  }
+}
+
 TEST(UtfTest, RoundTripsAndSubstitutes) {
   EXPECT_EQ(ToUtf8(u"第一回 😀"), "\xE7\xAC\xAC\xE4\xB8\x80\xE5\x9B\x9E \xF0\x9F\x98\x80");
   EXPECT_EQ(ToUtf8(u"\xD800x\xDFFF"), "\xEF\xBF\xBDx\xEF\xBF\xBD");

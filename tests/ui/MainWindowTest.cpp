@@ -336,6 +336,21 @@ TEST_F(MainWindowTest, AddRefusesATargetThatNamesTheFont) {
   EXPECT_TRUE(Button("Button_Add")->isEnabled());
 }
 
+TEST_F(MainWindowTest, AddWithATitleThatIsEmptyOnceWrittenDoesNothing) {
+  const fs::path novel = WriteNovel("novel.txt", 2);
+  for (const QString& title :
+       {QStringLiteral(" "), QStringLiteral("\t\x01 "), QString(QChar(0xFFFE)) + QChar(0xFFFF)}) {
+    Type("Edit_SourceFile", QString::fromStdString(novel.string()));
+    Type("Edit_TargetFile", QString::fromStdString((temp / "novel.epub").string()));
+    Edit("Edit_Title")->setText(title);
+    Click(Button("Button_Add"));
+    EXPECT_EQ(JobList()->topLevelItemCount(), 0);
+    EXPECT_EQ(Edit("Edit_Title")->text(), title);
+  }
+  EXPECT_TRUE(dialogs.shown.empty());
+  EXPECT_TRUE(Button("Button_Add")->isEnabled());
+}
+
 TEST_F(MainWindowTest, FontCheckBoxAsksFirst) {
   QCheckBox* uf = Check("CheckBox_UF");
   dialogs.yes_no_answers = {false};
