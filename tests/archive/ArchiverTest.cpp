@@ -2,9 +2,7 @@
 // add with their messages, the result mapping, the spec list kept after an add that ended
 // in its checks, and the component's states (busy, inactive, loaded, unattended).
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -300,30 +298,6 @@ TEST_F(ArchiverTest, FolderAsTargetCannotBeWritten) {
   EXPECT_EQ(AddBook(EngineDir("zero"), target_), 11051);
   EXPECT_EQ(Errors(ui_), std::vector<std::string>{"Cannot write to " + target_.string() +
                                                   " <15:Is a directory>"});
-}
-
-TEST_F(ArchiverTest, PipeAsTargetIsRefusedWithoutWaitingForIt) {
-  ASSERT_EQ(mkfifo(target_.c_str(), 0644), 0);
-  // Blocking opens would wait for the pipe's other end: the add runs in a child process with
-  // a deadline, which answers 0 when the component said what the test expects.
-  const int status = test::RunInChildWithin(30, [&] {
-    const int32_t code = AddBook(EngineDir("zero"), target_);
-    const bool as_expected =
-        code == 11051 &&
-        ui_.CallsStartingWith("ShowArchive") ==
-            std::vector<std::string>{
-                "ShowArchiveInformation Zip file could not be opened",
-                "ShowArchiveError Cannot write to " + target_.string() + " <Not a regular file>"} &&
-        log_.Count("exec") == 0;
-    if (!as_expected) {
-      std::fprintf(stderr, "result %d\n", code);
-      for (const std::string& call : ui_.calls) std::fprintf(stderr, "%s\n", call.c_str());
-    }
-    return as_expected ? 0 : 1;
-  });
-  EXPECT_EQ(status, 0);
-  EXPECT_TRUE(fs::is_fifo(target_));
-  EXPECT_TRUE(StagedFilesStay());
 }
 
 TEST_F(ArchiverTest, NewArchiveReadsNothingOfTheFileItReplacesButChecksItsWritability) {

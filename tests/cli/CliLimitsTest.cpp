@@ -37,21 +37,10 @@ void WriteSparse(const fs::path& path, const std::string& text) {
 
 TEST(CliLimitsTest, ASourceEndsAtItsFirstNulAndWhatFollowsCostsNoMemory) {
   TempDir temp;
-  WriteSparse(temp / "utf8.txt", "第一章 开始\r\n正文\r\n");
-  // UTF-16 ends at its first zero unit, the code page at its first zero byte.
-  WriteSparse(temp / "utf16.txt", std::string("\xFF\xFE\x2C\x7B\x00\x4E\xE0\x7A\x0D\x00\x0A\x00"
-                                              "\x63\x6B\x87\x65\x0D\x00\x0A\x00",
-                                              20));
-  WriteSparse(temp / "gb18030.txt", "\xB5\xDA\xD2\xBB\xD5\xC2\r\n\xD5\xFD\xCE\xC4\r\n");
-  for (const char* source : {"utf8.txt", "utf16.txt", "gb18030.txt"}) {
-    const CliResult result = RunCli({"--list-chapters", source}, temp.path(),
-                                    std::string(kMemoryLimit) + " QUIREFORGE_CODEPAGE=GB18030");
-    EXPECT_EQ(result.status, 0) << source << ": " << result.err;
-    EXPECT_EQ(result.out.rfind("ch_1.html=第一章", 0), 0u) << source << ": " << result.out;
-  }
-  const CliResult result = RunCli({"-q", "utf8.txt"}, temp.path(), kMemoryLimit);
+  WriteSparse(temp / "novel.txt", "第一章 开始\r\n正文\r\n");
+  const CliResult result = RunCli({"-q", "novel.txt"}, temp.path(), kMemoryLimit);
   EXPECT_EQ(result.status, 0) << result.err;
-  EXPECT_NE(EntryBytes(temp / "utf8.epub", "OEBPS/ch_1.html").find("<p>正文</p>"),
+  EXPECT_NE(EntryBytes(temp / "novel.epub", "OEBPS/ch_1.html").find("<p>正文</p>"),
             std::string::npos);
   EXPECT_EQ(StagingLeftovers(temp.path()), std::vector<std::string>());
 }

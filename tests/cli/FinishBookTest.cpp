@@ -3,7 +3,6 @@
 // behind when something fails. Books are packed by the real engine and read back with
 // unzip and Python's zipfile.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -275,76 +274,6 @@ TEST(FinishBookTest, ANewBookReplacesAnOlderLongerOneWholly) {
   EXPECT_NE(EntryBytes(bench.target(), "OEBPS/book.opf").find(U8(second->Identifier())),
             std::string::npos);
   EXPECT_EQ(ZipProblems(bench.target()), "");
-}
-
-TEST(FinishBookTest, ReplacingAFileThatIsNoSoundArchiveSaysNothingAboutIt) {
-  std::string earlier_book;
-  {
-    FinishBench bench;
-    auto job = bench.Build(bench.Parameters({bench.Source("novel.txt", TwoChapterText())}));
-    ASSERT_TRUE(job->FinishBook(bench.archiver));
-    earlier_book = ReadFile(bench.target());
-  }
-  // A file that is no archive, an empty one, and a book behind other data: the new book
-  // replaces each wholly, so nothing is read of them and nothing is said about them.
-  for (const std::string& older : {std::string("plain text, no archive"), std::string(),
-                                   std::string(100, 'S') + earlier_book}) {
-    FinishBench bench;
-    WriteFile(bench.target(), older);
-    auto job = bench.Build(bench.Parameters({bench.Source("novel.txt", TwoChapterText())}));
-    EXPECT_TRUE(job->FinishBook(bench.archiver));
-    EXPECT_EQ(bench.ui.CallsStartingWith("ShowArchive"), std::vector<std::string>());
-    EXPECT_EQ(ZipProblems(bench.target()), "");
-  }
-}
-
-TEST(FinishBookTest, ANewBookStillChecksThatItsTargetCanBeWritten) {
-  FinishBench bench;
-  WriteFile(bench.target(), "plain text, no archive");
-  ASSERT_EQ(RunCommand("chattr +i " + ShellQuote(bench.target().string())), 0);
-  auto job = bench.Build(bench.Parameters({bench.Source("novel.txt", TwoChapterText())}));
-  EXPECT_FALSE(job->FinishBook(bench.archiver));
-  RunCommand("chattr -i " + ShellQuote(bench.target().string()));
-  EXPECT_EQ(bench.ui.CallsStartingWith("ShowArchive"),
-            std::vector<std::string>{"ShowArchiveError Cannot write to " + bench.target().string() +
-                                     " <1:Operation not permitted>"});
-  EXPECT_EQ(ReadFile(bench.target()), "plain text, no archive");
-}
-
-// A pipe takes the place of the font or of the target. A blocking open would wait for its
-// other end for ever, so finishing runs in a child process with a deadline; the child
-// answers 0 when finishing failed as expected.
-TEST(FinishBookTest, APipeAsFontOrTargetFailsClearlyWithoutWaiting) {
-  FinishBench bench;
-  const fs::path pipe = bench.dir() / "pipe";
-  ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
-
-  JobParameters parameters = bench.Parameters({bench.Source("novel.txt", TwoChapterText())});
-  parameters.font_file = U16(pipe.string());
-  auto font_job = bench.Build(parameters);
-  const int font_outcome = RunInChildWithin(30, [&] {
-    try {
-      font_job->FinishBook(bench.archiver);
-    } catch (const FileError& error) {
-      const std::string expected =
-          "Cannot copy font file \"" + pipe.string() + "\". Not a regular file";
-      return error.what() == expected ? 0 : 1;
-    }
-    return 2;
-  });
-  EXPECT_EQ(font_outcome, 0);
-
-  parameters.font_file.clear();
-  parameters.target_path = U16(pipe.string());
-  auto target_job = bench.Build(parameters);
-  const int target_outcome = RunInChildWithin(30, [&] {
-    const bool written = target_job->FinishBook(bench.archiver);
-    const std::vector<std::string> expected = {"ShowArchiveError Cannot write to " + pipe.string() +
-                                               " <Not a regular file>"};
-    return !written && bench.ui.CallsStartingWith("ShowArchive") == expected ? 0 : 1;
-  });
-  EXPECT_EQ(target_outcome, 0);
-  EXPECT_TRUE(fs::is_fifo(pipe));
 }
 
 }  // namespace

@@ -315,26 +315,6 @@ TEST(ZipEngineArchiveTest, NewArchiveRequestReplacesEveryOldEntry) {
   }
 }
 
-TEST(ZipEngineArchiveTest, ArchiveNamesAsLongAsAFolderTakesWork) {
-  TempDir temp;
-  std::vector<std::string> files = MakeBookTree(temp / "book");
-  Engine engine;
-  for (size_t length : {249u, 255u}) {
-    const std::string name = std::string(length - 5, 'n') + ".epub";
-    fs::create_directory(temp / "out");
-    // A new archive, one added into, and one that replaces it: the temporary file the
-    // archive is written to first has a short name of its own beside it.
-    for (bool fresh : {true, false, true}) {
-      AddCommand command(temp / "out" / name, temp / "book");
-      command.new_archive = fresh;
-      EXPECT_EQ(command.Run(engine), static_cast<int32_t>(files.size())) << length;
-      ExpectReadersAccept(temp / "out" / name);
-      EXPECT_EQ(FolderListing(temp / "out"), std::vector<std::string>{name}) << length;
-    }
-    fs::remove_all(temp / "out");
-  }
-}
-
 TEST(ZipEngineArchiveTest, TheArchiveKeepsTheModeOfTheFileItReplaces) {
   TempDir temp;
   MakeBookTree(temp / "book");
