@@ -7,6 +7,8 @@
 //   RuleOverPcre2       both in turn in every iteration; the counter "ratio" is the rule's
 //                       speed divided by PCRE2's
 // Every run checks that all three find the same number of heads.
+// Besides, CountedRepeat/greedy and CountedRepeat/lazy time a search whose counted repeat
+// of one item asks for more units than the input holds (a{99999999} over 100,000 a's).
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <benchmark/benchmark.h>
 #include <pcre2.h>
@@ -159,6 +161,22 @@ void RuleOverPcre2Bench(benchmark::State& state) {
   state.counters["ratio"] = ours_mb_s / theirs_mb_s;
 }
 BENCHMARK(RuleOverPcre2Bench)->Name("RuleOverPcre2")->Unit(benchmark::kMillisecond);
+
+// A repeat that can never reach its minimum, tried at every one of 100,000 start positions.
+void CountedRepeatBench(benchmark::State& state) {
+  const std::u16string input(100000, u'a');
+  TPatternEngine engine;
+  engine.SetExpression(state.range(0) != 0 ? u"a{99999999}" : u"a{99999999}?");
+  for (auto _ : state) {
+    if (engine.Exec(input)) state.SkipWithError("matched");
+  }
+}
+BENCHMARK(CountedRepeatBench)
+    ->Name("CountedRepeat")
+    ->ArgName("greedy")
+    ->Arg(1)
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
