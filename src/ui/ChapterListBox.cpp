@@ -16,7 +16,7 @@ namespace quireforge {
 namespace {
 
 // Fills the row with its background and draws the title on one line, vertically centred,
-// 2 pixels from the leading edge, without accelerator processing.
+// kTitleInset pixels from the leading edge, without accelerator processing.
 class ChapterLineDelegate : public QStyledItemDelegate {
  public:
   using QStyledItemDelegate::QStyledItemDelegate;
@@ -33,7 +33,8 @@ class ChapterLineDelegate : public QStyledItemDelegate {
         option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
     painter->setFont(option.font);
     const bool rtl = option.direction == Qt::RightToLeft;
-    const QRect text_rect = option.rect.adjusted(2, 0, -2, 0);
+    const int inset = ChapterListBox::kTitleInset;
+    const QRect text_rect = option.rect.adjusted(inset, 0, -inset, 0);
     painter->drawText(
         text_rect, Qt::AlignVCenter | Qt::TextSingleLine | (rtl ? Qt::AlignRight : Qt::AlignLeft),
         index.data(Qt::DisplayRole).toString());
@@ -51,7 +52,7 @@ class ChapterLineDelegate : public QStyledItemDelegate {
       return QStyledItemDelegate::helpEvent(event, view, option, index);
     }
     const QString title = index.data(Qt::DisplayRole).toString();
-    const int room = option.rect.width() - 4;
+    const int room = option.rect.width() - 2 * ChapterListBox::kTitleInset;
     if (QFontMetrics(option.font).horizontalAdvance(title) <= room) {
       QToolTip::hideText();
       event->ignore();
@@ -66,7 +67,7 @@ class ChapterLineDelegate : public QStyledItemDelegate {
 }  // namespace
 
 ChapterListBox::ChapterListBox(QWidget* parent)
-    : QListWidget(parent), scroll_timer_(new QTimer(this)) {
+    : QListView(parent), scroll_timer_(new QTimer(this)) {
   scroll_timer_->setInterval(kScrollInterval);
   connect(scroll_timer_, &QTimer::timeout, this, &ChapterListBox::ScrollStep);
   setSelectionMode(QAbstractItemView::SingleSelection);
@@ -77,17 +78,24 @@ ChapterListBox::ChapterListBox(QWidget* parent)
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
+int ChapterListBox::LineCount() const { return model() == nullptr ? 0 : model()->rowCount(); }
+
 int ChapterListBox::SelectedLine() const {
-  const QList<QListWidgetItem*> selected = selectedItems();
-  return selected.isEmpty() ? -1 : row(selected.first());
+  if (selectionModel() == nullptr) return -1;
+  const QModelIndexList selected = selectionModel()->selectedIndexes();
+  return selected.isEmpty() ? -1 : selected.first().row();
 }
 
 void ChapterListBox::SelectLine(int line) {
-  if (line < 0 || line >= count()) {
+  if (line < 0 || line >= LineCount()) {
     clearSelection();
     return;
   }
-  setCurrentRow(line, QItemSelectionModel::ClearAndSelect);
+  const QModelIndex index = model()->index(line, 0);
+  selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+  // A moved line takes the current index along, so the view may see no change of the
+  // current line and not scroll by itself.
+  scrollTo(index);
 }
 
 int ChapterListBox::LineAt(const QPoint& point) const {
@@ -97,7 +105,7 @@ int ChapterListBox::LineAt(const QPoint& point) const {
 }
 
 void ChapterListBox::mousePressEvent(QMouseEvent* event) {
-  QListWidget::mousePressEvent(event);
+  QListView::mousePressEvent(event);
   button_held_ = true;
   dragging_ = false;
   press_point_ = event->position().toPoint();
@@ -108,7 +116,7 @@ void ChapterListBox::mousePressEvent(QMouseEvent* event) {
 void ChapterListBox::mouseMoveEvent(QMouseEvent* event) {
   if (!button_held_ || event->buttons() == Qt::NoButton) {
     StopDrag();
-    QListWidget::mouseMoveEvent(event);
+    QListView::mouseMoveEvent(event);
     return;
   }
   // While a button is held the move belongs to the drag, not to the view's own selection.
@@ -135,11 +143,11 @@ void ChapterListBox::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
     return;
   }
-  QListWidget::mouseReleaseEvent(event);
+  QListView::mouseReleaseEvent(event);
 }
 
 void ChapterListBox::mouseDoubleClickEvent(QMouseEvent* event) {
-  QListWidget::mouseDoubleClickEvent(event);
+  QListView::mouseDoubleClickEvent(event);
   if (event->button() == Qt::LeftButton && LineAt(event->position().toPoint()) >= 0) {
     emit EditRequested();
   }
@@ -158,7 +166,7 @@ void ChapterListBox::keyPressEvent(QKeyEvent* event) {
     return;
   }
   const int before = SelectedLine();
-  QListWidget::keyPressEvent(event);
+  QListView::keyPressEvent(event);
   if (SelectedLine() != before) emit Clicked();
 }
 

@@ -1,23 +1,26 @@
-// ChapterListBox is the chapter list box of the main window: one 18-pixel line per chapter
-// title, drawn as plain text (an "&" shows as it is; a title too long for the line shows
-// whole in a tooltip), one selected line at a time, and reordering by dragging built from
-// mouse press and move tracking, scrolling while the mouse is held near an edge. It only
-// reports; the main window moves the lines and the job's entries. Window thread only.
+// ChapterListBox is the chapter list box of the main window, a view of the chapter titles
+// its model holds: one 18-pixel line per title, drawn as plain text (an "&" shows as it is;
+// a title too long for the line shows whole in a tooltip), one selected line at a time, and
+// reordering by dragging built from mouse press and move tracking, scrolling while the
+// mouse is held near an edge. It only reports; the main window edits the model, which is
+// the job's chapter list. Window thread only.
 #ifndef QUIREFORGE_UI_CHAPTERLISTBOX_H_
 #define QUIREFORGE_UI_CHAPTERLISTBOX_H_
 
-#include <QListWidget>
+#include <QListView>
 #include <QPoint>
 
 class QTimer;
 
 namespace quireforge {
 
-class ChapterListBox : public QListWidget {
+class ChapterListBox : public QListView {
   Q_OBJECT
 
  public:
   static constexpr int kRowHeight = 18;
+  // The title's distance from the line's leading edge.
+  static constexpr int kTitleInset = 2;
   // How far the mouse must move with a button held before a press becomes a drag.
   static constexpr int kDragThreshold = 5;
   // During a drag, the list scrolls one line this often while the mouse is held within one
@@ -26,8 +29,12 @@ class ChapterListBox : public QListWidget {
 
   explicit ChapterListBox(QWidget* parent = nullptr);
 
+  // The number of lines: the rows of the model, 0 without one.
+  int LineCount() const;
   // The selected line, -1 for none.
   int SelectedLine() const;
+  // Selects line `line` alone, makes it current and scrolls it into view; a line outside
+  // the list clears the selection.
   void SelectLine(int line);
   // The line at `point` of the viewport, -1 below the last line or outside.
   int LineAt(const QPoint& point) const;

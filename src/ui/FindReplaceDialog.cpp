@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/DesignSizes.h"
+
 namespace quireforge {
 
 FindReplaceDialog::FindReplaceDialog(QWidget* parent) : QDialog(parent) {
@@ -61,7 +63,7 @@ FindReplaceDialog::FindReplaceDialog(QWidget* parent) : QDialog(parent) {
 
   ApplyTexts(TextsFor(InterfaceLanguage::kEnglish));
   UpdateButtons();
-  setMinimumWidth(380);
+  setMinimumWidth(design::kReplaceDialogMinimumWidth);
 }
 
 void FindReplaceDialog::ApplyTexts(const InterfaceTexts& texts) {

@@ -5,6 +5,7 @@
 #include <QSignalBlocker>
 
 #include "conversion/ConvertFile.h"
+#include "ui/DesignSizes.h"
 #include "ui/JobListItem.h"
 
 namespace quireforge {
@@ -58,6 +59,12 @@ bool JobListView::HasPendingRow() const {
   return false;
 }
 
+void JobListView::RelabelDoneRows(const QString& done_mark) {
+  for (int i = 0; i < topLevelItemCount(); ++i) {
+    if (!Row(i)->IsPending()) Row(i)->MarkDone(done_mark);
+  }
+}
+
 JobListItem* JobListView::SelectedRow() const {
   for (int i = 0; i < topLevelItemCount(); ++i) {
     if (topLevelItem(i)->isSelected()) return Row(i);
@@ -82,15 +89,17 @@ void JobListView::mouseReleaseEvent(QMouseEvent* event) {
   emit Clicked();
 }
 
-// Title: fitted, at least 100 pixels; author: fitted within 80 to 160; chapter count: 80;
-// tag: 40.
+// Title and author fitted to their texts within their bounds; chapter count and tag fixed.
 void JobListView::FitColumns() {
   resizeColumnToContents(JobListItem::kTitle);
   resizeColumnToContents(JobListItem::kAuthor);
-  setColumnWidth(JobListItem::kTitle, qMax(100, columnWidth(JobListItem::kTitle)));
-  setColumnWidth(JobListItem::kAuthor, qBound(80, columnWidth(JobListItem::kAuthor), 160));
-  setColumnWidth(JobListItem::kChapters, 80);
-  setColumnWidth(JobListItem::kTag, 40);
+  setColumnWidth(JobListItem::kTitle,
+                 qMax(design::kTitleColumnMinimum, columnWidth(JobListItem::kTitle)));
+  setColumnWidth(JobListItem::kAuthor,
+                 qBound(design::kAuthorColumnMinimum, columnWidth(JobListItem::kAuthor),
+                        design::kAuthorColumnMaximum));
+  setColumnWidth(JobListItem::kChapters, design::kChaptersColumn);
+  setColumnWidth(JobListItem::kTag, design::kTagColumn);
 }
 
 }  // namespace quireforge

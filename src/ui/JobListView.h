@@ -27,6 +27,8 @@ class JobListView : public QTreeWidget {
   JobListItem* Row(int index) const;
   // Whether some row is not finished yet.
   bool HasPendingRow() const;
+  // Writes `done_mark` into the "Tag" column of every finished row (another language's).
+  void RelabelDoneRows(const QString& done_mark);
   // The first selected row in list order, or null.
   JobListItem* SelectedRow() const;
   // Deletes every selected row (and its job); returns whether there was one. No selection

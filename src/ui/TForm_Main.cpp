@@ -15,7 +15,9 @@
 #include <QTranslator>
 #include <QVBoxLayout>
 #include <exception>
+#include <optional>
 #include <stdexcept>
+#include <utility>
 
 #include "conversion/BookNames.h"
 #include "conversion/CodePageChoice.h"
@@ -26,8 +28,11 @@
 #include "conversion/UserInterface.h"
 #include "conversion/XmlText.h"
 #include "ui/ChapterListBox.h"
+#include "ui/ChapterListModel.h"
+#include "ui/DesignSizes.h"
 #include "ui/DialogService.h"
 #include "ui/FindReplaceDialog.h"
+#include "ui/GuardedHandler.h"
 #include "ui/InterfaceFonts.h"
 #include "ui/JobListItem.h"
 #include "ui/JobListView.h"
@@ -40,17 +45,14 @@ namespace quireforge {
 
 namespace {
 
-constexpr int kLabelWidth = 80;
-
-QLabel* MakeLabel(const QString& name, const QString& text, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
+QLabel* MakeLabel(const QString& name, QWidget* parent) {
+  auto* label = new QLabel(parent);
   label->setObjectName(name);
   return label;
 }
 
-QPushButton* MakeButton(const QString& name, const QString& text, const QSize& size,
-                        QWidget* parent) {
-  auto* button = new QPushButton(text, parent);
+QPushButton* MakeButton(const QString& name, const QSize& size, QWidget* parent) {
+  auto* button = new QPushButton(parent);
   button->setObjectName(name);
   button->setFixedSize(size);
   button->setAutoDefault(false);
@@ -66,30 +68,48 @@ QLineEdit* MakeEdit(const QString& name, QWidget* parent) {
 QComboBox* MakeOptionList(const QString& name, QWidget* parent) {
   auto* list = new QComboBox(parent);
   list->setObjectName(name);
-  list->setMinimumWidth(60);
+  list->setMinimumWidth(design::kOptionListWidth);
   list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   return list;
 }
 
-QCheckBox* MakeCheckBox(const QString& name, const QString& text, int width, QWidget* parent) {
-  auto* box = new QCheckBox(text, parent);
+QCheckBox* MakeCheckBox(const QString& name, int width, QWidget* parent) {
+  auto* box = new QCheckBox(parent);
   box->setObjectName(name);
   box->setMinimumWidth(width);
   return box;
 }
 
-// A label on the left of a line, right-aligned to the fields.
+// A label on the left of a line, right-aligned to what follows it.
+void AlignAsLineLabel(QLabel* label, int width) {
+  label->setMinimumWidth(width);
+  label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+}
+
+// A field line: its label, the field filling the line, and an optional button at the end.
 QHBoxLayout* FieldLine(QLabel* label, QWidget* field, QWidget* button) {
   auto* line = new QHBoxLayout;
-  label->setMinimumWidth(kLabelWidth);
-  label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  AlignAsLineLabel(label, design::kFieldLabelWidth);
   line->addWidget(label);
   line->addWidget(field, 1);
   if (button != nullptr) line->addWidget(button);
   return line;
 }
 
-void FillItems(QComboBox* list, const QStringList& items) {
+// A control that is shown and hidden keeps its place on its line, so the line never jumps.
+void KeepPlaceWhenHidden(QWidget* control) {
+  QSizePolicy policy = control->sizePolicy();
+  policy.setRetainSizeWhenHidden(true);
+  control->setSizePolicy(policy);
+}
+
+// Gives `list` the items `items`; the selected index stays where it is when the number of
+// items does not change (the other language's items).
+void SetItems(QComboBox* list, const QStringList& items) {
+  if (list->count() == items.size()) {
+    for (int i = 0; i < list->count(); ++i) list->setItemText(i, items[i]);
+    return;
+  }
   list->clear();
   list->addItems(items);
 }
@@ -105,69 +125,114 @@ TForm_Main::TForm_Main(const ProgramValues& values, DialogService& dialogs, User
       dialogs_(dialogs),
       ui_(ui),
       archiver_(ui),
-      texts_(&TextsFor(InterfaceLanguage::kEnglish)) {
+      texts_(TextsFor(InterfaceLanguage::kEnglish)) {
   setObjectName(QStringLiteral("Form_Main"));
   setWindowTitle(QString::fromUtf8(kApplicationTitle));
   setFont(DesignFont());
-  BuildControls();
-  resize(767, 484);
+
+  auto* lines = new QVBoxLayout(this);
+  lines->setContentsMargins(design::kWindowMargin, design::kWindowMargin, design::kWindowMargin,
+                            design::kWindowMargin);
+  lines->setSpacing(design::kLineSpacing);
+  BuildSourceFields(lines);
+  BuildOptionLine(lines);
+  BuildJobArea(lines);
+  BuildChapterPanel();
+  ConnectHandlers();
+  // The texts come with the first showing, in the system's language (FormShow).
+  resize(design::kClientArea);
+
   // FormCreate: no chapter is being dragged; dropped files are welcome.
   drag_source_index_ = -1;
   setAcceptDrops(true);
 }
 
 TForm_Main::~TForm_Main() {
+  // The rows, and their jobs, go with the job list: nothing may show them or tell of them
+  // while the window is taken apart.
+  ListView_JobList->disconnect(this);
+  chapter_model_->SetJob(nullptr);
   if (qt_translator_ != nullptr) QCoreApplication::removeTranslator(qt_translator_.get());
 }
 
-void TForm_Main::BuildControls() {
-  const InterfaceTexts& t = TextsFor(InterfaceLanguage::kEnglish);
-
-  Label_SourceFile = MakeLabel(QStringLiteral("Label_SourceFile"), t.label_source_file, this);
+// Source, target, title and author lines.
+void TForm_Main::BuildSourceFields(QVBoxLayout* lines) {
+  Label_SourceFile = MakeLabel(QStringLiteral("Label_SourceFile"), this);
   Edit_SourceFile = MakeEdit(QStringLiteral("Edit_SourceFile"), this);
-  Button_Open =
-      MakeButton(QStringLiteral("Button_Open"), QStringLiteral("..."), QSize(24, 21), this);
-  Label_TargetFile = MakeLabel(QStringLiteral("Label_TargetFile"), t.label_target_file, this);
+  Button_Open = MakeButton(QStringLiteral("Button_Open"), design::kEllipsisButton, this);
+  Label_TargetFile = MakeLabel(QStringLiteral("Label_TargetFile"), this);
   Edit_TargetFile = MakeEdit(QStringLiteral("Edit_TargetFile"), this);
-  Button_Save =
-      MakeButton(QStringLiteral("Button_Save"), QStringLiteral("..."), QSize(24, 21), this);
-  // The two "..." buttons keep the design font in both languages.
-  Button_Open->setFont(DesignFont());
-  Button_Save->setFont(DesignFont());
-  Label_Title = MakeLabel(QStringLiteral("Label_Title"), t.label_title, this);
+  Button_Save = MakeButton(QStringLiteral("Button_Save"), design::kEllipsisButton, this);
+  // The two "..." buttons read the same and keep the design font in both languages.
+  for (QPushButton* ellipsis : {Button_Open, Button_Save}) {
+    ellipsis->setText(QStringLiteral("..."));
+    ellipsis->setFont(DesignFont());
+  }
+  Label_Title = MakeLabel(QStringLiteral("Label_Title"), this);
   Edit_Title = MakeEdit(QStringLiteral("Edit_Title"), this);
-  Label_Author = MakeLabel(QStringLiteral("Label_Author"), t.label_author, this);
+  Label_Author = MakeLabel(QStringLiteral("Label_Author"), this);
   Edit_Author = MakeEdit(QStringLiteral("Edit_Author"), this);
 
-  Label_OP = MakeLabel(QStringLiteral("Label_OP"), t.label_option, this);
-  Label_PM = MakeLabel(QStringLiteral("Label_PM"), t.label_page_margin, this);
+  lines->addLayout(FieldLine(Label_SourceFile, Edit_SourceFile, Button_Open));
+  lines->addLayout(FieldLine(Label_TargetFile, Edit_TargetFile, Button_Save));
+  lines->addLayout(FieldLine(Label_Title, Edit_Title, nullptr));
+  lines->addLayout(FieldLine(Label_Author, Edit_Author, nullptr));
+}
+
+// The option line with its four drop-down lists, and the check line under it.
+void TForm_Main::BuildOptionLine(QVBoxLayout* lines) {
+  Label_OP = MakeLabel(QStringLiteral("Label_OP"), this);
+  Label_PM = MakeLabel(QStringLiteral("Label_PM"), this);
   ComboBox_PM = MakeOptionList(QStringLiteral("ComboBox_PM"), this);
-  Label_LH = MakeLabel(QStringLiteral("Label_LH"), t.label_line_height, this);
+  Label_LH = MakeLabel(QStringLiteral("Label_LH"), this);
   ComboBox_LH = MakeOptionList(QStringLiteral("ComboBox_LH"), this);
-  Label_FS = MakeLabel(QStringLiteral("Label_FS"), t.label_font_size, this);
+  Label_FS = MakeLabel(QStringLiteral("Label_FS"), this);
   ComboBox_FS = MakeOptionList(QStringLiteral("ComboBox_FS"), this);
-  Label_FW = MakeLabel(QStringLiteral("Label_FW"), t.label_font_weight, this);
+  Label_FW = MakeLabel(QStringLiteral("Label_FW"), this);
   ComboBox_FW = MakeOptionList(QStringLiteral("ComboBox_FW"), this);
 
-  CheckBox_NC = MakeCheckBox(QStringLiteral("CheckBox_NC"), t.check_no_chapters, 160, this);
-  CheckBox_PH = MakeCheckBox(QStringLiteral("CheckBox_PH"), t.check_file_name_chapters, 144, this);
-  CheckBox_UF = MakeCheckBox(QStringLiteral("CheckBox_UF"), t.check_font_file, 93, this);
+  CheckBox_NC = MakeCheckBox(QStringLiteral("CheckBox_NC"), design::kNoChaptersBoxWidth, this);
+  CheckBox_PH =
+      MakeCheckBox(QStringLiteral("CheckBox_PH"), design::kFileNameChaptersBoxWidth, this);
+  CheckBox_UF = MakeCheckBox(QStringLiteral("CheckBox_UF"), design::kFontFileBoxWidth, this);
   Edit_UF = MakeEdit(QStringLiteral("Edit_UF"), this);
   Edit_UF->setReadOnly(true);
-  // Hidden controls keep their place on the line, so the line does not jump.
-  for (QWidget* hideable : {static_cast<QWidget*>(CheckBox_PH), static_cast<QWidget*>(Edit_UF)}) {
-    QSizePolicy policy = hideable->sizePolicy();
-    policy.setRetainSizeWhenHidden(true);
-    hideable->setSizePolicy(policy);
-  }
+  KeepPlaceWhenHidden(CheckBox_PH);
+  KeepPlaceWhenHidden(Edit_UF);
   CheckBox_PH->hide();
   Edit_UF->hide();
 
-  const QSize tool_button(54, 25);
-  Button_Add = MakeButton(QStringLiteral("Button_Add"), t.button_add, tool_button, this);
-  Button_Remove = MakeButton(QStringLiteral("Button_Remove"), t.button_remove, tool_button, this);
-  Button_Clear = MakeButton(QStringLiteral("Button_Clear"), t.button_clear, tool_button, this);
-  Button_Start = MakeButton(QStringLiteral("Button_Start"), t.button_start, tool_button, this);
+  auto* option_line = new QHBoxLayout;
+  AlignAsLineLabel(Label_OP, design::kOptionLabelWidth);
+  option_line->addWidget(Label_OP);
+  option_line->addSpacing(design::kAfterOptionLabel);
+  for (auto [label, list] : {std::pair<QLabel*, QComboBox*>{Label_PM, ComboBox_PM},
+                             {Label_LH, ComboBox_LH},
+                             {Label_FS, ComboBox_FS},
+                             {Label_FW, ComboBox_FW}}) {
+    option_line->addWidget(label);
+    option_line->addWidget(list);
+    option_line->addSpacing(design::kAfterOptionList);
+  }
+  option_line->addStretch(1);
+
+  auto* check_line = new QHBoxLayout;
+  check_line->addSpacing(design::kCheckLineIndent - design::kWindowMargin);
+  check_line->addWidget(CheckBox_NC);
+  check_line->addWidget(CheckBox_PH);
+  check_line->addWidget(CheckBox_UF);
+  check_line->addWidget(Edit_UF, 1);
+
+  lines->addLayout(option_line);
+  lines->addLayout(check_line);
+}
+
+// The tool bar, and the list area below it: the job list left of the splitter.
+void TForm_Main::BuildJobArea(QVBoxLayout* lines) {
+  Button_Add = MakeButton(QStringLiteral("Button_Add"), design::kToolButton, this);
+  Button_Remove = MakeButton(QStringLiteral("Button_Remove"), design::kToolButton, this);
+  Button_Clear = MakeButton(QStringLiteral("Button_Clear"), design::kToolButton, this);
+  Button_Start = MakeButton(QStringLiteral("Button_Start"), design::kToolButton, this);
   Button_Remove->setEnabled(false);
   Button_Start->setEnabled(false);
 
@@ -176,17 +241,32 @@ void TForm_Main::BuildControls() {
   Splitter_Bottom->setChildrenCollapsible(false);
   ListView_JobList = new JobListView(Splitter_Bottom);
   ListView_JobList->setObjectName(QStringLiteral("ListView_JobList"));
-  ListView_JobList->SetColumnCaptions(t.job_columns);
+  Splitter_Bottom->addWidget(ListView_JobList);
+
+  auto* tool_bar = new QHBoxLayout;
+  tool_bar->addStretch(1);
+  tool_bar->addWidget(Button_Add);
+  tool_bar->addWidget(Button_Remove);
+  tool_bar->addWidget(Button_Clear);
+  tool_bar->addWidget(Button_Start);
+
+  lines->addLayout(tool_bar);
+  lines->addWidget(Splitter_Bottom, 1);
+}
+
+// The chapter panel right of the splitter: the chapter list box over the model of the shown
+// job's chapter list, the Replace, Edit and Remove buttons under it, and the
+// find-and-replace dialog.
+void TForm_Main::BuildChapterPanel() {
   auto* chapter_panel = new QWidget(Splitter_Bottom);
   chapter_panel->setObjectName(QStringLiteral("Panel_Chapters"));
+  chapter_model_ = new ChapterListModel(this);
   ListBox_Files = new ChapterListBox(chapter_panel);
   ListBox_Files->setObjectName(QStringLiteral("ListBox_Files"));
-  Button_FReplace =
-      MakeButton(QStringLiteral("Button_FReplace"), t.button_chapter_replace, tool_button, this);
-  Button_FEdit =
-      MakeButton(QStringLiteral("Button_FEdit"), t.button_chapter_edit, tool_button, this);
-  Button_FRemove =
-      MakeButton(QStringLiteral("Button_FRemove"), t.button_chapter_remove, tool_button, this);
+  ListBox_Files->setModel(chapter_model_);
+  Button_FReplace = MakeButton(QStringLiteral("Button_FReplace"), design::kToolButton, this);
+  Button_FEdit = MakeButton(QStringLiteral("Button_FEdit"), design::kToolButton, this);
+  Button_FRemove = MakeButton(QStringLiteral("Button_FRemove"), design::kToolButton, this);
   Button_FReplace->setEnabled(false);
   Button_FEdit->setEnabled(false);
   Button_FRemove->setEnabled(false);
@@ -202,53 +282,24 @@ void TForm_Main::BuildControls() {
   chapter_layout->setContentsMargins(0, 0, 0, 0);
   chapter_layout->addWidget(ListBox_Files, 1);
   chapter_layout->addLayout(chapter_buttons);
-  Splitter_Bottom->addWidget(ListView_JobList);
   Splitter_Bottom->addWidget(chapter_panel);
   // Both sides share the room a larger window gives; the splitter moves the border.
   Splitter_Bottom->setStretchFactor(0, 1);
   Splitter_Bottom->setStretchFactor(1, 1);
-  Splitter_Bottom->setSizes({767 - 10 - 218 - 4, 218});
+  Splitter_Bottom->setSizes({design::kJobListWidth, design::kChapterListWidth});
+}
 
-  auto* option_line = new QHBoxLayout;
-  Label_OP->setMinimumWidth(kLabelWidth);
-  Label_OP->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  option_line->addWidget(Label_OP);
-  option_line->addSpacing(8);
-  for (auto [label, list] : {std::pair<QLabel*, QComboBox*>{Label_PM, ComboBox_PM},
-                             {Label_LH, ComboBox_LH},
-                             {Label_FS, ComboBox_FS},
-                             {Label_FW, ComboBox_FW}}) {
-    option_line->addWidget(label);
-    option_line->addWidget(list);
-    option_line->addSpacing(12);
+void TForm_Main::ConnectHandlers() {
+  connect(Button_Open, &QPushButton::clicked, this, &TForm_Main::Button_OpenClick);
+  connect(Button_Save, &QPushButton::clicked, this, &TForm_Main::Button_SaveClick);
+  // A click on the read-only font field opens the font dialog; a file dropped on any text
+  // field is the window's.
+  Edit_UF->installEventFilter(this);
+  for (QLineEdit* field : {Edit_SourceFile, Edit_TargetFile, Edit_Title, Edit_Author}) {
+    field->installEventFilter(this);
   }
-  option_line->addStretch(1);
-
-  auto* check_line = new QHBoxLayout;
-  check_line->addSpacing(92 - 5);
-  check_line->addWidget(CheckBox_NC);
-  check_line->addWidget(CheckBox_PH);
-  check_line->addWidget(CheckBox_UF);
-  check_line->addWidget(Edit_UF, 1);
-
-  auto* tool_bar = new QHBoxLayout;
-  tool_bar->addStretch(1);
-  tool_bar->addWidget(Button_Add);
-  tool_bar->addWidget(Button_Remove);
-  tool_bar->addWidget(Button_Clear);
-  tool_bar->addWidget(Button_Start);
-
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(5, 5, 5, 5);
-  layout->setSpacing(4);
-  layout->addLayout(FieldLine(Label_SourceFile, Edit_SourceFile, Button_Open));
-  layout->addLayout(FieldLine(Label_TargetFile, Edit_TargetFile, Button_Save));
-  layout->addLayout(FieldLine(Label_Title, Edit_Title, nullptr));
-  layout->addLayout(FieldLine(Label_Author, Edit_Author, nullptr));
-  layout->addLayout(option_line);
-  layout->addLayout(check_line);
-  layout->addLayout(tool_bar);
-  layout->addWidget(Splitter_Bottom, 1);
+  connect(CheckBox_NC, &QCheckBox::clicked, this, &TForm_Main::CheckBox_NCClick);
+  connect(CheckBox_UF, &QCheckBox::clicked, this, &TForm_Main::CheckBox_UFClick);
 
   connect(Button_Add, &QPushButton::clicked, this, &TForm_Main::Button_AddClick);
   connect(Button_Remove, &QPushButton::clicked, this, &TForm_Main::Button_RemoveClick);
@@ -259,8 +310,7 @@ void TForm_Main::BuildControls() {
           &TForm_Main::ListView_JobListChange);
   connect(ListView_JobList, &QTreeWidget::itemSelectionChanged, this,
           &TForm_Main::ListView_JobListChange);
-  connect(CheckBox_NC, &QCheckBox::clicked, this, &TForm_Main::CheckBox_NCClick);
-  connect(CheckBox_UF, &QCheckBox::clicked, this, &TForm_Main::CheckBox_UFClick);
+
   connect(ListBox_Files, &ChapterListBox::Clicked, this, &TForm_Main::ListBox_FilesClick);
   connect(ListBox_Files, &ChapterListBox::MouseDown, this, &TForm_Main::ListBox_FilesMouseDown);
   connect(ListBox_Files, &ChapterListBox::DragOver, this, &TForm_Main::ListBox_FilesDragOver);
@@ -274,17 +324,44 @@ void TForm_Main::BuildControls() {
           &TForm_Main::ReplaceDialog_HeadReplace);
   connect(ReplaceDialog_Head, &FindReplaceDialog::ReplaceAll, this,
           &TForm_Main::ReplaceDialog_HeadReplaceAll);
-  connect(Button_Open, &QPushButton::clicked, this, &TForm_Main::Button_OpenClick);
-  connect(Button_Save, &QPushButton::clicked, this, &TForm_Main::Button_SaveClick);
-  Edit_UF->installEventFilter(this);
-  for (QLineEdit* field : {Edit_SourceFile, Edit_TargetFile, Edit_Title, Edit_Author}) {
-    field->installEventFilter(this);
-  }
+}
+
+void TForm_Main::RetranslateUi(const InterfaceTexts& texts) {
+  texts_ = texts;
+  const InterfaceTexts& t = texts_;
+  Label_SourceFile->setText(t.label_source_file);
+  Label_TargetFile->setText(t.label_target_file);
+  Label_Title->setText(t.label_title);
+  Label_Author->setText(t.label_author);
+  Label_OP->setText(t.label_option);
+  Label_PM->setText(t.label_page_margin);
+  Label_LH->setText(t.label_line_height);
+  Label_FS->setText(t.label_font_size);
+  Label_FW->setText(t.label_font_weight);
+  SetItems(ComboBox_PM, t.margin_items);
+  SetItems(ComboBox_LH, t.line_height_items);
+  SetItems(ComboBox_FS, t.font_size_items);
+  SetItems(ComboBox_FW, t.font_weight_items);
+  CheckBox_NC->setText(t.check_no_chapters);
+  CheckBox_PH->setText(t.check_file_name_chapters);
+  CheckBox_UF->setText(t.check_font_file);
+  Button_Add->setText(t.button_add);
+  Button_Remove->setText(t.button_remove);
+  Button_Clear->setText(t.button_clear);
+  Button_Start->setText(t.button_start);
+  ListView_JobList->SetColumnCaptions(t.job_columns);
+  ListView_JobList->RelabelDoneRows(t.done_mark);
+  Button_FReplace->setText(t.button_chapter_replace);
+  Button_FEdit->setText(t.button_chapter_edit);
+  Button_FRemove->setText(t.button_chapter_remove);
+  ReplaceDialog_Head->ApplyTexts(t);
+  if (waiting_ != nullptr) waiting_->SetPanelText(t.waiting_panel);
+  // The messages, the done mark and the font dialog's texts are read from texts_ when used.
 }
 
 void TForm_Main::AttachProgressWindow(TForm_Waiting* waiting) {
   waiting_ = waiting;
-  if (waiting_ != nullptr && shown_before_) waiting_->SetPanelText(texts_->waiting_panel);
+  if (waiting_ != nullptr) waiting_->SetPanelText(texts_.waiting_panel);
 }
 
 void TForm_Main::ShowCentred() {
@@ -333,11 +410,10 @@ void TForm_Main::FormShow() {
   }
 }
 
+// The language is decided once, at the first showing: Qt's own standard buttons follow it,
+// the window takes the language's font, and every text is set.
 void TForm_Main::ApplyLanguage() {
   language_ = DecideInterfaceLanguage(QLocale::system());
-  texts_ = &TextsFor(language_);
-  const InterfaceTexts& t = *texts_;
-
   if (language_ == InterfaceLanguage::kChinese) {
     qt_translator_ = std::make_unique<QTranslator>();
     if (qt_translator_->load(QStringLiteral("qtbase_zh_CN"),
@@ -346,34 +422,9 @@ void TForm_Main::ApplyLanguage() {
     } else {
       qt_translator_.reset();
     }
-    Label_SourceFile->setText(t.label_source_file);
-    Label_TargetFile->setText(t.label_target_file);
-    Label_Title->setText(t.label_title);
-    Label_Author->setText(t.label_author);
-    Button_Add->setText(t.button_add);
-    Button_Remove->setText(t.button_remove);
-    Button_Clear->setText(t.button_clear);
-    Button_Start->setText(t.button_start);
-    Button_FEdit->setText(t.button_chapter_edit);
-    Button_FRemove->setText(t.button_chapter_remove);
-    Button_FReplace->setText(t.button_chapter_replace);
-    ListView_JobList->SetColumnCaptions(t.job_columns);
-    if (waiting_ != nullptr) waiting_->SetPanelText(t.waiting_panel);
-    Label_PM->setText(t.label_page_margin);
-    Label_LH->setText(t.label_line_height);
-    Label_FS->setText(t.label_font_size);
-    Label_OP->setText(t.label_option);
-    Label_FW->setText(t.label_font_weight);
-    CheckBox_NC->setText(t.check_no_chapters);
-    CheckBox_PH->setText(t.check_file_name_chapters);
-    CheckBox_UF->setText(t.check_font_file);
-    setFont(WindowFont(language_));
   }
-  ReplaceDialog_Head->ApplyTexts(t);
-  FillItems(ComboBox_PM, t.margin_items);
-  FillItems(ComboBox_LH, t.line_height_items);
-  FillItems(ComboBox_FS, t.font_size_items);
-  FillItems(ComboBox_FW, t.font_weight_items);
+  setFont(WindowFont(language_));
+  RetranslateUi(TextsFor(language_));
 }
 
 void TForm_Main::closeEvent(QCloseEvent* event) {
@@ -403,16 +454,8 @@ void TForm_Main::FormClose() {
 
 // ---- Jobs ----
 
-void TForm_Main::Guarded(const std::function<void()>& handler) {
-  QString failure;
-  try {
-    handler();
-  } catch (const std::exception& e) {
-    failure = TextOf(e);
-  } catch (...) {
-    failure = QStringLiteral("Unexpected failure.");
-  }
-  if (!failure.isNull()) ShowFailure(failure);
+void TForm_Main::Guarded(const std::function<void()>& work, const std::function<void()>& restore) {
+  if (const std::optional<QString> failure = RunGuarded(work, restore)) ShowFailure(*failure);
 }
 
 void TForm_Main::ShowFailure(const QString& text) { dialogs_.ShowError(text); }
@@ -424,21 +467,15 @@ void TForm_Main::Button_AddClick() {
   Button_Add->setEnabled(false);
   adding_ = true;
   Button_Start->setEnabled(false);
-  QString failure;
-  try {
-    AddJob();
-  } catch (const std::exception& e) {
-    failure = TextOf(e);
-  } catch (...) {
-    failure = QStringLiteral("Unexpected failure.");
-  }
-  adding_ = false;
-  CheckStatus();
-  Button_Add->setEnabled(true);
-  if (had_focus != nullptr && had_focus->isEnabled() && had_focus->isVisible()) {
-    had_focus->setFocus(Qt::OtherFocusReason);
-  }
-  if (!failure.isNull()) ShowFailure(failure);
+  Guarded([this] { AddJob(); },
+          [this, had_focus] {
+            adding_ = false;
+            CheckStatus();
+            Button_Add->setEnabled(true);
+            if (had_focus != nullptr && had_focus->isEnabled() && had_focus->isVisible()) {
+              had_focus->setFocus(Qt::OtherFocusReason);
+            }
+          });
 }
 
 void TForm_Main::AddJob() {
@@ -483,49 +520,52 @@ void TForm_Main::AddJob() {
 }
 
 void TForm_Main::Button_RemoveClick() {
-  if (ListView_JobList->SelectedRow() != nullptr) {
-    EmptyChapterList();
-    ListView_JobList->DeleteSelectedRows();
-  }
-  CheckStatus();
+  Guarded(
+      [this] {
+        if (ListView_JobList->SelectedRow() == nullptr) return;
+        // The chapter list box lets go of the shown job before its row (and so the job) goes.
+        EmptyChapterList();
+        ListView_JobList->DeleteSelectedRows();
+      },
+      [this] { CheckStatus(); });
 }
 
 void TForm_Main::Button_ClearClick() {
   // Removing several rows at once loses work when one of them is not converted yet.
   if (ListView_JobList->RowCount() > 1 && ListView_JobList->HasPendingRow() &&
-      !dialogs_.AskYesNo(texts_->clear_question_caption, texts_->clear_question_text)) {
+      !dialogs_.AskYesNo(texts_.clear_question_caption, texts_.clear_question_text)) {
     return;
   }
   ClearJobList();
 }
 
 void TForm_Main::ClearJobList() {
-  EmptyChapterList();
-  ListView_JobList->DeleteAllRows();
-  CheckStatus();
+  Guarded(
+      [this] {
+        EmptyChapterList();
+        ListView_JobList->DeleteAllRows();
+      },
+      [this] { CheckStatus(); });
 }
 
 void TForm_Main::Button_StartClick() {
   if (ListView_JobList->RowCount() == 0) {
-    dialogs_.ShowMessage(texts_->empty_list_message);
+    dialogs_.ShowMessage(texts_.empty_list_message);
     return;
   }
   idle_ = false;
   CheckStatus();
-  ui_.ShowProgress();
-  ui_.ProcessMessages();
-  QString failure;
-  try {
-    FinishPendingRows();
-  } catch (const std::exception& e) {
-    failure = TextOf(e);
-  } catch (...) {
-    failure = QStringLiteral("Unexpected failure.");
-  }
-  ui_.CloseProgress();
-  idle_ = true;
-  CheckStatus();
-  if (!failure.isNull()) ShowFailure(failure);
+  Guarded(
+      [this] {
+        ui_.ShowProgress();
+        ui_.ProcessMessages();
+        FinishPendingRows();
+      },
+      [this] {
+        ui_.CloseProgress();
+        idle_ = true;
+        CheckStatus();
+      });
 }
 
 // A row is marked done only when its book was written; a row whose packing failed (the
@@ -535,30 +575,31 @@ void TForm_Main::FinishPendingRows() {
   for (int i = 0; i < rows; ++i) {
     JobListItem* row = ListView_JobList->Row(i);
     if (row == nullptr || !row->IsPending()) continue;
-    if (row->Job().FinishBook(archiver_)) row->MarkDone(texts_->done_mark);
+    if (row->Job().FinishBook(archiver_)) row->MarkDone(texts_.done_mark);
   }
 }
 
 void TForm_Main::ListView_JobListClick() {
-  Guarded([this] {
-    EmptyChapterList();
-    if (JobListItem* row = ListView_JobList->SelectedRow()) FillChapterList(&row->Job());
-  });
-  CheckStatus();
+  Guarded(
+      [this] {
+        EmptyChapterList();
+        if (JobListItem* row = ListView_JobList->SelectedRow()) FillChapterList(&row->Job());
+      },
+      [this] { CheckStatus(); });
 }
 
 // Whatever changed the selection (arrow keys, Home, End, Space, a mouse press), the chapter
 // list shows the selected row's job, so that the editor never edits another book.
 void TForm_Main::ListView_JobListChange() {
-  JobListItem* row = ListView_JobList->SelectedRow();
-  TConvertFile* job = row == nullptr ? nullptr : &row->Job();
-  if (job != shown_job_) {
-    Guarded([this, job] {
-      EmptyChapterList();
-      if (job != nullptr) FillChapterList(job);
-    });
-  }
-  CheckStatus();
+  Guarded(
+      [this] {
+        JobListItem* row = ListView_JobList->SelectedRow();
+        TConvertFile* job = row == nullptr ? nullptr : &row->Job();
+        if (job == chapter_model_->Job()) return;
+        EmptyChapterList();
+        if (job != nullptr) FillChapterList(job);
+      },
+      [this] { CheckStatus(); });
 }
 
 void TForm_Main::CheckStatus() {
@@ -571,7 +612,7 @@ void TForm_Main::CheckStatus() {
   const bool line_selected = ListBox_Files->SelectedLine() >= 0;
   Button_FEdit->setEnabled(line_selected);
   Button_FRemove->setEnabled(line_selected);
-  Button_FReplace->setEnabled(ListBox_Files->count() > 0);
+  Button_FReplace->setEnabled(ListBox_Files->LineCount() > 0);
 }
 
 // ---- Option check boxes ----
@@ -584,7 +625,7 @@ void TForm_Main::CheckBox_NCClick() {
 
 void TForm_Main::CheckBox_UFClick() {
   if (CheckBox_UF->isChecked()) {
-    if (dialogs_.AskYesNo(texts_->font_warning_caption, texts_->font_warning_text)) {
+    if (dialogs_.AskYesNo(texts_.font_warning_caption, texts_.font_warning_text)) {
       Edit_UF->show();
       return;
     }

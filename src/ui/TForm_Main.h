@@ -2,8 +2,10 @@
 // option lists and the option check boxes, the job list whose rows own their jobs, the
 // chapter list editor of the selected job, and the Add, Remove, Clear and Start commands.
 // No exception leaves a handler: each restores the window and shows the failure's text.
-// Owned by main; window thread only. Its handlers live in TForm_Main.cpp (jobs and window),
-// TForm_MainChapters.cpp (chapter editor) and TForm_MainFiles.cpp (file dialogs, drops).
+// The chapter list box shows the selected job's own chapter list through a model; every
+// chapter edit goes through that model. Owned by main; window thread only. Its handlers live
+// in TForm_Main.cpp (construction, texts, jobs and window), TForm_MainChapters.cpp (chapter
+// editor) and TForm_MainFiles.cpp (file dialogs, drops).
 #ifndef QUIREFORGE_UI_TFORM_MAIN_H_
 #define QUIREFORGE_UI_TFORM_MAIN_H_
 
@@ -25,10 +27,12 @@ class QLineEdit;
 class QPushButton;
 class QSplitter;
 class QTranslator;
+class QVBoxLayout;
 
 namespace quireforge {
 
 class ChapterListBox;
+class ChapterListModel;
 class DialogService;
 class FindReplaceDialog;
 class JobListItem;
@@ -56,6 +60,12 @@ class TForm_Main : public QWidget {
   // Shows the window centred on the screen (the first showing applies the language, selects
   // the default options and creates the staging root).
   void ShowCentred();
+
+  // Sets every caption, option item and message text of the window, its progress window and
+  // its find-and-replace dialog to `texts`, for either language; the option lists keep their
+  // selected indexes and done rows show the new done mark. The first showing calls it with
+  // the system's language (until then the controls are blank); the font is chosen there too.
+  void RetranslateUi(const InterfaceTexts& texts);
 
   TArchiver& Archiver() { return archiver_; }
   InterfaceLanguage Language() const { return language_; }
@@ -102,7 +112,13 @@ class TForm_Main : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void BuildControls();
+  // Construction, part by part, top to bottom; each Build* adds its lines to `lines`.
+  void BuildSourceFields(QVBoxLayout* lines);
+  void BuildOptionLine(QVBoxLayout* lines);
+  void BuildJobArea(QVBoxLayout* lines);
+  void BuildChapterPanel();
+  void ConnectHandlers();
+
   void FormShow();
   bool FormCloseQuery();
   void FormClose();
@@ -117,13 +133,13 @@ class TForm_Main : public QWidget {
   void ClearJobList();
   void FinishPendingRows();
   void ShowFailure(const QString& text);
-  // Runs `handler`; a failure it raises is shown afterwards in a message box.
-  void Guarded(const std::function<void()>& handler);
+  // Runs a handler's `work`, then its `restore` step whatever the work did; a failure of
+  // either is shown afterwards in a message box captioned with the application title.
+  void Guarded(const std::function<void()>& work, const std::function<void()>& restore = {});
 
   // Chapter editor.
   void EmptyChapterList();
   void FillChapterList(TConvertFile* job);
-  QStringList ChapterLines() const;
   // The chapter search with the dialog's find text and mode; `replaced` marks the lines
   // whole-entry mode must pass over.
   int SearchChapter(const std::vector<bool>& replaced) const;
@@ -137,7 +153,8 @@ class TForm_Main : public QWidget {
   std::unique_ptr<QTranslator> qt_translator_;
 
   InterfaceLanguage language_ = InterfaceLanguage::kEnglish;
-  const InterfaceTexts* texts_;
+  // The texts RetranslateUi set last; the messages are taken from here when shown.
+  InterfaceTexts texts_;
   bool idle_ = true;
   bool adding_ = false;
   bool shown_before_ = false;
@@ -147,8 +164,8 @@ class TForm_Main : public QWidget {
   // The staging folder of every job this window built, removed when it closes.
   std::vector<std::u16string> job_folders_;
   int drag_source_index_ = -1;
-  // The job whose chapters the chapter list box shows, or null.
-  TConvertFile* shown_job_ = nullptr;
+  // What the chapter list box shows: the chapter list of one job (its Job()), or none.
+  ChapterListModel* chapter_model_ = nullptr;
 
   QLabel* Label_SourceFile;
   QLineEdit* Edit_SourceFile;

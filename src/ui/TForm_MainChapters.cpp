@@ -1,10 +1,12 @@
-// The chapter list editor of TForm_Main. The chapter list box shows the titles of one job,
-// the one last clicked in the job list, and every operation edits that job's chapter list in
-// the same step as the box, so that line i is always the title of entry i.
+// The chapter list editor of TForm_Main. The chapter list box is a view of the chapter list
+// model, which is the chapter list of one job: the one whose row is selected. Every edit
+// goes through the model to the job, once, and the box follows; line i is entry i.
 #include <QString>
+#include <vector>
 
 #include "conversion/ConvertFile.h"
 #include "ui/ChapterListBox.h"
+#include "ui/ChapterListModel.h"
 #include "ui/ChapterSearch.h"
 #include "ui/DialogService.h"
 #include "ui/FindReplaceDialog.h"
@@ -19,23 +21,13 @@ constexpr int kMaxTitleLength = 255;
 }  // namespace
 
 void TForm_Main::EmptyChapterList() {
-  ListBox_Files->clear();
+  chapter_model_->SetJob(nullptr);
   drag_source_index_ = -1;
-  shown_job_ = nullptr;
 }
 
 void TForm_Main::FillChapterList(TConvertFile* job) {
-  EmptyChapterList();
-  shown_job_ = job;
-  for (int32_t i = 0; i < job->ChapterCount(); ++i) {
-    ListBox_Files->addItem(QString::fromStdU16String(job->ChapterTitle(i)));
-  }
-}
-
-QStringList TForm_Main::ChapterLines() const {
-  QStringList lines;
-  for (int i = 0; i < ListBox_Files->count(); ++i) lines.append(ListBox_Files->item(i)->text());
-  return lines;
+  chapter_model_->SetJob(job);
+  drag_source_index_ = -1;
 }
 
 void TForm_Main::ListBox_FilesClick() { CheckStatus(); }
@@ -44,25 +36,22 @@ void TForm_Main::Button_FEditClick() {
   Guarded([this] {
     const int line = ListBox_Files->SelectedLine();
     if (line < 0) return;
-    const QString title =
-        dialogs_.InputBox(texts_->chapter_edit_caption, texts_->chapter_edit_prompt,
-                          ListBox_Files->item(line)->text(), kMaxTitleLength);
-    // An empty title stays an entry with an empty title, in the box and in the job alike.
-    ListBox_Files->item(line)->setText(title);
-    if (shown_job_ != nullptr) shown_job_->SetChapterTitle(line, title.toStdU16String());
+    const QString title = dialogs_.InputBox(texts_.chapter_edit_caption, texts_.chapter_edit_prompt,
+                                            chapter_model_->Title(line), kMaxTitleLength);
+    // An empty title stays an entry with an empty title.
+    chapter_model_->SetTitle(line, title);
   });
 }
 
 void TForm_Main::Button_FRemoveClick() {
-  Guarded([this] {
-    const int line = ListBox_Files->SelectedLine();
-    if (line >= 0 && shown_job_ != nullptr) {
-      shown_job_->DeleteChapter(line);
-      delete ListBox_Files->takeItem(line);
-      ListBox_Files->clearSelection();
-    }
-  });
-  CheckStatus();
+  Guarded(
+      [this] {
+        const int line = ListBox_Files->SelectedLine();
+        if (line < 0) return;
+        chapter_model_->RemoveChapter(line);
+        ListBox_Files->clearSelection();
+      },
+      [this] { CheckStatus(); });
 }
 
 void TForm_Main::ListBox_FilesMouseDown(int line) { drag_source_index_ = line; }
@@ -70,31 +59,15 @@ void TForm_Main::ListBox_FilesMouseDown(int line) { drag_source_index_ = line; }
 // Moves the dragged entry, page file and title together, to the line under the mouse;
 // the lines between shift by one. Runs at every move of the drag, so the entry follows.
 void TForm_Main::ListBox_FilesDragOver(int line) {
-  if (shown_job_ == nullptr) return;
-  const int target = line;
-  int source = drag_source_index_;
-  const int count = ListBox_Files->count();
-  if (target < 0 || source < 0 || target >= count || source >= count ||
-      count != shown_job_->ChapterCount()) {
+  const int count = chapter_model_->rowCount();
+  if (chapter_model_->Job() == nullptr || line < 0 || line >= count || drag_source_index_ < 0 ||
+      drag_source_index_ >= count) {
     return;
   }
-  Guarded([&] {
-    const QString dragged_line = ListBox_Files->item(source)->text();
-    const std::u16string dragged_entry = shown_job_->ChapterEntry(source);
-    while (source > target) {
-      ListBox_Files->item(source)->setText(ListBox_Files->item(source - 1)->text());
-      shown_job_->SetChapterEntry(source, shown_job_->ChapterEntry(source - 1));
-      --source;
-    }
-    while (source < target) {
-      ListBox_Files->item(source)->setText(ListBox_Files->item(source + 1)->text());
-      shown_job_->SetChapterEntry(source, shown_job_->ChapterEntry(source + 1));
-      ++source;
-    }
-    ListBox_Files->item(target)->setText(dragged_line);
-    shown_job_->SetChapterEntry(target, dragged_entry);
-    ListBox_Files->SelectLine(target);
-    drag_source_index_ = target;
+  Guarded([this, line] {
+    chapter_model_->MoveChapter(drag_source_index_, line);
+    ListBox_Files->SelectLine(line);
+    drag_source_index_ = line;
   });
 }
 
@@ -102,35 +75,37 @@ void TForm_Main::Button_FReplaceClick() { ReplaceDialog_Head->Execute(); }
 
 int TForm_Main::SearchChapter(const std::vector<bool>& replaced) const {
   const QString find = ReplaceDialog_Head->FindText();
-  if (ReplaceDialog_Head->WholeWord()) return FindWholeEntry(ChapterLines(), find, replaced);
-  return FindContaining(ChapterLines(), find, ListBox_Files->SelectedLine() + 1);
+  const QStringList titles = chapter_model_->Titles();
+  if (ReplaceDialog_Head->WholeWord()) return FindWholeEntry(titles, find, replaced);
+  return FindContaining(titles, find, ListBox_Files->SelectedLine() + 1);
 }
 
-// Replaces every occurrence of the find text, in exact letter case, in line `line` and in
-// the title of the same entry; the line stays selected.
+// Replaces every occurrence of the find text, in exact letter case, in the title of entry
+// `line`; the line stays selected.
 void TForm_Main::ReplaceInLine(int line) {
   const QString find = ReplaceDialog_Head->FindText();
-  QString title = ListBox_Files->item(line)->text();
+  QString title = chapter_model_->Title(line);
   if (!find.isEmpty()) title.replace(find, ReplaceDialog_Head->ReplaceText(), Qt::CaseSensitive);
-  ListBox_Files->item(line)->setText(title);
-  if (shown_job_ != nullptr) shown_job_->SetChapterTitle(line, title.toStdU16String());
+  chapter_model_->SetTitle(line, title);
 }
 
 void TForm_Main::ReplaceDialog_HeadFind() {
-  const int line = SearchChapter({});
-  if (line < 0) {
-    dialogs_.ShowMessage(texts_->not_found_message);
-    return;
-  }
-  ListBox_Files->SelectLine(line);
-}
-
-void TForm_Main::ReplaceDialog_HeadReplace() {
-  if (shown_job_ == nullptr) return;
   Guarded([this] {
     const int line = SearchChapter({});
     if (line < 0) {
-      dialogs_.ShowMessage(texts_->not_found_message);
+      dialogs_.ShowMessage(texts_.not_found_message);
+      return;
+    }
+    ListBox_Files->SelectLine(line);
+  });
+}
+
+void TForm_Main::ReplaceDialog_HeadReplace() {
+  if (chapter_model_->Job() == nullptr) return;
+  Guarded([this] {
+    const int line = SearchChapter({});
+    if (line < 0) {
+      dialogs_.ShowMessage(texts_.not_found_message);
       return;
     }
     ListBox_Files->SelectLine(line);
@@ -139,10 +114,10 @@ void TForm_Main::ReplaceDialog_HeadReplace() {
 }
 
 void TForm_Main::ReplaceDialog_HeadReplaceAll() {
-  if (shown_job_ == nullptr) return;
+  if (chapter_model_->Job() == nullptr) return;
   Guarded([this] {
     ListBox_Files->clearSelection();
-    std::vector<bool> replaced(ListBox_Files->count(), false);
+    std::vector<bool> replaced(static_cast<size_t>(chapter_model_->rowCount()), false);
     int count = 0;
     // Each line is replaced at most once: whole-entry mode passes over the lines replaced
     // so far, containment mode goes on below the line just replaced.
@@ -152,7 +127,7 @@ void TForm_Main::ReplaceDialog_HeadReplaceAll() {
       replaced[line] = true;
       ++count;
     }
-    if (count == 0) dialogs_.ShowMessage(texts_->not_found_message);
+    if (count == 0) dialogs_.ShowMessage(texts_.not_found_message);
   });
 }
 

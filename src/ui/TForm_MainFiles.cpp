@@ -88,8 +88,8 @@ void TForm_Main::Edit_UFClick() {
   FileDialogRequest request;
   request.name = QStringLiteral("OpenDialog_Font");
   request.mode = FileDialogRequest::Mode::kOpenOne;
-  request.title = texts_->font_dialog_title;
-  request.filter = texts_->font_dialog_filter;
+  request.title = texts_.font_dialog_title;
+  request.filter = texts_.font_dialog_filter;
   request.default_suffix = QStringLiteral("TTF");
   const QStringList files = dialogs_.RunFileDialog(request);
   if (!files.isEmpty()) Edit_UF->setText(files.first());

@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QWindow>
 
+#include "ui/DesignSizes.h"
 #include "ui/InterfaceFonts.h"
 #include "ui/InterfaceLanguage.h"
 
@@ -18,7 +19,7 @@ TForm_Waiting::TForm_Waiting(QWidget* main_window)
   // A passive window: showing it never takes the keyboard focus from the main window.
   setAttribute(Qt::WA_ShowWithoutActivating);
   setWindowFlag(Qt::WindowDoesNotAcceptFocus);
-  setFixedSize(367, 192);
+  setFixedSize(design::kWaitingWindow);
   setFont(DesignFont());
   setBackgroundRole(QPalette::Button);
   setAutoFillBackground(true);
@@ -27,16 +28,18 @@ TForm_Waiting::TForm_Waiting(QWidget* main_window)
   Panel_Waiting->setObjectName(QStringLiteral("Panel_Waiting"));
   Panel_Waiting->setFrameStyle(QFrame::Panel | QFrame::Raised);
   Panel_Waiting->setLineWidth(1);
-  Panel_Waiting->setGeometry(0, 0, 367, 192);
+  Panel_Waiting->setGeometry(QRect(QPoint(0, 0), design::kWaitingWindow));
 
   panel_label_ = new QLabel(TextsFor(InterfaceLanguage::kEnglish).waiting_panel, Panel_Waiting);
   panel_label_->setAlignment(Qt::AlignCenter);
-  panel_label_->setGeometry(2, 2, 363, 188);
+  panel_label_->setGeometry(QRect(QPoint(0, 0), design::kWaitingWindow)
+                                .adjusted(design::kWaitingBevel, design::kWaitingBevel,
+                                          -design::kWaitingBevel, -design::kWaitingBevel));
   panel_label_->setTextFormat(Qt::PlainText);
 
   ProgressBar_Waiting = new QProgressBar(Panel_Waiting);
   ProgressBar_Waiting->setObjectName(QStringLiteral("ProgressBar_Waiting"));
-  ProgressBar_Waiting->setGeometry(16, 112, 337, 17);
+  ProgressBar_Waiting->setGeometry(QRect(design::kWaitingBarPosition, design::kWaitingBar));
   ProgressBar_Waiting->setRange(0, 100);
   ProgressBar_Waiting->setValue(0);
   ProgressBar_Waiting->setTextVisible(false);

@@ -35,7 +35,7 @@ class ChapterEditorTest : public WindowFixture {
     AddBook(temp / "book.txt", temp / "book.epub", "Book");
     ASSERT_EQ(JobList()->topLevelItemCount(), 1);
     ClickRow(0);
-    ASSERT_EQ(Chapters()->count(), static_cast<int>(titles.size()));
+    ASSERT_EQ(Chapters()->LineCount(), static_cast<int>(titles.size()));
     original_entries_ = job().Chapters();
   }
 
@@ -43,15 +43,15 @@ class ChapterEditorTest : public WindowFixture {
 
   QStringList Lines() {
     QStringList lines;
-    for (int i = 0; i < Chapters()->count(); ++i) lines.append(Chapters()->item(i)->text());
+    for (int i = 0; i < Chapters()->LineCount(); ++i) lines.append(ChapterLine(i));
     return lines;
   }
 
   // The list box and the job's chapter list agree entry for entry.
   void ExpectInStep() {
-    ASSERT_EQ(Chapters()->count(), job().ChapterCount());
+    ASSERT_EQ(Chapters()->LineCount(), job().ChapterCount());
     for (int i = 0; i < job().ChapterCount(); ++i) {
-      EXPECT_EQ(Chapters()->item(i)->text().toStdU16String(), job().ChapterTitle(i)) << i;
+      EXPECT_EQ(ChapterLine(i).toStdU16String(), job().ChapterTitle(i)) << i;
     }
   }
 
@@ -68,9 +68,7 @@ class ChapterEditorTest : public WindowFixture {
     return order;
   }
 
-  QPoint LinePoint(int line, int dy = 0) {
-    return Chapters()->visualItemRect(Chapters()->item(line)).center() + QPoint(0, dy);
-  }
+  QPoint LinePoint(int line, int dy = 0) { return ChapterLineRect(line).center() + QPoint(0, dy); }
   QWidget* ListViewport() { return Chapters()->viewport(); }
 
   void Press(const QPoint& point) {
@@ -105,7 +103,7 @@ class ChapterEditorTest : public WindowFixture {
     QTest::mouseClick(dialog->findChild<QPushButton*>(name), Qt::LeftButton);
     QApplication::processEvents();
   }
-  int Selected() { return static_cast<ChapterListBox*>(Chapters())->SelectedLine(); }
+  int Selected() { return Chapters()->SelectedLine(); }
 
   std::vector<std::u16string> original_entries_;
 };
@@ -114,8 +112,8 @@ const std::vector<std::string> kFive = {"第1章 一", "第2章 二", "第3章 �
 
 TEST_F(ChapterEditorTest, LinesAreEighteenPixelsHigh) {
   AddJobWithTitles(kFive);
-  EXPECT_EQ(Chapters()->visualItemRect(Chapters()->item(0)).height(), 18);
-  EXPECT_EQ(Chapters()->visualItemRect(Chapters()->item(1)).top(), 18);
+  EXPECT_EQ(ChapterLineRect(0).height(), 18);
+  EXPECT_EQ(ChapterLineRect(1).top(), 18);
 }
 
 TEST_F(ChapterEditorTest, DraggingLineFourOntoLineOneMovesWholeEntries) {
@@ -172,7 +170,7 @@ TEST_F(ChapterEditorTest, NothingMovesBelowTheLastLineOrBeforeTheThreshold) {
   Release(LinePoint(0));
   EXPECT_EQ(Order(), (std::vector<int>{1, 2, 3, 4, 5}));
   // A move of 4 pixels across a line border is still a click.
-  const QRect first = Chapters()->visualItemRect(Chapters()->item(0));
+  const QRect first = ChapterLineRect(0);
   Press(QPoint(10, first.bottom() - 1));
   MoveHeld(QPoint(10, first.bottom() + 3));
   Release(QPoint(10, first.bottom() + 3));
@@ -202,7 +200,7 @@ TEST_F(ChapterEditorTest, EditRenamesWithOkAndKeepsTheTitleWithCancel) {
   EXPECT_EQ(Lines()[2], "Tom & Jerry");
   Click(Button("Button_FEdit"));  // OK with an empty text: the entry stays, untitled
   EXPECT_EQ(Lines()[2], "");
-  EXPECT_EQ(Chapters()->count(), 5);
+  EXPECT_EQ(Chapters()->LineCount(), 5);
   ExpectInStep();
 }
 
@@ -217,7 +215,7 @@ TEST_F(ChapterEditorTest, RemoveDeletesTheEntryButNotTheChapterCountColumn) {
   EXPECT_EQ(JobList()->topLevelItem(0)->text(2), "2");
   SelectLine(0);
   Click(Button("Button_FRemove"));
-  EXPECT_EQ(Chapters()->count(), 0);
+  EXPECT_EQ(Chapters()->LineCount(), 0);
   EXPECT_EQ(job().ChapterCount(), 0);
   EXPECT_FALSE(Button("Button_FEdit")->isEnabled());
   EXPECT_FALSE(Button("Button_FRemove")->isEnabled());
@@ -273,8 +271,7 @@ TEST_F(ChapterEditorTest, WholeEntryModeFindsIgnoringCaseButReplacesInExactCase)
   // Replace All: every equal line once, then stop.
   dialog->findChild<QLineEdit*>("FindText")->setText("第2章 abc");
   dialog->findChild<QLineEdit*>("ReplaceText")->setText("第2章 ABC");
-  job().SetChapterTitle(2, u"第2章 Abc");
-  Chapters()->item(2)->setText("第2章 Abc");
+  ChapterModel()->SetTitle(2, "第2章 Abc");
   Command(dialog, "ReplaceAll");
   EXPECT_EQ(Lines(), (QStringList{"第1章 x", "第2章 ABC", "第2章 Abc", "第4章 y"}));
   EXPECT_TRUE(dialogs.shown.empty());
@@ -292,11 +289,11 @@ TEST_F(ChapterEditorTest, ReplaceWithoutAShownJobDoesNothing) {
 
 TEST_F(ChapterEditorTest, TitlesAreDrawnWithoutAcceleratorProcessing) {
   AddJobWithTitles({"第1章 A&B", "第2章 AB"});
-  ChapterListBox* box = static_cast<ChapterListBox*>(Chapters());
+  ChapterListBox* box = Chapters();
   box->resize(218, 200);
   const QImage image = box->viewport()->grab().toImage();
-  const QRect first = box->visualItemRect(box->item(0));
-  const QRect second = box->visualItemRect(box->item(1));
+  const QRect first = ChapterLineRect(0);
+  const QRect second = ChapterLineRect(1);
   // "A&B" must draw the ampersand: its ink reaches further right than that of "AB".
   auto ink_width = [&](const QRect& rect) {
     int right = 0;
@@ -359,7 +356,7 @@ TEST_F(ChapterEditorTest, DeleteRemovesAndF2AndDoubleClickEditTheSelectedChapter
   AddJobWithTitles(kFive);
   Chapters()->setFocus(Qt::TabFocusReason);
   QTest::keyClick(Chapters(), Qt::Key_Delete);  // nothing selected: nothing goes
-  EXPECT_EQ(Chapters()->count(), 5);
+  EXPECT_EQ(Chapters()->LineCount(), 5);
   SelectLine(1);
   QTest::keyClick(Chapters(), Qt::Key_Delete);
   EXPECT_EQ(Lines(), (QStringList{"第1章 一", "第3章 三", "第4章 四", "第5章 五"}));
@@ -497,19 +494,19 @@ TEST_F(KeyboardSelectionTest, TheChapterListFollowsTheCurrentRow) {
   EXPECT_EQ(Lines(), a_);
   Key(Qt::Key_Down);
   EXPECT_EQ(Lines(), TitlesOf(1));
-  EXPECT_EQ(Chapters()->count(), 4);
+  EXPECT_EQ(Chapters()->LineCount(), 4);
   EXPECT_TRUE(Button("Button_Remove")->isEnabled());
   EXPECT_TRUE(Button("Button_FReplace")->isEnabled());
   Key(Qt::Key_Home);
   EXPECT_EQ(Lines(), a_);
   Key(Qt::Key_End);
-  EXPECT_EQ(Chapters()->count(), 4);
+  EXPECT_EQ(Chapters()->LineCount(), 4);
 }
 
 TEST_F(KeyboardSelectionTest, EditRemoveReplaceAndDragsWorkOnTheSelectedJob) {
   ClickRow(0);
   Key(Qt::Key_Down);
-  ASSERT_EQ(Chapters()->count(), 4);
+  ASSERT_EQ(Chapters()->LineCount(), 4);
 
   SelectLine(1);
   dialogs.input_answers = {QString("新名")};
@@ -538,10 +535,10 @@ TEST_F(KeyboardSelectionTest, EditRemoveReplaceAndDragsWorkOnTheSelectedJob) {
 TEST_F(KeyboardSelectionTest, RemovingAKeyboardSelectedRowLeavesNoChaptersOfIt) {
   ClickRow(0);
   Key(Qt::Key_Down);
-  ASSERT_EQ(Chapters()->count(), 4);
+  ASSERT_EQ(Chapters()->LineCount(), 4);
   Click(Button("Button_Remove"));
   ASSERT_EQ(JobList()->topLevelItemCount(), 1);
-  EXPECT_EQ(Chapters()->count(), 0);
+  EXPECT_EQ(Chapters()->LineCount(), 0);
   EXPECT_EQ(TitlesOf(0), a_);
   // The remaining row is chosen again from the keyboard and shown.
   JobList()->setFocus(Qt::TabFocusReason);

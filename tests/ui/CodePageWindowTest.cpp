@@ -36,7 +36,7 @@ class CodePageWindowTest : public WindowFixture {
   QStringList ChapterTitles(int row) {
     ClickRow(row);
     QStringList titles;
-    for (int i = 0; i < Chapters()->count(); ++i) titles.append(Chapters()->item(i)->text());
+    for (int i = 0; i < Chapters()->LineCount(); ++i) titles.append(ChapterLine(i));
     return titles;
   }
 

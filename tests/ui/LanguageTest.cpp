@@ -116,7 +116,7 @@ TEST_F(LanguageTest, ChapterEditorAndFontDialogTexts) {
   AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
   ClickRow(0);
   QTest::mouseClick(Chapters()->viewport(), Qt::LeftButton, Qt::NoModifier,
-                    Chapters()->visualItemRect(Chapters()->item(0)).center());
+                    ChapterLineRect(0).center());
   Click(Button("Button_FEdit"));
   Click(Button("Button_FReplace"));
   auto* replace = window->findChild<QDialog*>("ReplaceDialog_Head");

@@ -111,14 +111,14 @@ TEST_F(MainWindowTest, RemoveDeletesEverySelectedRowAndClearDeletesTheRest) {
   }
   ASSERT_EQ(JobList()->topLevelItemCount(), 4);
   ClickRow(3);
-  EXPECT_EQ(Chapters()->count(), 4);  // the job list click shows that job's chapters
+  EXPECT_EQ(Chapters()->LineCount(), 4);  // the job list click shows that job's chapters
   ClickRow(0, Qt::ControlModifier);
   ClickRow(2, Qt::ControlModifier);
   EXPECT_TRUE(Button("Button_Remove")->isEnabled());
   Click(Button("Button_Remove"));
   ASSERT_EQ(JobList()->topLevelItemCount(), 1);
   EXPECT_EQ(Cell(0, 0), "Book 1");
-  EXPECT_EQ(Chapters()->count(), 0);
+  EXPECT_EQ(Chapters()->LineCount(), 0);
   EXPECT_FALSE(Button("Button_Remove")->isEnabled());
 
   Click(Button("Button_Clear"));
@@ -176,11 +176,11 @@ TEST_F(MainWindowTest, ClearAsksBeforeRemovingSeveralRowsWhenOneIsPending) {
   EXPECT_EQ(JobList()->topLevelItemCount(), 2);
   EXPECT_TRUE(Button("Button_Clear")->isEnabled());
   ClickRow(1);
-  EXPECT_EQ(Chapters()->count(), 2);
+  EXPECT_EQ(Chapters()->LineCount(), 2);
   Click(Button("Button_Clear"));  // Yes
   EXPECT_EQ(dialogs.shown.size(), 2u);
   EXPECT_EQ(JobList()->topLevelItemCount(), 0);
-  EXPECT_EQ(Chapters()->count(), 0);
+  EXPECT_EQ(Chapters()->LineCount(), 0);
 
   // Every row done: nothing is lost, nothing is asked.
   AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");

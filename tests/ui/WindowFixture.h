@@ -10,7 +10,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -21,6 +20,8 @@
 #include "QtTestPrinters.h"
 #include "ScriptedDialogService.h"
 #include "TestSupport.h"
+#include "ui/ChapterListBox.h"
+#include "ui/ChapterListModel.h"
 #include "ui/ProgramValues.h"
 #include "ui/QtUserInterface.h"
 #include "ui/TForm_Main.h"
@@ -62,7 +63,18 @@ class WindowFixture : public ::testing::Test {
   QPushButton* Button(const char* name) const { return Find<QPushButton>(name); }
   QCheckBox* Check(const char* name) const { return Find<QCheckBox>(name); }
   QTreeWidget* JobList() const { return Find<QTreeWidget>("ListView_JobList"); }
-  QListWidget* Chapters() const { return Find<QListWidget>("ListBox_Files"); }
+  ChapterListBox* Chapters() const { return Find<ChapterListBox>("ListBox_Files"); }
+  // The model the chapter list box shows: the shown job's chapter list.
+  ChapterListModel* ChapterModel() const {
+    return qobject_cast<ChapterListModel*>(Chapters()->model());
+  }
+  // Line `line` of the chapter list box as the box gets it from its model, and its place.
+  QString ChapterLine(int line) const {
+    return Chapters()->model()->index(line, 0).data().toString();
+  }
+  QRect ChapterLineRect(int line) const {
+    return Chapters()->visualRect(Chapters()->model()->index(line, 0));
+  }
 
   void Click(QWidget* widget) {
     QTest::mouseClick(widget, Qt::LeftButton);
