@@ -9,6 +9,7 @@
 #include <QFontInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <cstdlib>
 
 #include "WindowFixture.h"
@@ -38,6 +39,26 @@ class LanguageTest : public WindowFixture {
     return captions;
   }
   QString LabelText(const char* name) { return Find<QLabel>(name)->text(); }
+
+  // Every text the window shows, named by where it is shown: captions of the main window's
+  // controls, option items, column captions, the progress window and the find dialog.
+  QStringList AllTexts() {
+    QStringList texts;
+    auto* dialog = window->findChild<QDialog*>("ReplaceDialog_Head");
+    for (QWidget* control : window->findChildren<QWidget*>() + dialog->findChildren<QWidget*>()) {
+      QString text;
+      if (auto* label = qobject_cast<QLabel*>(control)) text = label->text();
+      if (auto* button = qobject_cast<QAbstractButton*>(control)) text = button->text();
+      if (auto* list = qobject_cast<QComboBox*>(control)) {
+        text = Items(list).join('|') + " @" + QString::number(list->currentIndex());
+      }
+      if (!text.isEmpty()) texts.append(control->objectName() + "=" + text);
+    }
+    texts.append("columns=" + Columns().join('|'));
+    texts.append("waiting=" + waiting->PanelText());
+    texts.append("dialog=" + dialog->windowTitle());
+    return texts;
+  }
 };
 
 TEST_F(LanguageTest, FollowsTheSystemLocale) {
@@ -144,6 +165,56 @@ TEST_F(LanguageTest, ChapterEditorAndFontDialogTexts) {
     EXPECT_EQ(font.filter, "TrueType Font File|*.TTF");
     EXPECT_EQ(replace->windowTitle(), "Replace");
   }
+}
+
+TEST_F(LanguageTest, RetranslateUiSwitchesEveryTextBothWays) {
+  // A done row and a pending one.
+  AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
+  Click(Button("Button_Start"));
+  AddBook(WriteNovel("b.txt", 2), temp / "b.epub", "B");
+  Find<QComboBox>("ComboBox_FS")->setCurrentIndex(2);
+  const QStringList as_opened = AllTexts();
+
+  window->RetranslateUi(TextsFor(InterfaceLanguage::kChinese));
+  EXPECT_EQ(LabelText("Label_Author"), "作者");
+  EXPECT_EQ(LabelText("Label_LH"), "行间距");
+  EXPECT_EQ(Button("Button_Clear")->text(), "清除");
+  EXPECT_EQ(Button("Button_FReplace")->text(), "替换");
+  EXPECT_EQ(Check("CheckBox_UF")->text(), "嵌入字体文件");
+  EXPECT_EQ(Columns(), (QStringList{"文章标题", "作者", "章节数", "标志"}));
+  EXPECT_EQ(Items(Find<QComboBox>("ComboBox_LH")), (QStringList{"小", "大"}));
+  EXPECT_EQ(Find<QComboBox>("ComboBox_FS")->currentText(), "小");  // the index stays
+  EXPECT_EQ(JobList()->topLevelItem(0)->text(3), "完成");
+  EXPECT_EQ(JobList()->topLevelItem(1)->text(3), "");
+  EXPECT_EQ(waiting->PanelText(), "正在处理，请稍候……");
+  EXPECT_EQ(window->findChild<QDialog*>("ReplaceDialog_Head")->windowTitle(), "替换");
+  dialogs.yes_no_answers = {false};
+  Click(Check("CheckBox_UF"));
+  window->Edit_UFClick();
+  ASSERT_EQ(dialogs.shown.size(), 2u);
+  EXPECT_EQ(dialogs.shown[0].caption, "警告");
+  EXPECT_EQ(dialogs.file_requests.back().title, "请指定要使用的字体文件");
+
+  window->RetranslateUi(TextsFor(InterfaceLanguage::kEnglish));
+  EXPECT_EQ(LabelText("Label_Author"), "Author");
+  EXPECT_EQ(LabelText("Label_LH"), "Line Height");
+  EXPECT_EQ(Button("Button_Clear")->text(), "Clear");
+  EXPECT_EQ(Check("CheckBox_UF")->text(), "Usage Font File");
+  EXPECT_EQ(Columns(), (QStringList{"Title", "Author", "Charpters", "Tag"}));
+  EXPECT_EQ(Find<QComboBox>("ComboBox_FS")->currentText(), "Small");
+  EXPECT_EQ(JobList()->topLevelItem(0)->text(3), "Done");
+  EXPECT_EQ(JobList()->topLevelItem(1)->text(3), "");
+  EXPECT_EQ(waiting->PanelText(), "Processing, please waiting...");
+  dialogs.yes_no_answers = {false};
+  Click(Check("CheckBox_UF"));
+  window->Edit_UFClick();
+  ASSERT_EQ(dialogs.shown.size(), 4u);
+  EXPECT_EQ(dialogs.shown[2].caption, "Warning");
+  EXPECT_EQ(dialogs.file_requests.back().title, "");
+
+  // Back to the language the window opened in: every text as it was.
+  window->RetranslateUi(TextsFor(window->Language()));
+  EXPECT_EQ(AllTexts(), as_opened);
 }
 
 TEST_F(LanguageTest, FontsAndQtsOwnButtons) {

@@ -5,13 +5,17 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QTimer>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 #include "WindowFixture.h"
 #include "conversion/ConvertFile.h"
+#include "ui/QtDialogService.h"
 #include "ui/TForm_Main.h"
 
 namespace quireforge::test {
@@ -23,6 +27,11 @@ class MainWindowTest : public WindowFixture {
  protected:
   fs::path StagingRoot() const { return temp.path() / "QuireforgeTmp"; }
   QString Cell(int row, int column) { return JobList()->topLevelItem(row)->text(column); }
+  // Where a control sits in the window's client area.
+  QRect Place(const char* name) {
+    QWidget* control = Find<QWidget>(name);
+    return QRect(control->mapTo(window.get(), QPoint(0, 0)), control->size());
+  }
 };
 
 TEST_F(MainWindowTest, OpensWithTheInitialStatesAndDefaultOptions) {
@@ -46,6 +55,144 @@ TEST_F(MainWindowTest, OpensWithTheInitialStatesAndDefaultOptions) {
   EXPECT_TRUE(fs::is_directory(StagingRoot()));
   EXPECT_EQ(fs::status(StagingRoot()).permissions() & fs::perms::all, fs::perms::owner_all);
   EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(MainWindowTest, OpensWithItsDesignSizesAndItsControlsInOrder) {
+  EXPECT_EQ(window->size(), QSize(767, 484));
+  const int margin = 5;
+  const int right = 767 - margin;  // the first column right of the inner margin
+  const int bottom = 484 - margin;
+  for (const char* label :
+       {"Label_SourceFile", "Label_TargetFile", "Label_Title", "Label_Author", "Label_OP"}) {
+    EXPECT_EQ(Place(label).x(), margin) << label;
+    EXPECT_EQ(Place(label).width(), 80) << label;
+    EXPECT_TRUE(Find<QLabel>(label)->alignment() & Qt::AlignRight) << label;
+  }
+  EXPECT_EQ(Place("Label_SourceFile").y(), margin);
+  for (const char* ellipsis : {"Button_Open", "Button_Save"}) {
+    EXPECT_EQ(Place(ellipsis).size(), QSize(24, 21)) << ellipsis;
+    EXPECT_EQ(Place(ellipsis).x() + Place(ellipsis).width(), right) << ellipsis;
+  }
+  EXPECT_EQ(Place("Edit_Title").x() + Place("Edit_Title").width(), right);
+  for (const char* list : {"ComboBox_PM", "ComboBox_LH", "ComboBox_FS", "ComboBox_FW"}) {
+    EXPECT_GE(Place(list).width(), 60) << list;
+  }
+  EXPECT_EQ(Place("CheckBox_NC").x(), 92);
+  EXPECT_GE(Place("CheckBox_NC").width(), 160);
+  EXPECT_GE(Place("CheckBox_PH").width(), 144);
+  EXPECT_GE(Place("CheckBox_UF").width(), 93);
+  // The tool bar at the right end, in its order.
+  int left = 0;
+  for (const char* button : {"Button_Add", "Button_Remove", "Button_Clear", "Button_Start"}) {
+    EXPECT_EQ(Place(button).size(), QSize(54, 25)) << button;
+    EXPECT_GT(Place(button).x(), left) << button;
+    left = Place(button).x();
+  }
+  EXPECT_EQ(Place("Button_Start").x() + 54, right);
+  // The list area fills the rest: the job list, then the chapter panel 218 pixels wide.
+  EXPECT_EQ(Place("ListView_JobList").x(), margin);
+  EXPECT_EQ(Place("ListView_JobList").y() + Place("ListView_JobList").height(), bottom);
+  EXPECT_EQ(Place("Panel_Chapters").width(), 218);
+  EXPECT_EQ(Place("ListBox_Files").width(), 218);
+  EXPECT_EQ(Place("Panel_Chapters").x() + 218, right);
+  EXPECT_EQ(Place("Panel_Chapters").y() + Place("Panel_Chapters").height(), bottom);
+  left = 0;
+  for (const char* button : {"Button_FReplace", "Button_FEdit", "Button_FRemove"}) {
+    EXPECT_EQ(Place(button).size(), QSize(54, 25)) << button;
+    EXPECT_EQ(Place(button).y() + 25, bottom) << button;
+    EXPECT_GT(Place(button).x(), left) << button;
+    left = Place(button).x();
+  }
+
+  // The keyboard visits the controls in the order of the window's lines.
+  QStringList order;
+  QWidget* control = window.get();
+  for (int steps = 0; steps < 100; ++steps) {
+    control = control->nextInFocusChain();
+    if (control == window.get()) break;
+    if (!control->objectName().isEmpty() && (control->focusPolicy() & Qt::TabFocus)) {
+      order.append(control->objectName());
+    }
+  }
+  EXPECT_EQ(order,
+            (QStringList{"Edit_SourceFile", "Button_Open",  "Edit_TargetFile",  "Button_Save",
+                         "Edit_Title",      "Edit_Author",  "ComboBox_PM",      "ComboBox_LH",
+                         "ComboBox_FS",     "ComboBox_FW",  "CheckBox_NC",      "CheckBox_PH",
+                         "CheckBox_UF",     "Edit_UF",      "Button_Add",       "Button_Remove",
+                         "Button_Clear",    "Button_Start", "ListView_JobList", "ListBox_Files",
+                         "Button_FReplace", "Button_FEdit", "Button_FRemove"}));
+}
+
+// The program's own dialogs: a failed handler first restores the window, then shows the
+// failure's text in an error box captioned "Quireforge".
+TEST_F(MainWindowTest, AFailedHandlerRestoresTheWindowBeforeItShowsTheFailure) {
+  QtDialogService real_dialogs;
+  QtUserInterface real_ui(real_dialogs);
+  TForm_Main real_window(*values, real_dialogs, real_ui);
+  TForm_Waiting real_waiting(&real_window);
+  real_ui.AttachProgressWindow(&real_waiting);
+  real_window.AttachProgressWindow(&real_waiting);
+  real_dialogs.SetParentWindow(&real_window);
+  real_window.ShowCentred();
+  QApplication::processEvents();
+  auto edit = [&](const char* name) { return real_window.findChild<QLineEdit*>(name); };
+  auto button = [&](const char* name) { return real_window.findChild<QPushButton*>(name); };
+
+  // Each box is looked at while it is open, and closed with Escape. The handlers pump
+  // messages before they fail, so the box is waited for.
+  QStringList seen;
+  QTimer watch;
+  watch.setInterval(5);
+  std::function<void()> check_window;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    watch.stop();
+    EXPECT_EQ(box->windowTitle(), "Quireforge");
+    EXPECT_EQ(box->icon(), QMessageBox::Critical);
+    seen.append(box->text());
+    check_window();
+    QTest::keyClick(box, Qt::Key_Escape);
+  });
+  auto look_at_the_box = [&](const std::function<void()>& check) {
+    check_window = check;
+    watch.start();
+  };
+
+  // Add: the button is enabled again and the job is no longer being built.
+  const fs::path absent = temp / "absent.txt";
+  edit("Edit_SourceFile")->setText(QString::fromStdString(absent.string()));
+  edit("Edit_TargetFile")->setText(QString::fromStdString((temp / "absent.epub").string()));
+  edit("Edit_Title")->setText("Absent");
+  look_at_the_box([&] {
+    EXPECT_TRUE(button("Button_Add")->isEnabled());
+    EXPECT_FALSE(real_window.IsAdding());
+  });
+  QTest::mouseClick(button("Button_Add"), Qt::LeftButton);
+  watch.stop();
+  ASSERT_EQ(seen.size(), 1);
+  EXPECT_TRUE(seen[0].startsWith("Cannot open file \"" + QString::fromStdString(absent.string())))
+      << seen[0].toStdString();
+
+  // Start: the progress window is closed and the window takes input again.
+  edit("Edit_SourceFile")->setText(QString::fromStdString(WriteNovel("a.txt", 2).string()));
+  edit("Edit_TargetFile")->setText(QString::fromStdString((temp / "a.epub").string()));
+  edit("Edit_Title")->setText("A");
+  QTest::mouseClick(button("Button_Add"), Qt::LeftButton);
+  ASSERT_NE(real_window.JobOfRow(0), nullptr);
+  const fs::path oebps = fs::path(real_window.JobOfRow(0)->StagingPath()) / "OEBPS";
+  ASSERT_EQ(RunCommand("chattr +i " + ShellQuote(oebps.string())), 0);
+  look_at_the_box([&] {
+    EXPECT_FALSE(real_waiting.isVisible());
+    EXPECT_TRUE(real_window.isEnabled());
+    EXPECT_TRUE(real_window.IsIdle());
+  });
+  QTest::mouseClick(button("Button_Start"), Qt::LeftButton);
+  watch.stop();
+  RunCommand("chattr -i " + ShellQuote(oebps.string()));
+  ASSERT_EQ(seen.size(), 2);
+  EXPECT_TRUE(seen[1].contains("toc.ncx")) << seen[1].toStdString();
+  EXPECT_TRUE(real_window.close());
 }
 
 TEST_F(MainWindowTest, AddWithAnEmptyFieldDoesNothing) {

@@ -1,10 +1,16 @@
 // The window's small pure parts: the source field format, the chapter search, the option
-// mapping, the language decision and name filters.
+// mapping, the language decision, name filters and the guard of the event handlers.
 #include <gtest/gtest.h>
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "QtTestPrinters.h"
 #include "ui/ChapterSearch.h"
 #include "ui/DialogService.h"
+#include "ui/GuardedHandler.h"
 #include "ui/InterfaceLanguage.h"
 #include "ui/JobOptions.h"
 #include "ui/SourceField.h"
@@ -106,6 +112,33 @@ TEST(InterfaceLanguageTest, ChineseOnlyForChineseInChina) {
   // The same option indexes in both languages.
   EXPECT_EQ(TextsFor(InterfaceLanguage::kChinese).font_size_items[0], "大");
   EXPECT_EQ(TextsFor(InterfaceLanguage::kEnglish).font_size_items[0], "Large");
+}
+
+TEST(GuardedHandlerTest, TheRestoreStepRunsWhateverTheWorkDid) {
+  std::vector<std::string> steps;
+  const auto restore = [&] { steps.push_back("restore"); };
+  EXPECT_EQ(RunGuarded([&] { steps.push_back("work"); }, restore), std::nullopt);
+  EXPECT_EQ(
+      RunGuarded([] { throw std::runtime_error("Cannot open file \"/a.txt\". Gone"); }, restore),
+      QString("Cannot open file \"/a.txt\". Gone"));
+  EXPECT_EQ(RunGuarded([] { throw std::runtime_error("无法打开“书.txt”"); }, restore),
+            QString("无法打开“书.txt”"));
+  // A failure that says nothing, or is no std::exception, still gets a text to show.
+  EXPECT_EQ(RunGuarded([] { throw std::runtime_error(""); }, restore),
+            QString("Unexpected failure."));
+  EXPECT_EQ(RunGuarded([] { throw 42; }, restore), QString("Unexpected failure."));
+  EXPECT_EQ(steps, (std::vector<std::string>{"work", "restore", "restore", "restore", "restore",
+                                             "restore"}));
+  // Without a restore step.
+  EXPECT_EQ(RunGuarded([] { throw std::out_of_range("List index out of bounds (3)"); }),
+            QString("List index out of bounds (3)"));
+}
+
+TEST(GuardedHandlerTest, AFailingRestoreIsToldUnlessTheWorkFailedFirst) {
+  const auto failing_restore = [] { throw std::runtime_error("restore failed"); };
+  EXPECT_EQ(RunGuarded([] {}, failing_restore), QString("restore failed"));
+  EXPECT_EQ(RunGuarded([] { throw std::runtime_error("work failed"); }, failing_restore),
+            QString("work failed"));
 }
 
 }  // namespace
