@@ -290,20 +290,26 @@ void TForm_Main::BuildChapterPanel() {
 }
 
 void TForm_Main::ConnectHandlers() {
-  connect(Button_Open, &QPushButton::clicked, this, &TForm_Main::Button_OpenClick);
-  connect(Button_Save, &QPushButton::clicked, this, &TForm_Main::Button_SaveClick);
+  // The handlers that have no window state to restore run guarded from here; the others
+  // guard their own work and restore step.
+  const auto guarded = [this](void (TForm_Main::*handler)()) {
+    return [this, handler] { Guarded([this, handler] { (this->*handler)(); }); };
+  };
+
+  connect(Button_Open, &QPushButton::clicked, this, guarded(&TForm_Main::Button_OpenClick));
+  connect(Button_Save, &QPushButton::clicked, this, guarded(&TForm_Main::Button_SaveClick));
   // A click on the read-only font field opens the font dialog; a file dropped on any text
   // field is the window's.
   Edit_UF->installEventFilter(this);
   for (QLineEdit* field : {Edit_SourceFile, Edit_TargetFile, Edit_Title, Edit_Author}) {
     field->installEventFilter(this);
   }
-  connect(CheckBox_NC, &QCheckBox::clicked, this, &TForm_Main::CheckBox_NCClick);
-  connect(CheckBox_UF, &QCheckBox::clicked, this, &TForm_Main::CheckBox_UFClick);
+  connect(CheckBox_NC, &QCheckBox::clicked, this, guarded(&TForm_Main::CheckBox_NCClick));
+  connect(CheckBox_UF, &QCheckBox::clicked, this, guarded(&TForm_Main::CheckBox_UFClick));
 
   connect(Button_Add, &QPushButton::clicked, this, &TForm_Main::Button_AddClick);
   connect(Button_Remove, &QPushButton::clicked, this, &TForm_Main::Button_RemoveClick);
-  connect(Button_Clear, &QPushButton::clicked, this, &TForm_Main::Button_ClearClick);
+  connect(Button_Clear, &QPushButton::clicked, this, guarded(&TForm_Main::Button_ClearClick));
   connect(Button_Start, &QPushButton::clicked, this, &TForm_Main::Button_StartClick);
   connect(ListView_JobList, &JobListView::Clicked, this, &TForm_Main::ListView_JobListClick);
   connect(ListView_JobList, &QTreeWidget::currentItemChanged, this,
@@ -318,7 +324,7 @@ void TForm_Main::ConnectHandlers() {
   connect(ListBox_Files, &ChapterListBox::EditRequested, this, &TForm_Main::Button_FEditClick);
   connect(Button_FEdit, &QPushButton::clicked, this, &TForm_Main::Button_FEditClick);
   connect(Button_FRemove, &QPushButton::clicked, this, &TForm_Main::Button_FRemoveClick);
-  connect(Button_FReplace, &QPushButton::clicked, this, &TForm_Main::Button_FReplaceClick);
+  connect(Button_FReplace, &QPushButton::clicked, this, guarded(&TForm_Main::Button_FReplaceClick));
   connect(ReplaceDialog_Head, &FindReplaceDialog::Find, this, &TForm_Main::ReplaceDialog_HeadFind);
   connect(ReplaceDialog_Head, &FindReplaceDialog::Replace, this,
           &TForm_Main::ReplaceDialog_HeadReplace);

@@ -154,7 +154,7 @@ bool TForm_Main::TakeFileDrop(QEvent* event) {
 bool TForm_Main::eventFilter(QObject* watched, QEvent* event) {
   if (watched == Edit_UF && event->type() == QEvent::MouseButtonRelease &&
       static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-    Edit_UFClick();
+    Guarded([this] { Edit_UFClick(); });
     return true;
   }
   if (watched == Edit_SourceFile || watched == Edit_TargetFile || watched == Edit_Title ||
