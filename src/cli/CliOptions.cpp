@@ -11,6 +11,7 @@
 #include "chapterhead/PatternEngineError.h"
 #include "chapterhead/PatternLineRule.h"
 #include "cli/EscapedText.h"
+#include "conversion/JobParameters.h"
 #include "conversion/LanguageTag.h"
 #include "conversion/Utf.h"
 #include "conversion/XmlText.h"
@@ -24,6 +25,8 @@ using Choices = std::vector<std::pair<std::string, int>>;
 const Choices kMargins = {{"normal", 2}, {"wide", 5}};
 const Choices kLineHeights = {{"normal", 100}, {"wide", 120}};
 const Choices kFontSizes = {{"large", 110}, {"middle", 105}, {"small", 100}};
+const Choices kHeadingStyles = {{"plain", static_cast<int>(HeadingStyle::kPlain)},
+                                {"title", static_cast<int>(HeadingStyle::kTitle)}};
 
 // Turns one of the words of `choices` into its number; anything else is refused.
 std::function<std::string(std::string)> ChoiceOf(const Choices& choices) {
@@ -129,6 +132,16 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
   app.add_option("--language", options->language,
                  "Language of the book as a BCP 47 tag (zh, zh-Hant, ja, ...), or auto to choose "
                  "zh, ja, ko or en by the text's scripts (default: en)");
+  app.add_option("--heading-style", options->heading_style,
+                 "plain: chapter and volume lines are paragraphs like any other; title: they are "
+                 "bold, centred headings")
+      ->transform(ChoiceOf(kHeadingStyles))
+      ->option_text("plain|title");
+  app.add_option("--indent", options->indent,
+                 "Indent the first line of every paragraph by N em (0 to 4), leaving out the "
+                 "blanks and ideographic spaces the line starts with")
+      ->check(CLI::Range(0, kMaxIndent))
+      ->option_text("N");
   app.add_option("--codepage", options->codepage,
                  "Code page of sources that have no mark and are not UTF-8; auto: found in "
                  "each source (default: QUIREFORGE_CODEPAGE, else auto)");
@@ -224,6 +237,11 @@ std::vector<std::string> SingleBookArguments(const CliOptions& options, const st
   }
   if (!options.cover.empty()) arguments.push_back("--cover=" + options.cover);
   if (options.language) arguments.push_back("--language=" + *options.language);
+  if (options.heading_style != HeadingStyle::kPlain) {
+    arguments.push_back("--heading-style=" +
+                        WordFor(kHeadingStyles, static_cast<int>(options.heading_style)));
+  }
+  if (options.indent) arguments.push_back("--indent=" + std::to_string(*options.indent));
   if (options.codepage) arguments.push_back("--codepage=" + *options.codepage);
   arguments.insert(arguments.end(), {"--", source});
   return arguments;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "conversion/ParagraphFormat.h"
+
 namespace quireforge {
 
 // Exit statuses of the program.
@@ -42,6 +44,9 @@ struct CliOptions {
   std::optional<std::string> volume_pattern;  // unset: the volume rule; set implies volumes
   std::string cover;                          // empty: no cover
   std::optional<std::string> language;        // a BCP 47 tag or "auto"; unset: "en"
+  // How pages look: headings for chapter and volume lines, a first-line indent (0 to 4 em).
+  HeadingStyle heading_style = HeadingStyle::kPlain;
+  std::optional<int> indent;  // unset: no indent, lines kept whole
 };
 
 // Parses the command line into `options`. Returns an exit status when the program must stop
@@ -50,9 +55,9 @@ struct CliOptions {
 std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options);
 
 // The arguments (without the program name) that make the program convert `source` alone with
-// the typographic, chapter, volume, font, cover, language, author and code page options of
-// `options`, without progress or "written" line (which the parent shows), and quiet when
-// `options` is.
+// the typographic, chapter, volume, font, cover, language, heading, indent, author and code
+// page options of `options`, without progress or "written" line (which the parent shows), and quiet
+// when `options` is.
 std::vector<std::string> SingleBookArguments(const CliOptions& options, const std::string& source);
 
 }  // namespace quireforge

@@ -83,6 +83,8 @@ JobParameters Parameters(const CliOptions& options, const BookPlan& plan) {
   parameters.font_file = FromUtf8(plan.font);
   parameters.cover_image = FromUtf8(plan.cover);
   if (options.language) parameters.language = FromUtf8(*options.language);
+  parameters.heading_style = options.heading_style;
+  parameters.indent = options.indent;
   return parameters;
 }
 

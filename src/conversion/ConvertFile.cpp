@@ -30,6 +30,12 @@ void CheckLanguage(const std::u16string& language) {
                               "\" is not a well-formed BCP 47 tag.");
 }
 
+void CheckIndent(const std::optional<int32_t>& indent) {
+  if (!indent || (*indent >= 0 && *indent <= kMaxIndent)) return;
+  throw std::invalid_argument("Indent " + std::to_string(*indent) + " is not between 0 and " +
+                              std::to_string(kMaxIndent) + ".");
+}
+
 }  // namespace
 
 TConvertFile::TConvertFile(const JobParameters& parameters, const JobEnvironment& environment) {
@@ -68,6 +74,7 @@ void TConvertFile::Build(const JobParameters& parameters, const JobEnvironment& 
   detect_chapters_ = parameters.detect_chapters;
   file_name_as_chapter_ = parameters.file_name_as_chapter;
   CheckLanguage(parameters.language);
+  CheckIndent(parameters.indent);
   // The cover is read before anything is written, so that a bad one leaves nothing behind.
   std::optional<CoverImage> cover;
   if (!parameters.cover_image.empty()) cover = ReadCoverImage(parameters.cover_image);
@@ -79,11 +86,13 @@ void TConvertFile::Build(const JobParameters& parameters, const JobEnvironment& 
 
   WriteFixedDocuments(
       staging_path_,
-      StyleOptions{margin_, line_height_, font_size_, weight_line_, !font_file_.empty()},
+      StyleOptions{margin_, line_height_, font_size_, weight_line_, !font_file_.empty(),
+                   parameters.heading_style, parameters.indent},
       *environment.code_page);
   if (cover) WriteCover(staging_path_, *cover, title_);
 
-  PageSplitter splitter(staging_path_, environment, &chapters_, &volumes_, &readings_);
+  const ParagraphFormat paragraphs(parameters.heading_style, parameters.indent.has_value());
+  PageSplitter splitter(staging_path_, environment, paragraphs, &chapters_, &volumes_, &readings_);
   LanguageGuess guess;
   if (parameters.language == kGuessLanguage) splitter.CountLanguage(&guess);
   page_counter_ = 1;

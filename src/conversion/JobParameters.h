@@ -5,14 +5,20 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "conversion/ParagraphFormat.h"
 
 namespace quireforge {
 
 class LegacyCodePage;
 class UserInterface;
+
+// The largest first-line indent of paragraphs, in em.
+inline constexpr int32_t kMaxIndent = 4;
 
 // The eleven job parameters, in the order a job receives them, then what the command line
 // adds (the window leaves those at their defaults).
@@ -34,6 +40,11 @@ struct JobParameters {
   // A well-formed BCP 47 tag, or "auto" for the language the text's scripts suggest; empty:
   // "en" in book.opf and "en-US" in toc.ncx.
   std::u16string language;
+  // The lines that open chapters and volumes as paragraphs, or as headings.
+  HeadingStyle heading_style = HeadingStyle::kPlain;
+  // The first-line indent of every paragraph in em, 0 to 4; the lines then lose their own
+  // leading blanks and ideographic spaces. Unset: no indent, lines kept whole.
+  std::optional<int32_t> indent;
 };
 
 // Decides whether one raw line (untrimmed, unescaped) is a chapter heading.

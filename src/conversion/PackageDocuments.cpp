@@ -58,8 +58,17 @@ std::vector<std::u16string> StyleSheetLines(const StyleOptions& options) {
   for (const char16_t* line :
        {u"}", u"p {", u"  page-break-before: avoid;", u"  page-break-after: avoid;",
         u"  margin-top: 0.5em;", u"  margin-bottom: 0pt;", u"  margin-left: 0pt;",
-        u"  margin-right: 0pt;", u"  text-indent: 0em;", u"  text-align: Justify;", u"}"}) {
+        u"  margin-right: 0pt;"}) {
     lines.emplace_back(line);
+  }
+  lines.push_back(Concat({u"  text-indent: ", Number(options.indent.value_or(0)), u"em;"}));
+  lines.emplace_back(u"  text-align: Justify;");
+  lines.emplace_back(u"}");
+  if (options.heading_style == HeadingStyle::kTitle) {
+    for (const char16_t* line :
+         {u"h1, h2 {", u"  font-weight: bold;", u"  text-align: center;", u"}"}) {
+      lines.emplace_back(line);
+    }
   }
   return lines;
 }

@@ -7,9 +7,12 @@
 #define QUIREFORGE_CONVERSION_PACKAGEDOCUMENTS_H_
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "conversion/ParagraphFormat.h"
 
 namespace quireforge {
 
@@ -23,6 +26,9 @@ struct StyleOptions {
   int32_t font_size = 105;     // percent
   std::u16string weight_line;  // written verbatim as its own line; empty for none
   bool embeds_font = false;    // a font file will be copied to OEBPS/font.ttf
+  // Title style: a rule that makes the chapter and volume headings bold and centred.
+  HeadingStyle heading_style = HeadingStyle::kPlain;
+  std::optional<int32_t> indent;  // em of first-line indent of paragraphs; unset: 0
 };
 
 // The contents of mimetype: exactly these 20 characters, without a line break.

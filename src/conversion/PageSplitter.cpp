@@ -55,13 +55,14 @@ class ProgressSession {
 }  // namespace
 
 PageSplitter::PageSplitter(const std::u16string& staging_path, const JobEnvironment& environment,
-                           std::vector<std::u16string>* chapters, std::vector<VolumeEntry>* volumes,
-                           std::vector<SourceReading>* readings)
+                           const ParagraphFormat& paragraphs, std::vector<std::u16string>* chapters,
+                           std::vector<VolumeEntry>* volumes, std::vector<SourceReading>* readings)
     : staging_path_(staging_path),
       environment_(environment),
       chapters_(chapters),
       volumes_(volumes),
       readings_(readings),
+      paragraphs_(paragraphs),
       pages_(staging_path) {}
 
 size_t PageSplitter::LoadSource(const std::u16string& source) {
@@ -78,11 +79,12 @@ size_t PageSplitter::LoadSource(const std::u16string& source) {
   return first;
 }
 
-bool PageSplitter::PlaceLine(std::u16string_view line, bool head, bool volume) {
+bool PageSplitter::PlaceLine(std::u16string_view line, LineKind kind, bool opens_entry) {
   if (language_guess_ != nullptr) language_guess_->Count(line);
-  PageWriter::BuildParagraph(line, &paragraph_);
+  // The budget counts the line as written, heading or paragraph.
+  paragraphs_.Build(line, kind, &paragraph_);
   budget_ += 2 * static_cast<int64_t>(paragraph_.size()) + 1;
-  if (budget_ <= kPageBudget && !head && !volume) {
+  if (budget_ <= kPageBudget && !opens_entry) {
     pages_.AppendParagraph(paragraph_);
     return false;
   }
@@ -91,8 +93,10 @@ bool PageSplitter::PlaceLine(std::u16string_view line, bool head, bool volume) {
     pages_.SavePage();
     pages_.NextPage();
   }
-  if (head) AddChapter(line);
-  if (volume) volumes_->push_back(VolumeEntry{chapters_->size(), EntryFor(line)});
+  if (opens_entry && kind == LineKind::kChapterHead) AddChapter(line);
+  if (opens_entry && kind == LineKind::kVolumeHead) {
+    volumes_->push_back(VolumeEntry{chapters_->size(), EntryFor(line)});
+  }
   pages_.StartPage();
   pages_.AppendParagraph(paragraph_);
   budget_ = 0;
@@ -121,7 +125,11 @@ void PageSplitter::SplitSingleSource(const std::u16string& source, bool detect_c
         // A volume line opens its volume only: it is never also a chapter of that volume.
         const bool volume = environment_.is_volume_head && environment_.is_volume_head(line);
         const bool head = !volume && detect_chapters && environment_.is_chapter_head(line);
-        if (PlaceLine(line, head, volume)) progress.Advance(ClampToInt32(i - first));
+        const LineKind kind =
+            volume ? LineKind::kVolumeHead : (head ? LineKind::kChapterHead : LineKind::kText);
+        if (PlaceLine(line, kind, kind != LineKind::kText)) {
+          progress.Advance(ClampToInt32(i - first));
+        }
       }
     }
     pages_.SavePage();
@@ -136,9 +144,14 @@ void PageSplitter::SplitSources(const std::vector<std::u16string>& sources, bool
       if (detect_chapters) {
         AddChapter(file_name_as_chapter ? DerivedTitle(source) : Trim(lines_[first]));
       }
+      // A first line that titles the chapter is its heading; the entry is made already.
+      const bool titled_by_first_line = detect_chapters && !file_name_as_chapter;
       budget_ = 0;
       pages_.StartPage();
-      for (size_t i = first; i < lines_.size(); ++i) PlaceLine(lines_[i], false);
+      for (size_t i = first; i < lines_.size(); ++i) {
+        const bool heading = titled_by_first_line && i == first;
+        PlaceLine(lines_[i], heading ? LineKind::kChapterHead : LineKind::kText, false);
+      }
       pages_.SavePage();
       pages_.NextPage();
     });

@@ -16,6 +16,7 @@
 #include "conversion/BookOutline.h"
 #include "conversion/JobParameters.h"
 #include "conversion/PageWriter.h"
+#include "conversion/ParagraphFormat.h"
 #include "conversion/TextFile.h"
 #include "conversion/TextLines.h"
 
@@ -29,13 +30,13 @@ class PageSplitter {
   // exceeds this.
   static constexpr int64_t kPageBudget = 122400;
 
-  // Pages go to `staging_path`/OEBPS; chapter entries are appended to `chapters`, volume
-  // entries to `volumes`, and how each source was decoded to `readings`; all must outlive the
-  // splitter. `environment` supplies the code page, the chapter-head and volume tests and the
-  // user interface.
+  // Pages go to `staging_path`/OEBPS, each line written as `paragraphs` says; chapter entries
+  // are appended to `chapters`, volume entries to `volumes`, and how each source was decoded
+  // to `readings`; all must outlive the splitter. `environment` supplies the code page, the
+  // chapter-head and volume tests and the user interface.
   PageSplitter(const std::u16string& staging_path, const JobEnvironment& environment,
-               std::vector<std::u16string>* chapters, std::vector<VolumeEntry>* volumes,
-               std::vector<SourceReading>* readings);
+               const ParagraphFormat& paragraphs, std::vector<std::u16string>* chapters,
+               std::vector<VolumeEntry>* volumes, std::vector<SourceReading>* readings);
 
   // Every line placed from now on is also counted into `guess` (null: none), which must
   // outlive the splitting.
@@ -53,8 +54,9 @@ class PageSplitter {
   void SplitSingleSource(const std::u16string& source, bool detect_chapters);
 
   // Several sources, each beginning on a page of its own; with `detect_chapters` each gets
-  // one chapter entry, titled by its first line or, with `file_name_as_chapter`, by its
-  // file name without extension. Raises as SplitSingleSource.
+  // one chapter entry, titled by its first line (which is then the chapter's heading) or,
+  // with `file_name_as_chapter`, by its file name without extension. Raises as
+  // SplitSingleSource.
   void SplitSources(const std::vector<std::u16string>& sources, bool detect_chapters,
                     bool file_name_as_chapter);
 
@@ -76,9 +78,10 @@ class PageSplitter {
   // Runs `work` on `source`; running out of memory there becomes a FileError naming the
   // source, once the source's text is released.
   void WithSource(const std::u16string& source, const std::function<void()>& work);
-  // Places the paragraph of one source line; returns true when it opened a new page. A
-  // `head` opens a page and a chapter entry, a `volume` a page and a volume entry.
-  bool PlaceLine(std::u16string_view line, bool head, bool volume = false);
+  // Places one source line, written as a line of `kind`; returns true when it opened a new
+  // page. A chapter or volume heading that `opens_entry` opens a page and its chapter or
+  // volume entry; otherwise a page is opened only when the budget is exceeded.
+  bool PlaceLine(std::u16string_view line, LineKind kind, bool opens_entry);
   // "ch_N.html=" for the page under construction, and `title`.
   std::u16string EntryFor(std::u16string_view title) const;
   void AddChapter(std::u16string_view title);
@@ -89,6 +92,7 @@ class PageSplitter {
   std::vector<VolumeEntry>* volumes_;
   std::vector<SourceReading>* readings_;
   LanguageGuess* language_guess_ = nullptr;
+  const ParagraphFormat paragraphs_;
   PageWriter pages_;
   TextLines lines_;
   std::u16string paragraph_;

@@ -4,7 +4,6 @@
 
 #include "conversion/TextFile.h"
 #include "conversion/Utf.h"
-#include "conversion/XmlText.h"
 
 namespace quireforge {
 
@@ -79,12 +78,6 @@ void PageWriter::SavePage() {
   spine_ += u"<itemref idref=\"chapter";
   AppendNumber(page_number_, &spine_);
   spine_ += u"\" />\r\n";
-}
-
-void PageWriter::BuildParagraph(std::u16string_view line, std::u16string* out) {
-  out->assign(u"<p>");
-  AppendXmlText(line, out);
-  out->append(u"</p>");
 }
 
 }  // namespace quireforge

@@ -26,7 +26,7 @@ class PageWriter {
 
   // Begins the page under construction afresh: the page template, no paragraph.
   void StartPage();
-  // Appends one paragraph line (as built by BuildParagraph).
+  // Appends one paragraph line (as ParagraphFormat builds it).
   void AppendParagraph(std::u16string_view paragraph);
   // Closes the page, saves it and records its manifest and spine lines. Raises FileError
   // when the file cannot be written; nothing is recorded then.
@@ -37,10 +37,6 @@ class PageWriter {
   // One line per saved page, in page order, each followed by CR LF.
   const std::u16string& manifest_lines() const { return manifest_; }
   const std::u16string& spine_lines() const { return spine_; }
-
-  // Replaces `out` with the paragraph line of one source line: "<p>", the line escaped for
-  // XML, "</p>".
-  static void BuildParagraph(std::u16string_view line, std::u16string* out);
 
  private:
   // Makes room for `room` more bytes after the page's current length.

@@ -6,6 +6,8 @@ namespace {
 
 bool IsTrimmed(char16_t c) { return c <= u' '; }
 
+bool IsSpacing(char16_t c) { return c <= u' ' || c == u'\u3000'; }
+
 }  // namespace
 
 std::u16string_view TrimView(std::u16string_view text) {
@@ -19,6 +21,19 @@ std::u16string_view TrimView(std::u16string_view text) {
 std::u16string Trim(std::u16string_view text) { return std::u16string(TrimView(text)); }
 
 bool IsBlank(std::u16string_view text) { return TrimView(text).empty(); }
+
+std::u16string_view TrimLeadingSpacing(std::u16string_view text) {
+  size_t begin = 0;
+  while (begin < text.size() && IsSpacing(text[begin])) ++begin;
+  return text.substr(begin);
+}
+
+std::u16string_view TrimSpacing(std::u16string_view text) {
+  text = TrimLeadingSpacing(text);
+  size_t end = text.size();
+  while (end > 0 && IsSpacing(text[end - 1])) --end;
+  return text.substr(0, end);
+}
 
 std::u16string ReplaceAll(std::u16string_view text, std::u16string_view search,
                           std::u16string_view replacement) {

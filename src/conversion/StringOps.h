@@ -1,6 +1,7 @@
 // The two string operations the job and the window use on lines, file names and titles:
 // trim (U+0000 to U+0020 at both ends, nothing else) and replace all (exact code units,
-// left to right, never overlapping). Pure functions; any thread.
+// left to right, never overlapping); and the wider trim of paragraph indents and headings,
+// which takes the ideographic space too. Pure functions; any thread.
 #ifndef QUIREFORGE_CONVERSION_STRINGOPS_H_
 #define QUIREFORGE_CONVERSION_STRINGOPS_H_
 
@@ -16,6 +17,12 @@ std::u16string Trim(std::u16string_view text);
 
 // True when `text` is empty after trim.
 bool IsBlank(std::u16string_view text);
+
+// `text` without the spacing a line may start or end with in typeset text: the characters
+// trim removes (U+0000..U+0020) and the ideographic space U+3000. At its start only, and at
+// both ends.
+std::u16string_view TrimLeadingSpacing(std::u16string_view text);
+std::u16string_view TrimSpacing(std::u16string_view text);
 
 // `text` with every occurrence of `search` replaced by `replacement`, scanning from the
 // left, comparing code units exactly, continuing after each occurrence (so "aaa" with

@@ -1,0 +1,21 @@
+#include "conversion/ParagraphFormat.h"
+
+#include "conversion/StringOps.h"
+#include "conversion/XmlText.h"
+
+namespace quireforge {
+
+void ParagraphFormat::Build(std::u16string_view line, LineKind kind, std::u16string* out) const {
+  if (headings_ == HeadingStyle::kTitle && kind != LineKind::kText) {
+    const bool volume = kind == LineKind::kVolumeHead;
+    out->assign(volume ? u"<h1>" : u"<h2>");
+    AppendXmlText(TrimSpacing(line), out);
+    out->append(volume ? u"</h1>" : u"</h2>");
+    return;
+  }
+  out->assign(u"<p>");
+  AppendXmlText(indented_ ? TrimLeadingSpacing(line) : line, out);
+  out->append(u"</p>");
+}
+
+}  // namespace quireforge

@@ -1,0 +1,119 @@
+// The command line's options for how a book reads on today's readers: headings, a first-line
+// indent and EPUB 3. Through the real program on real files, alone, together and with --each;
+// a wrong value is a usage error that leaves no file behind and an older book intact.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "BookChecks.h"
+#include "TestSupport.h"
+
+namespace quireforge::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool Holds(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+constexpr const char* kNovel =
+    "《卷书》\r\n　　序文\r\n第一卷 潜龙\r\n  第一章 甲 \r\n　　正文一\r\n第二章 乙\r\n正文二\r\n";
+
+std::string Page(const fs::path& book, int number) {
+  return EntryBytes(book, "OEBPS/ch_" + std::to_string(number) + ".html");
+}
+
+TEST(CliHeadingStyleTest, TitleMakesHeadingsOfChapterAndVolumeLines) {
+  TempDir temp;
+  WriteFile(temp / "novel.txt", kNovel);
+  CliResult result =
+      RunCli({"-q", "--volumes", "--heading-style", "title", "novel.txt"}, temp.path());
+  ASSERT_EQ(result.status, 0) << result.err;
+  const fs::path book = temp / "novel.epub";
+  EXPECT_TRUE(Holds(Page(book, 2), "<body>\r\n<h1>第一卷 潜龙</h1>\r\n</body>")) << Page(book, 2);
+  EXPECT_TRUE(Holds(Page(book, 3), "<body>\r\n<h2>第一章 甲</h2>\r\n<p>　　正文一</p>\r\n"));
+  EXPECT_TRUE(Holds(EntryBytes(book, "OEBPS/css/main.css"),
+                    "h1, h2 {\r\n  font-weight: bold;\r\n  text-align: center;\r\n}\r\n"));
+  // The table of contents keeps the lines as they stand.
+  EXPECT_TRUE(Holds(EntryBytes(book, "OEBPS/toc.ncx"), "<text>  第一章 甲 </text>"));
+  // The chapter list is the one a plain book has.
+  result =
+      RunCli({"--list-chapters", "--volumes", "--heading-style=title", "novel.txt"}, temp.path());
+  const CliResult plain = RunCli({"--list-chapters", "--volumes", "novel.txt"}, temp.path());
+  EXPECT_EQ(result.out, plain.out);
+  EXPECT_EQ(result.out, "ch_2.html=第一卷 潜龙\n  ch_3.html=  第一章 甲 \n  ch_4.html=第二章 乙\n");
+  // plain, named, is the default.
+  ASSERT_EQ(RunCli({"-q", "--heading-style", "plain", "-o", "plain.epub", "novel.txt"}, temp.path())
+                .status,
+            0);
+  EXPECT_TRUE(Holds(Page(temp / "plain.epub", 2), "<p>第一卷 潜龙</p>"));
+  EXPECT_FALSE(Holds(EntryBytes(temp / "plain.epub", "OEBPS/css/main.css"), "h1"));
+}
+
+TEST(CliIndentTest, ParagraphsAreIndentedAndLoseTheirOwnLeadingSpacing) {
+  TempDir temp;
+  WriteFile(temp / "novel.txt", kNovel);
+  const CliResult result = RunCli({"-q", "--indent", "2", "novel.txt"}, temp.path());
+  ASSERT_EQ(result.status, 0) << result.err;
+  const fs::path book = temp / "novel.epub";
+  EXPECT_TRUE(Holds(Page(book, 1), "<p>《卷书》</p>\r\n<p>序文</p>\r\n")) << Page(book, 1);
+  EXPECT_TRUE(Holds(Page(book, 3), "<p>第一章 甲 </p>\r\n<p>正文一</p>\r\n")) << Page(book, 3);
+  EXPECT_TRUE(Holds(EntryBytes(book, "OEBPS/css/main.css"), "  text-indent: 2em;\r\n"));
+}
+
+// Runs `arguments` where an older book.epub stands; expects status 2, no new file, the older
+// book untouched and no staging folder left; returns what was printed on stderr.
+std::string UsageErrorOf(const TempDir& temp, const std::vector<std::string>& arguments) {
+  WriteFile(temp / "book.epub", "an older book");
+  const std::vector<std::string> before = EverythingBelow(temp.path());
+  const CliResult result = RunCli(arguments, temp.path());
+  EXPECT_EQ(result.status, 2) << ::testing::PrintToString(arguments) << result.err;
+  EXPECT_EQ(ReadFile(temp / "book.epub"), "an older book");
+  EXPECT_EQ(EverythingBelow(temp.path()), before) << "a file was left behind";
+  EXPECT_EQ(result.out, "");
+  return result.err;
+}
+
+TEST(CliBookFormatTest, AWrongValueIsAUsageError) {
+  TempDir temp;
+  WriteFile(temp / "novel.txt", kNovel);
+  EXPECT_EQ(UsageErrorOf(temp, {"--heading-style", "bold", "-o", "book.epub", "novel.txt"}),
+            "--heading-style: \"bold\" is not one of plain, title\n"
+            "Run with --help for more information.\n");
+  EXPECT_EQ(UsageErrorOf(temp, {"--indent", "5", "-o", "book.epub", "novel.txt"}),
+            "--indent: Value 5 not in range 0 to 4\nRun with --help for more information.\n");
+  for (const char* indent : {"-1", "two", "1.5", ""}) {
+    EXPECT_TRUE(
+        Holds(UsageErrorOf(temp, {"--indent", indent, "-o", "book.epub", "novel.txt"}), "--indent"))
+        << indent;
+  }
+}
+
+TEST(CliBookFormatTest, EveryBookOfEachGetsTheOptions) {
+  TempDir temp;
+  WriteFile(temp / "a.txt", kNovel);
+  WriteFile(temp / "b.txt", "　　Foreword\r\n第一章 x\r\ntext\r\n");
+  const CliResult result = RunCli(
+      {"--each", "-q", "--heading-style", "title", "--indent", "1", "a.txt", "b.txt"}, temp.path());
+  ASSERT_EQ(result.status, 0) << result.err;
+  for (const char* book : {"a.epub", "b.epub"}) {
+    EXPECT_TRUE(Holds(EntryBytes(temp / book, "OEBPS/css/main.css"), "  text-indent: 1em;\r\n"))
+        << book;
+    // Without --volumes, 第一卷 is a chapter heading like 第一章.
+    EXPECT_TRUE(Holds(Page(temp / book, 2), "<body>\r\n<h2>第一")) << book;
+  }
+  EXPECT_TRUE(Holds(Page(temp / "b.epub", 1), "<p>Foreword</p>"));
+  EXPECT_EQ(StagingLeftovers(temp.path()), std::vector<std::string>());
+}
+
+TEST(CliBookFormatTest, HelpNamesTheOptions) {
+  const CliResult result = RunCli({"--help"});
+  EXPECT_EQ(result.status, 0);
+  for (const char* option : {"--heading-style plain|title", "--indent N"}) {
+    EXPECT_TRUE(Holds(result.out, option)) << option << "\n" << result.out;
+  }
+}
+
+}  // namespace
+}  // namespace quireforge::test
