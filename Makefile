@@ -11,7 +11,7 @@ PACKAGES := \
 	qt6-base-dev qt6-translations-l10n libgl-dev \
 	libicu-dev uuid-dev libzip-dev libdeflate-dev libcli11-dev \
 	libgtest-dev libgmock-dev libbenchmark-dev libpcre2-dev \
-	epubcheck default-jre-headless unzip zip p7zip-full python3 \
+	epubcheck default-jre-headless default-jdk-headless unzip zip p7zip-full python3 \
 	xvfb xauth imagemagick x11-utils fonts-wqy-zenhei fonts-dejavu-core \
 	e2fsprogs util-linux
 

@@ -48,8 +48,9 @@ std::string WordFor(const Choices& choices, int value) {
 }
 
 constexpr const char* kDescription =
-    "Turns plain-text books into EPUB 2.0 books. Several SOURCE files make one book, each\n"
-    "source a chapter of its own; with --each every SOURCE becomes a book of its own.";
+    "Turns plain-text books into EPUB 2.0 books (EPUB 3 with --epub3). Several SOURCE files\n"
+    "make one book, each source a chapter of its own; with --each every SOURCE becomes a book\n"
+    "of its own.";
 
 constexpr const char* kFooter =
     "Exit status: 0 when every book was written, 1 when a book failed, 2 for bad usage.\n"
@@ -60,7 +61,8 @@ constexpr const char* kFooter =
     "  quireforge-cli novel.txt                      writes novel.epub beside novel.txt\n"
     "  quireforge-cli -t Title -a Author -o out.epub part1.txt part2.txt\n"
     "  quireforge-cli --each -j 4 books/*.txt        one book per source, four at once\n"
-    "  quireforge-cli --volumes --cover cover.jpg --language zh novel.txt";
+    "  quireforge-cli --volumes --cover cover.jpg --language zh novel.txt\n"
+    "  quireforge-cli --epub3 --heading-style title --indent 2 novel.txt";
 
 constexpr const char* kGuessLanguage = "auto";
 
@@ -142,6 +144,8 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
                  "blanks and ideographic spaces the line starts with")
       ->check(CLI::Range(0, kMaxIndent))
       ->option_text("N");
+  app.add_flag("--epub3", options->epub3,
+               "Write an EPUB 3 book (with an EPUB 2 table of contents for older readers)");
   app.add_option("--codepage", options->codepage,
                  "Code page of sources that have no mark and are not UTF-8; auto: found in "
                  "each source (default: QUIREFORGE_CODEPAGE, else auto)");
@@ -242,6 +246,7 @@ std::vector<std::string> SingleBookArguments(const CliOptions& options, const st
                         WordFor(kHeadingStyles, static_cast<int>(options.heading_style)));
   }
   if (options.indent) arguments.push_back("--indent=" + std::to_string(*options.indent));
+  if (options.epub3) arguments.push_back("--epub3");
   if (options.codepage) arguments.push_back("--codepage=" + *options.codepage);
   arguments.insert(arguments.end(), {"--", source});
   return arguments;

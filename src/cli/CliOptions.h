@@ -47,6 +47,7 @@ struct CliOptions {
   // How pages look: headings for chapter and volume lines, a first-line indent (0 to 4 em).
   HeadingStyle heading_style = HeadingStyle::kPlain;
   std::optional<int> indent;  // unset: no indent, lines kept whole
+  bool epub3 = false;         // an EPUB 3 book instead of EPUB 2.0
 };
 
 // Parses the command line into `options`. Returns an exit status when the program must stop
@@ -55,9 +56,9 @@ struct CliOptions {
 std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options);
 
 // The arguments (without the program name) that make the program convert `source` alone with
-// the typographic, chapter, volume, font, cover, language, heading, indent, author and code
-// page options of `options`, without progress or "written" line (which the parent shows), and quiet
-// when `options` is.
+// the typographic, chapter, volume, font, cover, language, heading, indent, EPUB 3, author and
+// code page options of `options`, without progress or "written" line (which the parent shows), and
+// quiet when `options` is.
 std::vector<std::string> SingleBookArguments(const CliOptions& options, const std::string& source);
 
 }  // namespace quireforge

@@ -85,6 +85,7 @@ JobParameters Parameters(const CliOptions& options, const BookPlan& plan) {
   if (options.language) parameters.language = FromUtf8(*options.language);
   parameters.heading_style = options.heading_style;
   parameters.indent = options.indent;
+  parameters.epub3 = options.epub3;
   return parameters;
 }
 

@@ -1,7 +1,7 @@
 // TConvertFile::FinishBook: turns a built staging tree into the .epub file. In this order:
-// the book.opf check, the font copy, toc.ncx from the chapter list as edited (and the
-// volumes beside it), one archive request that replaces the target wholly, and the removal
-// of the emptied staging folder.
+// the book.opf check, the font copy, toc.ncx (and for EPUB 3 nav.xhtml) from the chapter list
+// as edited (and the volumes beside it), one archive request that replaces the target wholly, and
+// the removal of the emptied staging folder.
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,6 +12,7 @@
 #include "archive/Archiver.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/FileErrors.h"
+#include "conversion/NavigationDocument.h"
 #include "conversion/NavigationFile.h"
 #include "conversion/ScopedFd.h"
 #include "conversion/TextFile.h"
@@ -101,8 +102,19 @@ bool TConvertFile::FinishBook(TArchiver& archiver) {
 
   if (!font_file_.empty()) CopyFont(font_file_, staging_path_ + u"/OEBPS/font.ttf");
 
-  WriteUtf8Lines(staging_path_ + u"/OEBPS/toc.ncx",
-                 NavigationLines({identifier_, title_, author_, &chapters_, &volumes_, language_}));
+  const std::u16string title = WrittenTitle();
+  const NavigationContent navigation{.identifier = identifier_,
+                                     .title = title,
+                                     .author = author_,
+                                     .chapters = &chapters_,
+                                     .volumes = &volumes_,
+                                     .language = language_,
+                                     .epub3 = epub3_};
+  WriteUtf8Lines(staging_path_ + u"/OEBPS/toc.ncx", NavigationLines(navigation));
+  if (epub3_) {
+    WriteUtf8Lines(staging_path_ + u"/OEBPS/" + std::u16string(kNavigationDocumentFile),
+                   NavigationDocumentLines(navigation));
+  }
 
   // The finished book replaces the target wholly; an older file survives any failure.
   archiver.SetNewArchive(true);

@@ -3,17 +3,21 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <optional>
 #include <stdexcept>
 
+#include "conversion/BookNames.h"
 #include "conversion/CoverImage.h"
 #include "conversion/CoverPage.h"
 #include "conversion/JobIdentifier.h"
 #include "conversion/LanguageTag.h"
 #include "conversion/PackageDocuments.h"
 #include "conversion/PageSplitter.h"
+#include "conversion/StringOps.h"
 #include "conversion/TextFile.h"
 #include "conversion/Utf.h"
+#include "conversion/XmlText.h"
 
 namespace quireforge {
 
@@ -73,6 +77,7 @@ void TConvertFile::Build(const JobParameters& parameters, const JobEnvironment& 
   font_file_ = parameters.font_file;
   detect_chapters_ = parameters.detect_chapters;
   file_name_as_chapter_ = parameters.file_name_as_chapter;
+  epub3_ = parameters.epub3;
   CheckLanguage(parameters.language);
   CheckIndent(parameters.indent);
   // The cover is read before anything is written, so that a bad one leaves nothing behind.
@@ -89,10 +94,12 @@ void TConvertFile::Build(const JobParameters& parameters, const JobEnvironment& 
       StyleOptions{margin_, line_height_, font_size_, weight_line_, !font_file_.empty(),
                    parameters.heading_style, parameters.indent},
       *environment.code_page);
-  if (cover) WriteCover(staging_path_, *cover, title_);
+  const std::u16string written_title = WrittenTitle();
+  if (cover) WriteCover(staging_path_, *cover, written_title, epub3_);
 
   const ParagraphFormat paragraphs(parameters.heading_style, parameters.indent.has_value());
-  PageSplitter splitter(staging_path_, environment, paragraphs, &chapters_, &volumes_, &readings_);
+  PageSplitter splitter(staging_path_, environment, paragraphs, epub3_, &chapters_, &volumes_,
+                        &readings_);
   LanguageGuess guess;
   if (parameters.language == kGuessLanguage) splitter.CountLanguage(&guess);
   page_counter_ = 1;
@@ -105,9 +112,24 @@ void TConvertFile::Build(const JobParameters& parameters, const JobEnvironment& 
   language_ = parameters.language == kGuessLanguage ? std::u16string(guess.Language())
                                                     : parameters.language;
   const CoverImage* cover_image = cover ? &*cover : nullptr;
-  splitter.SavePackage(PackageHeadLines(PackageHead{title_, author_, identifier_,
-                                                    !font_file_.empty(), language_, cover_image}),
-                       PackageSpineHeadLines(cover_image), PackageGuideLines(cover_image));
+  const std::u16string modified = ModificationDate(std::time(nullptr));
+  const PackageHead head{.title = written_title,
+                         .author = author_,
+                         .identifier = identifier_,
+                         .embeds_font = !font_file_.empty(),
+                         .language = language_,
+                         .cover = cover_image,
+                         .epub3 = epub3_,
+                         .modified = modified};
+  splitter.SavePackage(PackageHeadLines(head), PackageSpineHeadLines(cover_image),
+                       PackageGuideLines(cover_image, epub3_));
+}
+
+std::u16string TConvertFile::WrittenTitle() const {
+  if (!epub3_ || !IsBlank(XmlText(title_))) return title_;
+  std::u16string name = DerivedTitle(target_path_);
+  if (IsBlank(XmlText(name))) name = u"Untitled";
+  return name;
 }
 
 void TConvertFile::RemoveStagingDirectories() {

@@ -55,11 +55,12 @@ class TConvertFile {
   // when construction failed part-way; empty for an empty job).
   const std::vector<SourceReading>& SourceReadings() const { return readings_; }
 
-  // Writes toc.ncx (and copies the font), packs the staging tree into the target through
-  // `archiver` and removes the emptied staging directory. Returns true when the book was
-  // written: the archiver stored files and nothing was raised. Raises when toc.ncx or the
-  // font cannot be written; the archiver's own failures are shown by it and give false.
-  // Does nothing and returns false when there is no book.opf (never built, or packed).
+  // Writes toc.ncx (for EPUB 3 also nav.xhtml) and copies the font, packs the staging tree
+  // into the target through `archiver` and removes the emptied staging directory. Returns true
+  // when the book was written: the archiver stored files and nothing was raised. Raises when
+  // toc.ncx, nav.xhtml or the font cannot be written; the archiver's own failures are shown by it
+  // and give false. Does nothing and returns false when there is no book.opf (never built, or
+  // packed).
   bool FinishBook(TArchiver& archiver);
 
   const std::u16string& Identifier() const { return identifier_; }
@@ -75,6 +76,10 @@ class TConvertFile {
  private:
   // Steps 3 to 6 of the construction: fields, folders, fixed documents, pages, book.opf.
   void Build(const JobParameters& parameters, const JobEnvironment& environment);
+  // The title as the book's documents carry it. EPUB 3 wants a title that shows something:
+  // where the title is blank once made fit for XML, the target's file name without its
+  // extension stands in, or "Untitled" when that is blank too.
+  std::u16string WrittenTitle() const;
   // Removes OEBPS/css, OEBPS, META-INF and the staging directory when they are empty.
   void RemoveStagingDirectories();
   size_t Checked(int32_t index) const;
@@ -96,6 +101,7 @@ class TConvertFile {
   std::vector<SourceReading> readings_;
   std::vector<VolumeEntry> volumes_;
   std::u16string language_;
+  bool epub3_ = false;
 };
 
 }  // namespace quireforge

@@ -15,15 +15,19 @@ std::u16string Number(uint32_t value) {
 
 }  // namespace
 
-std::vector<std::u16string> CoverPageLines(const CoverImage& image, std::u16string_view title) {
+std::u16string_view CoverPageFile(bool xhtml5) { return xhtml5 ? u"cover.xhtml" : u"cover.html"; }
+
+std::vector<std::u16string> CoverPageLines(const CoverImage& image, std::u16string_view title,
+                                           bool xhtml5) {
   const std::u16string width = Number(image.width);
   const std::u16string height = Number(image.height);
   // The picture sits in an SVG view box of its own size, which the page fills: readers scale
   // it up or down to the screen and keep its proportions, whatever the shape of either.
   return {
       u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
-      u"<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.1//EN\" "
-      u"\"http://www.w3.org/TR/xhtml11/DTD/xhtml11.dtd\">",
+      xhtml5 ? u"<!DOCTYPE html>"
+             : u"<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.1//EN\" "
+               u"\"http://www.w3.org/TR/xhtml11/DTD/xhtml11.dtd\">",
       u"<html xmlns=\"http://www.w3.org/1999/xhtml\">",
       u"<head>",
       u"<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\" />",
@@ -47,10 +51,11 @@ std::vector<std::u16string> CoverPageLines(const CoverImage& image, std::u16stri
 }
 
 void WriteCover(std::u16string_view staging_path, const CoverImage& image,
-                std::u16string_view title) {
+                std::u16string_view title, bool xhtml5) {
   const std::u16string folder = std::u16string(staging_path) + u"/OEBPS/";
   WriteFileBytes(folder + std::u16string(image.file_name), image.bytes);
-  WriteUtf8Lines(folder + std::u16string(kCoverPageFile), CoverPageLines(image, title));
+  WriteUtf8Lines(folder + std::u16string(CoverPageFile(xhtml5)),
+                 CoverPageLines(image, title, xhtml5));
 }
 
 }  // namespace quireforge

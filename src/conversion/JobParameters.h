@@ -45,6 +45,9 @@ struct JobParameters {
   // The first-line indent of every paragraph in em, 0 to 4; the lines then lose their own
   // leading blanks and ideographic spaces. Unset: no indent, lines kept whole.
   std::optional<int32_t> indent;
+  // An EPUB 3 book: XHTML5 pages, nav.xhtml beside toc.ncx, a urn:uuid identifier and the
+  // EPUB 3 forms of the package's metadata and manifest. False: EPUB 2.0.
+  bool epub3 = false;
 };
 
 // Decides whether one raw line (untrimmed, unescaped) is a chapter heading.

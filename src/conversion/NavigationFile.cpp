@@ -1,6 +1,7 @@
 #include "conversion/NavigationFile.h"
 
 #include "conversion/PackageDocuments.h"
+#include "conversion/PageWriter.h"
 #include "conversion/XmlText.h"
 
 namespace quireforge {
@@ -15,19 +16,6 @@ std::u16string Number(size_t value) {
   return std::u16string(digits.begin(), digits.end());
 }
 
-// Escaped for a double-quoted attribute value: the element escaping plus the quote.
-std::u16string AttributeText(std::u16string_view text) {
-  std::u16string escaped;
-  for (char16_t c : XmlText(text)) {
-    if (c == u'"') {
-      escaped += u"&quot;";
-    } else {
-      escaped += c;
-    }
-  }
-  return escaped;
-}
-
 // The lines of navigation point `number` (from 1): three, the last closing the point, or,
 // when the point is `open` for points nested in it, two and the content line alone.
 void AppendNavigationPoint(size_t number, std::u16string_view page, std::u16string_view label,
@@ -35,7 +23,7 @@ void AppendNavigationPoint(size_t number, std::u16string_view page, std::u16stri
   const std::u16string n = Number(number);
   lines->push_back(u"<navPoint id=\"navPoint-" + n + u"\" playOrder=\"" + n + u"\">");
   lines->push_back(u"<navLabel><text>" + XmlText(label) + u"</text></navLabel>");
-  lines->push_back(u"<content src=\"" + AttributeText(page) +
+  lines->push_back(u"<content src=\"" + XmlAttributeText(page) +
                    (open ? u"#\"/>" : u"#\"/></navPoint>"));
 }
 
@@ -60,26 +48,31 @@ std::vector<std::u16string> NavigationLines(const NavigationContent& content) {
   bool nested = false;
   for (const OutlineItem& item : outline) nested = nested || item.depth > 1;
 
-  std::vector<std::u16string> lines = {
-      u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
-      u"<!DOCTYPE ncx PUBLIC \"-//NISO//DTD ncx 2005-1//EN\" \"" + std::u16string(kNcxSystemId) +
-          u"\">",
-      u"<ncx version=\"2005-1\" xml:lang=\"" +
-          (content.language.empty() ? std::u16string(u"en-US") : AttributeText(content.language)) +
-          u"\" xmlns=\"" + std::u16string(kNcxNamespace) + u"\">",
-      u"<head>",
-      // The same identifier as the package document's, so that readers can pair them.
-      u"<meta name=\"dtb:uid\" content=\"" + AttributeText(PackageIdentifier(content.identifier)) +
-          u"\"/>",
-      nested ? u"<meta name=\"dtb:depth\" content=\"2\"/>"
-             : u"<meta name=\"dtb:depth\" content=\"1\"/>",
-      u"<meta name=\"dtb:totalPageCount\" content=\"0\"/>",
-      u"<meta name=\"dtb:maxPageNumber\" content=\"0\"/>",
-      u"</head>",
-      u"<docTitle><text>" + XmlText(content.title) + u"</text></docTitle>",
-      u"<docAuthor><text>" + XmlText(content.author) + u"</text></docAuthor>",
-      u"<navMap>",
-  };
+  std::vector<std::u16string> lines = {u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>"};
+  if (!content.epub3) {
+    lines.push_back(u"<!DOCTYPE ncx PUBLIC \"-//NISO//DTD ncx 2005-1//EN\" \"" +
+                    std::u16string(kNcxSystemId) + u"\">");
+  }
+  lines.insert(
+      lines.end(),
+      {
+          u"<ncx version=\"2005-1\" xml:lang=\"" +
+              (content.language.empty() ? std::u16string(u"en-US")
+                                        : XmlAttributeText(content.language)) +
+              u"\" xmlns=\"" + std::u16string(kNcxNamespace) + u"\">",
+          u"<head>",
+          // The same identifier as the package document's, so that readers can pair them.
+          u"<meta name=\"dtb:uid\" content=\"" +
+              XmlAttributeText(PackageIdentifier(content.identifier, content.epub3)) + u"\"/>",
+          nested ? u"<meta name=\"dtb:depth\" content=\"2\"/>"
+                 : u"<meta name=\"dtb:depth\" content=\"1\"/>",
+          u"<meta name=\"dtb:totalPageCount\" content=\"0\"/>",
+          u"<meta name=\"dtb:maxPageNumber\" content=\"0\"/>",
+          u"</head>",
+          u"<docTitle><text>" + XmlText(content.title) + u"</text></docTitle>",
+          u"<docAuthor><text>" + XmlText(content.author) + u"</text></docAuthor>",
+          u"<navMap>",
+      });
   // Play order and id follow reading order; a first-level point followed by deeper ones stays
   // open until the last of them.
   for (size_t i = 0; i < outline.size(); ++i) {
@@ -90,7 +83,8 @@ std::vector<std::u16string> NavigationLines(const NavigationContent& content) {
     if (closes_parent) lines.push_back(u"</navPoint>");
   }
   // A navigation map may not be empty: a book without chapters gets one point to its start.
-  if (outline.empty()) AppendNavigationPoint(1, u"ch_1.html", content.title, &lines);
+  if (outline.empty())
+    AppendNavigationPoint(1, PageFileName(1, content.epub3), content.title, &lines);
   lines.push_back(u"</navMap>");
   lines.push_back(u"</ncx>");
   return lines;

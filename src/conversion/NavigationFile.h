@@ -1,9 +1,11 @@
 // The navigation file OEBPS/toc.ncx (NCX 2005-1): the book's table of contents, built from
 // the job's identifier, title, author, language and chapter list as the user left it. One
 // navigation point per chapter entry, in list order, with ids navPoint-1, navPoint-2, ...
-// and play orders counted from 1; an empty list gives one point to ch_1.html# labelled with
-// the title. With volumes, each volume is a first-level point holding its chapters' points
-// (depth 2), numbered with the chapters in reading order. Texts are escaped for XML here.
+// and play orders counted from 1; an empty list gives one point to the first page (ch_1.html#)
+// labelled with the title. With volumes, each volume is a first-level point holding its
+// chapters' points (depth 2), numbered with the chapters in reading order. Texts are escaped
+// for XML here. In an EPUB 3 book, where it serves older readers, it carries the EPUB 3
+// identifier and no document type declaration (EPUB 3 forbids its external identifiers).
 // Pure functions producing lines; any thread.
 #ifndef QUIREFORGE_CONVERSION_NAVIGATIONFILE_H_
 #define QUIREFORGE_CONVERSION_NAVIGATIONFILE_H_
@@ -25,6 +27,7 @@ struct NavigationContent {
   const std::vector<std::u16string>* chapters = nullptr;  // never null
   const std::vector<VolumeEntry>* volumes = nullptr;      // null or empty: no volumes
   std::u16string_view language;                           // empty: "en-US"
+  bool epub3 = false;  // the book is EPUB 3: its identifier has the EPUB 3 form
 };
 
 // The lines of toc.ncx, to be saved with the UTF-8 writer.

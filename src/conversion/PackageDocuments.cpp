@@ -2,6 +2,8 @@
 
 #include "conversion/CoverImage.h"
 #include "conversion/CoverPage.h"
+#include "conversion/NavigationDocument.h"
+#include "conversion/StringOps.h"
 #include "conversion/TextFile.h"
 #include "conversion/XmlText.h"
 
@@ -73,24 +75,43 @@ std::vector<std::u16string> StyleSheetLines(const StyleOptions& options) {
   return lines;
 }
 
-std::u16string PackageIdentifier(std::u16string_view identifier) {
-  return Concat({u"F.F.F.", identifier});
+std::u16string PackageIdentifier(std::u16string_view identifier, bool epub3) {
+  if (!epub3) return Concat({u"F.F.F.", identifier});
+  std::u16string urn = u"urn:uuid:";
+  for (char16_t c : identifier) urn += c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c;
+  return urn;
+}
+
+std::u16string ModificationDate(std::time_t when) {
+  std::tm utc{};
+  gmtime_r(&when, &utc);
+  char text[32];
+  const size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  return std::u16string(text, text + length);
 }
 
 std::vector<std::u16string> PackageHeadLines(const PackageHead& head) {
   std::vector<std::u16string> lines = {
       u"<?xml version=\"1.0\" encoding=\"UTF-8\" ?>",
-      Concat({u"<package version=\"2.0\" unique-identifier=\"PrimaryID\" xmlns=\"", kOpfNamespace,
-              u"\">"}),
+      Concat({u"<package version=\"", head.epub3 ? u"3.0" : u"2.0",
+              u"\" unique-identifier=\"PrimaryID\" xmlns=\"", kOpfNamespace, u"\">"}),
       Concat({u"<metadata xmlns:dc=\"", kDublinCoreNamespace, u"\" xmlns:opf=\"", kOpfNamespace,
               u"\">"}),
       Concat({u"<dc:title>", XmlText(head.title), u"</dc:title>"}),
-      Concat({u"<dc:identifier id=\"PrimaryID\" opf:scheme=\"URN\">",
-              PackageIdentifier(head.identifier), u"</dc:identifier>"}),
+      // EPUB 3 knows no scheme attribute: the identifier's own form (a URN) says what it is.
+      Concat({head.epub3 ? u"<dc:identifier id=\"PrimaryID\">"
+                         : u"<dc:identifier id=\"PrimaryID\" opf:scheme=\"URN\">",
+              PackageIdentifier(head.identifier, head.epub3), u"</dc:identifier>"}),
       Concat({u"<dc:language>", head.language.empty() ? u"en" : XmlText(head.language),
               u"</dc:language>"}),
-      Concat({u"<dc:creator>", XmlText(head.author), u"</dc:creator>"}),
   };
+  const std::u16string author = XmlText(head.author);
+  if (!head.epub3 || !IsBlank(author)) {
+    lines.push_back(Concat({u"<dc:creator>", author, u"</dc:creator>"}));
+  }
+  if (head.epub3) {
+    lines.push_back(Concat({u"<meta property=\"dcterms:modified\">", head.modified, u"</meta>"}));
+  }
   if (head.cover != nullptr) lines.emplace_back(u"<meta name=\"cover\" content=\"cover-image\"/>");
   for (const char16_t* line :
        {u"</metadata>", u"<manifest>",
@@ -98,15 +119,24 @@ std::vector<std::u16string> PackageHeadLines(const PackageHead& head) {
         u"<item id=\"ncx\"  href=\"toc.ncx\" media-type=\"application/x-dtbncx+xml\"/>"}) {
     lines.emplace_back(line);
   }
+  if (head.epub3) {
+    lines.push_back(Concat({u"<item id=\"nav\" href=\"", kNavigationDocumentFile,
+                            u"\" media-type=\"application/xhtml+xml\" properties=\"nav\"/>"}));
+  }
   if (head.embeds_font) {
-    lines.emplace_back(
-        u"<item id=\"font\" href=\"font.ttf\" media-type=\"application/x-font-ttf\"/>");
+    lines.emplace_back(head.epub3 ? u"<item id=\"font\" href=\"font.ttf\" media-type=\"font/ttf\"/>"
+                                  : u"<item id=\"font\" href=\"font.ttf\" "
+                                    u"media-type=\"application/x-font-ttf\"/>");
   }
   if (head.cover != nullptr) {
+    // EPUB 3 names the cover picture by its property, and a page with inline SVG says so.
     lines.push_back(Concat({u"<item id=\"cover-image\" href=\"", head.cover->file_name,
-                            u"\" media-type=\"", head.cover->media_type, u"\"/>"}));
-    lines.push_back(Concat({u"<item id=\"cover\" href=\"", kCoverPageFile,
-                            u"\" media-type=\"application/xhtml+xml\"/>"}));
+                            u"\" media-type=\"", head.cover->media_type,
+                            head.epub3 ? u"\" properties=\"cover-image\"/>" : u"\"/>"}));
+    lines.push_back(
+        Concat({u"<item id=\"cover\" href=\"", CoverPageFile(head.epub3),
+                head.epub3 ? u"\" media-type=\"application/xhtml+xml\" properties=\"svg\"/>"
+                           : u"\" media-type=\"application/xhtml+xml\"/>"}));
   }
   return lines;
 }
@@ -116,11 +146,12 @@ std::vector<std::u16string> PackageSpineHeadLines(const CoverImage* cover) {
   return {u"<itemref idref=\"cover\" />"};
 }
 
-std::vector<std::u16string> PackageGuideLines(const CoverImage* cover) {
+std::vector<std::u16string> PackageGuideLines(const CoverImage* cover, bool epub3) {
   if (cover == nullptr) return {};
-  return {u"<guide>",
-          Concat({u"<reference type=\"cover\" title=\"Cover\" href=\"", kCoverPageFile, u"\"/>"}),
-          u"</guide>"};
+  return {
+      u"<guide>",
+      Concat({u"<reference type=\"cover\" title=\"Cover\" href=\"", CoverPageFile(epub3), u"\"/>"}),
+      u"</guide>"};
 }
 
 void WriteFixedDocuments(std::u16string_view staging_path, const StyleOptions& options,

@@ -7,6 +7,7 @@
 #define QUIREFORGE_CONVERSION_PACKAGEDOCUMENTS_H_
 
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,9 +38,13 @@ inline constexpr std::u16string_view kMimetype = u"application/epub+zip";
 std::vector<std::u16string> ContainerLines();
 std::vector<std::u16string> StyleSheetLines(const StyleOptions& options);
 
-// The book's identifier in the package document and the navigation file: "F.F.F."
-// followed by the job's 36-character identifier.
-std::u16string PackageIdentifier(std::u16string_view identifier);
+// The book's identifier in the package document and the navigation files: "F.F.F."
+// followed by the job's 36-character identifier; for EPUB 3, "urn:uuid:" followed by it in
+// lower case.
+std::u16string PackageIdentifier(std::u16string_view identifier, bool epub3);
+
+// `when` in UTC as the package's modification date wants it: "CCYY-MM-DDThh:mm:ssZ".
+std::u16string ModificationDate(std::time_t when);
 
 // What the head of book.opf is made from.
 struct PackageHead {
@@ -49,17 +54,22 @@ struct PackageHead {
   bool embeds_font = false;
   std::u16string_view language;       // a BCP 47 tag; empty: "en"
   const CoverImage* cover = nullptr;  // null: no cover
+  bool epub3 = false;
+  std::u16string_view modified;  // EPUB 3: the date of dcterms:modified (ModificationDate)
 };
 
 // The head lines of book.opf, up to the fixed manifest items, the font's item when a font is
 // embedded, and the cover picture's and cover page's items (with the cover's meta line in
-// the metadata) when there is a cover. Title and author are escaped for XML here.
+// the metadata) when there is a cover. Title and author are escaped for XML here. For EPUB 3:
+// package version 3.0, the modification date, the navigation document's item, the EPUB 3
+// media type of the font and the properties of the cover's items; an empty author has no
+// dc:creator there, since EPUB 3 wants none empty.
 std::vector<std::u16string> PackageHeadLines(const PackageHead& head);
 
 // The spine lines that come before the pages': the cover page's, when there is a cover.
 std::vector<std::u16string> PackageSpineHeadLines(const CoverImage* cover);
 // The lines after the spine: the guide naming the cover page, when there is a cover.
-std::vector<std::u16string> PackageGuideLines(const CoverImage* cover);
+std::vector<std::u16string> PackageGuideLines(const CoverImage* cover, bool epub3);
 
 // Writes mimetype, META-INF/container.xml and OEBPS/css/main.css into `staging_path` with
 // the plain writer, in this order. Raises FileError at the first file that cannot be

@@ -55,15 +55,16 @@ class ProgressSession {
 }  // namespace
 
 PageSplitter::PageSplitter(const std::u16string& staging_path, const JobEnvironment& environment,
-                           const ParagraphFormat& paragraphs, std::vector<std::u16string>* chapters,
-                           std::vector<VolumeEntry>* volumes, std::vector<SourceReading>* readings)
+                           const ParagraphFormat& paragraphs, bool xhtml5,
+                           std::vector<std::u16string>* chapters, std::vector<VolumeEntry>* volumes,
+                           std::vector<SourceReading>* readings)
     : staging_path_(staging_path),
       environment_(environment),
       chapters_(chapters),
       volumes_(volumes),
       readings_(readings),
       paragraphs_(paragraphs),
-      pages_(staging_path) {}
+      pages_(staging_path, xhtml5) {}
 
 size_t PageSplitter::LoadSource(const std::u16string& source) {
   lines_ = TextLines();  // the previous source's lines go first
@@ -104,9 +105,8 @@ bool PageSplitter::PlaceLine(std::u16string_view line, LineKind kind, bool opens
 }
 
 std::u16string PageSplitter::EntryFor(std::u16string_view title) const {
-  std::u16string entry = u"ch_";
-  for (char c : std::to_string(pages_.page_number())) entry.push_back(static_cast<char16_t>(c));
-  entry += u".html=";
+  std::u16string entry = pages_.page_file_name();
+  entry += u'=';
   entry += title;
   return entry;
 }

@@ -30,13 +30,15 @@ class PageSplitter {
   // exceeds this.
   static constexpr int64_t kPageBudget = 122400;
 
-  // Pages go to `staging_path`/OEBPS, each line written as `paragraphs` says; chapter entries
-  // are appended to `chapters`, volume entries to `volumes`, and how each source was decoded
-  // to `readings`; all must outlive the splitter. `environment` supplies the code page, the
-  // chapter-head and volume tests and the user interface.
+  // Pages go to `staging_path`/OEBPS (as XHTML5 when `xhtml5`), each line written as
+  // `paragraphs` says; chapter entries are appended to `chapters`, volume entries to
+  // `volumes`, and how each source was decoded to `readings`; all must outlive the splitter.
+  // `environment` supplies the code page, the chapter-head and volume tests and the user
+  // interface.
   PageSplitter(const std::u16string& staging_path, const JobEnvironment& environment,
-               const ParagraphFormat& paragraphs, std::vector<std::u16string>* chapters,
-               std::vector<VolumeEntry>* volumes, std::vector<SourceReading>* readings);
+               const ParagraphFormat& paragraphs, bool xhtml5,
+               std::vector<std::u16string>* chapters, std::vector<VolumeEntry>* volumes,
+               std::vector<SourceReading>* readings);
 
   // Every line placed from now on is also counted into `guess` (null: none), which must
   // outlive the splitting.
@@ -82,7 +84,7 @@ class PageSplitter {
   // page. A chapter or volume heading that `opens_entry` opens a page and its chapter or
   // volume entry; otherwise a page is opened only when the budget is exceeded.
   bool PlaceLine(std::u16string_view line, LineKind kind, bool opens_entry);
-  // "ch_N.html=" for the page under construction, and `title`.
+  // "ch_N.html=" (or "ch_N.xhtml=") for the page under construction, and `title`.
   std::u16string EntryFor(std::u16string_view title) const;
   void AddChapter(std::u16string_view title);
 

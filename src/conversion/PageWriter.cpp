@@ -9,7 +9,7 @@ namespace quireforge {
 
 namespace {
 
-// The page template, already in UTF-8 with its mark, around the page number.
+// The page templates, already in UTF-8 with their mark, up to the page number, and after it.
 constexpr std::string_view kTemplateStart =
     "\xEF\xBB\xBF"
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
@@ -19,6 +19,14 @@ constexpr std::string_view kTemplateStart =
     "<head>\r\n"
     "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\" />\r\n"
     "<meta content=\"text/html; charset=UTF-8\" />\r\n"
+    "<title>";
+constexpr std::string_view kXhtml5TemplateStart =
+    "\xEF\xBB\xBF"
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+    "<!DOCTYPE html>\r\n"
+    "<html xmlns=\"http://www.w3.org/1999/xhtml\">\r\n"
+    "<head>\r\n"
+    "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\" />\r\n"
     "<title>";
 constexpr std::string_view kTemplateEnd =
     "</title>\r\n"
@@ -33,8 +41,15 @@ void AppendNumber(int32_t value, std::u16string* out) {
 
 }  // namespace
 
-PageWriter::PageWriter(std::u16string staging_path)
-    : pages_folder_(std::move(staging_path) + u"/OEBPS/ch_") {}
+std::u16string PageFileName(int32_t number, bool xhtml5) {
+  std::u16string name = u"ch_";
+  AppendNumber(number, &name);
+  name += xhtml5 ? u".xhtml" : u".html";
+  return name;
+}
+
+PageWriter::PageWriter(std::u16string staging_path, bool xhtml5)
+    : pages_folder_(std::move(staging_path) + u"/OEBPS/"), xhtml5_(xhtml5) {}
 
 void PageWriter::Reserve(size_t room) {
   // The buffer only grows, so that appending never clears memory it already had.
@@ -49,7 +64,7 @@ void PageWriter::Append(std::string_view bytes) {
 
 void PageWriter::StartPage() {
   length_ = 0;
-  Append(kTemplateStart);
+  Append(xhtml5_ ? kXhtml5TemplateStart : kTemplateStart);
   Append(std::to_string(page_number_));
   Append(kTemplateEnd);
   has_paragraph_ = false;
@@ -64,16 +79,14 @@ void PageWriter::AppendParagraph(std::u16string_view paragraph) {
 
 void PageWriter::SavePage() {
   Append(kPageEnd);
-  std::u16string path = pages_folder_;
-  AppendNumber(page_number_, &path);
-  path += u".html";
-  WriteFileBytes(path, std::string_view(page_.data(), length_));
+  const std::u16string name = page_file_name();
+  WriteFileBytes(pages_folder_ + name, std::string_view(page_.data(), length_));
 
   manifest_ += u"<item id=\"chapter";
   AppendNumber(page_number_, &manifest_);
-  manifest_ += u"\" href=\"ch_";
-  AppendNumber(page_number_, &manifest_);
-  manifest_ += u".html\" media-type=\"application/xhtml+xml\"/>\r\n";
+  manifest_ += u"\" href=\"";
+  manifest_ += name;
+  manifest_ += u"\" media-type=\"application/xhtml+xml\"/>\r\n";
 
   spine_ += u"<itemref idref=\"chapter";
   AppendNumber(page_number_, &spine_);

@@ -1,8 +1,8 @@
-// Builds the XHTML pages of one job one at a time and saves each as OEBPS/ch_N.html in the
-// UTF-8 writer's form (mark, UTF-8, CR LF after every line), numbering them 1, 2, 3, ...
-// without gaps, and collects each saved page's manifest and spine line for book.opf. A page
-// is built in UTF-8 as its paragraphs come. Owned by the splitting that uses it; reuses its
-// buffers from page to page. Not copyable; one thread.
+// Builds the XHTML pages of one job one at a time and saves each as OEBPS/ch_N.html (XHTML
+// 1.1), or OEBPS/ch_N.xhtml (XHTML5, for EPUB 3), in the UTF-8 writer's form (mark, UTF-8, CR
+// LF after every line), numbering them 1, 2, 3, ... without gaps, and collects each saved page's
+// manifest and spine line for book.opf. A page is built in UTF-8 as its paragraphs come. Owned by
+// the splitting that uses it; reuses its buffers from page to page. Not copyable; one thread.
 #ifndef QUIREFORGE_CONVERSION_PAGEWRITER_H_
 #define QUIREFORGE_CONVERSION_PAGEWRITER_H_
 
@@ -12,16 +12,21 @@
 
 namespace quireforge {
 
+// The file name of page `number`: "ch_N.html", or "ch_N.xhtml" for XHTML5 pages.
+std::u16string PageFileName(int32_t number, bool xhtml5);
+
 class PageWriter {
  public:
-  // Pages go to `staging_path`/OEBPS; the first page under construction is page 1.
-  explicit PageWriter(std::u16string staging_path);
+  // Pages go to `staging_path`/OEBPS, as XHTML5 when `xhtml5`; the first page under
+  // construction is page 1.
+  PageWriter(std::u16string staging_path, bool xhtml5);
 
   PageWriter(const PageWriter&) = delete;
   PageWriter& operator=(const PageWriter&) = delete;
 
-  // The number of the page under construction.
+  // The number of the page under construction, and its file name.
   int32_t page_number() const { return page_number_; }
+  std::u16string page_file_name() const { return PageFileName(page_number_, xhtml5_); }
   bool has_paragraph() const { return has_paragraph_; }
 
   // Begins the page under construction afresh: the page template, no paragraph.
@@ -43,7 +48,8 @@ class PageWriter {
   void Reserve(size_t room);
   void Append(std::string_view bytes);
 
-  std::u16string pages_folder_;  // staging path + "/OEBPS/ch_"
+  std::u16string pages_folder_;  // staging path + "/OEBPS/"
+  bool xhtml5_ = false;
   int32_t page_number_ = 1;
   bool has_paragraph_ = false;
   std::string page_;  // the page so far in its first length_ bytes; the rest is room

@@ -52,4 +52,16 @@ std::u16string XmlText(std::u16string_view text) {
   return out;
 }
 
+std::u16string XmlAttributeText(std::u16string_view text) {
+  std::u16string escaped;
+  for (char16_t c : XmlText(text)) {
+    if (c == u'"') {
+      escaped += u"&quot;";
+    } else {
+      escaped += c;
+    }
+  }
+  return escaped;
+}
+
 }  // namespace quireforge

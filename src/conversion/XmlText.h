@@ -18,6 +18,9 @@ bool IsEmptyAsXmlText(std::u16string_view text);
 // Appends the escaped form of `text` to `out`.
 void AppendXmlText(std::u16string_view text, std::u16string* out);
 std::u16string XmlText(std::u16string_view text);
+// The escaped form of `text` for a double-quoted attribute value: as above, and '"' becomes
+// "&quot;".
+std::u16string XmlAttributeText(std::u16string_view text);
 
 }  // namespace quireforge
 

@@ -28,6 +28,18 @@ CliResult RunCli(const std::vector<std::string>& arguments, const std::filesyste
 // there (a line "missing ..." says so otherwise), so the check fails if epubcheck did not run.
 std::vector<std::string> EpubCheckProblems(const std::filesystem::path& book, bool font_embedded);
 
+// A book for EpubCheckProblemsOf.
+struct CheckedBook {
+  std::filesystem::path path;
+  bool font_embedded = false;
+  bool epub3 = false;
+};
+
+// As EpubCheckProblems, for every book in `books` (in that order), validated all in one Java
+// machine by tests/cli/EpubCheckBooks.java. The device-font line of an EPUB 3 book without a
+// font gives RSC-008 and OPF-014 instead, which must be there likewise.
+std::vector<std::vector<std::string>> EpubCheckProblemsOf(const std::vector<CheckedBook>& books);
+
 // Empty when unzip -t and 7z t accept `book` and its first entry is "mimetype" holding
 // "application/epub+zip", stored, without extra field in its local and central headers;
 // otherwise what is wrong.

@@ -302,5 +302,70 @@ TEST(CliBookValidityTest, EveryBookOfEachWithEveryNewOption) {
   ExpectValidBook(folder / "b.epub", false);
 }
 
+// ---- Headings, indent and EPUB 3 ---------------------------------------------------------
+
+// One book of the combinations below.
+struct Combination {
+  bool title_headings, indent, epub3, volumes, cover;
+};
+
+// Writes the book of `combination` with quireforge-cli into `folder` (which holds novel.txt and
+// cover.jpg) as <name>.epub; a font is embedded where exactly one of volumes and cover is
+// there, so that every other combination is checked with a font and without.
+CheckedBook WriteCombination(const fs::path& folder, const Combination& combination) {
+  std::string name = std::string(combination.epub3 ? "epub3" : "epub2") +
+                     (combination.title_headings ? "-title" : "-plain") +
+                     (combination.indent ? "-indent" : "") +
+                     (combination.volumes ? "-volumes" : "") + (combination.cover ? "-cover" : "");
+  const bool font = combination.volumes != combination.cover;
+  if (font) name += "-font";
+  std::vector<std::string> arguments = {"-q", "-o", name + ".epub", "-t", kAwkwardLine};
+  // An EPUB 3 book without author has no dc:creator at all.
+  if (!combination.volumes) arguments.insert(arguments.end(), {"-a", ""});
+  if (combination.title_headings) arguments.insert(arguments.end(), {"--heading-style", "title"});
+  if (combination.indent) arguments.insert(arguments.end(), {"--indent", "2"});
+  if (combination.epub3) arguments.push_back("--epub3");
+  if (combination.volumes) arguments.push_back("--volumes");
+  if (combination.cover) arguments.insert(arguments.end(), {"--cover", "cover.jpg"});
+  if (font) arguments.insert(arguments.end(), {"--font", kDejaVu});
+  arguments.push_back("novel.txt");
+  const CliResult result = RunCli(arguments, folder);
+  EXPECT_EQ(result.status, 0) << name << ": " << result.err;
+  return CheckedBook{folder / (name + ".epub"), font, combination.epub3};
+}
+
+// Every combination of headings, indent, volumes and cover for one EPUB version and heading
+// style, validated in one run of epubcheck.
+void ExpectEveryCombinationValid(bool epub3, bool title_headings) {
+  TempDir temp;
+  const fs::path folder = temp.path() / "books";
+  fs::create_directories(folder);
+  WriteFile(folder / "novel.txt", "　　" + std::string(kAwkwardLine) + "\r\n　　\r\n" +
+                                      VolumeNovelText(80000) + "第九十九回 " + kAwkwardLine +
+                                      "\r\n");
+  Picture(temp, "cover.jpg", "-size 120x160 xc:navy");
+  std::vector<CheckedBook> books;
+  for (bool indent : {false, true}) {
+    for (bool volumes : {false, true}) {
+      for (bool cover : {false, true}) {
+        books.push_back(
+            WriteCombination(folder, Combination{title_headings, indent, epub3, volumes, cover}));
+      }
+    }
+  }
+  const std::vector<std::vector<std::string>> problems = EpubCheckProblemsOf(books);
+  ASSERT_EQ(problems.size(), books.size());
+  for (size_t i = 0; i < books.size(); ++i) {
+    EXPECT_EQ(ZipProblems(books[i].path), "") << books[i].path;
+    EXPECT_TRUE(problems[i].empty())
+        << books[i].path << ": " << ::testing::PrintToString(problems[i]);
+  }
+}
+
+TEST(FormatValidityTest, Epub2WithPlainHeadings) { ExpectEveryCombinationValid(false, false); }
+TEST(FormatValidityTest, Epub2WithTitleHeadings) { ExpectEveryCombinationValid(false, true); }
+TEST(FormatValidityTest, Epub3WithPlainHeadings) { ExpectEveryCombinationValid(true, false); }
+TEST(FormatValidityTest, Epub3WithTitleHeadings) { ExpectEveryCombinationValid(true, true); }
+
 }  // namespace
 }  // namespace quireforge::test

@@ -62,6 +62,56 @@ TEST(CliIndentTest, ParagraphsAreIndentedAndLoseTheirOwnLeadingSpacing) {
   EXPECT_TRUE(Holds(EntryBytes(book, "OEBPS/css/main.css"), "  text-indent: 2em;\r\n"));
 }
 
+TEST(CliEpub3Test, AnEpub3BookWithVolumesACoverHeadingsAndIndent) {
+  TempDir temp;
+  WriteFile(temp / "novel.txt", kNovel);
+  ASSERT_EQ(RunCommand("convert -size 30x40 xc:pink " + ShellQuote((temp / "c.png").string())), 0);
+  const CliResult result = RunCli({"-q", "--epub3", "--volumes", "--cover", "c.png",
+                                   "--heading-style", "title", "--indent", "2", "novel.txt"},
+                                  temp.path());
+  ASSERT_EQ(result.status, 0) << result.err;
+  const fs::path book = temp / "novel.epub";
+  EXPECT_EQ(EntryNames(book),
+            (std::vector<std::string>{"mimetype", "META-INF/", "META-INF/container.xml", "OEBPS/",
+                                      "OEBPS/book.opf", "OEBPS/ch_1.xhtml", "OEBPS/ch_2.xhtml",
+                                      "OEBPS/ch_3.xhtml", "OEBPS/ch_4.xhtml", "OEBPS/cover.png",
+                                      "OEBPS/cover.xhtml", "OEBPS/css/", "OEBPS/css/main.css",
+                                      "OEBPS/nav.xhtml", "OEBPS/toc.ncx"}));
+  EXPECT_EQ(ZipProblems(book), "");
+  const std::string opf = EntryBytes(book, "OEBPS/book.opf");
+  EXPECT_TRUE(Holds(opf, "<package version=\"3.0\" ")) << opf;
+  EXPECT_TRUE(Holds(opf, "properties=\"cover-image\"/>"));
+  const std::string page = EntryBytes(book, "OEBPS/ch_3.xhtml");
+  EXPECT_TRUE(Holds(page, "<!DOCTYPE html>\r\n")) << page;
+  EXPECT_TRUE(Holds(page, "<h2>第一章 甲</h2>\r\n<p>正文一</p>\r\n"));
+  EXPECT_TRUE(Holds(EntryBytes(book, "OEBPS/nav.xhtml"),
+                    "<li><a href=\"ch_2.xhtml\">第一卷 潜龙</a>\r\n<ol>\r\n"
+                    "<li><a href=\"ch_3.xhtml\">  第一章 甲 </a></li>\r\n"));
+  // The chapter list names the pages as the EPUB 3 book calls them.
+  const CliResult list = RunCli({"--list-chapters", "--epub3", "novel.txt"}, temp.path());
+  EXPECT_EQ(list.out, "ch_2.xhtml=第一卷 潜龙\nch_3.xhtml=  第一章 甲 \nch_4.xhtml=第二章 乙\n");
+}
+
+TEST(CliEpub3Test, EveryBookOfEachIsEpub3AndSeveralSourcesWork) {
+  TempDir temp;
+  WriteFile(temp / "a.txt", kNovel);
+  WriteFile(temp / "b.txt", "text b\r\n");
+  CliResult result = RunCli({"--each", "-q", "--epub3", "a.txt", "b.txt"}, temp.path());
+  ASSERT_EQ(result.status, 0) << result.err;
+  for (const char* book : {"a.epub", "b.epub"}) {
+    EXPECT_TRUE(Holds(EntryBytes(temp / book, "OEBPS/book.opf"), "<package version=\"3.0\" "))
+        << book;
+    EXPECT_TRUE(Holds(EntryBytes(temp / book, "OEBPS/nav.xhtml"), "<nav epub:type=\"toc\""));
+  }
+  // One book of two sources, each source a chapter.
+  result = RunCli({"-q", "--epub3", "-o", "both.epub", "a.txt", "b.txt"}, temp.path());
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(Holds(EntryBytes(temp / "both.epub", "OEBPS/nav.xhtml"),
+                    "<li><a href=\"ch_1.xhtml\">《卷书》</a></li>\r\n"
+                    "<li><a href=\"ch_2.xhtml\">text b</a></li>\r\n"));
+  EXPECT_EQ(StagingLeftovers(temp.path()), std::vector<std::string>());
+}
+
 // Runs `arguments` where an older book.epub stands; expects status 2, no new file, the older
 // book untouched and no staging folder left; returns what was printed on stderr.
 std::string UsageErrorOf(const TempDir& temp, const std::vector<std::string>& arguments) {
@@ -110,7 +160,8 @@ TEST(CliBookFormatTest, EveryBookOfEachGetsTheOptions) {
 TEST(CliBookFormatTest, HelpNamesTheOptions) {
   const CliResult result = RunCli({"--help"});
   EXPECT_EQ(result.status, 0);
-  for (const char* option : {"--heading-style plain|title", "--indent N"}) {
+  for (const char* option : {"--heading-style plain|title", "--indent N", "--epub3",
+                             "--epub3 --heading-style title --indent 2 novel.txt"}) {
     EXPECT_TRUE(Holds(result.out, option)) << option << "\n" << result.out;
   }
 }

@@ -188,6 +188,64 @@ TEST(FinishBookTest, ANavigationFileThatCannotBeWrittenStopsBeforePacking) {
   fs::remove(StagingOf(*job) / "OEBPS/toc.ncx");
 }
 
+TEST(FinishBookTest, AnEpub3BookGetsANavigationDocumentFromTheChapterListAsEdited) {
+  FinishBench bench;
+  JobParameters parameters = bench.Parameters(
+      {bench.Source("novel.txt", TwoChapterText() + "第三章 Two\r\nThird body\r\n")});
+  parameters.epub3 = true;
+  auto job = bench.Build(parameters);
+  ASSERT_EQ(job->ChapterCount(), 3);
+  // The user renames the first chapter, moves the second to the top, deletes the third.
+  job->SetChapterTitle(0, u"Prologue & more");
+  const std::u16string second = job->ChapterEntry(1);
+  job->SetChapterEntry(1, job->ChapterEntry(0));
+  job->SetChapterEntry(0, second);
+  job->DeleteChapter(2);
+
+  ASSERT_TRUE(job->FinishBook(bench.archiver));
+  const std::string nav = EntryBytes(bench.target(), "OEBPS/nav.xhtml");
+  EXPECT_NE(nav.find("<ol>\r\n<li><a href=\"ch_3.xhtml\">第二章 One</a></li>\r\n"
+                     "<li><a href=\"ch_2.xhtml\">Prologue &amp; more</a></li>\r\n</ol>\r\n"),
+            std::string::npos)
+      << nav;
+  EXPECT_EQ(nav.find("第三章"), std::string::npos);
+  // The older readers' table of contents follows the same list, with the same identifier as
+  // the package.
+  const std::string ncx = EntryBytes(bench.target(), "OEBPS/toc.ncx");
+  EXPECT_NE(ncx.find("<content src=\"ch_3.xhtml#\"/></navPoint>\r\n<navPoint id=\"navPoint-2\""),
+            std::string::npos)
+      << ncx;
+  std::string urn = "urn:uuid:" + U8(job->Identifier());
+  for (char& c : urn) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  EXPECT_NE(ncx.find("<meta name=\"dtb:uid\" content=\"" + urn + "\"/>"), std::string::npos);
+  EXPECT_NE(EntryBytes(bench.target(), "OEBPS/book.opf").find(">" + urn + "</dc:identifier>"),
+            std::string::npos);
+  EXPECT_EQ(ncx.find("<!DOCTYPE"), std::string::npos);
+  EXPECT_EQ(ZipProblems(bench.target()), "");
+}
+
+TEST(FinishBookTest, ANavigationDocumentThatCannotBeWrittenStopsBeforePacking) {
+  FinishBench bench;
+  JobParameters parameters = bench.Parameters({bench.Source("novel.txt", TwoChapterText())});
+  parameters.epub3 = true;
+  auto job = bench.Build(parameters);
+  fs::create_directory(StagingOf(*job) / "OEBPS/nav.xhtml");
+  try {
+    job->FinishBook(bench.archiver);
+    ADD_FAILURE() << "finishing went on";
+  } catch (const FileError& error) {
+    EXPECT_EQ(std::string(error.what())
+                  .rfind("Cannot create file \"" + (StagingOf(*job) / "OEBPS/nav.xhtml").string() +
+                             "\". ",
+                         0),
+              0u)
+        << error.what();
+  }
+  EXPECT_FALSE(fs::exists(bench.target()));
+  EXPECT_TRUE(fs::exists(StagingOf(*job) / "OEBPS/book.opf"));
+  fs::remove(StagingOf(*job) / "OEBPS/nav.xhtml");
+}
+
 TEST(FinishBookTest, AJobWithoutPackageDocumentDoesNothing) {
   FinishBench bench;
   auto job = bench.Build(bench.Parameters({bench.Source("novel.txt", TwoChapterText())}));
