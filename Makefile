@@ -13,7 +13,7 @@ PACKAGES := \
 	libgtest-dev libgmock-dev libbenchmark-dev libpcre2-dev \
 	epubcheck default-jre-headless default-jdk-headless unzip zip p7zip-full python3 \
 	xvfb xauth imagemagick x11-utils fonts-wqy-zenhei fonts-dejavu-core \
-	e2fsprogs util-linux
+	e2fsprogs util-linux calibre
 
 # Extra tools for `make fuzz` and `make bench` only.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
