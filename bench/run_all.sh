@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every benchmark: the Google Benchmark programs (pattern engine, conversion job, zip
-# engine), the whole-command comparison of quireforge-cli with pandoc and zip -9, and the
-# cost of the book options beyond the window's (volumes, cover, language, own chapter rule).
+# engine), the whole-command comparison of quireforge-cli with pandoc and zip -9, the cost of
+# the book options beyond the window's (volumes, cover, language, own chapter rule), and the
+# cost of headings, indent and EPUB 3 on the 50 MB novel.
 # Usage: bench/run_all.sh [BUILD_DIR]   (default: build)
 set -euo pipefail
 
@@ -20,3 +21,6 @@ echo "== compare.sh"
 
 echo "== extras.sh"
 "$here/extras.sh" "$build"
+
+echo "== formats.sh"
+"$here/formats.sh" "$build"
