@@ -63,9 +63,10 @@ std::vector<std::u16string> NavigationDocumentLines(const NavigationContent& con
     }
   }
   // A list may not be empty: a book without chapters gets one entry to its start.
-  if (outline.empty())
-    lines.push_back(u"<li>" + Link(PageFileName(1, true) + u"=" + std::u16string(content.title)) +
-                    u"</li>");
+  if (outline.empty()) {
+    const std::u16string first_page = PageFileName(1, /*xhtml5=*/true);
+    lines.push_back(u"<li>" + Link(first_page + u"=" + std::u16string(content.title)) + u"</li>");
+  }
   for (const char16_t* line : {u"</ol>", u"</nav>", u"</body>", u"</html>"}) {
     lines.emplace_back(line);
   }
