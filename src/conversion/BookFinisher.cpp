@@ -102,9 +102,8 @@ bool TConvertFile::FinishBook(TArchiver& archiver) {
 
   if (!font_file_.empty()) CopyFont(font_file_, staging_path_ + u"/OEBPS/font.ttf");
 
-  const std::u16string title = WrittenTitle();
   const NavigationContent navigation{.identifier = identifier_,
-                                     .title = title,
+                                     .title = title_,
                                      .author = author_,
                                      .chapters = &chapters_,
                                      .volumes = &volumes_,

@@ -7,17 +7,14 @@
 #include <optional>
 #include <stdexcept>
 
-#include "conversion/BookNames.h"
 #include "conversion/CoverImage.h"
 #include "conversion/CoverPage.h"
 #include "conversion/JobIdentifier.h"
 #include "conversion/LanguageTag.h"
 #include "conversion/PackageDocuments.h"
 #include "conversion/PageSplitter.h"
-#include "conversion/StringOps.h"
 #include "conversion/TextFile.h"
 #include "conversion/Utf.h"
-#include "conversion/XmlText.h"
 
 namespace quireforge {
 
@@ -94,8 +91,7 @@ void TConvertFile::Build(const JobParameters& parameters, const JobEnvironment& 
       StyleOptions{margin_, line_height_, font_size_, weight_line_, !font_file_.empty(),
                    parameters.heading_style, parameters.indent},
       *environment.code_page);
-  const std::u16string written_title = WrittenTitle();
-  if (cover) WriteCover(staging_path_, *cover, written_title, epub3_);
+  if (cover) WriteCover(staging_path_, *cover, title_, epub3_);
 
   const ParagraphFormat paragraphs(parameters.heading_style, parameters.indent.has_value());
   PageSplitter splitter(staging_path_, environment, paragraphs, epub3_, &chapters_, &volumes_,
@@ -113,7 +109,7 @@ void TConvertFile::Build(const JobParameters& parameters, const JobEnvironment& 
                                                     : parameters.language;
   const CoverImage* cover_image = cover ? &*cover : nullptr;
   const std::u16string modified = ModificationDate(std::time(nullptr));
-  const PackageHead head{.title = written_title,
+  const PackageHead head{.title = title_,
                          .author = author_,
                          .identifier = identifier_,
                          .embeds_font = !font_file_.empty(),
@@ -123,13 +119,6 @@ void TConvertFile::Build(const JobParameters& parameters, const JobEnvironment& 
                          .modified = modified};
   splitter.SavePackage(PackageHeadLines(head), PackageSpineHeadLines(cover_image),
                        PackageGuideLines(cover_image, epub3_));
-}
-
-std::u16string TConvertFile::WrittenTitle() const {
-  if (!epub3_ || !IsBlank(XmlText(title_))) return title_;
-  std::u16string name = DerivedTitle(target_path_);
-  if (IsBlank(XmlText(name))) name = u"Untitled";
-  return name;
 }
 
 void TConvertFile::RemoveStagingDirectories() {

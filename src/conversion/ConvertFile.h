@@ -76,10 +76,6 @@ class TConvertFile {
  private:
   // Steps 3 to 6 of the construction: fields, folders, fixed documents, pages, book.opf.
   void Build(const JobParameters& parameters, const JobEnvironment& environment);
-  // The title as the book's documents carry it. EPUB 3 wants a title that shows something:
-  // where the title is blank once made fit for XML, the target's file name without its
-  // extension stands in, or "Untitled" when that is blank too.
-  std::u16string WrittenTitle() const;
   // Removes OEBPS/css, OEBPS, META-INF and the staging directory when they are empty.
   void RemoveStagingDirectories();
   size_t Checked(int32_t index) const;

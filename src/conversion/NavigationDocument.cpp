@@ -2,7 +2,6 @@
 
 #include "conversion/BookOutline.h"
 #include "conversion/PageWriter.h"
-#include "conversion/StringOps.h"
 #include "conversion/XmlText.h"
 
 namespace quireforge {
@@ -15,10 +14,10 @@ namespace {
 std::u16string Link(std::u16string_view entry) {
   const size_t equals = entry.find(u'=');
   const std::u16string_view page = entry.substr(0, equals);
-  std::u16string label =
-      equals == std::u16string_view::npos ? std::u16string() : XmlText(entry.substr(equals + 1));
-  if (IsBlank(label)) label = XmlText(page);
-  return u"<a href=\"" + XmlAttributeText(page) + u"\">" + label + u"</a>";
+  const std::u16string_view label =
+      equals == std::u16string_view::npos ? std::u16string_view() : entry.substr(equals + 1);
+  return u"<a href=\"" + XmlAttributeText(page) + u"\">" +
+         XmlText(IsEmptyAsXmlText(label) ? page : label) + u"</a>";
 }
 
 }  // namespace
@@ -40,7 +39,7 @@ std::vector<std::u16string> NavigationDocumentLines(const NavigationContent& con
       u"<body>",
       u"<nav epub:type=\"toc\" id=\"toc\">",
   };
-  if (!IsBlank(title)) lines.push_back(u"<h1>" + title + u"</h1>");
+  if (!IsEmptyAsXmlText(content.title)) lines.push_back(u"<h1>" + title + u"</h1>");
   lines.emplace_back(u"<ol>");
 
   const std::vector<VolumeEntry> no_volumes;

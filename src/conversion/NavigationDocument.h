@@ -20,7 +20,8 @@ inline constexpr std::u16string_view kNavigationDocumentFile = u"nav.xhtml";
 
 // The lines of nav.xhtml, to be saved with the UTF-8 writer. Uses the title, language,
 // chapters and volumes of `content`; the title should show something (an empty one leaves
-// the page's title element empty, which EPUB 3 refuses), as TConvertFile sees to.
+// the page's title element empty, which EPUB 3 refuses), as the window and the command line
+// see to by refusing titles that are empty once written.
 std::vector<std::u16string> NavigationDocumentLines(const NavigationContent& content);
 
 }  // namespace quireforge

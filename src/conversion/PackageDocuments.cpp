@@ -3,7 +3,6 @@
 #include "conversion/CoverImage.h"
 #include "conversion/CoverPage.h"
 #include "conversion/NavigationDocument.h"
-#include "conversion/StringOps.h"
 #include "conversion/TextFile.h"
 #include "conversion/XmlText.h"
 
@@ -105,9 +104,8 @@ std::vector<std::u16string> PackageHeadLines(const PackageHead& head) {
       Concat({u"<dc:language>", head.language.empty() ? u"en" : XmlText(head.language),
               u"</dc:language>"}),
   };
-  const std::u16string author = XmlText(head.author);
-  if (!head.epub3 || !IsBlank(author)) {
-    lines.push_back(Concat({u"<dc:creator>", author, u"</dc:creator>"}));
+  if (!head.epub3 || !IsEmptyAsXmlText(head.author)) {
+    lines.push_back(Concat({u"<dc:creator>", XmlText(head.author), u"</dc:creator>"}));
   }
   if (head.epub3) {
     lines.push_back(Concat({u"<meta property=\"dcterms:modified\">", head.modified, u"</meta>"}));

@@ -155,27 +155,6 @@ TEST(Epub3Test, TheCoverAndTheFontCarryTheirEpub3Forms) {
   EXPECT_EQ(XmlProblems(StagingDir(*job) / "OEBPS/cover.xhtml"), "");
 }
 
-TEST(Epub3Test, ATitleThatShowsNothingGivesWayToTheTargetsName) {
-  JobBench bench;
-  JobParameters parameters = bench.Parameters({bench.Source("a.txt", "text\r\n")});
-  parameters.epub3 = true;
-  parameters.target_path = U16((bench.dir() / "My book.epub").string());
-  for (const std::u16string& title : {std::u16string(u"\x01\x02"), std::u16string(u" \t ")}) {
-    parameters.title = title;
-    auto job = bench.Build(parameters);
-    EXPECT_EQ(LinesOf(Staged(*job, "OEBPS/book.opf"))[3], "<dc:title>My book</dc:title>");
-    // The job keeps the title it was given.
-    EXPECT_EQ(job->Title(), title);
-  }
-  parameters.target_path = U16((bench.dir() / ".epub").string());
-  EXPECT_EQ(LinesOf(Staged(*bench.Build(parameters), "OEBPS/book.opf"))[3],
-            "<dc:title>Untitled</dc:title>");
-  // An EPUB 2 book keeps such a title as it was, as before.
-  parameters.epub3 = false;
-  EXPECT_EQ(LinesOf(Staged(*bench.Build(parameters), "OEBPS/book.opf"))[3],
-            "<dc:title> \t </dc:title>");
-}
-
 TEST(Epub3Test, TheModificationDateIsUtcToTheSecond) {
   EXPECT_EQ(U8(ModificationDate(0)), "1970-01-01T00:00:00Z");
   EXPECT_EQ(U8(ModificationDate(1700000000)), "2023-11-14T22:13:20Z");
