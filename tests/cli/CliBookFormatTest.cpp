@@ -24,42 +24,23 @@ std::string Page(const fs::path& book, int number) {
   return EntryBytes(book, "OEBPS/ch_" + std::to_string(number) + ".html");
 }
 
-TEST(CliHeadingStyleTest, TitleMakesHeadingsOfChapterAndVolumeLines) {
+TEST(CliHeadingStyleTest, TitleMakesHeadingsAndKeepsTheChapterList) {
   TempDir temp;
   WriteFile(temp / "novel.txt", kNovel);
-  CliResult result =
+  const CliResult result =
       RunCli({"-q", "--volumes", "--heading-style", "title", "novel.txt"}, temp.path());
   ASSERT_EQ(result.status, 0) << result.err;
   const fs::path book = temp / "novel.epub";
   EXPECT_TRUE(Holds(Page(book, 2), "<body>\r\n<h1>第一卷 潜龙</h1>\r\n</body>")) << Page(book, 2);
   EXPECT_TRUE(Holds(Page(book, 3), "<body>\r\n<h2>第一章 甲</h2>\r\n<p>　　正文一</p>\r\n"));
-  EXPECT_TRUE(Holds(EntryBytes(book, "OEBPS/css/main.css"),
-                    "h1, h2 {\r\n  font-weight: bold;\r\n  text-align: center;\r\n}\r\n"));
   // The table of contents keeps the lines as they stand.
   EXPECT_TRUE(Holds(EntryBytes(book, "OEBPS/toc.ncx"), "<text>  第一章 甲 </text>"));
-  // The chapter list is the one a plain book has.
-  result =
+  const CliResult title =
       RunCli({"--list-chapters", "--volumes", "--heading-style=title", "novel.txt"}, temp.path());
-  const CliResult plain = RunCli({"--list-chapters", "--volumes", "novel.txt"}, temp.path());
-  EXPECT_EQ(result.out, plain.out);
-  EXPECT_EQ(result.out, "ch_2.html=第一卷 潜龙\n  ch_3.html=  第一章 甲 \n  ch_4.html=第二章 乙\n");
-  // plain, named, is the default.
-  ASSERT_EQ(RunCli({"-q", "--heading-style", "plain", "-o", "plain.epub", "novel.txt"}, temp.path())
-                .status,
-            0);
-  EXPECT_TRUE(Holds(Page(temp / "plain.epub", 2), "<p>第一卷 潜龙</p>"));
-  EXPECT_FALSE(Holds(EntryBytes(temp / "plain.epub", "OEBPS/css/main.css"), "h1"));
-}
-
-TEST(CliIndentTest, ParagraphsAreIndentedAndLoseTheirOwnLeadingSpacing) {
-  TempDir temp;
-  WriteFile(temp / "novel.txt", kNovel);
-  const CliResult result = RunCli({"-q", "--indent", "2", "novel.txt"}, temp.path());
-  ASSERT_EQ(result.status, 0) << result.err;
-  const fs::path book = temp / "novel.epub";
-  EXPECT_TRUE(Holds(Page(book, 1), "<p>《卷书》</p>\r\n<p>序文</p>\r\n")) << Page(book, 1);
-  EXPECT_TRUE(Holds(Page(book, 3), "<p>第一章 甲 </p>\r\n<p>正文一</p>\r\n")) << Page(book, 3);
-  EXPECT_TRUE(Holds(EntryBytes(book, "OEBPS/css/main.css"), "  text-indent: 2em;\r\n"));
+  const CliResult plain =
+      RunCli({"--list-chapters", "--volumes", "--heading-style=plain", "novel.txt"}, temp.path());
+  EXPECT_EQ(title.out, plain.out);
+  EXPECT_EQ(title.out, "ch_2.html=第一卷 潜龙\n  ch_3.html=  第一章 甲 \n  ch_4.html=第二章 乙\n");
 }
 
 TEST(CliEpub3Test, AnEpub3BookWithVolumesACoverHeadingsAndIndent) {
