@@ -25,15 +25,6 @@ volatile sig_atomic_t g_pending = 0;
 char g_cleanup_folder[PATH_MAX] = {};
 std::atomic<pid_t> g_children[kMaxChildren];
 
-// The layout of the records getdents64 fills in.
-struct LinuxDirent64 {
-  ino64_t d_ino;
-  off64_t d_off;
-  unsigned short d_reclen;
-  unsigned char d_type;
-  char d_name[];
-};
-
 bool IsDotOrDotDot(const char* name) {
   return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
@@ -41,7 +32,8 @@ bool IsDotOrDotDot(const char* name) {
 // Deletes everything inside the open folder `fd`, never following links. Uses only calls
 // that are safe in a signal handler: no allocation, no stdio.
 void EmptyFolderSignalSafe(int fd, int depth) {
-  char buffer[4096];
+  // getdents64 fills in records laid out as glibc's struct dirent64, 8-byte aligned.
+  alignas(struct dirent64) char buffer[4096];
   for (int pass = 0; pass < 64; ++pass) {
     bool removed_any = false;
     lseek(fd, 0, SEEK_SET);
@@ -49,7 +41,7 @@ void EmptyFolderSignalSafe(int fd, int depth) {
       const long n = syscall(SYS_getdents64, fd, buffer, sizeof buffer);
       if (n <= 0) break;
       for (long offset = 0; offset < n;) {
-        const auto* entry = reinterpret_cast<const LinuxDirent64*>(buffer + offset);
+        const auto* entry = reinterpret_cast<const struct dirent64*>(buffer + offset);
         offset += entry->d_reclen;
         if (IsDotOrDotDot(entry->d_name)) continue;
         if (unlinkat(fd, entry->d_name, 0) == 0) {

@@ -77,7 +77,7 @@ typedef struct ZE_CallbackData {
   void* data2;            /* second text or data block (kinds 7, 12, 13, 14) */
   int32_t arg3;
   int32_t arg4;
-  char answer[512];       /* texts the caller answers with */
+  char answer[512]; /* texts the caller answers with */
 } ZE_CallbackData;
 
 /* Called by the engine on the thread that called ZE_ZipExec, before ZE_ZipExec returns. */
@@ -85,7 +85,7 @@ typedef int32_t (*ZE_Callback)(void* caller, ZE_CallbackData* data);
 
 /* One file spec of an add. */
 typedef struct ZE_SpecEntry {
-  const char* spec;     /* the spec, trimmed, e.g. "*.*"; NULL when empty */
+  const char* spec; /* the spec, trimmed, e.g. "*.*"; NULL when empty */
   int32_t reserved4;
   int32_t reserved8;
   const char* password; /* NULL: none */
@@ -94,40 +94,40 @@ typedef struct ZE_SpecEntry {
   int32_t reserved24;
   int32_t reserved28;
   int32_t reserved32;
-  const char* spare;    /* always NULL */
+  const char* spare; /* always NULL */
   int32_t reserved40[6];
 } ZE_SpecEntry;
 
 /* The command record of an add. */
 typedef struct ZE_ZipCommand {
-  void* window;               /* opaque; the engine ignores it */
-  void* caller;               /* passed back as the first argument of every callback */
-  int32_t version;            /* ZE_INTERFACE_VERSION */
+  void* window;    /* opaque; the engine ignores it */
+  void* caller;    /* passed back as the first argument of every callback */
+  int32_t version; /* ZE_INTERFACE_VERSION */
   ZE_Callback callback;
   int32_t trace;
-  const char* password;       /* NULL: none */
-  const char* storeSuffixes;  /* ".gif:.png:..." stored without compression; NULL: none */
+  const char* password;      /* NULL: none */
+  const char* storeSuffixes; /* ".gif:.png:..." stored without compression; NULL: none */
   int32_t encrypt;
   int32_t hiddenFiles;
   int32_t volume;
-  int32_t reserved40;         /* always 0 */
-  int32_t noSeparateDirs;     /* true: no entries for directories */
+  int32_t reserved40;     /* always 0 */
+  int32_t noSeparateDirs; /* true: no entries for directories */
   int32_t fromDate;
   int32_t verbose;
-  int32_t reserved56;         /* always -1 */
-  int32_t level;              /* Deflate level 0-9 */
-  int32_t newArchive;         /* true: write a fresh archive instead of adding into the old one */
-  int32_t reserved68;         /* always 0 */
-  int32_t noDirNames;         /* true: entry names without their directory part */
+  int32_t reserved56; /* always -1 */
+  int32_t level;      /* Deflate level 0-9 */
+  int32_t newArchive; /* true: write a fresh archive instead of adding into the old one */
+  int32_t reserved68; /* always 0 */
+  int32_t noDirNames; /* true: entry names without their directory part */
   int32_t recurse;
   int32_t reserved80;
-  int32_t notSafe;            /* true: AddSafe not requested */
+  int32_t notSafe; /* true: AddSafe not requested */
   int32_t forceDos;
-  int32_t move;               /* true: delete every stored file once the archive is complete */
-  int32_t reserved96;         /* always 0 */
+  int32_t move;       /* true: delete every stored file once the archive is complete */
+  int32_t reserved96; /* always 0 */
   int32_t update;
   int32_t freshen;
-  int32_t reserved108;        /* always 0 */
+  int32_t reserved108; /* always 0 */
   int32_t zipTime;
   int32_t fromDosDate;
   int32_t specCount;
@@ -139,21 +139,21 @@ typedef struct ZE_ZipCommand {
   ZE_SpecEntry* specs;        /* specCount entries */
   int32_t reserved148;
   int32_t excludeCount;
-  const char** excludes;      /* excludeCount texts */
-  int32_t useInStream;        /* memory-stream fields, unused for adds of files */
+  const char** excludes; /* excludeCount texts */
+  int32_t useInStream;   /* memory-stream fields, unused for adds of files */
   void* inStream;
   int64_t inStreamSize;
   int32_t useOutStream;
   void* outStream;
   int64_t outStreamSize;
-  int32_t allowUndo;          /* deletion may be undoable; plain deletion here */
-  int32_t codePage;           /* 2: OEM names; otherwise 0 */
+  int32_t allowUndo; /* deletion may be undoable; plain deletion here */
+  int32_t codePage;  /* 2: OEM names; otherwise 0 */
   int32_t reserved200;
-  int32_t check;              /* ZE_INTERFACE_VERSION */
-  const char* rootDir;        /* full path of the base directory */
+  int32_t check;       /* ZE_INTERFACE_VERSION */
+  const char* rootDir; /* full path of the base directory */
   int32_t reserved212;
   int32_t reserved216;
-  int32_t endMarker;          /* ZE_END_MARKER */
+  int32_t endMarker; /* ZE_END_MARKER */
 } ZE_ZipCommand;
 
 /* The six entry points, resolved by name. */

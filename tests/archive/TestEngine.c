@@ -220,7 +220,8 @@ const char* ZE_Path(void) {
 #else
   static char path[4096];
   Dl_info info;
-  if (dladdr((void*)&ZE_Version, &info) == 0 || info.dli_fname == NULL) return NULL;
+  /* Any address inside the library names it; ISO C has no function-to-object pointer cast. */
+  if (dladdr(path, &info) == 0 || info.dli_fname == NULL) return NULL;
   snprintf(path, sizeof path, "%s", info.dli_fname);
   return path;
 #endif
