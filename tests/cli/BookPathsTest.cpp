@@ -42,12 +42,8 @@ TEST(BookPathsTest, PathsAreMadeAbsoluteAgainstTheCurrentFolder) {
   EXPECT_EQ(AbsolutePath("/abs/../b.txt"), "/abs/../b.txt");
   fs::current_path(old);
   EXPECT_THROW(AbsolutePath(""), BookPathError);
-  try {
-    AbsolutePath("bad\xFF.txt");
-    ADD_FAILURE();
-  } catch (const BookPathError& error) {
-    EXPECT_EQ(std::string(error.what()), "File name \"bad\xFF.txt\" is not valid UTF-8.");
-  }
+  EXPECT_EQ(ErrorOf<BookPathError>([] { AbsolutePath("bad\xFF.txt"); }),
+            "File name \"bad\xFF.txt\" is not valid UTF-8.");
 }
 
 }  // namespace

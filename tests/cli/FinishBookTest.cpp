@@ -129,12 +129,8 @@ void ExpectFontFailure(const std::string& font, const std::string& reason) {
   JobParameters parameters = bench.Parameters({bench.Source("novel.txt", TwoChapterText())});
   parameters.font_file = U16(font);
   auto job = bench.Build(parameters);
-  try {
-    job->FinishBook(bench.archiver);
-    ADD_FAILURE() << "no error for " << font;
-  } catch (const FileError& error) {
-    EXPECT_EQ(std::string(error.what()), "Cannot copy font file \"" + font + "\". " + reason);
-  }
+  EXPECT_EQ(ErrorOf<FileError>([&] { job->FinishBook(bench.archiver); }),
+            "Cannot copy font file \"" + font + "\". " + reason);
   EXPECT_FALSE(fs::exists(bench.target()));
   EXPECT_FALSE(fs::exists(StagingOf(*job) / "OEBPS/font.ttf"));
   EXPECT_FALSE(fs::exists(StagingOf(*job) / "OEBPS/toc.ncx"));
@@ -165,13 +161,8 @@ TEST(FinishBookTest, AFontThatDoesNotFitOnTheDiskLeavesNoTruncatedCopy) {
   {
     // The job stages on the small disk, where the font (about 700 KB) does not fit.
     auto job = bench.Build(parameters);
-    try {
-      job->FinishBook(bench.archiver);
-      ADD_FAILURE() << "the copy did not fail";
-    } catch (const FileError& error) {
-      EXPECT_EQ(std::string(error.what()),
-                std::string("Cannot copy font file \"") + kDejaVu + "\". No space left on device");
-    }
+    EXPECT_EQ(ErrorOf<FileError>([&] { job->FinishBook(bench.archiver); }),
+              std::string("Cannot copy font file \"") + kDejaVu + "\". No space left on device");
     EXPECT_FALSE(fs::exists(StagingOf(*job) / "OEBPS/font.ttf"));
     EXPECT_FALSE(fs::exists(bench.target()));
   }

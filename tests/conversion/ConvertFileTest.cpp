@@ -21,15 +21,6 @@ std::vector<std::string> ChaptersOf(const TConvertFile& job) {
   return chapters;
 }
 
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "no error";
-}
-
 const Strings kContainer = {
     "<?xml version=\"1.0\" encoding=\"utf-8\" ?>",
     "<container xmlns=\"urn:oasis:names:tc:opendocument:xmlns:container\" version=\"1.0\">",

@@ -12,13 +12,9 @@
 namespace quireforge {
 namespace {
 
+// The text of the error that choosing the code page `name` raises, or "no error".
 std::string ErrorOf(const std::string& name) {
-  try {
-    LegacyCodePage code_page(name);
-  } catch (const CodePageError& e) {
-    return e.what();
-  }
-  return "no error";
+  return test::ErrorOf<CodePageError>([&] { LegacyCodePage code_page(name); });
 }
 
 TEST(LegacyCodePageTest, LocaleGivesItsWindowsAnsiCodePage) {

@@ -15,13 +15,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ErrorOf(const fs::path& root) {
-  try {
-    CreateStagingRoot(U16(root.string()));
-  } catch (const StagingRootError& e) {
-    return e.what();
-  }
-  return "no error";
+// The text of the error that creating the staging root `root` raises, or "no error".
+std::string CreationError(const fs::path& root) {
+  return ErrorOf<StagingRootError>([&] { CreateStagingRoot(U16(root.string())); });
 }
 
 // Sets or unsets XDG_RUNTIME_DIR while it lives.
@@ -140,18 +136,18 @@ TEST(SharedStagingRootTest, WithoutALockOnlyOwnFoldersAndAnEmptyRootGo) {
 TEST(StagingRootTest, IsCreatedPrivateAndReusedWithItsContent) {
   TempDir temp;
   const fs::path root = temp / "QuireforgeTmp";
-  EXPECT_EQ(ErrorOf(root), "no error");
+  EXPECT_EQ(CreationError(root), "no error");
   struct stat status;
   ASSERT_EQ(lstat(root.c_str(), &status), 0);
   EXPECT_TRUE(S_ISDIR(status.st_mode));
   EXPECT_EQ(status.st_mode & 0777, 0700u);
 
   WriteFile(root / "old.txt", "left by an earlier run");
-  EXPECT_EQ(ErrorOf(root), "no error");
+  EXPECT_EQ(CreationError(root), "no error");
   EXPECT_EQ(ReadFile(root / "old.txt"), "left by an earlier run");
 
   // A root that cannot be created is not reported here.
-  EXPECT_EQ(ErrorOf(temp / "missing" / "QuireforgeTmp"), "no error");
+  EXPECT_EQ(CreationError(temp / "missing" / "QuireforgeTmp"), "no error");
   EXPECT_FALSE(fs::exists(temp / "missing"));
 }
 
@@ -161,18 +157,18 @@ TEST(StagingRootTest, RefusesALinkAnotherUsersFolderAndAFile) {
   fs::create_directory(target);
   const fs::path link = temp / "QuireforgeTmp";
   fs::create_directory_symlink(target, link);
-  EXPECT_EQ(ErrorOf(link), "Staging folder \"" + link.string() + "\" is a symbolic link.");
+  EXPECT_EQ(CreationError(link), "Staging folder \"" + link.string() + "\" is a symbolic link.");
   EXPECT_TRUE(fs::is_empty(target));
 
   const fs::path foreign = temp / "foreign";
   fs::create_directory(foreign);
   ASSERT_EQ(chown(foreign.c_str(), 65534, 65534), 0);
-  EXPECT_EQ(ErrorOf(foreign),
+  EXPECT_EQ(CreationError(foreign),
             "Staging folder \"" + foreign.string() + "\" belongs to another user.");
 
   const fs::path file = temp / "file";
   WriteFile(file, "x");
-  EXPECT_EQ(ErrorOf(file), "Staging folder \"" + file.string() + "\" is not a folder.");
+  EXPECT_EQ(CreationError(file), "Staging folder \"" + file.string() + "\" is not a folder.");
 }
 
 TEST(RemoveTreeTest, DeletesEverythingButNeverFollowsLinks) {

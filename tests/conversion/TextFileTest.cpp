@@ -25,15 +25,6 @@ class TextFileTest : public ::testing::Test {
   Lines Load(const std::string& bytes, const LegacyCodePage* code_page = nullptr) {
     return ReadTextFile(File("source.txt", bytes), code_page ? *code_page : latin_).ToVector();
   }
-  std::string ErrorOf(const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const FileError& e) {
-      return e.what();
-    }
-    return "no error";
-  }
-
   TempDir temp_;
   LegacyCodePage latin_{"windows-1252"};
 };
@@ -158,24 +149,24 @@ TEST_F(TextFileTest, AWriterReplacesAnExistingFileWhole) {
 
 TEST_F(TextFileTest, FilesThatCannotBeOpenedNameThemselves) {
   const std::string missing = (temp_ / "missing.txt").string();
-  EXPECT_EQ(ErrorOf([&] { TestMark(U16(missing)); }),
+  EXPECT_EQ(ErrorOf<FileError>([&] { TestMark(U16(missing)); }),
             "Cannot open file \"" + missing + "\". No such file or directory");
-  EXPECT_EQ(ErrorOf([&] { ReadTextFile(U16(missing), latin_); }),
+  EXPECT_EQ(ErrorOf<FileError>([&] { ReadTextFile(U16(missing), latin_); }),
             "Cannot open file \"" + missing + "\". No such file or directory");
 
   const std::string folder = (temp_ / "folder.txt").string();
   std::filesystem::create_directory(folder);
-  EXPECT_EQ(ErrorOf([&] { TestMark(U16(folder)); }),
+  EXPECT_EQ(ErrorOf<FileError>([&] { TestMark(U16(folder)); }),
             "Cannot open file \"" + folder + "\". Is a directory");
-  EXPECT_EQ(ErrorOf([&] { LoadTextFile(U16(folder), MarkKind::kNone, latin_); }),
+  EXPECT_EQ(ErrorOf<FileError>([&] { LoadTextFile(U16(folder), MarkKind::kNone, latin_); }),
             "Cannot open file \"" + folder + "\". Is a directory");
 
   // A device or a pipe would never end or block: refused at once.
-  EXPECT_EQ(ErrorOf([&] { ReadTextFile(u"/dev/zero", latin_); }),
+  EXPECT_EQ(ErrorOf<FileError>([&] { ReadTextFile(u"/dev/zero", latin_); }),
             "Cannot open file \"/dev/zero\". Not a regular file");
   const std::string fifo = (temp_ / "fifo").string();
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  EXPECT_EQ(ErrorOf([&] { ReadTextFile(U16(fifo), latin_); }),
+  EXPECT_EQ(ErrorOf<FileError>([&] { ReadTextFile(U16(fifo), latin_); }),
             "Cannot open file \"" + fifo + "\". Not a regular file");
 }
 
@@ -192,14 +183,14 @@ TEST_F(TextFileTest, AnUnreadableSourceNamesItself) {
 
 TEST_F(TextFileTest, FilesThatCannotBeCreatedNameThemselves) {
   const std::string path = (temp_ / "no-folder" / "x.html").string();
-  EXPECT_EQ(ErrorOf([&] { WriteUtf8Lines(U16(path), {u"x"}); }),
+  EXPECT_EQ(ErrorOf<FileError>([&] { WriteUtf8Lines(U16(path), {u"x"}); }),
             "Cannot create file \"" + path + "\". No such file or directory");
 
   const std::string locked = (temp_ / "locked").string();
   std::filesystem::create_directory(locked);
   ASSERT_EQ(RunCommand("chattr +i " + ShellQuote(locked)), 0);
   const std::string inside = locked + "/x.css";
-  EXPECT_EQ(ErrorOf([&] { WritePlainLines(U16(inside), {u"x"}, latin_); }),
+  EXPECT_EQ(ErrorOf<FileError>([&] { WritePlainLines(U16(inside), {u"x"}, latin_); }),
             "Cannot create file \"" + inside + "\". Operation not permitted");
   RunCommand("chattr -i " + ShellQuote(locked));
 }
@@ -210,7 +201,7 @@ TEST_F(TextFileTest, AFullDiskLeavesNoHalfWrittenFile) {
   ASSERT_EQ(mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=64k"), 0) << strerror(errno);
   const std::string path = (disk / "ch_1.html").string();
   const std::u16string big(100000, u'x');
-  EXPECT_EQ(ErrorOf([&] { WriteUtf8Lines(U16(path), {big}); }),
+  EXPECT_EQ(ErrorOf<FileError>([&] { WriteUtf8Lines(U16(path), {big}); }),
             "Stream write error in file \"" + path + "\". No space left on device");
   EXPECT_FALSE(std::filesystem::exists(path));
   umount(disk.c_str());

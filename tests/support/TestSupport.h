@@ -1,15 +1,18 @@
 // Helpers for tests that work on real files: a private temporary folder that also becomes
-// the test's TEMP, byte-exact file reading and writing, running a command, and a user
-// interface that records every call. Nothing here is used by the program itself.
+// the test's TEMP, byte-exact file reading and writing, the text of a raised error, running a
+// command, and a user interface that records every call. Nothing here is used by the program
+// itself.
 #ifndef QUIREFORGE_TESTS_SUPPORT_TESTSUPPORT_H_
 #define QUIREFORGE_TESTS_SUPPORT_TESTSUPPORT_H_
 
 #include <cstdint>
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "conversion/UserInterface.h"
@@ -51,6 +54,18 @@ class ScopedEnvironment {
 
 std::string ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
+
+// The text of the `Error` that `action` raises, or "no error" when it returns. An exception
+// of another type passes through and fails the test.
+template <typename Error = std::exception, typename Action>
+std::string ErrorOf(Action&& action) {
+  try {
+    std::forward<Action>(action)();
+  } catch (const Error& error) {
+    return error.what();
+  }
+  return "no error";
+}
 
 // Runs `command` through /bin/sh; returns the exit status and fills `output` with
 // stdout and stderr together.
