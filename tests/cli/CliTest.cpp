@@ -221,10 +221,12 @@ TEST(CliTest, OnATerminalAProgressBarShowsConvertingAndPacking) {
   TempDir temp;
   WriteFile(temp / "novel.txt", NovelText(2000000));
   const fs::path typescript = temp / "typescript";
-  // script gives the program a terminal on stdout and stderr and records what it shows.
+  // script gives the program a terminal on stdout and stderr and records what it shows; it
+  // hands its command to a shell of its own, so the program's path is quoted once more.
+  const std::string program = ShellQuote(std::string(QF_BUILD_DIR) + "/quireforge-cli");
   const std::string command = "cd " + ShellQuote(temp.path().string()) + " && script -qec " +
-                              ShellQuote(std::string(QF_BUILD_DIR) + "/quireforge-cli novel.txt") +
-                              " " + ShellQuote(typescript.string());
+                              ShellQuote(program + " novel.txt") + " " +
+                              ShellQuote(typescript.string());
   ASSERT_EQ(RunCommand(command), 0);
   const std::string shown = ReadFile(typescript);
   EXPECT_NE(shown.find("novel.epub converting ["), std::string::npos) << shown;
