@@ -86,6 +86,12 @@ TEST(CliSignalTest, InterruptedSingleBooksCleanUpAndLeaveNoIncompleteBook) {
       std::vector<std::string> left = EverythingBelow(temp.path());
       std::erase(left, "big.txt");
       std::erase(left, "big.epub");
+      if (kSanitizer == "thread") {
+        // ThreadSanitizer's runtime makes tsan.rodata.<pid> in TMPDIR at start-up and deletes
+        // it a moment later; a program killed in between leaves it. It is not the program's.
+        std::erase_if(left,
+                      [](const std::string& name) { return name.starts_with("tsan.rodata."); });
+      }
       EXPECT_EQ(left, std::vector<std::string>()) << delay << " ms";
     }
   }

@@ -12,12 +12,24 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "conversion/UserInterface.h"
 
 namespace quireforge::test {
+
+// The sanitizer this test program is built with (`make asan`, `make tsan`): "address",
+// "thread", or empty. For the few tests that must allow for one, always saying why; a test
+// that cannot run under it skips with GTEST_SKIP() and the reason.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr std::string_view kSanitizer = "address";
+#elif defined(__SANITIZE_THREAD__)
+inline constexpr std::string_view kSanitizer = "thread";
+#else
+inline constexpr std::string_view kSanitizer = "";
+#endif
 
 // A fresh folder under /tmp, removed with everything in it on destruction (immutable
 // attributes set by a test are cleared first). While it lives, TEMP and TMPDIR name it.
