@@ -19,15 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "no error";
-}
-
 // Stand-in for the volume rule: a line starting with 第 that holds 卷.
 bool StandInVolumeHead(std::u16string_view line) {
   return line.starts_with(u'第') && line.find(u'卷') != std::u16string_view::npos;
