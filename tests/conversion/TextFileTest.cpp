@@ -90,6 +90,11 @@ TEST_F(TextFileTest, TextEndsAtItsFirstNul) {
 }
 
 TEST_F(TextFileTest, NothingAfterTheFirstNulIsReadOrKept) {
+  if (!kSanitizer.empty()) {
+    // The reader first asks for room for the whole file and takes std::bad_alloc for no.
+    GTEST_SKIP() << "the " << kSanitizer << " sanitizer's allocator stops the program at an "
+                 << "allocation beyond its limit instead of raising std::bad_alloc";
+  }
   // Each text is followed by a hole that makes the file 15 TB long and reads as zeros: the
   // text ends at the first zero byte (a zero unit in UTF-16), and the rest is never read.
   const LegacyCodePage gb18030("GB18030");
