@@ -176,13 +176,13 @@ TEST_F(CliHostileInputTest, MessagesCarryNoRawControlCharacters) {
   EXPECT_NE(result.err.find("\"\\x1b[2J\" is not one of normal, wide"), std::string::npos)
       << result.err;
 
-  // On a terminal, where the progress bar shows the target's name as well.
+  // On a terminal, where the progress bar shows the target's name as well. script hands its
+  // command to a shell of its own, so the program's path is quoted once more.
   const fs::path typescript = temp_ / "typescript";
-  const std::string command =
-      "cd " + ShellQuote(dir_) + " && " + kDeadline + " script -qec " +
-      ShellQuote(std::string(QF_BUILD_DIR) + "/quireforge-cli -o \"$(printf 'x\\033[2Jy.epub')\" " +
-                 "a.txt") +
-      " " + ShellQuote(typescript.string());
+  const std::string program = ShellQuote(std::string(QF_BUILD_DIR) + "/quireforge-cli");
+  const std::string command = "cd " + ShellQuote(dir_) + " && " + kDeadline + " script -qec " +
+                              ShellQuote(program + " -o \"$(printf 'x\\033[2Jy.epub')\" a.txt") +
+                              " " + ShellQuote(typescript.string());
   ASSERT_EQ(RunCommand(command), 0);
   const std::string shown = ReadFile(typescript);
   EXPECT_EQ(shown.find("\x1B[2J"), std::string::npos) << shown;

@@ -190,15 +190,20 @@ TEST(CliLimitsTest, TheReplacingArchiveReachesTheDiskBeforeItTakesTheTargetsPlac
   TempDir temp;
   WriteFile(temp / "a.txt", "Preface\r\n第一回 One\r\nBody\r\n");
   const fs::path log = temp / "sync.log";
+  // LD_PRELOAD splits its value at blanks: the library is preloaded from a copy whose path has
+  // none, wherever the build folder lies.
+  const fs::path sync_call_log = temp / "libsynccalllog.so";
+  fs::copy_file(QF_SYNC_CALL_LOG, sync_call_log);
   for (int round = 0; round < 2; ++round) {  // a new book, then one that replaces it
     fs::remove(log);
     // AddressSanitizer wants its runtime first among the loaded libraries; the logging library
     // comes before it here, and wraps no call that the runtime intercepts.
     const std::string preload_first =
         kSanitizer == "address" ? "ASAN_OPTIONS=verify_asan_link_order=0 " : "";
-    const CliResult result = RunCli({"-q", "a.txt"}, temp.path(),
-                                    preload_first + "LD_PRELOAD=" + ShellQuote(QF_SYNC_CALL_LOG) +
-                                        " QF_SYNC_LOG=" + ShellQuote(log.string()));
+    const CliResult result =
+        RunCli({"-q", "a.txt"}, temp.path(),
+               preload_first + "LD_PRELOAD=" + ShellQuote(sync_call_log.string()) +
+                   " QF_SYNC_LOG=" + ShellQuote(log.string()));
     ASSERT_EQ(result.status, 0) << result.err;
     std::vector<std::string> calls;
     std::istringstream lines(ReadFile(log));
