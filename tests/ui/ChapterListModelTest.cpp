@@ -6,7 +6,6 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QSignalSpy>
-#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -202,27 +201,27 @@ TEST_F(ChapterListModelTest, AnEditOutsideTheListChangesNothingAndTellsNothing) 
   model_.SetJob(job);
   const std::vector<std::u16string> entries = job->Chapters();
   ModelSignals spies(model_);
-  auto failure_of = [](const std::function<void()>& edit) -> std::string {
-    try {
-      edit();
-    } catch (const std::out_of_range& e) {
-      return e.what();
-    }
-    return "nothing raised";
-  };
-  EXPECT_EQ(failure_of([&] { model_.SetTitle(5, "x"); }), "List index out of bounds (5)");
-  EXPECT_EQ(failure_of([&] { model_.SetTitle(-1, "x"); }), "List index out of bounds (-1)");
-  EXPECT_EQ(failure_of([&] { model_.RemoveChapter(5); }), "List index out of bounds (5)");
-  EXPECT_EQ(failure_of([&] { model_.MoveChapter(0, 5); }), "List index out of bounds (5)");
-  EXPECT_EQ(failure_of([&] { model_.MoveChapter(-1, 0); }), "List index out of bounds (-1)");
-  EXPECT_EQ(failure_of([&] { (void)model_.Title(7); }), "List index out of bounds (7)");
+  EXPECT_EQ(ErrorOf<std::out_of_range>([&] { model_.SetTitle(5, "x"); }),
+            "List index out of bounds (5)");
+  EXPECT_EQ(ErrorOf<std::out_of_range>([&] { model_.SetTitle(-1, "x"); }),
+            "List index out of bounds (-1)");
+  EXPECT_EQ(ErrorOf<std::out_of_range>([&] { model_.RemoveChapter(5); }),
+            "List index out of bounds (5)");
+  EXPECT_EQ(ErrorOf<std::out_of_range>([&] { model_.MoveChapter(0, 5); }),
+            "List index out of bounds (5)");
+  EXPECT_EQ(ErrorOf<std::out_of_range>([&] { model_.MoveChapter(-1, 0); }),
+            "List index out of bounds (-1)");
+  EXPECT_EQ(ErrorOf<std::out_of_range>([&] { (void)model_.Title(7); }),
+            "List index out of bounds (7)");
   EXPECT_EQ(job->Chapters(), entries);
   EXPECT_EQ(spies.Counts(), (std::vector<qsizetype>{0, 0, 0, 0, 0, 0}));
 
   // Without a job there is no line to edit.
   model_.SetJob(nullptr);
-  EXPECT_EQ(failure_of([&] { model_.SetTitle(0, "x"); }), "List index out of bounds (0)");
-  EXPECT_EQ(failure_of([&] { model_.RemoveChapter(0); }), "List index out of bounds (0)");
+  EXPECT_EQ(ErrorOf<std::out_of_range>([&] { model_.SetTitle(0, "x"); }),
+            "List index out of bounds (0)");
+  EXPECT_EQ(ErrorOf<std::out_of_range>([&] { model_.RemoveChapter(0); }),
+            "List index out of bounds (0)");
   EXPECT_EQ(job->Chapters(), entries);
 }
 
