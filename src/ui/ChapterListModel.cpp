@@ -31,7 +31,9 @@ QVariant ChapterListModel::data(const QModelIndex& index, int role) const {
 }
 
 QString ChapterListModel::Title(int line) const {
-  return QString::fromStdU16String(job_->ChapterTitle(Checked(line)));
+  // Checked first: without a job there is no job_ to call on.
+  const int checked = Checked(line);
+  return QString::fromStdU16String(job_->ChapterTitle(checked));
 }
 
 QStringList ChapterListModel::Titles() const {
@@ -41,7 +43,8 @@ QStringList ChapterListModel::Titles() const {
 }
 
 void ChapterListModel::SetTitle(int line, const QString& title) {
-  job_->SetChapterTitle(Checked(line), title.toStdU16String());
+  const int checked = Checked(line);
+  job_->SetChapterTitle(checked, title.toStdU16String());
   const QModelIndex changed = index(line);
   emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
 }
