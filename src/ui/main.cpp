@@ -1,10 +1,11 @@
 // Quireforge, the desktop program: sets the program-wide values, creates the main window
 // and the hidden progress window, and runs the event loop until the main window closes.
 // Where no window can open (no graphical session), it says so, points to quireforge-cli and
-// ends with status 1.
+// ends with status 1. The file-size limit signal is ignored, as in quireforge-cli.
 #include <unistd.h>
 
 #include <QApplication>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -82,6 +83,9 @@ void StartUpMessageHandler(QtMsgType type, const QMessageLogContext& context,
 
 int main(int argc, char* argv[]) {
   using namespace quireforge;
+  // A book that outgrows the file-size limit becomes the ordinary write error, which
+  // removes the half-written archive and the staging folder, instead of ending the window.
+  std::signal(SIGXFSZ, SIG_IGN);
   const std::string missing_display = MissingDisplay();
   if (!missing_display.empty()) {
     TellNoGraphicalSession(missing_display);

@@ -4,6 +4,7 @@
 // (offscreen) still starts.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <string>
 
 #include "TestSupport.h"
@@ -50,6 +51,29 @@ TEST(NoDisplayTest, APlatformThatNeedsNoDisplayStillStarts) {
       124)
       << output;
   EXPECT_EQ(output.find("graphical session"), std::string::npos) << output;
+}
+
+// The file-size limit signal would end the window in the middle of writing a book; the
+// window ignores it, so that the write fails as any other and is cleaned up. Read from the
+// running program's signal masks.
+TEST(NoDisplayTest, TheFileSizeLimitSignalIsIgnored) {
+  TempDir temp;
+  // The program must not inherit the answer from this test.
+  ASSERT_NE(std::signal(SIGXFSZ, SIG_DFL), SIG_ERR);
+  const std::string script = "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen TEMP=" +
+                             ShellQuote(temp.path().string()) + " " + ShellQuote(kProgram) +
+                             " >/dev/null 2>&1 & pid=$!; ignored=; for i in $(seq 300); do"
+                             " ignored=$(sed -n 's/^SigIgn:[[:space:]]*//p' /proc/$pid/status);"
+                             " [ $(( 0x${ignored:-0} >> 24 & 1 )) = 1 ] && break; sleep 0.1; done;"
+                             " kill $pid; wait $pid 2>/dev/null; echo; echo \"$ignored\"";
+  std::string output;
+  RunCommand("sh -c " + ShellQuote(script), &output);
+  // The mask is the last line; the shell may tell of the program's end before it.
+  output.erase(output.find_last_not_of('\n') + 1);
+  const std::string last_line = output.substr(output.find_last_of('\n') + 1);
+  ASSERT_FALSE(last_line.empty()) << output;
+  const unsigned long long mask = std::stoull(last_line, nullptr, 16);
+  EXPECT_EQ(mask >> (SIGXFSZ - 1) & 1, 1u) << output;
 }
 
 }  // namespace
