@@ -21,7 +21,8 @@ class PatternLineRule {
   explicit PatternLineRule(std::u16string_view expression);
 
   // True when the expression matches somewhere in `line` (which ends at its first U+0000).
-  // Raises EPatternEngine 1014 when a match needs more than ten counted loops at once.
+  // Raises EPatternEngine 1014 when a match needs more than ten counted loops at once, and
+  // std::length_error for a line of 2^31 - 1 code units or more, beyond the engine's reach.
   bool Matches(std::u16string_view line);
   bool operator()(std::u16string_view line) { return Matches(line); }
 

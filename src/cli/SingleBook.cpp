@@ -106,7 +106,8 @@ bool PrintChapters(const TConvertFile& job) {
   return fwrite(text.data(), 1, text.size(), stdout) == text.size() && fflush(stdout) == 0;
 }
 
-// The verdict of `test`; an engine failure becomes one that names `option` and `source`.
+// The verdict of `test`; an engine failure, or a line longer than the engine can search,
+// becomes one that names `option` and `source`.
 template <typename Test>
 bool NamingFailures(const char* option, const std::string& source, const Test& test) {
   try {
@@ -114,6 +115,9 @@ bool NamingFailures(const char* option, const std::string& source, const Test& t
   } catch (const EPatternEngine& error) {
     throw std::runtime_error("Cannot search \"" + source + "\" with " + option + ". " +
                              error.what());
+  } catch (const std::length_error&) {
+    throw std::runtime_error("Cannot search \"" + source + "\" with " + option +
+                             ". It holds a line too long to search (2^31 characters or more).");
   }
 }
 
@@ -153,6 +157,12 @@ void PrintCodePages(const TConvertFile& job, TerminalUserInterface& ui) {
 void WarnOfMissingHeadings(const BookPlan& plan, const CliOptions& options, const TConvertFile& job,
                            TerminalUserInterface& ui) {
   if (options.no_chapters || plan.sources.size() != 1 || job.ChapterCount() != 0) return;
+  if (options.chapter_pattern) {
+    ui.PrintLine(plan.sources.front() +
+                 ": no line matches --chapter-pattern; check the expression, or if the text is "
+                 "garbled, name its code page with --codepage.");
+    return;
+  }
   ui.PrintLine(plan.sources.front() +
                ": no chapter heading found; if the text is garbled, name its code page with "
                "--codepage.");

@@ -2,7 +2,11 @@
 // headings (a line matches when the expression matches anywhere in it) and the volume rule,
 // built in or the user's, which looks at the line trimmed of blanks.
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <stdexcept>
 #include <string>
 
 #include "TestSupport.h"
@@ -59,6 +63,36 @@ TEST(PatternLineRuleTest, ABadExpressionRaisesTheEnginesOwnMessage) {
     EXPECT_EQ(error.ErrorCode(), kPatternNoExpression);
     EXPECT_EQ(std::string(error.what()), "TPatternEngine(exec): Not Assigned Expression Property");
   }
+}
+
+// A line of 2^31 code units or more is beyond the engine's reach: the own rule says so with
+// std::length_error, which the command line turns into a sentence naming the source. One
+// 1 MiB block mapped again and again stands for a 4.1 GiB line without costing the memory.
+TEST(PatternLineRuleTest, ALineBeyondTheEnginesReachRaisesLengthError) {
+  constexpr size_t kBlock = size_t{1} << 20;
+  constexpr size_t kBlocks = 4100;
+  const int fd = memfd_create("line", MFD_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(ftruncate(fd, kBlock), 0);
+  auto* units =
+      static_cast<char16_t*>(mmap(nullptr, kBlock, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0));
+  ASSERT_NE(units, MAP_FAILED);
+  std::fill_n(units, kBlock / 2, u'a');
+  munmap(units, kBlock);
+  auto* area = static_cast<char*>(mmap(nullptr, kBlock * kBlocks, PROT_NONE,
+                                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0));
+  ASSERT_NE(area, MAP_FAILED);
+  for (size_t i = 0; i < kBlocks; ++i) {
+    ASSERT_NE(mmap(area + i * kBlock, kBlock, PROT_READ, MAP_SHARED | MAP_FIXED, fd, 0),
+              MAP_FAILED);
+  }
+  const std::u16string_view line(reinterpret_cast<const char16_t*>(area), kBlock * kBlocks / 2);
+  ASSERT_GT(line.size(), size_t{1} << 31);
+  PatternLineRule rule(u"a{3}");
+  EXPECT_THROW(rule.Matches(line), std::length_error);
+  EXPECT_TRUE(rule.Matches(line.substr(0, 1000)));  // the rule stays usable
+  munmap(area, kBlock * kBlocks);
+  close(fd);
 }
 
 TEST(VolumeHeadRuleTest, TheBuiltInRuleTakesVolumeLinesAtTheStartOfTheTrimmedLine) {

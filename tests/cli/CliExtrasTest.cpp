@@ -118,6 +118,20 @@ TEST(CliChapterPatternTest, WorksForEveryBookOfEach) {
   EXPECT_TRUE(Holds(NcxOf(temp / "b.epub"), "<text>Chapter 7</text>"));
 }
 
+// An own expression that finds no heading is named in the warning: the expression is the
+// first suspect, the code page the second.
+TEST(CliChapterPatternTest, AnExpressionThatFindsNothingIsWarnedOf) {
+  TempDir temp;
+  WriteFile(temp / "novel.txt", kEnglishNovel);
+  const CliResult result =
+      RunCli({"--list-chapters", "--chapter-pattern", "^Part [0-9]+", "novel.txt"}, temp.path());
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, "quireforge-cli: " + temp.path().string() +
+                            "/novel.txt: no line matches --chapter-pattern; check the expression, "
+                            "or if the text is garbled, name its code page with --codepage.\n");
+}
+
 // Runs `arguments` where an older book.epub stands; expects `status`, no new file, the older
 // book untouched and no staging folder left.
 CliResult RunAgainstOlderBook(const TempDir& temp, const std::vector<std::string>& arguments,
