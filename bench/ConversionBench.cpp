@@ -18,13 +18,13 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/UserInterface.h"
+#include "base/Utf.h"
 #include "conversion/CodePageDetector.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/LegacyCodePage.h"
 #include "conversion/RemoveTree.h"
 #include "conversion/StagingRoot.h"
-#include "conversion/UserInterface.h"
-#include "conversion/Utf.h"
 
 #ifdef QF_HAVE_CHAPTER_HEAD_RULE
 #include "chapterhead/ChapterHeadRule.h"

@@ -10,8 +10,4 @@ if(TARGET qf_conversion)
     target_link_libraries(conversion_bench PRIVATE qf_chapterhead)
     target_compile_definitions(conversion_bench PRIVATE QF_HAVE_CHAPTER_HEAD_RULE=1)
   endif()
-  # Book finishing, part of the conversion objects, drives the archive component.
-  if(TARGET qf_archive)
-    target_link_libraries(conversion_bench PRIVATE qf_archive)
-  endif()
 endif()

@@ -2,7 +2,7 @@
 
 #include "archive/ArchiveMessages.h"
 #include "archive/ArchiverError.h"
-#include "conversion/UserInterface.h"
+#include "base/UserInterface.h"
 
 namespace quireforge {
 

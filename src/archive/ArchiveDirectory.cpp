@@ -1,9 +1,7 @@
 #include "archive/ArchiveDirectory.h"
 
 #include <errno.h>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -13,7 +11,8 @@
 #include "archive/ArchiveMessages.h"
 #include "archive/ArchiveText.h"
 #include "archive/ArchiverError.h"
-#include "conversion/ScopedFd.h"
+#include "base/PosixIo.h"
+#include "base/ScopedFd.h"
 
 namespace quireforge {
 
@@ -48,13 +47,7 @@ uint64_t Get64(const uint8_t* p) {
 // file or on a read error).
 size_t ReadAt(int fd, int64_t offset, void* buffer, size_t size) {
   size_t done = 0;
-  while (done < size) {
-    ssize_t n = pread(fd, static_cast<uint8_t*>(buffer) + done, size - done,
-                      static_cast<off_t>(offset + static_cast<int64_t>(done)));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
-  }
+  ReadFullyAt(fd, static_cast<uint64_t>(offset), buffer, size, &done);
   return done;
 }
 
@@ -125,12 +118,13 @@ void ReadArchiveDirectory(const std::string& path, TArchiveCore& core,
   if (stat(path.c_str(), &status) != 0 && (errno == ENOENT || errno == ENOTDIR)) return;
 
   // Without blocking: a pipe in the archive's place would wait for a writer for ever.
-  ScopedFd file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-  if (!file.valid() || fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+  ScopedFd file;
+  uint64_t file_size = 0;
+  if (OpenRegularFile(path, &file, &file_size) != 0) {
     core.ShowInformation(kMsgCannotOpenZip);
     return;
   }
-  const int64_t size = status.st_size;
+  const int64_t size = static_cast<int64_t>(file_size);
 
   // The end record: normally the last 22 bytes, else the last one within reach of a comment.
   std::vector<uint8_t> tail(static_cast<size_t>(std::min(size, kSearchSpan)));

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "conversion/Utf.h"
+#include "base/Utf.h"
 
 namespace quireforge {
 

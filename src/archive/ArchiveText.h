@@ -1,5 +1,5 @@
 // How the archive component reads the names stored in an archive. UTF-8 both ways for
-// everything else comes from conversion/Utf.h. Pure functions; any thread.
+// everything else comes from base/Utf.h. Pure functions; any thread.
 #ifndef QUIREFORGE_ARCHIVE_ARCHIVETEXT_H_
 #define QUIREFORGE_ARCHIVE_ARCHIVETEXT_H_
 

@@ -15,8 +15,8 @@
 #include "archive/Archiver.h"
 #include "archive/ArchiverError.h"
 #include "archive/CommandRecord.h"
-#include "conversion/ScopedFd.h"
-#include "conversion/Utf.h"
+#include "base/ScopedFd.h"
+#include "base/Utf.h"
 
 namespace quireforge {
 

@@ -4,8 +4,8 @@
 #include <system_error>
 
 #include "archive/Archiver.h"
-#include "conversion/StringOps.h"
-#include "conversion/Utf.h"
+#include "base/StringOps.h"
+#include "base/Utf.h"
 
 namespace quireforge {
 

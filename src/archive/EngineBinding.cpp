@@ -6,7 +6,7 @@
 #include "archive/ArchiveMessages.h"
 #include "archive/ArchiverError.h"
 #include "archive/EngineLocator.h"
-#include "conversion/UserInterface.h"
+#include "base/UserInterface.h"
 
 namespace quireforge {
 

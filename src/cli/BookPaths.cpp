@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "conversion/Utf.h"
+#include "base/Utf.h"
 
 namespace quireforge {
 

@@ -8,8 +8,9 @@
 
 #include <stdexcept>
 
+#include "base/PosixIo.h"
+#include "base/SystemError.h"
 #include "cli/InterruptHandling.h"
-#include "conversion/FileErrors.h"
 
 namespace quireforge {
 
@@ -31,9 +32,9 @@ ChildProcess::ChildProcess(const std::vector<std::string>& arguments) {
   const pid_t pid = fork();
   if (pid == 0) {
     execv(kSelf, argv.data());
+    // Only calls that are safe between fork and exec: WriteFully is write and nothing else.
     static const char kFailed[] = "quireforge-cli: cannot start /proc/self/exe\n";
-    const ssize_t ignored = write(STDERR_FILENO, kFailed, sizeof kFailed - 1);
-    (void)ignored;
+    WriteFully(STDERR_FILENO, kFailed, sizeof kFailed - 1);
     _exit(127);
   }
   const int fork_error = errno;
@@ -52,8 +53,7 @@ ChildProcess::~ChildProcess() {
   if (!running_) return;
   kill(pid_, SIGTERM);
   int status = 0;
-  while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-  }
+  WaitForChild(pid_, &status);
   RemoveInterruptChild(pid_);
 }
 

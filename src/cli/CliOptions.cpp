@@ -8,12 +8,12 @@
 #include <sstream>
 #include <utility>
 
+#include "base/Utf.h"
 #include "chapterhead/PatternEngineError.h"
 #include "chapterhead/PatternLineRule.h"
 #include "cli/EscapedText.h"
 #include "conversion/JobParameters.h"
 #include "conversion/LanguageTag.h"
-#include "conversion/Utf.h"
 #include "conversion/XmlText.h"
 
 namespace quireforge {

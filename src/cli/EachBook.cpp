@@ -1,6 +1,5 @@
 #include "cli/EachBook.h"
 
-#include <errno.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,12 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "base/PosixIo.h"
+#include "base/Utf.h"
 #include "cli/BookPaths.h"
 #include "cli/ChildProcess.h"
 #include "cli/InterruptHandling.h"
 #include "cli/MessageOutput.h"
 #include "cli/TerminalUserInterface.h"
-#include "conversion/Utf.h"
 
 namespace quireforge {
 
@@ -121,11 +121,9 @@ int ConvertEachBook(const CliOptions& options) {
     }
     if (running.empty()) break;
     int status = 0;
-    const pid_t pid = waitpid(-1, &status, 0);
-    if (pid < 0) {
-      if (errno == EINTR) continue;
-      break;  // no child left to wait for: nothing more can be learned
-    }
+    // A signal meanwhile is passed on to the children, which then end and are waited for.
+    const pid_t pid = WaitForChild(-1, &status);
+    if (pid < 0) break;  // no child left to wait for: nothing more can be learned
     const auto found = running.find(pid);
     if (found == running.end()) continue;
     found->second.first->Reaped(status);

@@ -1,7 +1,6 @@
 #include "cli/PrivateStagingFolder.h"
 
 #include <errno.h>
-#include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/file.h>
@@ -12,11 +11,12 @@
 #include <string_view>
 #include <system_error>
 
+#include "base/PosixIo.h"
+#include "base/SystemError.h"
+#include "base/TemporaryFolder.h"
+#include "base/Utf.h"
 #include "cli/InterruptHandling.h"
-#include "conversion/FileErrors.h"
 #include "conversion/RemoveTree.h"
-#include "conversion/StagingRoot.h"
-#include "conversion/Utf.h"
 
 namespace quireforge {
 
@@ -53,9 +53,10 @@ void RemoveAbandonedFolders(const std::string& temporary) {
     const pid_t pid = MarkedProcess(name);
     if (pid <= 0 || kill(pid, 0) == 0 || errno != ESRCH) continue;  // lives, or not ours
     const std::string path = it->path().string();
-    ScopedFd folder(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    ScopedFd folder;
     struct stat status;
-    if (!folder.valid() || fstat(folder.get(), &status) != 0 || status.st_uid != geteuid()) {
+    if (OpenFolder(path, &folder) != 0 || fstat(folder.get(), &status) != 0 ||
+        status.st_uid != geteuid()) {
       continue;
     }
     if (flock(folder.get(), LOCK_EX | LOCK_NB) != 0) continue;
@@ -66,7 +67,7 @@ void RemoveAbandonedFolders(const std::string& temporary) {
 }  // namespace
 
 PrivateStagingFolder::PrivateStagingFolder() {
-  const std::string temporary = TemporaryFolder();
+  const std::string temporary = TemporaryFolderPath();
   RemoveAbandonedFolders(temporary);
   std::string pattern = temporary;
   if (pattern.back() != '/') pattern += '/';
@@ -86,15 +87,12 @@ PrivateStagingFolder::PrivateStagingFolder() {
   BlockInterrupts(false);
   // The lock tells other runs that this folder is in use even where they cannot see this
   // process. Without it the process id alone still protects the folder.
-  lock_ = ScopedFd(open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  if (lock_.valid()) flock(lock_.get(), LOCK_EX | LOCK_NB);
+  if (OpenFolder(path_, &lock_) == 0) flock(lock_.get(), LOCK_EX | LOCK_NB);
 }
 
 PrivateStagingFolder::~PrivateStagingFolder() {
   RemoveTree(FromUtf8(path_));
   SetInterruptCleanupFolder(std::string());
 }
-
-std::string PrivateStagingFolder::TemporaryFolder() { return TemporaryFolderPath(); }
 
 }  // namespace quireforge

@@ -1,18 +1,18 @@
 // The command line's own staging folder: a fresh folder made with mkdtemp inside the
-// temporary folder (TEMP, else TMPDIR, else XDG_RUNTIME_DIR, else /tmp), never the window's
-// QuireforgeTmp. The
-// owner deletes it with everything in it when it goes out of scope, and the interrupt
-// handler deletes it when the process is stopped by a signal. A run killed outright
-// (SIGKILL) can do neither, so every folder is named "quireforge-cli-<process id>-XXXXXX"
-// and locked while its run lives: the next run removes the folders whose process no longer
-// lives and whose lock nobody holds. Not copyable; one thread.
+// temporary folder (TemporaryFolderPath: TEMP, else TMPDIR, else XDG_RUNTIME_DIR, else
+// /tmp), never the window's QuireforgeTmp. The owner deletes it with everything in it when it
+// goes out of scope, and the interrupt handler deletes it when the process is stopped by a
+// signal. A run killed outright (SIGKILL) can do neither, so every folder is named
+// "quireforge-cli-<process id>-XXXXXX" and locked while its run lives: the next run removes
+// the folders whose process no longer lives and whose lock nobody holds. Not copyable; one
+// thread.
 #ifndef QUIREFORGE_CLI_PRIVATESTAGINGFOLDER_H_
 #define QUIREFORGE_CLI_PRIVATESTAGINGFOLDER_H_
 
 #include <stdexcept>
 #include <string>
 
-#include "conversion/ScopedFd.h"
+#include "base/ScopedFd.h"
 
 namespace quireforge {
 
@@ -35,10 +35,6 @@ class PrivateStagingFolder {
   PrivateStagingFolder& operator=(const PrivateStagingFolder&) = delete;
 
   const std::string& path() const { return path_; }
-
-  // The window's rule: TEMP, else TMPDIR, else XDG_RUNTIME_DIR, else /tmp; the first that
-  // is set and not empty.
-  static std::string TemporaryFolder();
 
  private:
   std::string path_;

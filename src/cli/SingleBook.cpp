@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "archive/Archiver.h"
+#include "base/Utf.h"
 #include "chapterhead/ChapterHeadRule.h"
 #include "chapterhead/PatternEngineError.h"
 #include "chapterhead/PatternLineRule.h"
@@ -24,7 +25,6 @@
 #include "conversion/BookOutline.h"
 #include "conversion/CodePageChoice.h"
 #include "conversion/ConvertFile.h"
-#include "conversion/Utf.h"
 #include "conversion/XmlText.h"
 
 namespace quireforge {

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-#include "conversion/UserInterface.h"
+#include "base/UserInterface.h"
 
 namespace quireforge {
 

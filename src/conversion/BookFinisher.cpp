@@ -2,21 +2,21 @@
 // the book.opf check, the font copy, toc.ncx (and for EPUB 3 nav.xhtml) from the chapter list
 // as edited (and the volumes beside it), one archive request that replaces the target wholly, and
 // the removal of the emptied staging folder.
-#include <errno.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
 
 #include "archive/Archiver.h"
+#include "base/PosixIo.h"
+#include "base/ScopedFd.h"
+#include "base/SystemError.h"
+#include "base/Utf.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/FileErrors.h"
 #include "conversion/NavigationDocument.h"
 #include "conversion/NavigationFile.h"
-#include "conversion/ScopedFd.h"
 #include "conversion/TextFile.h"
-#include "conversion/Utf.h"
 
 namespace quireforge {
 
@@ -44,28 +44,11 @@ bool IsExistingFile(std::u16string_view path) {
 int ReadAll(int fd, std::string* bytes) {
   char buffer[65536];
   for (;;) {
-    const ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n == 0) return 0;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    bytes->append(buffer, static_cast<size_t>(n));
+    size_t n = 0;
+    const int error = ReadFully(fd, buffer, sizeof buffer, &n);
+    bytes->append(buffer, n);
+    if (error != 0 || n == 0) return error;
   }
-}
-
-// Writes all of `bytes` to `fd`; returns 0 or the errno of the failed write.
-int WriteAll(int fd, const std::string& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    done += static_cast<size_t>(n);
-  }
-  return 0;
 }
 
 // Copies `font` to `destination`, replacing it. Raises FileError naming the font and the
@@ -75,19 +58,18 @@ void CopyFont(std::u16string_view font, std::u16string_view destination) {
   std::string bytes;
   {
     // Without blocking: a pipe given as font would wait for a writer for ever.
-    ScopedFd source(open(NativePath(font).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!source.valid()) ThrowFontCopyError(font, errno);
-    struct stat status;
-    if (fstat(source.get(), &status) != 0) ThrowFontCopyError(font, errno);
-    if (S_ISDIR(status.st_mode)) ThrowFontCopyError(font, EISDIR);
-    if (!S_ISREG(status.st_mode)) ThrowFontCopyError(font, "Not a regular file");
-    if (const int error = ReadAll(source.get(), &bytes)) ThrowFontCopyError(font, error);
+    ScopedFd source;
+    const int error = OpenRegularFile(NativePath(font), &source);
+    if (error == kNotRegularFile) ThrowFontCopyError(font, "Not a regular file");
+    if (error != 0) ThrowFontCopyError(font, error);
+    if (const int read_error = ReadAll(source.get(), &bytes)) ThrowFontCopyError(font, read_error);
   }
   const std::string target = NativePath(destination);
-  ScopedFd copy(open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-  if (!copy.valid()) ThrowFontCopyError(font, errno);
-  int error = WriteAll(copy.get(), bytes);
-  if (copy.Close() != 0 && error == 0) error = errno;
+  ScopedFd copy;
+  if (const int error = OpenForWriting(target, 0644, &copy)) ThrowFontCopyError(font, error);
+  int error = WriteFully(copy.get(), bytes.data(), bytes.size());
+  const int close_error = copy.Close();
+  if (error == 0) error = close_error;
   if (error != 0) {
     unlink(target.c_str());
     ThrowFontCopyError(font, error);

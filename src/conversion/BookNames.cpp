@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "conversion/StringOps.h"
-#include "conversion/Utf.h"
+#include "base/StringOps.h"
+#include "base/Utf.h"
 
 namespace quireforge {
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "base/Utf.h"
 #include "conversion/CoverImage.h"
 #include "conversion/CoverPage.h"
 #include "conversion/JobIdentifier.h"
@@ -14,7 +15,6 @@
 #include "conversion/PackageDocuments.h"
 #include "conversion/PageSplitter.h"
 #include "conversion/TextFile.h"
-#include "conversion/Utf.h"
 
 namespace quireforge {
 

@@ -1,8 +1,8 @@
 #include "conversion/CoverImage.h"
 
+#include "base/Utf.h"
 #include "conversion/FileErrors.h"
 #include "conversion/TextFile.h"
-#include "conversion/Utf.h"
 
 namespace quireforge {
 

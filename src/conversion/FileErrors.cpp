@@ -1,16 +1,9 @@
 #include "conversion/FileErrors.h"
 
-#include <string.h>
-
-#include "conversion/Utf.h"
+#include "base/SystemError.h"
+#include "base/Utf.h"
 
 namespace quireforge {
-
-std::string SystemErrorText(int error_number) {
-  char buffer[256];
-  // GNU strerror_r returns the text, which may or may not live in `buffer`.
-  return std::string(strerror_r(error_number, buffer, sizeof buffer));
-}
 
 namespace {
 

@@ -16,9 +16,6 @@ class FileError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The operating system's text for `error_number` (strerror).
-std::string SystemErrorText(int error_number);
-
 // Raise FileError with "Cannot open file "<path>". <reason>".
 [[noreturn]] void ThrowOpenError(std::u16string_view path, int error_number);
 // The same with a reason of our own instead of the system's text.

@@ -5,12 +5,12 @@
 #include <limits>
 #include <new>
 
+#include "base/StringOps.h"
+#include "base/UserInterface.h"
 #include "conversion/BookNames.h"
 #include "conversion/FileErrors.h"
 #include "conversion/LanguageTag.h"
-#include "conversion/StringOps.h"
 #include "conversion/TextFile.h"
-#include "conversion/UserInterface.h"
 
 namespace quireforge {
 

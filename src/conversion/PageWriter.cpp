@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "base/Utf.h"
 #include "conversion/TextFile.h"
-#include "conversion/Utf.h"
 
 namespace quireforge {
 

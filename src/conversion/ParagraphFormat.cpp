@@ -1,6 +1,6 @@
 #include "conversion/ParagraphFormat.h"
 
-#include "conversion/StringOps.h"
+#include "base/StringOps.h"
 #include "conversion/XmlText.h"
 
 namespace quireforge {

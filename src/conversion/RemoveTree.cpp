@@ -5,39 +5,46 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "base/PosixIo.h"
+#include "base/ScopedFd.h"
 #include "conversion/TextFile.h"
 
 namespace quireforge {
 
 namespace {
 
+struct FolderListingCloser {
+  void operator()(DIR* listing) const { closedir(listing); }
+};
+
 // Removes the entry `name` of the folder open as `parent`. Folders are opened without
 // following links, so a link is never entered: it fails to open as a folder and is
 // unlinked like a file.
 void RemoveEntry(int parent, const char* name, bool files_too) {
-  const int fd = openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) {
+  ScopedFd fd;
+  if (OpenFolderAt(parent, name, &fd) != 0) {
     struct stat status;
     if (fstatat(parent, name, &status, AT_SYMLINK_NOFOLLOW) != 0) return;
     if (files_too || S_ISLNK(status.st_mode)) unlinkat(parent, name, 0);
     return;
   }
-  DIR* folder = fdopendir(fd);  // owns fd from here on
-  if (folder == nullptr) {
-    close(fd);
-    return;
-  }
+  std::unique_ptr<DIR, FolderListingCloser> folder(fdopendir(fd.get()));
+  if (folder == nullptr) return;
+  fd.Release();  // the listing owns it now
   // Names first, deletions after: the listing is not disturbed by its own changes.
   std::vector<std::string> names;
-  while (const dirent* entry = readdir(folder)) {
+  while (const dirent* entry = readdir(folder.get())) {
     const std::string entry_name = entry->d_name;
     if (entry_name != "." && entry_name != "..") names.push_back(entry_name);
   }
-  for (const std::string& entry_name : names) RemoveEntry(dirfd(folder), entry_name.c_str(), true);
-  closedir(folder);
+  for (const std::string& entry_name : names) {
+    RemoveEntry(dirfd(folder.get()), entry_name.c_str(), true);
+  }
+  folder.reset();  // closed before the folder itself goes
   unlinkat(parent, name, AT_REMOVEDIR);
 }
 

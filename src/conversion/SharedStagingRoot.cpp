@@ -1,7 +1,6 @@
 #include "conversion/SharedStagingRoot.h"
 
 #include <errno.h>
-#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +9,7 @@
 #include <thread>
 #include <utility>
 
+#include "base/PosixIo.h"
 #include "conversion/RemoveTree.h"
 #include "conversion/StagingRoot.h"
 #include "conversion/TextFile.h"
@@ -33,9 +33,7 @@ SharedStagingRoot::SharedStagingRoot(std::u16string root) : root_(std::move(root
   Lock();
 }
 
-SharedStagingRoot::~SharedStagingRoot() {
-  if (fd_ >= 0) close(fd_);
-}
+SharedStagingRoot::~SharedStagingRoot() = default;
 
 bool SharedStagingRoot::Lock() {
   const std::string native = NativePath(root_);
@@ -46,27 +44,25 @@ bool SharedStagingRoot::Lock() {
       // The root may have gone with the last window that held it: make it again.
       CreateStagingRoot(root_);
     }
-    const int fd = open(native.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
+    ScopedFd folder;
+    if (const int error = OpenFolder(native, &folder)) {
       // Missing right after it was made: removed by another window at that moment, or it
       // cannot be made at all (its folder is missing), which is not told here.
-      if (errno == ENOENT && ++missing < 3) continue;
+      if (error == ENOENT && ++missing < 3) continue;
       return false;
     }
     // Another window removing the root holds the lock exclusively for that long.
-    if (flock(fd, LOCK_SH | LOCK_NB) != 0) {
-      const bool busy = errno == EWOULDBLOCK;
-      close(fd);
-      if (busy) continue;
+    if (flock(folder.get(), LOCK_SH | LOCK_NB) != 0) {
+      if (errno == EWOULDBLOCK) continue;
       return false;
     }
     // The lock must be on the folder that is the root now, not on one removed meanwhile.
     struct stat held, current;
-    if (fstat(fd, &held) == 0 && lstat(native.c_str(), &current) == 0 && SameFile(held, current)) {
-      fd_ = fd;
+    if (fstat(folder.get(), &held) == 0 && lstat(native.c_str(), &current) == 0 &&
+        SameFile(held, current)) {
+      lock_ = std::move(folder);
       return true;
     }
-    close(fd);
   }
   return false;
 }
@@ -75,15 +71,14 @@ void SharedStagingRoot::Close(const std::vector<std::u16string>& job_folders) {
   if (closed_) return;
   closed_ = true;
   for (const std::u16string& folder : job_folders) RemoveTree(folder);
-  if (fd_ < 0) {
+  if (!lock_.valid()) {
     rmdir(NativePath(root_).c_str());  // only when empty: others may use it
     return;
   }
   // The exclusive lock is granted only when no other window holds a shared one; while it
   // is held, no window can take the root.
-  if (flock(fd_, LOCK_EX | LOCK_NB) == 0) RemoveTree(root_);
-  close(fd_);
-  fd_ = -1;
+  if (flock(lock_.get(), LOCK_EX | LOCK_NB) == 0) RemoveTree(root_);
+  lock_.Close();
 }
 
 }  // namespace quireforge

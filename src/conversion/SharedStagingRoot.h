@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "base/ScopedFd.h"
+
 namespace quireforge {
 
 class SharedStagingRoot {
@@ -27,7 +29,7 @@ class SharedStagingRoot {
 
   const std::u16string& Path() const { return root_; }
   // Whether this window holds the shared lock.
-  bool Locked() const { return fd_ >= 0; }
+  bool Locked() const { return lock_.valid(); }
 
   // Removes each of `job_folders` with everything in it (never following links). Then,
   // when no other window holds the root, removes the root with everything in it (also what
@@ -40,7 +42,7 @@ class SharedStagingRoot {
   bool Lock();
 
   std::u16string root_;
-  int fd_ = -1;
+  ScopedFd lock_;  // the root itself, holding the shared lock
   bool closed_ = false;
 };
 

@@ -1,11 +1,11 @@
 #include "conversion/StagingRoot.h"
 
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/TemporaryFolder.h"
+#include "base/Utf.h"
 #include "conversion/TextFile.h"
-#include "conversion/Utf.h"
 
 namespace quireforge {
 
@@ -16,14 +16,6 @@ namespace {
 }
 
 }  // namespace
-
-std::string TemporaryFolderPath() {
-  for (const char* variable : {"TEMP", "TMPDIR", "XDG_RUNTIME_DIR"}) {
-    const char* value = getenv(variable);
-    if (value != nullptr && *value != '\0') return value;
-  }
-  return "/tmp";
-}
 
 std::u16string StagingRootPath() { return FromUtf8(TemporaryFolderPath()) + u"/QuireforgeTmp"; }
 

@@ -17,12 +17,7 @@ class StagingRootError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The temporary folder: TEMP, else TMPDIR, else XDG_RUNTIME_DIR (a folder of this user's
-// own, unlike the shared /tmp where any local user could take the name first), else /tmp;
-// the first that is set and not empty. Native bytes, as the environment holds them.
-std::string TemporaryFolderPath();
-
-// TemporaryFolderPath() plus "/QuireforgeTmp".
+// TemporaryFolderPath() (base/TemporaryFolder.h) plus "/QuireforgeTmp".
 std::u16string StagingRootPath();
 
 // Creates `root` with mode 0700 when it does not exist; an existing folder of ours is used

@@ -1,8 +1,6 @@
 #include "conversion/TextFile.h"
 
 #include <errno.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,11 +10,12 @@
 #include <optional>
 #include <stdexcept>
 
+#include "base/PosixIo.h"
+#include "base/ScopedFd.h"
+#include "base/Utf.h"
 #include "conversion/CodePageDetector.h"
 #include "conversion/FileErrors.h"
 #include "conversion/LegacyCodePage.h"
-#include "conversion/ScopedFd.h"
-#include "conversion/Utf.h"
 
 namespace quireforge {
 
@@ -26,34 +25,30 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LittleEndianMark = "\xFF\xFE";
 constexpr std::string_view kUtf16BigEndianMark = "\xFE\xFF";
 
-// Opens an existing regular file for reading. A folder, a device or a pipe is refused:
-// reading one would give garbage or never end.
-ScopedFd OpenForReading(std::u16string_view path) {
-  const std::string native = NativePath(path);
-  if (native.find('\0') != std::string::npos) ThrowOpenError(path, ENOENT);
-  ScopedFd file(open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (!file.valid()) ThrowOpenError(path, errno);
-  struct stat status;
-  if (fstat(file.get(), &status) != 0) ThrowOpenError(path, errno);
-  if (S_ISDIR(status.st_mode)) ThrowOpenError(path, EISDIR);
-  if (!S_ISREG(status.st_mode)) ThrowOpenError(path, "Not a regular file");
+// Opens an existing regular file for reading; `size`, when given, receives its size. A
+// folder, a device or a pipe is refused: reading one would give garbage or never end.
+ScopedFd OpenForReading(std::u16string_view path, size_t* size = nullptr) {
+  ScopedFd file;
+  uint64_t file_size = 0;
+  const int error = OpenRegularFile(NativePath(path), &file, &file_size);
+  if (error == kNotRegularFile) ThrowOpenError(path, "Not a regular file");
+  if (error != 0) ThrowOpenError(path, error);
+  if (size != nullptr) *size = static_cast<size_t>(file_size);
   return file;
+}
+
+// Reads up to `size` bytes of `file` into `buffer` and returns how many arrived: fewer only at
+// the end of the file. Raises the open error naming `path` when a read fails.
+size_t ReadPiece(std::u16string_view path, const ScopedFd& file, char* buffer, size_t size) {
+  size_t done = 0;
+  if (const int error = ReadFully(file.get(), buffer, size, &done)) ThrowOpenError(path, error);
+  return done;
 }
 
 // Reads at most `count` bytes from the start of `file`.
 std::string ReadHead(std::u16string_view path, const ScopedFd& file, size_t count) {
   std::string bytes(count, '\0');
-  size_t got = 0;
-  while (got < count) {
-    const ssize_t n = read(file.get(), bytes.data() + got, count - got);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ThrowOpenError(path, errno);
-    }
-    if (n == 0) break;
-    got += static_cast<size_t>(n);
-  }
-  bytes.resize(got);
+  bytes.resize(ReadPiece(path, file, bytes.data(), count));
   return bytes;
 }
 
@@ -167,13 +162,9 @@ PiecesResult DecodePieces(std::u16string_view path, const ScopedFd& file, PieceD
   bool valid = true;
   size_t filled = 0;  // bytes in the buffer not decoded yet
   for (bool end = false; !end && valid;) {
-    const ssize_t n = read(file.get(), buffer.get() + filled, kPiece - filled);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ThrowOpenError(path, errno);
-    }
+    const size_t n = ReadPiece(path, file, buffer.get() + filled, kPiece - filled);
     end = n == 0;
-    filled += static_cast<size_t>(n);
+    filled += n;
     std::string_view bytes(buffer.get(), filled);
     if (at_start) {
       if (!end && bytes.size() < mark.size()) continue;  // not enough to see the mark yet
@@ -254,18 +245,14 @@ std::string ReadUntilNul(std::u16string_view path, const ScopedFd& file, size_t 
   size_t filled = 0;
   for (;;) {
     if (filled == bytes.size()) bytes.resize(std::max(bytes.capacity(), filled + kPiece));
-    const ssize_t n = read(file.get(), bytes.data() + filled, bytes.size() - filled);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ThrowOpenError(path, errno);
-    }
+    const size_t n = ReadPiece(path, file, bytes.data() + filled, bytes.size() - filled);
     if (n == 0) break;
-    const size_t nul = std::string_view(bytes.data() + filled, static_cast<size_t>(n)).find('\0');
+    const size_t nul = std::string_view(bytes.data() + filled, n).find('\0');
     if (nul != std::string_view::npos) {
       filled += nul;
       break;
     }
-    filled += static_cast<size_t>(n);
+    filled += n;
   }
   bytes.resize(filled);
   return bytes;
@@ -287,9 +274,8 @@ MarkKind TestMark(std::u16string_view path) {
 
 TextLines LoadTextFile(std::u16string_view path, MarkKind kind, const LegacyCodePage& code_page,
                        CodePageUse use, SourceEncoding* encoding) {
-  ScopedFd file = OpenForReading(path);
-  struct stat status;
-  const size_t expected = fstat(file.get(), &status) == 0 ? static_cast<size_t>(status.st_size) : 0;
+  size_t expected = 0;
+  ScopedFd file = OpenForReading(path, &expected);
   const bool utf16 = kind == MarkKind::kUtf16LittleEndian || kind == MarkKind::kUtf16BigEndian;
   // Never more UTF-16 units than bytes (for a code page, as a rule): the text is laid out
   // once and filled as the pieces come.
@@ -321,21 +307,16 @@ TextLines ReadTextFile(std::u16string_view path, const LegacyCodePage& code_page
 }
 
 std::string ReadFileBytes(std::u16string_view path, size_t limit) {
-  ScopedFd file = OpenForReading(path);
-  struct stat status;
-  const size_t expected = fstat(file.get(), &status) == 0 ? static_cast<size_t>(status.st_size) : 0;
+  size_t expected = 0;
+  ScopedFd file = OpenForReading(path, &expected);
   std::string bytes;
   bytes.resize(std::min(limit, expected + 1));
   size_t filled = 0;
   while (filled < limit) {
     if (filled == bytes.size()) bytes.resize(std::min(limit, 2 * bytes.size() + 1));
-    const ssize_t n = read(file.get(), bytes.data() + filled, bytes.size() - filled);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ThrowOpenError(path, errno);
-    }
+    const size_t n = ReadPiece(path, file, bytes.data() + filled, bytes.size() - filled);
     if (n == 0) break;
-    filled += static_cast<size_t>(n);
+    filled += n;
   }
   bytes.resize(filled);
   return bytes;
@@ -343,22 +324,11 @@ std::string ReadFileBytes(std::u16string_view path, size_t limit) {
 
 void WriteFileBytes(std::u16string_view path, std::string_view bytes) {
   const std::string native = NativePath(path);
-  if (native.find('\0') != std::string::npos) ThrowCreateError(path, ENOENT);
-  ScopedFd file(open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666));
-  if (!file.valid()) ThrowCreateError(path, errno);
-  int error = 0;
-  size_t done = 0;
-  while (done < bytes.size() && error == 0) {
-    const ssize_t n = write(file.get(), bytes.data() + done, bytes.size() - done);
-    if (n > 0) {
-      done += static_cast<size_t>(n);
-    } else if (n == 0) {
-      error = ENOSPC;
-    } else if (errno != EINTR) {
-      error = errno;
-    }
-  }
-  if (file.Close() != 0 && error == 0) error = errno;
+  ScopedFd file;
+  if (const int error = OpenForWriting(native, 0666, &file)) ThrowCreateError(path, error);
+  int error = WriteFully(file.get(), bytes.data(), bytes.size());
+  const int close_error = file.Close();
+  if (error == 0) error = close_error;
   if (error != 0) {
     // A file cut short must not pass for a complete one.
     unlink(native.c_str());

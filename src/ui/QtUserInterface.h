@@ -6,7 +6,7 @@
 
 #include <QPointer>
 
-#include "conversion/UserInterface.h"
+#include "base/UserInterface.h"
 #include "ui/TForm_Waiting.h"
 
 namespace quireforge {

@@ -19,13 +19,13 @@
 #include <stdexcept>
 #include <utility>
 
+#include "base/UserInterface.h"
 #include "conversion/BookNames.h"
 #include "conversion/CodePageChoice.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/JobParameters.h"
 #include "conversion/SharedStagingRoot.h"
 #include "conversion/StagingRoot.h"
-#include "conversion/UserInterface.h"
 #include "conversion/XmlText.h"
 #include "ui/ChapterListBox.h"
 #include "ui/ChapterListModel.h"

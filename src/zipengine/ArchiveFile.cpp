@@ -9,6 +9,8 @@
 #include <memory>
 #include <new>
 
+#include "base/PosixIo.h"
+
 namespace quireforge {
 
 namespace {
@@ -41,7 +43,7 @@ std::string RandomLetters() {
 
 class ArchiveFileSource {
  public:
-  ArchiveFileSource(std::string path, UniqueFd existing, std::optional<mode_t> mode, bool writable)
+  ArchiveFileSource(std::string path, ScopedFd existing, std::optional<mode_t> mode, bool writable)
       : path_(std::move(path)), existing_(std::move(existing)), mode_(mode), writable_(writable) {
     zip_error_init(&error_);
   }
@@ -149,13 +151,12 @@ class ArchiveFileSource {
   }
 
   zip_int64_t Read(void* data, zip_uint64_t length) {
-    for (;;) {
-      const ssize_t n = ::pread(existing_.get(), data, length, static_cast<off_t>(position_));
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) return Fail(ZIP_ER_READ, errno);
-      position_ += static_cast<zip_uint64_t>(n);
-      return n;
+    size_t n = 0;
+    if (const int error = ReadFullyAt(existing_.get(), position_, data, length, &n)) {
+      return Fail(ZIP_ER_READ, error);
     }
+    position_ += n;
+    return static_cast<zip_int64_t>(n);
   }
 
   // Creates the temporary file beside the archive, with the permission bits the archive will
@@ -166,7 +167,7 @@ class ArchiveFileSource {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
       std::string name =
           folder + (folder.back() == '/' ? "" : "/") + kTemporaryPrefix + RandomLetters();
-      UniqueFd file(::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
+      ScopedFd file(::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
       if (!file.valid()) {
         if (errno == EEXIST) continue;
         return Fail(ZIP_ER_TMPOPEN, errno);
@@ -180,14 +181,8 @@ class ArchiveFileSource {
   }
 
   zip_int64_t Write(const void* data, zip_uint64_t length) {
-    const auto* bytes = static_cast<const char*>(data);
-    zip_uint64_t done = 0;
-    while (done < length) {
-      const ssize_t n = ::write(temporary_.get(), bytes + done, length - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) return Fail(ZIP_ER_WRITE, errno);
-      if (n == 0) return Fail(ZIP_ER_WRITE, ENOSPC);
-      done += static_cast<zip_uint64_t>(n);
+    if (const int error = WriteFully(temporary_.get(), data, length)) {
+      return Fail(ZIP_ER_WRITE, error);
     }
     return static_cast<zip_int64_t>(length);
   }
@@ -195,16 +190,14 @@ class ArchiveFileSource {
   // The data reaches the disk before the name does, and the name is flushed after it: the
   // archive path never names a file that a power loss could leave short.
   zip_int64_t Commit() {
-    if (::fsync(temporary_.get()) != 0) return Fail(ZIP_ER_WRITE, errno);
-    const int descriptor = temporary_.Release();
-    if (::close(descriptor) != 0) return Fail(ZIP_ER_WRITE, errno);
+    if (const int error = SyncFile(temporary_.get())) return Fail(ZIP_ER_WRITE, error);
+    if (const int error = temporary_.Close()) return Fail(ZIP_ER_WRITE, error);
     if (::rename(temporary_name_.c_str(), path_.c_str()) != 0) {
       return Fail(ZIP_ER_RENAME, errno);
     }
     temporary_name_.clear();
     // The archive is in place; a folder that cannot be flushed changes nothing of that.
-    UniqueFd folder(::open(FolderOf(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.valid()) ::fsync(folder.get());
+    SyncFolder(FolderOf(path_));
     return 0;
   }
 
@@ -216,13 +209,13 @@ class ArchiveFileSource {
   }
 
   const std::string path_;
-  UniqueFd existing_;
+  ScopedFd existing_;
   const std::optional<mode_t> mode_;
   const bool writable_;
   zip_error_t error_;
   zip_uint64_t size_ = 0;
   zip_uint64_t position_ = 0;
-  UniqueFd temporary_;
+  ScopedFd temporary_;
   std::string temporary_name_;
 };
 
@@ -238,12 +231,12 @@ zip_source_t* Wrap(std::unique_ptr<ArchiveFileSource> source) {
 
 }  // namespace
 
-zip_source_t* NewArchiveFileSource(const std::string& path, UniqueFd existing,
+zip_source_t* NewArchiveFileSource(const std::string& path, ScopedFd existing,
                                    std::optional<mode_t> mode) {
   return Wrap(std::make_unique<ArchiveFileSource>(path, std::move(existing), mode, true));
 }
 
-zip_source_t* NewArchiveReadSource(UniqueFd existing) {
+zip_source_t* NewArchiveReadSource(ScopedFd existing) {
   return Wrap(
       std::make_unique<ArchiveFileSource>(std::string(), std::move(existing), std::nullopt, false));
 }

@@ -14,7 +14,7 @@
 #include <optional>
 #include <string>
 
-#include "zipengine/PosixFile.h"
+#include "base/ScopedFd.h"
 
 namespace quireforge {
 
@@ -23,12 +23,12 @@ namespace quireforge {
 // then says that no archive exists). The new file takes the permission bits `mode` (those of
 // the file it replaces) or, without them, 0666 less the umask. Takes `existing` whatever
 // happens; throws std::bad_alloc.
-zip_source_t* NewArchiveFileSource(const std::string& path, UniqueFd existing,
+zip_source_t* NewArchiveFileSource(const std::string& path, ScopedFd existing,
                                    std::optional<mode_t> mode);
 
 // A read-only source over `existing`, a descriptor open for reading on an archive: a second
 // view of it. Takes `existing` whatever happens; throws std::bad_alloc.
-zip_source_t* NewArchiveReadSource(UniqueFd existing);
+zip_source_t* NewArchiveReadSource(ScopedFd existing);
 
 }  // namespace quireforge
 

@@ -7,6 +7,7 @@
 #include <limits>
 #include <optional>
 
+#include "base/PosixIo.h"
 #include "zipengine/ArchiveFile.h"
 
 namespace quireforge {
@@ -32,8 +33,8 @@ int CancelThunk(zip_t*, void* reporter) {
 
 // A second descriptor of the same open file; none for none (or when none can be made, which
 // shows up as a read error of the archive).
-UniqueFd Duplicate(const UniqueFd& fd) {
-  return UniqueFd(fd.valid() ? ::fcntl(fd.get(), F_DUPFD_CLOEXEC, 0) : -1);
+ScopedFd Duplicate(const ScopedFd& fd) {
+  return ScopedFd(fd.valid() ? ::fcntl(fd.get(), F_DUPFD_CLOEXEC, 0) : -1);
 }
 
 }  // namespace
@@ -43,7 +44,7 @@ ArchiveWriter::ArchiveWriter(const std::string& path, bool fresh) : path_(path) 
   const bool exists = ::stat(path.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode)) {
     throw EngineError(ZE_ERR_WRITE,
-                      "Cannot write archive \"" + path + "\". " + SystemReason(EISDIR));
+                      "Cannot write archive \"" + path + "\". " + SystemErrorText(EISDIR));
   }
   // A pipe or a device in the archive's place would be waited for, or written into.
   if (exists && !S_ISREG(st.st_mode)) {
@@ -52,12 +53,12 @@ ArchiveWriter::ArchiveWriter(const std::string& path, bool fresh) : path_(path) 
   std::optional<mode_t> mode;
   if (exists) mode = st.st_mode & 07777;  // the new file keeps the older one's permissions
   if (exists && !fresh) {
-    existing_ = UniqueFd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!existing_.valid() || ::fstat(existing_.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    const int error = OpenRegularFile(path, &existing_);
+    if (error != 0) {
       throw EngineError(ZE_ERR_READ, "Cannot open archive \"" + path + "\". " +
-                                         (existing_.valid() && !S_ISREG(st.st_mode)
+                                         (error == EISDIR || error == kNotRegularFile
                                               ? std::string("Not a regular file")
-                                              : SystemReason(errno)));
+                                              : SystemErrorText(error)));
     }
   }
   zip_source_t* source = NewArchiveFileSource(path, Duplicate(existing_), mode);

@@ -13,8 +13,8 @@
 #include <optional>
 #include <string>
 
+#include "base/ScopedFd.h"
 #include "zipengine/EngineError.h"
-#include "zipengine/PosixFile.h"
 #include "zipengine/ProgressReporter.h"
 
 namespace quireforge {
@@ -68,7 +68,7 @@ class ArchiveWriter {
 
   std::string path_;
   // The existing archive, opened once and read through copies of this descriptor.
-  UniqueFd existing_;
+  ScopedFd existing_;
   zip_t* archive_ = nullptr;
   // A second, read-only view of the existing archive, from which an entry is copied when it
   // has to move; opened on demand and closed after archive_.

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "base/SystemError.h"
 #include "zipengine/ZipEngineApi.h"
 
 namespace quireforge {
@@ -27,9 +28,6 @@ class EngineError : public std::runtime_error {
  private:
   int32_t code_;
 };
-
-// The system's text for an errno value.
-std::string SystemReason(int error_number);
 
 }  // namespace quireforge
 

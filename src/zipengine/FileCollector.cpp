@@ -26,7 +26,7 @@ using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
 [[noreturn]] void ThrowDirectoryError(const std::string& path, int error_number) {
   throw EngineError(ZE_ERR_READ,
-                    "Cannot read directory \"" + path + "\". " + SystemReason(error_number));
+                    "Cannot read directory \"" + path + "\". " + SystemErrorText(error_number));
 }
 
 std::string JoinPath(const std::string& dir, const std::string& name) {

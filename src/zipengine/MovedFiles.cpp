@@ -38,7 +38,7 @@ std::vector<std::string> RemoveMovedFiles(const std::vector<SourceEntry>& entrie
       continue;
     }
     if (::unlink(entry.path.c_str()) != 0 && errno != ENOENT) {
-      failures.push_back("Cannot delete file \"" + entry.path + "\". " + SystemReason(errno));
+      failures.push_back("Cannot delete file \"" + entry.path + "\". " + SystemErrorText(errno));
     }
     for (std::string dir = Parent(entry.path); IsBelow(dir, root); dir = Parent(dir)) {
       directories.insert(dir);

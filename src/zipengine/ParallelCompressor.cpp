@@ -6,7 +6,7 @@
 #include <memory>
 #include <numeric>
 
-#include "zipengine/PosixFile.h"
+#include "zipengine/SourceFile.h"
 
 namespace quireforge {
 

@@ -1,13 +1,12 @@
 #include "zipengine/ZipSources.h"
 
-#include <errno.h>
-#include <unistd.h>
-
 #include <cstring>
 #include <memory>
 #include <new>
 
-#include "zipengine/PosixFile.h"
+#include "base/PosixIo.h"
+#include "base/ScopedFd.h"
+#include "zipengine/SourceFile.h"
 
 namespace quireforge {
 
@@ -184,7 +183,7 @@ class StreamingSource : public SourceBase {
 
   zip_int64_t Open() override {
     try {
-      fd_ = OpenRegularFile(entry_.path);
+      fd_ = OpenSourceFile(entry_.path);
     } catch (const EngineError& error) {
       if (!*failure_) *failure_ = error;
       zip_error_set(&error_, ZIP_ER_OPEN, 0);
@@ -196,11 +195,11 @@ class StreamingSource : public SourceBase {
   }
 
   zip_int64_t Read(void* data, zip_uint64_t length) override {
-    ssize_t n;
-    do {
-      n = ::read(fd_.get(), data, length);
-    } while (n < 0 && errno == EINTR);
-    if (n < 0) return Fail(errno, ZIP_ER_READ);
+    size_t read = 0;
+    if (const int error = ReadFully(fd_.get(), data, length, &read)) {
+      return Fail(error, ZIP_ER_READ);
+    }
+    const auto n = static_cast<zip_int64_t>(read);
     unreported_ += n;
     // Progress at most every keep-alive interval, and the rest at the end of the file.
     if (unreported_ > 0 && (n == 0 || reporter_->KeepAliveDue())) {
@@ -215,8 +214,8 @@ class StreamingSource : public SourceBase {
  private:
   zip_int64_t Fail(int error_number, int zip_error) {
     if (!*failure_) {
-      *failure_ = EngineError(
-          ZE_ERR_READ, "Cannot read file \"" + entry_.path + "\". " + SystemReason(error_number));
+      *failure_ = EngineError(ZE_ERR_READ, "Cannot read file \"" + entry_.path + "\". " +
+                                               SystemErrorText(error_number));
     }
     zip_error_set(&error_, zip_error, error_number);
     return -1;
@@ -224,7 +223,7 @@ class StreamingSource : public SourceBase {
 
   const SourceEntry entry_;
   std::optional<EngineError>* failure_;
-  UniqueFd fd_;
+  ScopedFd fd_;
   int64_t unreported_ = 0;
 };
 

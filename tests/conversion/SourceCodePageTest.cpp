@@ -9,8 +9,8 @@
 #include "CodePageSamples.h"
 #include "ConversionTestSupport.h"
 #include "TestSupport.h"
+#include "base/StringOps.h"
 #include "conversion/CodePageChoice.h"
-#include "conversion/StringOps.h"
 #include "conversion/TextFile.h"
 
 namespace quireforge::test {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "TestSupport.h"
+#include "base/TemporaryFolder.h"
 #include "conversion/RemoveTree.h"
 #include "conversion/SharedStagingRoot.h"
 #include "conversion/StagingRoot.h"

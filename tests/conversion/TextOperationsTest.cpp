@@ -4,8 +4,8 @@
 
 #include <random>
 
-#include "conversion/StringOps.h"
-#include "conversion/Utf.h"
+#include "base/StringOps.h"
+#include "base/Utf.h"
 #include "conversion/XmlText.h"
 
 namespace quireforge {

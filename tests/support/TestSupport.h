@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "conversion/UserInterface.h"
+#include "base/UserInterface.h"
 
 namespace quireforge::test {
 

@@ -65,6 +65,30 @@ TEST(ZipEngineEntryPointsTest, ExportsSixEntriesAndUnloadsCleanly) {
   EXPECT_EQ(dlopen(Engine::LibraryPath().c_str(), RTLD_NOW | RTLD_NOLOAD), nullptr);
 }
 
+// The engine stands alone: it loads only libzip, libdeflate and the C and C++ runtimes, never
+// ICU, Qt or a library of the program that loads it.
+TEST(ZipEngineEntryPointsTest, NeedsNothingOfTheProgramThatLoadsIt) {
+  std::string output;
+  ASSERT_EQ(RunCommand("readelf -d " + ShellQuote(Engine::LibraryPath()), &output), 0);
+  std::set<std::string> needed;
+  std::istringstream lines(output);
+  for (std::string line; std::getline(lines, line);) {
+    const size_t open = line.find("(NEEDED)");
+    if (open == std::string::npos) continue;
+    const size_t from = line.find('[', open);
+    needed.insert(line.substr(from + 1, line.find(']', from) - from - 1));
+  }
+  EXPECT_TRUE(needed.count("libzip.so.4")) << output;
+  for (const std::string& library : needed) {
+    EXPECT_TRUE(library.starts_with("libzip.") || library.starts_with("libdeflate.") ||
+                library.starts_with("libstdc++.") || library.starts_with("libgcc_s.") ||
+                library.starts_with("libc.") || library.starts_with("libm.") ||
+                library.starts_with("libasan.") || library.starts_with("libubsan.") ||
+                library.starts_with("libtsan."))
+        << library;
+  }
+}
+
 TEST(ZipEngineArchiveTest, NewArchiveOfABookTree) {
   TempDir temp;
   std::vector<std::string> files = MakeBookTree(temp / "book");

@@ -2,8 +2,8 @@
 // trim (U+0000 to U+0020 at both ends, nothing else) and replace all (exact code units,
 // left to right, never overlapping); and the wider trim of paragraph indents and headings,
 // which takes the ideographic space too. Pure functions; any thread.
-#ifndef QUIREFORGE_CONVERSION_STRINGOPS_H_
-#define QUIREFORGE_CONVERSION_STRINGOPS_H_
+#ifndef QUIREFORGE_BASE_STRINGOPS_H_
+#define QUIREFORGE_BASE_STRINGOPS_H_
 
 #include <string>
 #include <string_view>
@@ -32,4 +32,4 @@ std::u16string ReplaceAll(std::u16string_view text, std::u16string_view search,
 
 }  // namespace quireforge
 
-#endif  // QUIREFORGE_CONVERSION_STRINGOPS_H_
+#endif  // QUIREFORGE_BASE_STRINGOPS_H_

@@ -1,8 +1,8 @@
 // UTF-8 <-> UTF-16 through ICU, for file contents, paths and messages. Never fails on
 // content: malformed UTF-8 and unpaired surrogates become U+FFFD, except in the strict
 // decoder, which only reports whether the bytes are valid. Stateless; any thread.
-#ifndef QUIREFORGE_CONVERSION_UTF_H_
-#define QUIREFORGE_CONVERSION_UTF_H_
+#ifndef QUIREFORGE_BASE_UTF_H_
+#define QUIREFORGE_BASE_UTF_H_
 
 #include <cstddef>
 #include <string>
@@ -41,4 +41,4 @@ bool AppendFromUtf8Chunked(std::string_view bytes, std::u16string* out, bool str
 
 }  // namespace quireforge
 
-#endif  // QUIREFORGE_CONVERSION_UTF_H_
+#endif  // QUIREFORGE_BASE_UTF_H_

@@ -1,4 +1,4 @@
-#include "conversion/Utf.h"
+#include "base/Utf.h"
 
 #include <unicode/ustring.h>
 #include <unicode/utf16.h>

@@ -2,8 +2,8 @@
 // the archive component's dialogs and the wait cursor. The window implements it with Qt,
 // the command line with a terminal bar and stderr, tests with a recorder.
 // All calls come from the thread that runs the conversion; implementations must not throw.
-#ifndef QUIREFORGE_CONVERSION_USERINTERFACE_H_
-#define QUIREFORGE_CONVERSION_USERINTERFACE_H_
+#ifndef QUIREFORGE_BASE_USERINTERFACE_H_
+#define QUIREFORGE_BASE_USERINTERFACE_H_
 
 #include <cstdint>
 #include <string>
@@ -55,4 +55,4 @@ class SilentUserInterface : public UserInterface {
 
 }  // namespace quireforge
 
-#endif  // QUIREFORGE_CONVERSION_USERINTERFACE_H_
+#endif  // QUIREFORGE_BASE_USERINTERFACE_H_

@@ -1,4 +1,4 @@
-#include "conversion/StringOps.h"
+#include "base/StringOps.h"
 
 namespace quireforge {
 
