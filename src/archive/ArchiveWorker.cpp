@@ -1,7 +1,6 @@
 #include "archive/ArchiveWorker.h"
 
 #include <errno.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +14,7 @@
 #include "archive/Archiver.h"
 #include "archive/ArchiverError.h"
 #include "archive/CommandRecord.h"
+#include "base/PosixIo.h"
 #include "base/ScopedFd.h"
 #include "base/Utf.h"
 
@@ -171,8 +171,8 @@ void TArchiveWorker::RunChecks() {
 void TArchiveWorker::ProbeTarget(const std::string& target) {
   struct stat status;
   if (lstat(target.c_str(), &status) != 0 && errno == ENOENT) {
-    ScopedFd probe(open(target.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (!probe.valid()) throw CannotWrite(target, errno);
+    ScopedFd probe;
+    if (const int error = CreateNewFile(target, 0666, &probe)) throw CannotWrite(target, error);
     probe.Close();
     // A probe file that cannot be removed again would stand as an empty "archive" while the
     // add ended: say why instead of ending silently.
@@ -185,10 +185,10 @@ void TArchiveWorker::ProbeTarget(const std::string& target) {
     throw CannotWriteNonRegular(target);
   }
   // Without blocking, and checked again once open, in case something else took its place.
-  ScopedFd existing(open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-  if (!existing.valid()) throw CannotWrite(target, errno);
-  if (fstat(existing.get(), &status) != 0) throw CannotWrite(target, errno);
-  if (!S_ISREG(status.st_mode)) throw CannotWriteNonRegular(target);
+  ScopedFd existing;
+  const int error = OpenRegularFileForWriting(target, &existing);
+  if (error == kNotRegularFile) throw CannotWriteNonRegular(target);
+  if (error != 0) throw CannotWrite(target, error);
 }
 
 void TArchiveWorker::ReportAddError(const EArchiver& error) {

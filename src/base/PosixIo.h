@@ -23,8 +23,9 @@
 
 namespace quireforge {
 
-// What OpenRegularFile returns for a file that opened but is neither a regular file nor a
-// folder: a pipe, a device, a socket. Never an errno value (those are positive).
+// What OpenRegularFile and OpenRegularFileForWriting return for a file that opened but is
+// neither a regular file nor a folder: a pipe, a device, a socket. Never an errno value (those
+// are positive).
 inline constexpr int kNotRegularFile = -1;
 
 // Creates the file at `path`, or empties the one there, and opens it for writing; a new file
@@ -34,6 +35,17 @@ inline int OpenForWriting(const std::string& path, mode_t mode, ScopedFd* file) 
   *file = ScopedFd();
   if (path.find('\0') != std::string::npos) return ENOENT;
   *file = ScopedFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOCTTY | O_CLOEXEC, mode));
+  return file->valid() ? 0 : errno;
+}
+
+// Creates a new file at `path` for reading and writing, with the permission bits `mode` less
+// the umask; never opens what is there already, not even through a symbolic link. Returns 0
+// with the file in `*file`, or the errno of the failed open (EEXIST when the name is taken,
+// ENOENT for a path holding a NUL byte) with `*file` left empty.
+inline int CreateNewFile(const std::string& path, mode_t mode, ScopedFd* file) {
+  *file = ScopedFd();
+  if (path.find('\0') != std::string::npos) return ENOENT;
+  *file = ScopedFd(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, mode));
   return file->valid() ? 0 : errno;
 }
 
@@ -57,6 +69,23 @@ inline int OpenRegularFile(const std::string& path, ScopedFd* file, uint64_t* si
   return 0;
 }
 
+// Opens the existing file at `path` for writing, without emptying it, without blocking and
+// without making it the controlling terminal, and checks that it is a regular file. Returns 0
+// with the file in `*file`; otherwise `*file` is left empty and the result is the errno of the
+// failed open or fstat (EISDIR for a folder, ENOENT for a path holding a NUL byte) or
+// kNotRegularFile.
+inline int OpenRegularFileForWriting(const std::string& path, ScopedFd* file) {
+  *file = ScopedFd();
+  if (path.find('\0') != std::string::npos) return ENOENT;
+  ScopedFd opened(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (!opened.valid()) return errno;
+  struct stat status;
+  if (::fstat(opened.get(), &status) != 0) return errno;
+  if (!S_ISREG(status.st_mode)) return kNotRegularFile;
+  *file = std::move(opened);
+  return 0;
+}
+
 // Opens the folder `path` itself (to list it, lock it or flush it), never through a symbolic
 // link. Returns 0 with the folder in `*folder`, or the errno of the failed open (ELOOP or
 // ENOTDIR for a link or anything else that is no folder) with `*folder` left empty.
@@ -65,7 +94,8 @@ inline int OpenFolder(const std::string& path, ScopedFd* folder) {
   return folder->valid() ? 0 : errno;
 }
 
-// The same for the entry `name` of the folder open as `parent`.
+// The same for the entry `name` of the folder open as `parent` (AT_FDCWD: `name` is a path of
+// its own). Only openat and close: safe in a signal handler and between fork and exec.
 inline int OpenFolderAt(int parent, const char* name, ScopedFd* folder) {
   *folder = ScopedFd(::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   return folder->valid() ? 0 : errno;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/BookDefaults.h"
 #include "conversion/ParagraphFormat.h"
 
 namespace quireforge {
@@ -23,9 +24,9 @@ struct CliOptions {
   std::string output;                // empty: derived from the first source
   std::optional<std::string> title;  // unset: derived from the first source
   std::optional<std::string> author;
-  int margin = 2;         // points: normal 2, wide 5
-  int line_height = 100;  // percent: normal 100, wide 120
-  int font_size = 105;    // percent: large 110, middle 105, small 100
+  int margin = kDefaultMargin;           // points: normal 2, wide 5
+  int line_height = kDefaultLineHeight;  // percent: normal 100, wide 120
+  int font_size = kDefaultFontSize;      // percent: large 110, middle 105, small 100
   bool bold = false;
   bool no_chapters = false;
   bool filename_chapters = false;

@@ -11,6 +11,9 @@
 
 #include <atomic>
 
+#include "base/PosixIo.h"
+#include "base/ScopedFd.h"
+
 namespace quireforge {
 
 namespace {
@@ -30,7 +33,8 @@ bool IsDotOrDotDot(const char* name) {
 }
 
 // Deletes everything inside the open folder `fd`, never following links. Uses only calls
-// that are safe in a signal handler: no allocation, no stdio.
+// that are safe in a signal handler: no allocation, no stdio (ScopedFd and OpenFolderAt are
+// openat and close).
 void EmptyFolderSignalSafe(int fd, int depth) {
   // getdents64 fills in records laid out as glibc's struct dirent64, 8-byte aligned.
   alignas(struct dirent64) char buffer[4096];
@@ -49,11 +53,11 @@ void EmptyFolderSignalSafe(int fd, int depth) {
           continue;
         }
         if (errno != EISDIR || depth >= kMaxDepth) continue;
-        const int child =
-            openat(fd, entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (child < 0) continue;
-        EmptyFolderSignalSafe(child, depth + 1);
-        close(child);
+        {
+          ScopedFd child;
+          if (OpenFolderAt(fd, entry->d_name, &child) != 0) continue;
+          EmptyFolderSignalSafe(child.get(), depth + 1);
+        }
         if (unlinkat(fd, entry->d_name, AT_REMOVEDIR) == 0) removed_any = true;
       }
     }
@@ -63,10 +67,11 @@ void EmptyFolderSignalSafe(int fd, int depth) {
 
 void RemoveFolderSignalSafe(const char* folder) {
   if (folder[0] == '\0') return;
-  const int fd = open(folder, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return;
-  EmptyFolderSignalSafe(fd, 0);
-  close(fd);
+  {
+    ScopedFd fd;
+    if (OpenFolderAt(AT_FDCWD, folder, &fd) != 0) return;
+    EmptyFolderSignalSafe(fd.get(), 0);
+  }
   rmdir(folder);
 }
 

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/BookDefaults.h"
 #include "conversion/ParagraphFormat.h"
 
 namespace quireforge {
@@ -27,10 +28,10 @@ struct JobParameters {
   std::u16string target_path;
   std::u16string title;
   std::u16string author;
-  int32_t margin = 2;          // points: 2 or 5
-  int32_t line_height = 100;   // percent: 100 or 120
-  int32_t font_size = 105;     // percent: 110, 105 or 100
-  std::u16string weight_line;  // "font-weight:bold;" or empty
+  int32_t margin = kDefaultMargin;           // points: 2 or 5
+  int32_t line_height = kDefaultLineHeight;  // percent: 100 or 120
+  int32_t font_size = kDefaultFontSize;      // percent: 110, 105 or 100
+  std::u16string weight_line;                // "font-weight:bold;" or empty
   bool detect_chapters = true;
   bool file_name_as_chapter = false;
   std::u16string font_file;  // empty: no embedded font

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/BookDefaults.h"
 #include "conversion/ParagraphFormat.h"
 
 namespace quireforge {
@@ -22,11 +23,11 @@ struct CoverImage;
 
 // What the style sheet is made from.
 struct StyleOptions {
-  int32_t margin = 2;          // points
-  int32_t line_height = 100;   // percent
-  int32_t font_size = 105;     // percent
-  std::u16string weight_line;  // written verbatim as its own line; empty for none
-  bool embeds_font = false;    // a font file will be copied to OEBPS/font.ttf
+  int32_t margin = kDefaultMargin;           // points
+  int32_t line_height = kDefaultLineHeight;  // percent
+  int32_t font_size = kDefaultFontSize;      // percent
+  std::u16string weight_line;                // written verbatim as its own line; empty for none
+  bool embeds_font = false;                  // a font file will be copied to OEBPS/font.ttf
   // Title style: a rule that makes the chapter and volume headings bold and centred.
   HeadingStyle heading_style = HeadingStyle::kPlain;
   std::optional<int32_t> indent;  // em of first-line indent of paragraphs; unset: 0

@@ -1,7 +1,6 @@
 #include "zipengine/ArchiveFile.h"
 
 #include <errno.h>
-#include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -167,10 +166,10 @@ class ArchiveFileSource {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
       std::string name =
           folder + (folder.back() == '/' ? "" : "/") + kTemporaryPrefix + RandomLetters();
-      ScopedFd file(::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
-      if (!file.valid()) {
-        if (errno == EEXIST) continue;
-        return Fail(ZIP_ER_TMPOPEN, errno);
+      ScopedFd file;
+      if (const int error = CreateNewFile(name, 0666, &file)) {
+        if (error == EEXIST) continue;
+        return Fail(ZIP_ER_TMPOPEN, error);
       }
       if (mode_) ::fchmod(file.get(), *mode_);
       temporary_ = std::move(file);

@@ -134,14 +134,17 @@ TEST_F(PosixIoTest, OpenRegularFileNeverWaitsForAPipeWriter) {
   EXPECT_EQ(status, 0);
 }
 
-TEST_F(PosixIoTest, OpenRegularFileGivesTheSystemsReasonForAFileItMayNotRead) {
+TEST_F(PosixIoTest, OpeningGivesTheSystemsReasonForAFileItMayNotReadOrWrite) {
   WriteFile(temp_ / "secret.txt", "root's");
   ASSERT_EQ(chmod(Path("secret.txt").c_str(), 0600), 0);
   const std::string path = Path("secret.txt");
   const int status = RunInChildWithin(20, [&] {
     if (setgid(65534) != 0 || setuid(65534) != 0) return 2;
-    ScopedFd file;
-    return OpenRegularFile(path, &file) == EACCES && !file.valid() ? 0 : 1;
+    ScopedFd read, written;
+    return OpenRegularFile(path, &read) == EACCES && !read.valid() &&
+                   OpenRegularFileForWriting(path, &written) == EACCES && !written.valid()
+               ? 0
+               : 1;
   });
   EXPECT_EQ(status, 0);
 }
@@ -170,6 +173,13 @@ TEST_F(PosixIoTest, OpenFolderNeverGoesThroughALink) {
   ScopedFd file;
   EXPECT_EQ(OpenFolder(Path("file"), &file), ENOTDIR);
   EXPECT_EQ(OpenFolder(Path("missing"), &file), ENOENT);
+
+  // AT_FDCWD: the name is a path of its own, as for the signal handler's cleanup.
+  ScopedFd whole;
+  EXPECT_EQ(OpenFolderAt(AT_FDCWD, Path("folder").c_str(), &whole), 0);
+  EXPECT_TRUE(whole.valid());
+  EXPECT_EQ(OpenFolderAt(AT_FDCWD, Path("link").c_str(), &whole), ENOTDIR);
+  EXPECT_FALSE(whole.valid());
 }
 
 TEST_F(PosixIoTest, ReadFullyStopsOnlyAtTheEndOfTheFile) {
@@ -300,6 +310,70 @@ TEST_F(PosixIoTest, OpenForWritingCreatesOrEmptiesAFile) {
   EXPECT_FALSE(file.valid());
   EXPECT_EQ(OpenForWriting(Path("cut") + std::string("\0.css", 5), 0644, &file), ENOENT);
   EXPECT_FALSE(fs::exists(temp_ / "cut"));
+}
+
+TEST_F(PosixIoTest, CreateNewFileNeverOpensWhatIsThere) {
+  const mode_t mask = umask(022);
+  ScopedFd file;
+  ASSERT_EQ(CreateNewFile(Path("probe"), 0666, &file), 0);
+  EXPECT_EQ(WriteFully(file.get(), "new", 3), 0);
+  EXPECT_EQ(file.Close(), 0);
+  EXPECT_EQ(ReadFile(temp_ / "probe"), "new");
+  struct stat status;
+  ASSERT_EQ(stat(Path("probe").c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 0777, 0644u);
+  umask(mask);
+
+  // A taken name fails, whatever holds it, and what holds it stays as it was: a link is not
+  // followed, not even to a file that does not exist yet.
+  fs::create_directory(temp_ / "folder");
+  fs::create_symlink(temp_ / "target", temp_ / "dangling");
+  for (const char* name : {"probe", "folder", "dangling"}) {
+    EXPECT_EQ(CreateNewFile(Path(name), 0666, &file), EEXIST) << name;
+    EXPECT_FALSE(file.valid()) << name;
+  }
+  EXPECT_EQ(ReadFile(temp_ / "probe"), "new");
+  EXPECT_FALSE(fs::exists(temp_ / "target"));
+  EXPECT_EQ(CreateNewFile(Path("missing/probe"), 0666, &file), ENOENT);
+  EXPECT_EQ(CreateNewFile(Path("cut") + std::string("\0probe", 6), 0666, &file), ENOENT);
+  EXPECT_FALSE(fs::exists(temp_ / "cut"));
+}
+
+TEST_F(PosixIoTest, OpenRegularFileForWritingKeepsTheFileAndRefusesTheRest) {
+  WriteFile(temp_ / "book.epub", "old book");
+  fs::create_symlink(temp_ / "book.epub", temp_ / "link.epub");
+  for (const char* name : {"book.epub", "link.epub"}) {
+    ScopedFd file;
+    ASSERT_EQ(OpenRegularFileForWriting(Path(name), &file), 0) << name;
+    EXPECT_TRUE(file.valid());
+  }
+  EXPECT_EQ(ReadFile(temp_ / "book.epub"), "old book");  // opened, never emptied
+
+  fs::create_directory(temp_ / "folder");
+  const struct {
+    std::string path;
+    int expected;
+  } cases[] = {
+      {Path("folder"), EISDIR},
+      {"/dev/null", kNotRegularFile},
+      {Path("missing"), ENOENT},
+      {Path("book.epub") + std::string("\0x", 2), ENOENT},
+  };
+  for (const auto& entry : cases) {
+    ScopedFd file(::open("/dev/null", O_RDONLY | O_CLOEXEC));  // replaced by the call
+    EXPECT_EQ(OpenRegularFileForWriting(entry.path, &file), entry.expected) << entry.path;
+    EXPECT_FALSE(file.valid()) << entry.path;
+  }
+
+  // A pipe in the target's place, with nobody reading it: refused at once (ENXIO), never
+  // waited on.
+  ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0600), 0);
+  const std::string fifo = Path("fifo");
+  const int status = RunInChildWithin(20, [&] {
+    ScopedFd file;
+    return OpenRegularFileForWriting(fifo, &file) == ENXIO && !file.valid() ? 0 : 1;
+  });
+  EXPECT_EQ(status, 0);
 }
 
 TEST_F(PosixIoTest, SyncFolderFlushesAFolderAndNamesWhatIsNone) {
