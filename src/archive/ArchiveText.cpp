@@ -3,8 +3,6 @@
 #include <unicode/ucnv.h>
 #include <unicode/unistr.h>
 
-#include <memory>
-
 #include "base/Utf.h"
 
 namespace quireforge {
@@ -13,10 +11,9 @@ namespace {
 
 std::u16string FromCodePage437(const std::string& bytes) {
   UErrorCode status = U_ZERO_ERROR;
-  std::unique_ptr<UConverter, void (*)(UConverter*)> converter(ucnv_open("ibm-437", &status),
-                                                               ucnv_close);
+  const icu::LocalUConverterPointer converter(ucnv_open("ibm-437", &status));
   if (U_FAILURE(status)) return FromUtf8(bytes);
-  icu::UnicodeString text(bytes.data(), static_cast<int32_t>(bytes.size()), converter.get(),
+  icu::UnicodeString text(bytes.data(), static_cast<int32_t>(bytes.size()), converter.getAlias(),
                           status);
   if (U_FAILURE(status)) return FromUtf8(bytes);
   return std::u16string(text.getBuffer(), text.getBuffer() + text.length());

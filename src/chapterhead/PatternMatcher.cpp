@@ -4,6 +4,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "base/ScopeExit.h"
 #include "chapterhead/PatternCaseInversion.h"
 #include "chapterhead/PatternEngineError.h"
 
@@ -88,28 +89,25 @@ bool PatternMatcher::Search(const PatternProgram& program, std::u16string_view i
 #endif
   registers_.assign(kLoopBase + 2 * static_cast<size_t>(program.loop_count), -1);
 
-  bool found = false;
-  try {
-    const PatternInstruction* first =
-        program.first_test >= 0 ? &program.instructions[program.first_test] : nullptr;
-    const size_t last = std::min(to, input.size());
-    for (size_t at = from; at <= last && !found; ++at) {
-      if (program.anchored && at > 0) break;
-      if (first != nullptr) {
-        while (at < input.size() && !TestUnit(*first, input[at])) ++at;
-        if (at == input.size() || at > last) break;  // a unit test never matches at the end
-      }
-      found = MatchAt(static_cast<int32_t>(at));
-    }
-  } catch (...) {
+  // However the search ends, the matcher keeps no reference to the program or the input, and
+  // no backtracking record (the buffer keeps its capacity).
+  const ScopeExit forget([this] {
     program_ = nullptr;
     input_ = nullptr;
     frames_.clear();
-    throw;
+  });
+  bool found = false;
+  const PatternInstruction* first =
+      program.first_test >= 0 ? &program.instructions[program.first_test] : nullptr;
+  const size_t last = std::min(to, input.size());
+  for (size_t at = from; at <= last && !found; ++at) {
+    if (program.anchored && at > 0) break;
+    if (first != nullptr) {
+      while (at < input.size() && !TestUnit(*first, input[at])) ++at;
+      if (at == input.size() || at > last) break;  // a unit test never matches at the end
+    }
+    found = MatchAt(static_cast<int32_t>(at));
   }
-  program_ = nullptr;
-  input_ = nullptr;
-  frames_.clear();
   matched_ = found;
   return found;
 }

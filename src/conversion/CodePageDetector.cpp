@@ -3,7 +3,6 @@
 #include <unicode/ucsdet.h>
 
 #include <algorithm>
-#include <memory>
 #include <vector>
 
 #include "conversion/LegacyCodePage.h"
@@ -72,12 +71,11 @@ size_t CountNonAscii(std::string_view bytes) {
 // Every answer of ICU's detector for `sample`, in falling confidence.
 std::vector<Match> DetectAll(const std::string& sample) {
   UErrorCode status = U_ZERO_ERROR;
-  std::unique_ptr<UCharsetDetector, decltype(&ucsdet_close)> detector(ucsdet_open(&status),
-                                                                      &ucsdet_close);
+  const icu::LocalUCharsetDetectorPointer detector(ucsdet_open(&status));
   if (U_FAILURE(status)) return {};
-  ucsdet_setText(detector.get(), sample.data(), static_cast<int32_t>(sample.size()), &status);
+  ucsdet_setText(detector.getAlias(), sample.data(), static_cast<int32_t>(sample.size()), &status);
   int32_t count = 0;
-  const UCharsetMatch** found = ucsdet_detectAll(detector.get(), &count, &status);
+  const UCharsetMatch** found = ucsdet_detectAll(detector.getAlias(), &count, &status);
   if (U_FAILURE(status) || found == nullptr) return {};
   std::vector<Match> matches;
   for (int32_t i = 0; i < count; ++i) {

@@ -7,7 +7,6 @@
 #include <array>
 #include <cctype>
 #include <exception>
-#include <memory>
 #include <system_error>
 #include <thread>
 
@@ -49,12 +48,6 @@ void DecodeAll(UConverter* converter, std::string_view bytes, std::u16string* ou
     DecodeWith(converter, piece, bytes.empty(), out);
   } while (!bytes.empty());
 }
-
-// Closes a converter of its own when it goes.
-struct ConverterCloser {
-  void operator()(UConverter* converter) const { ucnv_close(converter); }
-};
-using OwnedConverter = std::unique_ptr<UConverter, ConverterCloser>;
 
 // Every ASCII byte must stand for the same character, both ways. IBM tables swap the
 // controls 1A, 1C and 7F, which never matter in text, so those are not compared.
@@ -101,9 +94,8 @@ std::string Lower(std::string_view text) {
 LegacyCodePage::LegacyCodePage(const std::string& name) : name_(name) {
   UErrorCode status = U_ZERO_ERROR;
   // An empty name would open ICU's default converter; an unusable one is an error.
-  if (!name.empty()) converter_ = ucnv_open(name.c_str(), &status);
-  if (converter_ == nullptr || U_FAILURE(status)) {
-    if (converter_ != nullptr) ucnv_close(converter_);
+  if (!name.empty()) converter_.adoptInstead(ucnv_open(name.c_str(), &status));
+  if (converter_.isNull() || U_FAILURE(status)) {
     throw CodePageError("Unknown code page \"" + name + "\".");
   }
   const std::string probe = AsciiProbe();
@@ -111,23 +103,23 @@ LegacyCodePage::LegacyCodePage(const std::string& name) : name_(name) {
   Decode(probe, &decoded);
   std::string encoded;
   Encode(decoded, &encoded);
-  bool compatible =
-      !IsStateful(ucnv_getType(converter_)) && decoded.size() == probe.size() && encoded == probe;
+  bool compatible = !IsStateful(ucnv_getType(converter_.getAlias())) &&
+                    decoded.size() == probe.size() && encoded == probe;
   for (size_t i = 0; compatible && i < probe.size(); ++i) {
     compatible = decoded[i] == static_cast<char16_t>(probe[i]);
   }
   if (!compatible) {
-    ucnv_close(converter_);
     throw CodePageError("Code page \"" + name + "\" is not ASCII-compatible.");
   }
 }
 
-LegacyCodePage::~LegacyCodePage() { ucnv_close(converter_); }
+LegacyCodePage::~LegacyCodePage() = default;
 
 void LegacyCodePage::Decode(std::string_view bytes, std::u16string* out) const {
   out->clear();
   out->reserve(bytes.size() + 16);  // one unit per byte is the rule, more the exception
-  ucnv_resetToUnicode(converter_);
+  UConverter* const converter = converter_.getAlias();
+  ucnv_resetToUnicode(converter);
   // A large text is cut after a line feed in its middle and both halves are decoded at
   // once, each by its own converter. A line feed is a whole character in every code page
   // accepted here (none is stateful, and none uses ASCII bytes inside a character), so the
@@ -136,43 +128,41 @@ void LegacyCodePage::Decode(std::string_view bytes, std::u16string* out) const {
                          ? bytes.find('\n', bytes.size() / 2)
                          : std::string_view::npos;
   UErrorCode status = U_ZERO_ERROR;
-  const OwnedConverter second(cut == std::string_view::npos ? nullptr
-                                                            : ucnv_clone(converter_, &status));
-  if (second == nullptr || U_FAILURE(status)) {
-    DecodeAll(converter_, bytes, out);
+  const icu::LocalUConverterPointer second(
+      cut == std::string_view::npos ? nullptr : ucnv_clone(converter, &status));
+  if (second.isNull() || U_FAILURE(status)) {
+    DecodeAll(converter, bytes, out);
     return;
   }
   std::u16string tail;
   tail.reserve(bytes.size() - cut + 16);
   // A failure of either half (running out of memory) is raised here, once both are done.
   std::exception_ptr tail_failure;
-  std::thread worker;
+  // Declared after everything it uses: a failure of the first half leaves this scope through
+  // the worker's destructor, which joins it before the tail and the converter go.
+  std::jthread worker;
   try {
-    worker = std::thread([&] {
+    worker = std::jthread([&] {
       try {
-        DecodeAll(second.get(), bytes.substr(cut + 1), &tail);
+        DecodeAll(second.getAlias(), bytes.substr(cut + 1), &tail);
       } catch (...) {
         tail_failure = std::current_exception();
       }
     });
   } catch (const std::system_error&) {
     // No second thread to be had (a limit on memory or threads): one pass does it all.
-    DecodeAll(converter_, bytes, out);
+    DecodeAll(converter, bytes, out);
     return;
   }
-  try {
-    DecodeAll(converter_, bytes.substr(0, cut + 1), out);
-  } catch (...) {
-    worker.join();
-    throw;
-  }
+  DecodeAll(converter, bytes.substr(0, cut + 1), out);
   worker.join();
   if (tail_failure) std::rethrow_exception(tail_failure);
   out->append(tail);
 }
 
 void LegacyCodePage::Encode(std::u16string_view text, std::string* out) const {
-  ucnv_resetFromUnicode(converter_);
+  UConverter* const converter = converter_.getAlias();
+  ucnv_resetFromUnicode(converter);
   const UChar* source = reinterpret_cast<const UChar*>(text.data());
   const UChar* const source_end = source + text.size();
   size_t written = out->size();
@@ -180,7 +170,7 @@ void LegacyCodePage::Encode(std::u16string_view text, std::string* out) const {
   for (;;) {
     UErrorCode status = U_ZERO_ERROR;
     char* target = out->data() + written;
-    ucnv_fromUnicode(converter_, &target, out->data() + out->size(), &source, source_end, nullptr,
+    ucnv_fromUnicode(converter, &target, out->data() + out->size(), &source, source_end, nullptr,
                      true, &status);
     written = static_cast<size_t>(target - out->data());
     if (status != U_BUFFER_OVERFLOW_ERROR) break;

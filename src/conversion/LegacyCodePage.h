@@ -7,11 +7,11 @@
 #ifndef QUIREFORGE_CONVERSION_LEGACYCODEPAGE_H_
 #define QUIREFORGE_CONVERSION_LEGACYCODEPAGE_H_
 
+#include <unicode/ucnv.h>
+
 #include <stdexcept>
 #include <string>
 #include <string_view>
-
-struct UConverter;
 
 namespace quireforge {
 
@@ -51,7 +51,7 @@ class LegacyCodePage {
 
  private:
   std::string name_;
-  UConverter* converter_ = nullptr;  // owned
+  icu::LocalUConverterPointer converter_;
 };
 
 }  // namespace quireforge

@@ -42,7 +42,7 @@ ParallelCompressor::ParallelCompressor(std::vector<Task> tasks, int level, unsig
 
 ParallelCompressor::~ParallelCompressor() {
   stop_ = true;
-  for (std::thread& worker : workers_) worker.join();
+  workers_.clear();  // joins every worker
 }
 
 void ParallelCompressor::Fail(const EngineError& error) {

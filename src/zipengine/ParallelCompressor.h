@@ -69,7 +69,9 @@ class ParallelCompressor {
   std::optional<EngineError> failure_;  // guarded by mutex_
   size_t returned_ = 0;
 
-  std::vector<std::thread> workers_;
+  // Last, so that it goes first: each jthread joins its worker before the state the workers
+  // use goes, however this object goes.
+  std::vector<std::jthread> workers_;
 };
 
 }  // namespace quireforge
