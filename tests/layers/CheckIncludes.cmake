@@ -1,0 +1,55 @@
+# Checks every #include "folder/name.h" under src/ and tests/ against the parts' graph of
+# cmake/Layers.cmake: a part (and its tests) may include only its own headers and those of the
+# parts below it. Run as a test:
+#   cmake -DLAYERS=<cmake/Layers.cmake> -DROOT=<source tree> -P CheckIncludes.cmake
+# Fails naming every include that breaks the graph, and when it finds no source to check.
+cmake_minimum_required(VERSION 3.25)
+if(NOT LAYERS OR NOT ROOT)
+  message(FATAL_ERROR "Usage: cmake -DLAYERS=<Layers.cmake> -DROOT=<source tree> -P ${CMAKE_SCRIPT_MODE_FILE}")
+endif()
+include(${LAYERS})
+
+set(violations "")
+set(checked_files 0)
+set(checked_includes 0)
+foreach(part IN LISTS QF_PARTS)
+  qf_part_closure(${part} closure)
+  qf_part_single_headers(${part} singles)
+  foreach(folder src/${part} tests/${part})
+    file(GLOB_RECURSE files ${ROOT}/${folder}/*.h ${ROOT}/${folder}/*.cpp ${ROOT}/${folder}/*.c)
+    foreach(file IN LISTS files)
+      math(EXPR checked_files "${checked_files} + 1")
+      file(STRINGS ${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"]+\"")
+      foreach(line IN LISTS lines)
+        string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*" "\\1" header "${line}")
+        if(NOT header MATCHES "^([A-Za-z0-9_]+)/([^/]+)\\.h$")
+          continue()  # a helper beside the file, such as "TestSupport.h"
+        endif()
+        set(owner ${CMAKE_MATCH_1})
+        set(name ${CMAKE_MATCH_2})
+        if(NOT owner IN_LIST QF_PARTS)
+          continue()
+        endif()
+        math(EXPR checked_includes "${checked_includes} + 1")
+        if(owner STREQUAL part OR owner IN_LIST closure OR header IN_LIST singles)
+          continue()
+        endif()
+        if(owner STREQUAL "base" AND QF_PART_USES_BASE_HEADERS_${part}
+           AND NOT EXISTS ${ROOT}/src/base/${name}.cpp)
+          continue()  # a header-only piece of base
+        endif()
+        file(RELATIVE_PATH shown ${ROOT} ${file})
+        list(APPEND violations "${shown} includes \"${header}\", which ${part} may not use")
+      endforeach()
+    endforeach()
+  endforeach()
+endforeach()
+
+if(checked_files EQUAL 0)
+  message(FATAL_ERROR "No source found under ${ROOT}/src or ${ROOT}/tests")
+endif()
+if(violations)
+  list(JOIN violations "\n  " text)
+  message(FATAL_ERROR "Includes that break the parts' graph (cmake/Layers.cmake):\n  ${text}")
+endif()
+message(STATUS "${checked_includes} includes of the parts in ${checked_files} files follow the graph")
