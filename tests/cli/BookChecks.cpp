@@ -1,5 +1,7 @@
 #include "BookChecks.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <sstream>
 
@@ -11,9 +13,12 @@ namespace fs = std::filesystem;
 
 CliResult RunCli(const std::vector<std::string>& arguments, const fs::path& cwd,
                  const std::string& environment) {
+  // Named by process and call: the test programs run side by side, and a test that sets no
+  // TEMP of its own shares /tmp with the others.
   static int counter = 0;
-  const fs::path out_file = fs::temp_directory_path() / ("cli-out-" + std::to_string(++counter));
-  const fs::path err_file = fs::temp_directory_path() / ("cli-err-" + std::to_string(counter));
+  const std::string name = std::to_string(getpid()) + "-" + std::to_string(++counter);
+  const fs::path out_file = fs::temp_directory_path() / ("cli-out-" + name);
+  const fs::path err_file = fs::temp_directory_path() / ("cli-err-" + name);
   std::string command =
       environment + " " + ShellQuote(std::string(QF_BUILD_DIR) + "/quireforge-cli");
   for (const std::string& argument : arguments) command += " " + ShellQuote(argument);
