@@ -143,6 +143,9 @@ class TForm_Main : public QWidget {
   // The chapter search with the dialog's find text and mode; `replaced` marks the lines
   // whole-entry mode must pass over.
   int SearchChapter(const std::vector<bool>& replaced) const;
+  // Selects the next entry holding the find text and returns its line; with none, tells the
+  // user so and returns -1.
+  int FindAndSelectChapter();
   void ReplaceInLine(int line);
 
   const ProgramValues& values_;

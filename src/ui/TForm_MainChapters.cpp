@@ -89,27 +89,25 @@ void TForm_Main::ReplaceInLine(int line) {
   chapter_model_->SetTitle(line, title);
 }
 
-void TForm_Main::ReplaceDialog_HeadFind() {
-  Guarded([this] {
-    const int line = SearchChapter({});
-    if (line < 0) {
-      dialogs_.ShowMessage(texts_.not_found_message);
-      return;
-    }
+int TForm_Main::FindAndSelectChapter() {
+  const int line = SearchChapter({});
+  if (line < 0) {
+    dialogs_.ShowMessage(texts_.not_found_message);
+  } else {
     ListBox_Files->SelectLine(line);
-  });
+  }
+  return line;
+}
+
+void TForm_Main::ReplaceDialog_HeadFind() {
+  Guarded([this] { FindAndSelectChapter(); });
 }
 
 void TForm_Main::ReplaceDialog_HeadReplace() {
   if (chapter_model_->Job() == nullptr) return;
   Guarded([this] {
-    const int line = SearchChapter({});
-    if (line < 0) {
-      dialogs_.ShowMessage(texts_.not_found_message);
-      return;
-    }
-    ListBox_Files->SelectLine(line);
-    ReplaceInLine(line);
+    const int line = FindAndSelectChapter();
+    if (line >= 0) ReplaceInLine(line);
   });
 }
 

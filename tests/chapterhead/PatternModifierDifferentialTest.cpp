@@ -379,11 +379,7 @@ TEST(PatternModifierDifferentialTest, AgreesWithPcre2WhereModifiersAreSpeltOut) 
       bool same = found == expected;
       if (same && found) {
         ++matched;
-        for (int slot = 0; slot < 4 && same; ++slot) {
-          same = engine.MatchPos(slot) == reference->MatchStart(slot) &&
-                 (engine.MatchPos(slot) < 0 ||
-                  engine.MatchPos(slot) + engine.MatchLen(slot) == reference->MatchEnd(slot));
-        }
+        same = SameSpans(engine, *reference);
       }
       if (!same) {
         ++disagreements;

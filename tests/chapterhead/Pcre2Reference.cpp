@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "chapterhead/PatternEngine.h"
+
 namespace quireforge::test {
 
 namespace {
@@ -73,6 +75,15 @@ std::string CodePoints(std::u16string_view text) {
     out += buffer;
   }
   return out.empty() ? "(empty)" : out;
+}
+
+bool SameSpans(const TPatternEngine& engine, const Pcre2Reference& reference) {
+  for (int slot = 0; slot < 4; ++slot) {
+    const int32_t start = engine.MatchPos(slot);
+    if (start != reference.MatchStart(slot)) return false;
+    if (start >= 0 && start + engine.MatchLen(slot) != reference.MatchEnd(slot)) return false;
+  }
+  return true;
 }
 
 }  // namespace quireforge::test

@@ -8,6 +8,10 @@
 #include <string>
 #include <string_view>
 
+namespace quireforge {
+class TPatternEngine;
+}
+
 namespace quireforge::test {
 
 // The chapter-head rule in PCRE2 syntax, every non-ASCII character as a code. Compile it with
@@ -43,6 +47,11 @@ class Pcre2Reference {
   void* code_;
   void* match_data_;
 };
+
+// True when the engine's last match and the reference's last match span the same units: the
+// whole match and the first three groups, an unset group in both counting as alike. For two
+// searches that both found a match.
+bool SameSpans(const TPatternEngine& engine, const Pcre2Reference& reference);
 
 // "U+7B2C U+4E00 ..." for messages.
 std::string CodePoints(std::u16string_view text);
