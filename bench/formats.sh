@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# What headings, indent and EPUB 3 cost, timed as whole commands on the 50 MB novel of
-# compare.sh (the two corpus novels repeated):
-#   - the default run;
+# What the heading finder, headings, indent and EPUB 3 cost, timed as whole commands on the
+# 50 MB novel of compare.sh (the two corpus novels repeated):
+#   - the default run (chapters found by the heading finder);
+#   - --chapter-rule classic: the same with the line-by-line chapter-head pattern;
 #   - --epub3 --heading-style title --indent 2: every line trimmed for the indent, heading
 #     lines written as headings, XHTML5 pages, nav.xhtml beside toc.ncx;
 #   - with BASELINE_CLI set, the default run of that other build (an older quireforge-cli with
 #     its libqzengine.so beside it), to compare a change with what came before it.
-# Target: the options cost at most 5% more than the default run (CPU time, medians).
+# Targets (CPU time, medians): the options cost at most 5% more than the default run; the
+# default run costs at most 10% more than the classic rule's.
 #
 # Usage: bench/formats.sh [BUILD_DIR]   (default: build)
 #   RUNS=n            runs per command, after one warm-up run (default 10)
@@ -57,6 +59,8 @@ import resource, statistics, subprocess, sys, time
 cli, runs, baseline = sys.argv[1], int(sys.argv[2]), sys.argv[3]
 commands = {
     "default": [cli, "-q", "-o", "a.epub", "novel50.txt"],
+    "--chapter-rule classic": [cli, "-q", "--chapter-rule", "classic", "-o", "d.epub",
+                               "novel50.txt"],
     "--epub3 --heading-style title --indent 2": [
         cli, "-q", "--epub3", "--heading-style", "title", "--indent", "2", "-o", "b.epub",
         "novel50.txt"],
@@ -87,5 +91,8 @@ options = "--epub3 --heading-style title --indent 2"
 print()
 print(f"{options} / default: {statistics.median(cpu[options]) / base_cpu:.3f} (CPU), "
       f"{statistics.median(wall[options]) / base_wall:.3f} (wall)   target <= 1.05")
+classic = "--chapter-rule classic"
+print(f"default / {classic}: {base_cpu / statistics.median(cpu[classic]):.3f} (CPU), "
+      f"{base_wall / statistics.median(wall[classic]):.3f} (wall)   target <= 1.10")
 PY
 echo "book sizes:     default $(stat -c %s a.epub) bytes, with the options $(stat -c %s b.epub) bytes"

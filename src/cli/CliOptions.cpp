@@ -25,6 +25,8 @@ using Choices = std::vector<std::pair<std::string, int>>;
 const Choices kMargins = {{"normal", 2}, {"wide", 5}};
 const Choices kLineHeights = {{"normal", 100}, {"wide", 120}};
 const Choices kFontSizes = {{"large", 110}, {"middle", 105}, {"small", 100}};
+const Choices kChapterRules = {{"smart", static_cast<int>(ChapterRule::kSmart)},
+                               {"classic", static_cast<int>(ChapterRule::kClassic)}};
 const Choices kHeadingStyles = {{"plain", static_cast<int>(HeadingStyle::kPlain)},
                                 {"title", static_cast<int>(HeadingStyle::kTitle)}};
 
@@ -119,16 +121,28 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
       app.add_flag("--no-chapters", options->no_chapters, "Do not recognise chapters");
   app.add_flag("--filename-chapters", options->filename_chapters,
                "With several sources, title each source's chapter by its file name");
+  auto* chapter_rule =
+      app.add_option("--chapter-rule", options->chapter_rule,
+                     "smart (default): short lines that open with a chapter marker and read as "
+                     "headings, chosen by the series the book's headings form; classic: every "
+                     "line in which the built-in pattern (第…章, 第…回, 卷…, 序…) matches")
+          ->transform(ChoiceOf(kChapterRules))
+          ->option_text("smart|classic");
   auto* chapter_pattern = app.add_option(
       "--chapter-pattern", options->chapter_pattern,
       "A line is a chapter heading when this expression matches anywhere in it (instead of "
-      "the built-in rule)");
-  app.add_flag("--volumes", options->volumes,
-               "Lines that start with 第…卷 or 卷… open volumes, which hold the chapters after "
-               "them in the table of contents");
-  app.add_option("--volume-pattern", options->volume_pattern,
-                 "A line (trimmed) opens a volume when this expression matches anywhere in it; "
-                 "implies --volumes");
+      "the chapter rule)");
+  auto* volumes =
+      app.add_flag("--volumes", options->volumes,
+                   "Volume lines (第…卷, 卷…; with the smart rule also 第…部, 上篇, …) open "
+                   "volumes, which hold the chapters after them in the table of contents; the "
+                   "smart rule does so by itself where the volumes hold the chapters");
+  auto* volume_pattern =
+      app.add_option("--volume-pattern", options->volume_pattern,
+                     "A line (trimmed) opens a volume when this expression matches anywhere in it; "
+                     "implies --volumes");
+  auto* no_volumes = app.add_flag("--no-volumes", options->no_volumes,
+                                  "No volume level: the smart rule's volume lines are chapters");
   app.add_option("--font", options->font, "TrueType font file to embed");
   app.add_option("--cover", options->cover, "Cover picture (JPEG or PNG) shown first in the book");
   app.add_option("--language", options->language,
@@ -166,6 +180,9 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
   each->excludes(title);
   each->excludes(list);
   chapter_pattern->excludes(no_chapters);
+  chapter_pattern->excludes(chapter_rule);
+  no_volumes->excludes(volumes);
+  no_volumes->excludes(volume_pattern);
 
   try {
     app.parse(argc, argv);
@@ -233,12 +250,18 @@ std::vector<std::string> SingleBookArguments(const CliOptions& options, const st
   if (options.no_chapters) arguments.push_back("--no-chapters");
   if (options.filename_chapters) arguments.push_back("--filename-chapters");
   if (!options.font.empty()) arguments.push_back("--font=" + options.font);
-  if (options.chapter_pattern) arguments.push_back("--chapter-pattern=" + *options.chapter_pattern);
+  if (options.chapter_pattern) {
+    arguments.push_back("--chapter-pattern=" + *options.chapter_pattern);
+  } else if (options.chapter_rule != ChapterRule::kSmart) {
+    arguments.push_back("--chapter-rule=" +
+                        WordFor(kChapterRules, static_cast<int>(options.chapter_rule)));
+  }
   if (options.volume_pattern) {
     arguments.push_back("--volume-pattern=" + *options.volume_pattern);
   } else if (options.volumes) {
     arguments.push_back("--volumes");
   }
+  if (options.no_volumes) arguments.push_back("--no-volumes");
   if (!options.cover.empty()) arguments.push_back("--cover=" + options.cover);
   if (options.language) arguments.push_back("--language=" + *options.language);
   if (options.heading_style != HeadingStyle::kPlain) {

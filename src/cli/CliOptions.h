@@ -19,6 +19,12 @@ inline constexpr int kExitSuccess = 0;  // every book was written
 inline constexpr int kExitFailure = 1;  // a book failed
 inline constexpr int kExitUsage = 2;    // the command line was wrong
 
+// How the chapters of a single source are found.
+enum class ChapterRule {
+  kSmart,    // the heading finder: marker lines that read as headings, chosen by their series
+  kClassic,  // every line in which the built-in chapter-head pattern matches
+};
+
 struct CliOptions {
   std::vector<std::string> sources;  // as given; at least one
   std::string output;                // empty: derived from the first source
@@ -40,8 +46,10 @@ struct CliOptions {
 
   // Unset title and author are derived from the first source's file name, each on its own.
   // The book's structure and looks beyond the window's options:
-  std::optional<std::string> chapter_pattern;  // unset: the chapter-head rule
-  bool volumes = false;
+  ChapterRule chapter_rule = ChapterRule::kSmart;
+  std::optional<std::string> chapter_pattern;  // set: wins over the rule
+  bool volumes = false;     // volumes forced on (the classic rule finds none without it)
+  bool no_volumes = false;  // no volume level, even where the heading finder sees one
   std::optional<std::string> volume_pattern;  // unset: the volume rule; set implies volumes
   std::string cover;                          // empty: no cover
   std::optional<std::string> language;        // a BCP 47 tag or "auto"; unset: "en"

@@ -13,6 +13,7 @@
 #include "archive/Archiver.h"
 #include "base/Utf.h"
 #include "chapterhead/ChapterHeadRule.h"
+#include "chapterhead/HeadingFinder.h"
 #include "chapterhead/PatternEngineError.h"
 #include "chapterhead/PatternLineRule.h"
 #include "chapterhead/VolumeHeadRule.h"
@@ -152,20 +153,37 @@ void PrintCodePages(const TConvertFile& job, TerminalUserInterface& ui) {
   }
 }
 
-// A single source read with chapters on in which no heading was found: the usual sign of a
-// wrong code page or of headings in an unusual style.
+// A single source read with chapters on in which no heading was found: the usual sign of
+// headings in an unusual style, or of a text read in the wrong code page when its code page
+// was only the locale's fallback.
 void WarnOfMissingHeadings(const BookPlan& plan, const CliOptions& options, const TConvertFile& job,
                            TerminalUserInterface& ui) {
-  if (options.no_chapters || plan.sources.size() != 1 || job.ChapterCount() != 0) return;
-  if (options.chapter_pattern) {
-    ui.PrintLine(plan.sources.front() +
-                 ": no line matches --chapter-pattern; check the expression, or if the text is "
-                 "garbled, name its code page with --codepage.");
+  if (options.no_chapters || plan.sources.size() != 1 || job.ChapterCount() != 0 ||
+      !job.Volumes().empty()) {
     return;
   }
-  ui.PrintLine(plan.sources.front() +
-               ": no chapter heading found; if the text is garbled, name its code page with "
-               "--codepage.");
+  const std::string& source = plan.sources.front();
+  for (const SourceReading& reading : job.SourceReadings()) {
+    if (reading.encoding.origin != EncodingOrigin::kFallback) continue;
+    ui.PrintLine(source + ": no chapter heading found; the text was read in " +
+                 reading.encoding.name +
+                 ", the locale's code page: if it is garbled, name its code page with "
+                 "--codepage.");
+    return;
+  }
+  if (options.chapter_pattern) {
+    ui.PrintLine(source + ": no line matches --chapter-pattern; check the expression.");
+    return;
+  }
+  ui.PrintLine(source +
+               ": no chapter heading found; try --chapter-rule classic or an own "
+               "--chapter-pattern, and check the result with --list-chapters.");
+}
+
+// The volume choice of the heading finder.
+VolumeChoice VolumesOf(const CliOptions& options) {
+  if (options.no_volumes || options.volume_pattern) return VolumeChoice::kOff;
+  return options.volumes ? VolumeChoice::kForce : VolumeChoice::kAuto;
 }
 
 int Convert(const CliOptions& options, const CodePageChoice& code_pages, const BookPlan& plan) {
@@ -176,10 +194,11 @@ int Convert(const CliOptions& options, const CodePageChoice& code_pages, const B
   // The expressions were checked when the options were read.
   std::optional<PatternLineRule> own_chapter_head;
   if (options.chapter_pattern) own_chapter_head.emplace(FromUtf8(*options.chapter_pattern));
+  const bool classic = options.chapter_pattern || options.chapter_rule == ChapterRule::kClassic;
   std::optional<VolumeHeadRule> volume_head;
   if (options.volume_pattern) {
     volume_head.emplace(FromUtf8(*options.volume_pattern));
-  } else if (options.volumes) {
+  } else if (options.volumes && (classic || options.no_chapters)) {
     volume_head.emplace();
   }
 
@@ -194,10 +213,12 @@ int Convert(const CliOptions& options, const CodePageChoice& code_pages, const B
       return NamingFailures("--chapter-pattern", source,
                             [&] { return own_chapter_head->Matches(line); });
     };
-  } else {
+  } else if (classic) {
     environment.is_chapter_head = [&chapter_head](std::u16string_view line) {
       return chapter_head.IsChapterHead(line);
     };
+  } else {
+    environment.find_headings = HeadingFinder(VolumesOf(options));
   }
   if (volume_head) {
     environment.is_volume_head = [&volume_head, &source](std::u16string_view line) {

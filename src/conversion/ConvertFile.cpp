@@ -41,7 +41,7 @@ void CheckIndent(const std::optional<int32_t>& indent) {
 
 TConvertFile::TConvertFile(const JobParameters& parameters, const JobEnvironment& environment) {
   if (environment.ui == nullptr || environment.code_page == nullptr ||
-      !environment.is_chapter_head) {
+      (!environment.is_chapter_head && !environment.find_headings)) {
     throw std::invalid_argument(
         "TConvertFile needs a user interface, a code page and a chapter-head test");
   }

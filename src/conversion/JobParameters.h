@@ -54,20 +54,31 @@ struct JobParameters {
 // Decides whether one raw line (untrimmed, unescaped) is a chapter heading.
 using ChapterHeadTest = std::function<bool(std::u16string_view line)>;
 
+// Finds the headings of a single source from all its raw lines at once (a book's headings are
+// known by their series): fills `chapters` with the indices of the lines that open chapters
+// and `volumes` with those that open volumes, each rising, no line in both.
+using HeadingSearch =
+    std::function<void(const std::vector<std::u16string_view>& lines, std::vector<size_t>* chapters,
+                       std::vector<size_t>* volumes)>;
+
 // The surroundings of a job: where it stages, whom it tells about progress, how it
 // recognises chapters (and volumes) and how it decodes sources without a byte-order mark that
 // are not valid UTF-8 (CodePageChoice::ApplyTo fills in the last two).
 struct JobEnvironment {
-  std::u16string staging_root;                // e.g. /tmp/QuireforgeTmp; must exist
-  UserInterface* ui = nullptr;                // never null
-  ChapterHeadTest is_chapter_head;            // never empty
+  std::u16string staging_root;  // e.g. /tmp/QuireforgeTmp; must exist
+  UserInterface* ui = nullptr;  // never null
+  // How the chapters of a single source are found: by `find_headings` when set, else line by
+  // line by `is_chapter_head`. One of the two is never empty.
+  ChapterHeadTest is_chapter_head;
+  HeadingSearch find_headings;
   const LegacyCodePage* code_page = nullptr;  // never null; also the plain writer's
   // False: such sources are decoded in `code_page`. True: each in the code page found from
   // its own text, in `code_page` when the text does not tell.
   bool detect_code_page = false;
 
-  // Decides whether a raw line of a single source opens a volume; empty: no volumes. Several
-  // sources are never searched for volumes, as they are never searched for headings.
+  // Decides whether a raw line of a single source opens a volume; empty: no volumes but those
+  // `find_headings` finds. A line it accepts opens a volume whatever `find_headings` says.
+  // Several sources are never searched for volumes, as they are never searched for headings.
   ChapterHeadTest is_volume_head;
 };
 

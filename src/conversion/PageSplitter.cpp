@@ -116,6 +116,21 @@ void PageSplitter::AddChapter(std::u16string_view title) { chapters_->push_back(
 void PageSplitter::SplitSingleSource(const std::u16string& source, bool detect_chapters) {
   WithSource(source, [&] {
     const size_t first = LoadSource(source);
+    std::vector<size_t> chapter_lines;
+    std::vector<size_t> volume_lines;
+    const bool by_search = detect_chapters && environment_.find_headings;
+    if (by_search) {
+      std::vector<std::u16string_view> book(lines_.size() - first);
+      for (size_t i = first; i < lines_.size(); ++i) book[i - first] = lines_[i];
+      environment_.find_headings(book, &chapter_lines, &volume_lines);
+    }
+    size_t next_chapter = 0;
+    size_t next_volume = 0;
+    // True when the search named line `i` (of the source) in `found`, a rising list.
+    auto named = [first](const std::vector<size_t>& found, size_t* next, size_t i) {
+      while (*next < found.size() && found[*next] + first < i) ++*next;
+      return *next < found.size() && found[*next] + first == i;
+    };
     budget_ = 0;
     pages_.StartPage();
     {
@@ -123,8 +138,11 @@ void PageSplitter::SplitSingleSource(const std::u16string& source, bool detect_c
       for (size_t i = first; i < lines_.size(); ++i) {
         const std::u16string_view line = lines_[i];
         // A volume line opens its volume only: it is never also a chapter of that volume.
-        const bool volume = environment_.is_volume_head && environment_.is_volume_head(line);
-        const bool head = !volume && detect_chapters && environment_.is_chapter_head(line);
+        const bool volume = (environment_.is_volume_head && environment_.is_volume_head(line)) ||
+                            (by_search && named(volume_lines, &next_volume, i));
+        const bool head = !volume && detect_chapters &&
+                          (by_search ? named(chapter_lines, &next_chapter, i)
+                                     : environment_.is_chapter_head(line));
         const LineKind kind =
             volume ? LineKind::kVolumeHead : (head ? LineKind::kChapterHead : LineKind::kText);
         if (PlaceLine(line, kind, kind != LineKind::kText)) {

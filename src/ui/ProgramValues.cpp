@@ -1,6 +1,7 @@
 #include "ui/ProgramValues.h"
 
 #include "chapterhead/ChapterHeadRule.h"
+#include "chapterhead/HeadingFinder.h"
 #include "conversion/CodePageChoice.h"
 #include "conversion/StagingRoot.h"
 
@@ -22,5 +23,11 @@ ChapterHeadTest ProgramValues::ChapterHead() const {
   ChapterHeadRule* rule = chapter_head_rule_.get();
   return [rule](std::u16string_view line) { return rule->IsChapterHead(line); };
 }
+
+}  // namespace quireforge
+
+namespace quireforge {
+
+HeadingSearch ProgramValues::Headings() const { return HeadingFinder(); }
 
 }  // namespace quireforge

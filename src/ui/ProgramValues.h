@@ -1,7 +1,7 @@
 // The program-wide values fixed before any window exists: the staging root (from TEMP,
 // else TMPDIR, else XDG_RUNTIME_DIR, else /tmp), the code page choice (QUIREFORGE_CODEPAGE,
-// else each source's code page found from its text) and the chapter-head rule. Owned by main
-// (or a test) and outlives every window using it.
+// else each source's code page found from its text), the heading finder and the classic
+// chapter-head rule. Owned by main (or a test) and outlives every window using it.
 #ifndef QUIREFORGE_UI_PROGRAMVALUES_H_
 #define QUIREFORGE_UI_PROGRAMVALUES_H_
 
@@ -32,8 +32,10 @@ class ProgramValues {
 
   // Empty when the configured code page was usable.
   const QString& CodePageProblem() const { return code_page_problem_; }
-  // The chapter-head test handed to every job.
+  // The classic chapter-head test, line by line.
   ChapterHeadTest ChapterHead() const;
+  // The heading finder handed to every job.
+  HeadingSearch Headings() const;
 
  private:
   std::u16string staging_root_;

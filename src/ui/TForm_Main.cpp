@@ -512,7 +512,7 @@ void TForm_Main::AddJob() {
   JobEnvironment environment;
   environment.staging_root = values_.StagingRoot();
   environment.ui = &ui_;
-  environment.is_chapter_head = values_.ChapterHead();
+  environment.find_headings = values_.Headings();
   values_.CodePages().ApplyTo(&environment);
   auto job = std::make_unique<TConvertFile>(parameters, environment);
   if (!job->StagingPath().empty()) job_folders_.push_back(job->StagingPath());

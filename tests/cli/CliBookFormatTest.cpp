@@ -70,7 +70,8 @@ TEST(CliEpub3Test, AnEpub3BookWithVolumesACoverHeadingsAndIndent) {
                     "<li><a href=\"ch_3.xhtml\">  第一章 甲 </a></li>\r\n"));
   // The chapter list names the pages as the EPUB 3 book calls them.
   const CliResult list = RunCli({"--list-chapters", "--epub3", "novel.txt"}, temp.path());
-  EXPECT_EQ(list.out, "ch_2.xhtml=第一卷 潜龙\nch_3.xhtml=  第一章 甲 \nch_4.xhtml=第二章 乙\n");
+  EXPECT_EQ(list.out,
+            "ch_2.xhtml=第一卷 潜龙\n  ch_3.xhtml=  第一章 甲 \n  ch_4.xhtml=第二章 乙\n");
 }
 
 TEST(CliEpub3Test, EveryBookOfEachIsEpub3AndSeveralSourcesWork) {
@@ -125,13 +126,14 @@ TEST(CliBookFormatTest, EveryBookOfEachGetsTheOptions) {
   TempDir temp;
   WriteFile(temp / "a.txt", kNovel);
   WriteFile(temp / "b.txt", "　　Foreword\r\n第一章 x\r\ntext\r\n");
-  const CliResult result = RunCli(
-      {"--each", "-q", "--heading-style", "title", "--indent", "1", "a.txt", "b.txt"}, temp.path());
+  const CliResult result = RunCli({"--each", "-q", "--chapter-rule", "classic", "--heading-style",
+                                   "title", "--indent", "1", "a.txt", "b.txt"},
+                                  temp.path());
   ASSERT_EQ(result.status, 0) << result.err;
   for (const char* book : {"a.epub", "b.epub"}) {
     EXPECT_TRUE(Holds(EntryBytes(temp / book, "OEBPS/css/main.css"), "  text-indent: 1em;\r\n"))
         << book;
-    // Without --volumes, 第一卷 is a chapter heading like 第一章.
+    // With the classic rule and without --volumes, 第一卷 is a chapter heading like 第一章.
     EXPECT_TRUE(Holds(Page(temp / book, 2), "<body>\r\n<h2>第一")) << book;
   }
   EXPECT_TRUE(Holds(Page(temp / "b.epub", 1), "<p>Foreword</p>"));

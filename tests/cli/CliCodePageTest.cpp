@@ -150,7 +150,8 @@ TEST_F(CliCodePageTest, ABookWithoutAnyChapterHeadingIsWarnedOf) {
             EncodeIn("GB18030", "天气很好，我们去公园散步。\r\n鸟儿在树上唱歌。\r\n"));
   const std::string warning =
       Note("plain.txt",
-           "no chapter heading found; if the text is garbled, name its code page with --codepage.");
+           "no chapter heading found; try --chapter-rule classic or an own --chapter-pattern, "
+           "and check the result with --list-chapters.");
   CliResult result = RunCli({"--codepage", "GB18030", "plain.txt"}, temp_.path());
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.err, warning + "quireforge-cli: " + dir_ + "/plain.epub: written\n");
@@ -158,6 +159,14 @@ TEST_F(CliCodePageTest, ABookWithoutAnyChapterHeadingIsWarnedOf) {
   result = RunCli({"--list-chapters", "--codepage", "GB18030", "plain.txt"}, temp_.path());
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(result.err, warning);
+  // A text read in the locale's code page for lack of an answer may be garbled: then the
+  // warning names that code page.
+  WriteFile(temp_ / "short.txt", "Caf\xE9 cr\xE8me\r\n");
+  result = RunCli({"--list-chapters", "short.txt"}, temp_.path(), Desktop("ja_JP.UTF-8"));
+  EXPECT_TRUE(Contains(result.err,
+                       "short.txt: no chapter heading found; the text was read in Shift_JIS, the "
+                       "locale's code page: if it is garbled, name its code page with --codepage."))
+      << result.err;
   // Not with chapters off, not quietly, and not for several sources, whose chapters come
   // from the sources themselves.
   for (const std::vector<std::string>& arguments :

@@ -95,9 +95,12 @@ TEST(CliChapterPatternTest, AnOwnExpressionReplacesTheChapterHeadRule) {
              temp.path());
   ASSERT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(result.out, "ch_2.html=Chapter 1\nch_3.html=1.\nch_4.html=Chapter 2 The End\n");
-  // The built-in rule knows none of these but the Chinese line.
-  result = RunCli({"--list-chapters", "novel.txt"}, temp.path());
+  // The classic rule knows none of these but the Chinese line; the heading finder reads the
+  // English headings and leaves the lone Chinese line in the middle as text.
+  result = RunCli({"--list-chapters", "--chapter-rule", "classic", "novel.txt"}, temp.path());
   EXPECT_EQ(result.out, "ch_2.html=第一章 not a heading here\n");
+  result = RunCli({"--list-chapters", "novel.txt"}, temp.path());
+  EXPECT_EQ(result.out, "ch_2.html=Chapter 1\nch_3.html=Chapter 2 The End\n");
   // Written books follow it too, one page per heading.
   result = RunCli({"-q", "--chapter-pattern=Chapter", "novel.txt"}, temp.path());
   ASSERT_EQ(result.status, 0) << result.err;
@@ -118,8 +121,8 @@ TEST(CliChapterPatternTest, WorksForEveryBookOfEach) {
   EXPECT_TRUE(Holds(NcxOf(temp / "b.epub"), "<text>Chapter 7</text>"));
 }
 
-// An own expression that finds no heading is named in the warning: the expression is the
-// first suspect, the code page the second.
+// An own expression that finds no heading is named in the warning; the code page only when
+// it was the locale's fallback.
 TEST(CliChapterPatternTest, AnExpressionThatFindsNothingIsWarnedOf) {
   TempDir temp;
   WriteFile(temp / "novel.txt", kEnglishNovel);
@@ -127,9 +130,9 @@ TEST(CliChapterPatternTest, AnExpressionThatFindsNothingIsWarnedOf) {
       RunCli({"--list-chapters", "--chapter-pattern", "^Part [0-9]+", "novel.txt"}, temp.path());
   ASSERT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(result.out, "");
-  EXPECT_EQ(result.err, "quireforge-cli: " + temp.path().string() +
-                            "/novel.txt: no line matches --chapter-pattern; check the expression, "
-                            "or if the text is garbled, name its code page with --codepage.\n");
+  EXPECT_EQ(result.err,
+            "quireforge-cli: " + temp.path().string() +
+                "/novel.txt: no line matches --chapter-pattern; check the expression.\n");
 }
 
 // Runs `arguments` where an older book.epub stands; expects `status`, no new file, the older
@@ -187,7 +190,8 @@ TEST(CliChapterPatternTest, AnExpressionThatFailsOnALineFailsTheBookNamingTheSou
 TEST(CliVolumesTest, ListChaptersIndentsTheChaptersOfAVolume) {
   TempDir temp;
   WriteFile(temp / "novel.txt", VolumeNovel());
-  CliResult result = RunCli({"--list-chapters", "--volumes", "novel.txt"}, temp.path());
+  CliResult result = RunCli(
+      {"--list-chapters", "--chapter-rule", "classic", "--volumes", "novel.txt"}, temp.path());
   ASSERT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(result.out,
             "ch_2.html=第一卷 潜龙\n"
@@ -196,11 +200,21 @@ TEST(CliVolumesTest, ListChaptersIndentsTheChaptersOfAVolume) {
             "ch_5.html=　　第二卷　空卷\n"
             "ch_6.html=卷三 飞龙\n"
             "  ch_7.html=第三章 丙\n");
-  // Without --volumes the same lines are chapters or text, as before.
-  result = RunCli({"--list-chapters", "novel.txt"}, temp.path());
+  // Without --volumes the classic rule's volume lines are chapters or text, as before.
+  result = RunCli({"--list-chapters", "--chapter-rule=classic", "novel.txt"}, temp.path());
   EXPECT_EQ(result.out,
             "ch_2.html=第一卷 潜龙\nch_3.html=第一章 甲\nch_4.html=第二章 乙\n"
             "ch_5.html=　　第二卷　空卷\nch_6.html=第三章 丙\n");
+  // The heading finder sees the two nested series by itself, and the opening 楔子; --no-volumes
+  // makes its volume lines chapters.
+  const std::string outline =
+      "ch_2.html=楔子 开端\nch_3.html=第一卷 潜龙\n  ch_4.html=第一章 甲\n  ch_5.html=第二章 乙\n"
+      "ch_6.html=　　第二卷　空卷\nch_7.html=卷三 飞龙\n  ch_8.html=第三章 丙\n";
+  EXPECT_EQ(RunCli({"--list-chapters", "novel.txt"}, temp.path()).out, outline);
+  EXPECT_EQ(RunCli({"--list-chapters", "--volumes", "novel.txt"}, temp.path()).out, outline);
+  EXPECT_EQ(RunCli({"--list-chapters", "--no-volumes", "novel.txt"}, temp.path()).out,
+            "ch_2.html=楔子 开端\nch_3.html=第一卷 潜龙\nch_4.html=第一章 甲\nch_5.html=第二章 乙\n"
+            "ch_6.html=　　第二卷　空卷\nch_7.html=卷三 飞龙\nch_8.html=第三章 丙\n");
   // An own volume rule, and an own chapter rule beside it.
   WriteFile(temp / "english.txt",
             "Foreword\r\nBook 1\r\nChapter 1\r\nx\r\n  Book 2  \r\nChapter 2\r\n");

@@ -416,7 +416,9 @@ TEST_F(ChapterEditorTest, DraggingNearAnEdgeScrollsTheList) {
 }
 
 TEST_F(ChapterEditorTest, ATitleTooLongForTheListShowsWholeInATooltip) {
-  const std::string long_title = "第1章 " + std::string(150, 'W') + " <end>";
+  std::string long_title = "第1章 ";
+  for (int i = 0; i < 40; ++i) long_title += "Ｗ";  // wider than the list, short as a title
+  long_title += " <end>";
   AddJobWithTitles({long_title, "第2章 短"});
   auto tooltip_at = [&](int line) {
     const QPoint point = LinePoint(line);

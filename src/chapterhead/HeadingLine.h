@@ -1,0 +1,56 @@
+// HeadingLine reads one line of a book the way a reader glances at it: does it open with a
+// heading marker (第十二回, 卷三, 序, 一、, （一）, Chapter 4, …) and stand on its own as a short
+// title, or is it a sentence that merely mentions such a marker? It judges the line alone;
+// whether the book's headings really use that marker is decided over the whole book by
+// HeadingFinder. Pure functions; any thread.
+#ifndef QUIREFORGE_CHAPTERHEAD_HEADINGLINE_H_
+#define QUIREFORGE_CHAPTERHEAD_HEADINGLINE_H_
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "chapterhead/HeadingNumeral.h"
+
+namespace quireforge {
+
+enum class MarkerFamily : uint8_t {
+  kOrdinal,      // 第 + number + counter: 第十二回, 第3章, 第一封信
+  kVolumeFirst,  // 卷 + number: 卷三
+  kHalf,         // 上篇, 下卷, 中部
+  kMatter,       // front and back matter: 序, 楔子, 尾声, 番外三, Prologue
+  kNumeral,      // a number alone, or before a blank, 、, ．, . or : and a title
+  kBracketed,    // （一）, (12)
+  kEnglish,      // Chapter 4, PART TWO, Book III
+};
+
+struct HeadingMarker {
+  MarkerFamily family = MarkerFamily::kOrdinal;
+  // What tells the marker's series apart within its family: the counter (章, 回, …), the
+  // separator after a bare number, 'C', 'P' or 'B' for English headings, a number of its own
+  // for each front or back matter word.
+  char16_t counter = 0;
+  NumeralScript script = NumeralScript::kChinese;
+  int64_t number = -1;  // -1: the marker carries no number (序, 上篇)
+  // The marker names a part larger than a chapter (第一卷, 卷三, 上篇, Part 2).
+  bool volume_like = false;
+  // The title runs on right after the counter, with no blank or mark between (第一章风起,
+  // also 第一回合): a heading only where the book's series expects it.
+  bool tight = false;
+  // A volume marker came first and a chapter marker follows (第一卷 第三章 …).
+  bool after_volume = false;
+};
+
+// The marker `line` opens with, when the line reads as a heading: after blanks, ideographic
+// spaces and a short lead (正文, 【, [, 〖), a marker, then nothing, or a separator and a short
+// title that does not read as a sentence. std::nullopt for every other line.
+std::optional<HeadingMarker> ReadHeadingLine(std::u16string_view line);
+
+// True for the chapter counters a heading is known to use (章 回 节 卷 集 部 篇 编 讲 幕 话 …);
+// other characters after 第 and a number make a heading only when a book counts with them
+// from the start (第一封信, 第二封信, …).
+bool IsKnownCounter(char16_t counter);
+
+}  // namespace quireforge
+
+#endif  // QUIREFORGE_CHAPTERHEAD_HEADINGLINE_H_
