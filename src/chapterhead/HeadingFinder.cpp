@@ -49,8 +49,8 @@ bool IsBlankLine(std::u16string_view line) {
   return true;
 }
 
-// The series a marker belongs to: its family and counter (卷三 counts on from 第二卷), and for
-// bare and bracketed numbers also how they are written.
+// The series a marker belongs to: its family and counter (卷三 counts on from 第二卷), for
+// bare and bracketed numbers also how they are written, and the name put before it.
 uint64_t SeriesKey(const HeadingMarker& marker) {
   const MarkerFamily family =
       marker.family == MarkerFamily::kVolumeFirst ? MarkerFamily::kOrdinal : marker.family;
@@ -58,16 +58,19 @@ uint64_t SeriesKey(const HeadingMarker& marker) {
   if (marker.family == MarkerFamily::kNumeral || marker.family == MarkerFamily::kBracketed) {
     key |= static_cast<uint64_t>(marker.script) << 16;
   }
-  return key;
+  return key | (static_cast<uint64_t>(marker.named_lead) << 32);
 }
 
-// One heading: its series and its number.
+// One heading: its series and its number, as a key for hashing.
 uint64_t HeadingIdentity(const Candidate& candidate) {
-  return (candidate.key << 32) ^ static_cast<uint64_t>(candidate.marker.number & 0xFFFFFFFF);
+  return candidate.key * 0x9E3779B97F4A7C15ull + static_cast<uint64_t>(candidate.marker.number);
 }
 
+// Markers that sentences and lists use too: their lines count only as a series that counts
+// one by one.
 bool IsLoose(const HeadingMarker& marker) {
   return marker.family == MarkerFamily::kNumeral || marker.family == MarkerFamily::kBracketed ||
+         marker.named_lead != 0 ||
          (marker.family == MarkerFamily::kOrdinal && !IsKnownCounter(marker.counter));
 }
 
@@ -178,8 +181,10 @@ class SeriesJudge {
       return steps.rising >= kMinRisingShare * static_cast<double>(steps.pairs);
     }
     if (firm.size() < kMinLooseSeries) return false;
-    if (candidates_[firm.front()].marker.number > kMaxFirstNumber) return false;
     if (steps.by_one < kMinStepShare * static_cast<double>(steps.pairs)) return false;
+    // Headings after the book's name may start anywhere (the second half of a novel).
+    if (shape.family == MarkerFamily::kOrdinal && IsKnownCounter(shape.counter)) return true;
+    if (candidates_[firm.front()].marker.number > kMaxFirstNumber) return false;
     if (shape.family == MarkerFamily::kOrdinal) return true;
     // Bare and bracketed numbers: spread through the book, text between them, and a new count
     // only where a volume begins (a list in the body starts again at one).

@@ -17,6 +17,8 @@ constexpr size_t kMaxNumeralTitle = 25;
 // A title may hold one comma when it is this short, and end with a full stop.
 constexpr size_t kMaxTitleWithComma = 20;
 constexpr size_t kMaxTitleWithStop = 15;
+// A name put before every heading is at most this long.
+constexpr size_t kMaxNamedLead = 15;
 // Bare numbers beyond this are years, amounts and codes, not chapters.
 constexpr int64_t kMaxBareNumber = 9999;
 
@@ -334,6 +336,22 @@ std::optional<HeadingMarker> ReadMarker(std::u16string_view text, std::u16string
   return marker;
 }
 
+// A short name, a blank and a 第 marker: 斗破苍穹 第一章 陨落的天才.
+std::optional<HeadingMarker> ReadNamedLead(std::u16string_view text, std::u16string_view* rest) {
+  const size_t at = text.substr(0, kMaxNamedLead + 2).find(u'第');
+  if (at == std::u16string_view::npos || at < 2 || !IsBlank(text[at - 1])) return std::nullopt;
+  const std::u16string_view name = Trimmed(text.substr(0, at));
+  if (name.size() > kMaxNamedLead || Count(name, u"，,。；;：:！!？?“”\"") > 0) {
+    return std::nullopt;
+  }
+  std::optional<HeadingMarker> marker = ReadMarker(text.substr(at), rest);
+  if (!marker || marker->family != MarkerFamily::kOrdinal) return std::nullopt;
+  uint32_t hash = 2166136261u;  // FNV-1a
+  for (char16_t c : name) hash = (hash ^ c) * 16777619u;
+  marker->named_lead = hash == 0 ? 1 : hash;
+  return marker;
+}
+
 }  // namespace
 
 bool IsKnownCounter(char16_t counter) {
@@ -355,6 +373,7 @@ std::optional<HeadingMarker> ReadHeadingLine(std::u16string_view line) {
   if (text.empty()) return std::nullopt;
   std::u16string_view rest;
   std::optional<HeadingMarker> marker = ReadMarker(text, &rest);
+  if (!marker && close == 0) marker = ReadNamedLead(text, &rest);
   if (!marker) return std::nullopt;
   // A closing bracket of the lead ends the marker or the whole line: 【第一章】 title.
   if (close != 0 && !rest.empty() && rest.back() == close) rest.remove_suffix(1);

@@ -39,11 +39,15 @@ struct HeadingMarker {
   bool tight = false;
   // A volume marker came first and a chapter marker follows (第一卷 第三章 …).
   bool after_volume = false;
+  // Some sites put the book's name before every heading (斗破苍穹 第一章 …): a hash of that
+  // lead, so that only lines with the same lead form a series; 0 for the usual leads.
+  uint32_t named_lead = 0;
 };
 
 // The marker `line` opens with, when the line reads as a heading: after blanks, ideographic
-// spaces and a short lead (正文, 【, [, 〖), a marker, then nothing, or a separator and a short
-// title that does not read as a sentence. std::nullopt for every other line.
+// spaces and a short lead (正文, 【, [, 〖, or a short name and a blank before 第), a marker,
+// then nothing, or a separator and a short title that does not read as a sentence.
+// std::nullopt for every other line.
 std::optional<HeadingMarker> ReadHeadingLine(std::u16string_view line);
 
 // True for the chapter counters a heading is known to use (章 回 节 卷 集 部 篇 编 讲 幕 话 …);

@@ -123,6 +123,11 @@ const std::vector<BookCase>& Cases() {
       {"VolumesWithoutChaptersAreTheChapters",
        "第一卷 甲\n~\n~\n第二卷 乙\n~\n~\n第三卷 丙\n~\n",
        {"C 第一卷 甲", "C 第二卷 乙", "C 第三卷 丙"}},
+      {"ABookNamePutBeforeEveryHeading",
+       "斗破苍穹 作者：天蚕土豆\n~\n斗破苍穹 第一章 陨落\n~\n~\n斗破苍穹 第二章 斗气\n~\n他说 "
+       "第三章 写完了\n"
+       "~\n斗破苍穹 第三章 客人\n~\n",
+       {"C 斗破苍穹 第一章 陨落", "C 斗破苍穹 第二章 斗气", "C 斗破苍穹 第三章 客人"}},
       {"ABookWithoutHeadingsHasNone", "~\n~\n一个人走在路上。\n~\n他说：“第一章写完了。”\n", {}},
   };
   return cases;

@@ -110,6 +110,20 @@ class ChapterEditorTest : public WindowFixture {
 
 const std::vector<std::string> kFive = {"第1章 一", "第2章 二", "第3章 三", "第4章 四", "第5章 五"};
 
+// The window finds chapters as a reader would: a contents list and body sentences that
+// mention a chapter are text, and every editing feature works on what it found.
+TEST_F(ChapterEditorTest, TheListHoldsTheHeadingsAReaderWouldSee) {
+  WriteFile(temp / "book.txt",
+            "目录\r\n第一章 启程\r\n第二章 归来\r\n第三章 再会\r\n\r\n"
+            "第一章 启程\r\n正文。\r\n第一次见到她时，他才十二岁。\r\n"
+            "第二章 归来\r\n正文。\r\n见本书第1卷第2章第1节。\r\n第三章 再会\r\n正文。\r\n");
+  AddBook(temp / "book.txt", temp / "book.epub", "Book");
+  ClickRow(0);
+  EXPECT_EQ(Lines(), QStringList({"第一章 启程", "第二章 归来", "第三章 再会"}));
+  EXPECT_EQ(job().ChapterEntry(0).substr(0, 10), u"ch_2.html=");
+  ExpectInStep();
+}
+
 TEST_F(ChapterEditorTest, LinesAreEighteenPixelsHigh) {
   AddJobWithTitles(kFive);
   EXPECT_EQ(ChapterLineRect(0).height(), 18);
