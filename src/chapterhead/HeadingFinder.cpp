@@ -24,9 +24,11 @@ constexpr double kMinNumeralSpan = 0.3;
 constexpr size_t kMinNumeralGap = 3;
 // A second chapter series beside the main one counts when it is at least this share of it.
 constexpr double kMinSideSeries = 0.2;
-// Heading lines with at most this many text lines between them form a run; a run of at least
+// Heading lines with at most this many text lines between them, each no longer than a title,
+// form a run (a contents list may give a title on a line of its own); a run of at least
 // kMinContentsRun whose headings come again elsewhere is a contents list.
 constexpr size_t kContentsGap = 1;
+constexpr size_t kContentsTextLine = 30;
 constexpr size_t kMinContentsRun = 3;
 // A lone first chapter or volume line counts only near the start of the text: within this
 // share of its lines, or its first few lines.
@@ -36,6 +38,7 @@ constexpr size_t kLoneHeadingLines = 10;
 struct Candidate {
   size_t line = 0;
   size_t text_index = 0;  // how many non-blank lines come before it
+  size_t text_before = 0;  // the longest text line between it and the heading line before it
   HeadingMarker marker;
   uint64_t key = 0;
   bool contents = false;
@@ -103,8 +106,10 @@ void MarkContentsLists(std::vector<Candidate>* candidates) {
   std::unordered_map<uint64_t, size_t> in_run;
   for (size_t i = 0; i < firm.size(); ++i) {
     const Candidate& candidate = (*candidates)[firm[i]];
-    const bool joins = i > begin && candidate.text_index - (*candidates)[firm[i - 1]].text_index <=
-                                        kContentsGap + 1;
+    const bool joins = i > begin &&
+                       candidate.text_index - (*candidates)[firm[i - 1]].text_index <=
+                           kContentsGap + 1 &&
+                       candidate.text_before <= kContentsTextLine;
     const bool again = joins && in_run.count(HeadingIdentity(candidate)) > 0;
     if (!joins || again) {
       mark_if_list(begin, i);
@@ -289,15 +294,20 @@ void Merge(std::vector<size_t>* into, const std::vector<size_t>& lines) {
 FoundHeadings HeadingFinder::Find(const std::vector<std::u16string_view>& lines) const {
   std::vector<Candidate> candidates;
   size_t text_lines = 0;
+  size_t longest_text = 0;  // since the last heading line
   for (size_t i = 0; i < lines.size(); ++i) {
     if (IsBlankLine(lines[i])) continue;
     if (std::optional<HeadingMarker> marker = ReadHeadingLine(lines[i])) {
       Candidate candidate;
       candidate.line = i;
       candidate.text_index = text_lines;
+      candidate.text_before = longest_text;
       candidate.marker = *marker;
       candidate.key = SeriesKey(*marker);
       candidates.push_back(candidate);
+      if (!marker->tight) longest_text = 0;
+    } else {
+      longest_text = std::max(longest_text, lines[i].size());
     }
     ++text_lines;
   }

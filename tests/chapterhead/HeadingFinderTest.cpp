@@ -13,7 +13,8 @@ namespace quireforge {
 namespace {
 
 // A paragraph of body text, long enough to read as one.
-constexpr char kBody[] = "　　他走在路上，心里想着昨天的事情，天色渐渐暗了下来。";
+constexpr char kBody[] =
+    "　　他走在路上，心里想着昨天的事情，天色渐渐暗了下来，远处传来几声犬吠，这一夜谁也没有睡着。";
 
 // `text` cut at its line feeds; "~" stands for a paragraph of body text.
 std::vector<std::u16string> LinesOf(std::string_view text) {
@@ -77,6 +78,16 @@ const std::vector<BookCase>& Cases() {
       {"AContentsListRightBeforeTheFirstChapter",
        "书名\n第一章 甲\n第二章 乙\n第三章 丙\n第一章 甲\n~\n~\n第二章 乙\n~\n~\n第三章 丙\n~\n",
        {"C 第一章 甲", "C 第二章 乙", "C 第三章 丙"}},
+      {"AContentsListWithTitlesOnLinesOfTheirOwn",
+       "第一章\n启程\n第二章\n归来\n第三章\n再会\n第一章\n启程\n~\n第二章\n归来\n~\n第三章\n再会\n~"
+       "\n",
+       {"C 第一章", "C 第二章", "C 第三章"}},
+      {"ChaptersOfOneLongLineEachAreNoContentsList",
+       "第一卷 上\n第一章 甲\n~\n第二章 乙\n~\n第三章 丙\n~\n第二卷 下\n第一章 丁\n~\n第二章 "
+       "戊\n~\n"
+       "第三章 己\n~\n",
+       {"V 第一卷 上", "C 第一章 甲", "C 第二章 乙", "C 第三章 丙", "V 第二卷 下", "C 第一章 丁",
+        "C 第二章 戊", "C 第三章 己"}},
       {"ANumberedListInTheBodyIsNoChapter",
        "一　灭门\n~\n~\n~\n~\n二　报仇\n~\n一、洗米\n二、煮饭\n三、吃饭\n~\n~\n~\n三　归隐\n~\n~\n~"
        "\n~\n"
