@@ -14,8 +14,9 @@ constexpr size_t kMaxEnglishTitle = 80;
 // A numbered list item in the body reads like a short title too: titles after a bare
 // number are held to a tighter measure.
 constexpr size_t kMaxNumeralTitle = 25;
-// A title may hold one comma when it is this short, and end with a full stop.
-constexpr size_t kMaxTitleWithComma = 20;
+// A title may hold two commas when it is this short (one in any title), and end with a full
+// stop when it is this short.
+constexpr size_t kMaxTitleWithCommas = 30;
 constexpr size_t kMaxTitleWithStop = 15;
 // A name put before every heading is at most this long.
 constexpr size_t kMaxNamedLead = 15;
@@ -120,7 +121,7 @@ AfterMarker ReadAfter(std::u16string_view rest, bool tight_allowed) {
   }
   if (!tight_allowed || !IsLetter(rest[0])) {
     // A quotation mark or bracket opens a title too: 第一章“你好”, 第二章《归来》.
-    if (std::u16string_view(u"“‘《「『（(\"'").find(rest[0]) == std::u16string_view::npos) {
+    if (std::u16string_view(u"“‘《「『（(【〖[\"'").find(rest[0]) == std::u16string_view::npos) {
       return after;
     }
     after.ok = true;
@@ -158,7 +159,7 @@ bool ReadsAsTitle(std::u16string_view title, MarkerFamily family) {
   }
   const size_t commas = Count(title, u"，,");
   if (family == MarkerFamily::kNumeral && commas + stops > 0) return false;
-  return commas == 0 || (commas == 1 && title.size() <= kMaxTitleWithComma);
+  return commas <= 1 || (commas == 2 && title.size() <= kMaxTitleWithCommas);
 }
 
 // The marker that opens `text` after 第, if any: number, counter and what follows.
