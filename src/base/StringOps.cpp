@@ -35,6 +35,20 @@ std::u16string_view TrimSpacing(std::u16string_view text) {
   return text.substr(0, end);
 }
 
+bool IsTypesetBlank(char16_t c) {
+  return c <= u' ' || c == u'\u3000' || c == u'\u00A0' || c == u'\uFEFF' ||
+         (c >= u'\u2000' && c <= u'\u200B');
+}
+
+std::u16string_view TrimBlanks(std::u16string_view line) {
+  line = line.substr(0, line.find(u'\0'));
+  size_t begin = 0;
+  size_t end = line.size();
+  while (begin < end && IsTypesetBlank(line[begin])) ++begin;
+  while (end > begin && IsTypesetBlank(line[end - 1])) --end;
+  return line.substr(begin, end - begin);
+}
+
 std::u16string ReplaceAll(std::u16string_view text, std::u16string_view search,
                           std::u16string_view replacement) {
   if (search.empty()) return std::u16string(text);

@@ -24,6 +24,12 @@ bool IsBlank(std::u16string_view text);
 std::u16string_view TrimLeadingSpacing(std::u16string_view text);
 std::u16string_view TrimSpacing(std::u16string_view text);
 
+// Every blank a line of a downloaded book may carry where a reader sees none: the characters
+// trim removes, U+3000, U+00A0, U+2000..U+200B and U+FEFF. `TrimBlanks` removes them at both
+// ends of a line, which first ends at its first U+0000.
+bool IsTypesetBlank(char16_t c);
+std::u16string_view TrimBlanks(std::u16string_view line);
+
 // `text` with every occurrence of `search` replaced by `replacement`, scanning from the
 // left, comparing code units exactly, continuing after each occurrence (so "aaa" with
 // "aa" -> "b" gives "ba"). An empty `search` leaves `text` unchanged.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "base/StringOps.h"
+
 namespace quireforge {
 
 namespace {
@@ -15,19 +17,6 @@ constexpr size_t kMinTitles = 3;
 constexpr double kMinSpan = 0.5;
 constexpr size_t kMinGap = 5;
 constexpr size_t kMaxShare = 5;  // at most one line in five
-
-bool IsBlankUnit(char16_t c) {
-  return c <= u' ' || c == u'\u3000' || c == u'\u00A0' || c == u'\uFEFF';
-}
-
-std::u16string_view Trimmed(std::u16string_view line) {
-  line = line.substr(0, line.find(u'\0'));
-  size_t begin = 0;
-  size_t end = line.size();
-  while (begin < end && IsBlankUnit(line[begin])) ++begin;
-  while (end > begin && IsBlankUnit(line[end - 1])) --end;
-  return line.substr(begin, end - begin);
-}
 
 // Short, with a letter, and without the punctuation of sentences and dialogue.
 bool LooksLikeTitle(std::u16string_view text) {
@@ -60,7 +49,7 @@ std::vector<size_t> FindBareTitles(const std::vector<std::u16string_view>& lines
   size_t text_lines = 0;
   bool last_was_standing = false;
   for (size_t i = 0; i < lines.size(); ++i) {
-    const std::u16string_view text = Trimmed(lines[i]);
+    const std::u16string_view text = TrimBlanks(lines[i]);
     if (text.empty()) {
       ++blanks;
       continue;

@@ -4,6 +4,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "base/StringOps.h"
 #include "chapterhead/BareTitleFinder.h"
 #include "chapterhead/HeadingLine.h"
 
@@ -37,20 +38,12 @@ constexpr size_t kLoneHeadingLines = 10;
 
 struct Candidate {
   size_t line = 0;
-  size_t text_index = 0;  // how many non-blank lines come before it
+  size_t text_index = 0;   // how many non-blank lines come before it
   size_t text_before = 0;  // the longest text line between it and the heading line before it
   HeadingMarker marker;
   uint64_t key = 0;
   bool contents = false;
 };
-
-bool IsBlankLine(std::u16string_view line) {
-  for (char16_t c : line) {
-    if (c == u'\0') return true;
-    if (!(c <= u' ' || c == u'\u3000' || c == u'\u00A0' || c == u'\uFEFF')) return false;
-  }
-  return true;
-}
 
 // The series a marker belongs to: its family and counter (卷三 counts on from 第二卷), for
 // bare and bracketed numbers also how they are written, and the name put before it.
@@ -106,10 +99,10 @@ void MarkContentsLists(std::vector<Candidate>* candidates) {
   std::unordered_map<uint64_t, size_t> in_run;
   for (size_t i = 0; i < firm.size(); ++i) {
     const Candidate& candidate = (*candidates)[firm[i]];
-    const bool joins = i > begin &&
-                       candidate.text_index - (*candidates)[firm[i - 1]].text_index <=
-                           kContentsGap + 1 &&
-                       candidate.text_before <= kContentsTextLine;
+    const bool joins =
+        i > begin &&
+        candidate.text_index - (*candidates)[firm[i - 1]].text_index <= kContentsGap + 1 &&
+        candidate.text_before <= kContentsTextLine;
     const bool again = joins && in_run.count(HeadingIdentity(candidate)) > 0;
     if (!joins || again) {
       mark_if_list(begin, i);
@@ -296,7 +289,7 @@ FoundHeadings HeadingFinder::Find(const std::vector<std::u16string_view>& lines)
   size_t text_lines = 0;
   size_t longest_text = 0;  // since the last heading line
   for (size_t i = 0; i < lines.size(); ++i) {
-    if (IsBlankLine(lines[i])) continue;
+    if (TrimBlanks(lines[i]).empty()) continue;
     if (std::optional<HeadingMarker> marker = ReadHeadingLine(lines[i])) {
       Candidate candidate;
       candidate.line = i;

@@ -4,6 +4,8 @@
 #include <array>
 #include <cctype>
 
+#include "base/StringOps.h"
+
 namespace quireforge {
 
 namespace {
@@ -23,18 +25,7 @@ constexpr size_t kMaxNamedLead = 15;
 // Bare numbers beyond this are years, amounts and codes, not chapters.
 constexpr int64_t kMaxBareNumber = 9999;
 
-bool IsBlank(char16_t c) {
-  return c <= u' ' || c == u'\u3000' || c == u'\u00A0' || c == u'\uFEFF' ||
-         (c >= u'\u2000' && c <= u'\u200B');
-}
-
-std::u16string_view Trimmed(std::u16string_view text) {
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && IsBlank(text[begin])) ++begin;
-  while (end > begin && IsBlank(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
-}
+bool IsBlank(char16_t c) { return IsTypesetBlank(c); }
 
 std::u16string_view SkipBlanks(std::u16string_view text) {
   size_t at = 0;
@@ -187,6 +178,20 @@ Ordinal ReadOrdinal(std::u16string_view text) {
 
 bool IsVolumeCounter(char16_t c) { return kVolumeCounters.find(c) != std::u16string_view::npos; }
 
+// 第一卷 第三章, 卷一 第三章: a chapter marker after the volume marker makes the line that
+// chapter's heading; the volume prefix only places it.
+void TakeChapterAfterVolume(HeadingMarker* marker, std::u16string_view* rest) {
+  const Ordinal inner = ReadOrdinal(SkipBlanks(*rest));
+  if (!inner.found || IsVolumeCounter(inner.counter)) return;
+  marker->family = MarkerFamily::kOrdinal;
+  marker->counter = inner.counter;
+  marker->number = inner.number.value;
+  marker->script = inner.number.script;
+  marker->volume_like = false;
+  marker->after_volume = true;
+  *rest = inner.rest;
+}
+
 // Tells the marker of `text` (the line without its lead); `rest` gets what follows it.
 std::optional<HeadingMarker> ReadMarker(std::u16string_view text, std::u16string_view* rest) {
   HeadingMarker marker;
@@ -197,18 +202,7 @@ std::optional<HeadingMarker> ReadMarker(std::u16string_view text, std::u16string
     marker.script = ordinal.number.script;
     marker.volume_like = IsVolumeCounter(ordinal.counter);
     *rest = ordinal.rest;
-    // 第一卷 第三章: the line opens the chapter; its volume prefix only places it.
-    if (marker.volume_like) {
-      const Ordinal inner = ReadOrdinal(SkipBlanks(ordinal.rest));
-      if (inner.found && !IsVolumeCounter(inner.counter)) {
-        marker.counter = inner.counter;
-        marker.number = inner.number.value;
-        marker.script = inner.number.script;
-        marker.volume_like = false;
-        marker.after_volume = true;
-        *rest = inner.rest;
-      }
-    }
+    if (marker.volume_like) TakeChapterAfterVolume(&marker, rest);
     return marker;
   }
   if (text[0] == u'卷') {
@@ -221,16 +215,7 @@ std::optional<HeadingMarker> ReadMarker(std::u16string_view text, std::u16string
     marker.script = number.script;
     marker.volume_like = true;
     *rest = after.substr(number.length);
-    const Ordinal inner = ReadOrdinal(SkipBlanks(*rest));
-    if (inner.found && !IsVolumeCounter(inner.counter)) {
-      marker.family = MarkerFamily::kOrdinal;
-      marker.counter = inner.counter;
-      marker.number = inner.number.value;
-      marker.script = inner.number.script;
-      marker.volume_like = false;
-      marker.after_volume = true;
-      *rest = inner.rest;
-    }
+    TakeChapterAfterVolume(&marker, rest);
     return marker;
   }
   if (text.size() >= 2 &&
@@ -341,7 +326,7 @@ std::optional<HeadingMarker> ReadMarker(std::u16string_view text, std::u16string
 std::optional<HeadingMarker> ReadNamedLead(std::u16string_view text, std::u16string_view* rest) {
   const size_t at = text.substr(0, kMaxNamedLead + 2).find(u'第');
   if (at == std::u16string_view::npos || at < 2 || !IsBlank(text[at - 1])) return std::nullopt;
-  const std::u16string_view name = Trimmed(text.substr(0, at));
+  const std::u16string_view name = TrimBlanks(text.substr(0, at));
   if (name.size() > kMaxNamedLead || Count(name, u"，,。；;：:！!？?“”\"") > 0) {
     return std::nullopt;
   }
@@ -360,8 +345,7 @@ bool IsKnownCounter(char16_t counter) {
 }
 
 std::optional<HeadingMarker> ReadHeadingLine(std::u16string_view line) {
-  line = line.substr(0, line.find(u'\0'));
-  std::u16string_view text = Trimmed(line);
+  std::u16string_view text = TrimBlanks(line);
   if (text.empty() || text.size() > kMaxEnglishTitle + 20) return std::nullopt;
   char16_t close = 0;
   for (const Lead& lead : kLeads) {
@@ -384,7 +368,7 @@ std::optional<HeadingMarker> ReadHeadingLine(std::u16string_view line) {
                                 ? AfterMarker{true, false, SkipBlanks(rest)}
                                 : ReadAfter(rest, tight_allowed);
   if (!after.ok) return std::nullopt;
-  const std::u16string_view title = Trimmed(after.title);
+  const std::u16string_view title = TrimBlanks(after.title);
   // A bare number needs a title after its separator, or must stand alone.
   if (marker->family == MarkerFamily::kNumeral && marker->counter != 0 && title.empty()) {
     return std::nullopt;
