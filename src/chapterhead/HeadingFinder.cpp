@@ -318,7 +318,17 @@ FoundHeadings HeadingFinder::Find(const std::vector<std::u16string_view>& lines)
     }
     auto [slot, added] = series_of_key.try_emplace(candidate.key, all_series.size());
     if (added) all_series.push_back(Series{candidate.key, candidate.marker, {}, {}});
-    all_series[slot->second].members.push_back(i);
+    std::vector<size_t>& members = all_series[slot->second].members;
+    // A heading said again right below itself (the site's page title over the chapter's
+    // own) is one heading.
+    if (!members.empty()) {
+      const Candidate& before = candidates[members.back()];
+      if (before.marker.number == candidate.marker.number &&
+          candidate.text_index - before.text_index <= kContentsGap + 1) {
+        continue;
+      }
+    }
+    members.push_back(i);
   }
 
   // Marker series first; bare and bracketed numbers only for a book that has no chapter

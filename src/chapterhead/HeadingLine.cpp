@@ -79,8 +79,12 @@ struct Lead {
 constexpr std::array<Lead, 6> kLeads = {
     {{u"正文", 0}, {u"【", u'】'}, {u"[", u']'}, {u"〖", u'〗'}, {u"「", u'」'}, {u"〔", u'〕'}}};
 
+bool IsDecoration(char16_t c) {
+  return std::u16string_view(u"=*#~～☆★◆◇●○■□§※").find(c) != std::u16string_view::npos;
+}
+
 bool IsSeparatorMark(char16_t c) {
-  return std::u16string_view(u"：:、．.·・—-─～~】]〗」〕)）|").find(c) !=
+  return std::u16string_view(u"：:、．.·・—-─～~】]〗」〕)）|=*☆★◆◇●○■□").find(c) !=
          std::u16string_view::npos;
 }
 
@@ -347,6 +351,14 @@ bool IsKnownCounter(char16_t counter) {
 std::optional<HeadingMarker> ReadHeadingLine(std::u16string_view line) {
   std::u16string_view text = TrimBlanks(line);
   if (text.empty() || text.size() > kMaxEnglishTitle + 20) return std::nullopt;
+  // Decoration some sites put around headings: ===第一章===, ☆、第一章, ◆ 第一章.
+  size_t decoration = 0;
+  while (decoration < text.size() && IsDecoration(text[decoration])) ++decoration;
+  if (decoration > 0) {
+    text = text.substr(decoration);
+    if (!text.empty() && text[0] == u'、') text.remove_prefix(1);
+    text = SkipBlanks(text);
+  }
   char16_t close = 0;
   for (const Lead& lead : kLeads) {
     if (StartsWith(text, lead.text)) {
