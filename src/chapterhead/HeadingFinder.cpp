@@ -282,18 +282,19 @@ void Merge(std::vector<size_t>* into, const std::vector<size_t>& lines) {
   *into = std::move(merged);
 }
 
-}  // namespace
-
-FoundHeadings HeadingFinder::Find(const std::vector<std::u16string_view>& lines) const {
+// Every line that reads as a heading, with where it stands among the text lines; counts the
+// non-blank lines into `text_lines`.
+std::vector<Candidate> ReadCandidates(const std::vector<std::u16string_view>& lines,
+                                      size_t* text_lines) {
   std::vector<Candidate> candidates;
-  size_t text_lines = 0;
   size_t longest_text = 0;  // since the last heading line
+  *text_lines = 0;
   for (size_t i = 0; i < lines.size(); ++i) {
     if (TrimBlanks(lines[i]).empty()) continue;
     if (std::optional<HeadingMarker> marker = ReadHeadingLine(lines[i])) {
       Candidate candidate;
       candidate.line = i;
-      candidate.text_index = text_lines;
+      candidate.text_index = *text_lines;
       candidate.text_before = longest_text;
       candidate.marker = *marker;
       candidate.key = SeriesKey(*marker);
@@ -302,18 +303,22 @@ FoundHeadings HeadingFinder::Find(const std::vector<std::u16string_view>& lines)
     } else {
       longest_text = std::max(longest_text, lines[i].size());
     }
-    ++text_lines;
+    ++*text_lines;
   }
-  MarkContentsLists(&candidates);
+  return candidates;
+}
 
+// The candidates outside contents lists grouped by marker shape, in reading order; the front
+// and back matter lines go to `matter` instead.
+std::vector<Series> GroupIntoSeries(const std::vector<Candidate>& candidates,
+                                    std::vector<size_t>* matter) {
   std::vector<Series> all_series;
   std::unordered_map<uint64_t, size_t> series_of_key;
-  std::vector<size_t> matter;
   for (size_t i = 0; i < candidates.size(); ++i) {
     const Candidate& candidate = candidates[i];
     if (candidate.contents) continue;
     if (candidate.marker.family == MarkerFamily::kMatter) {
-      matter.push_back(candidate.line);
+      matter->push_back(candidate.line);
       continue;
     }
     auto [slot, added] = series_of_key.try_emplace(candidate.key, all_series.size());
@@ -330,42 +335,59 @@ FoundHeadings HeadingFinder::Find(const std::vector<std::u16string_view>& lines)
     }
     members.push_back(i);
   }
+  return all_series;
+}
+
+bool IsNumberSeries(const Series& series) {
+  return series.shape.family == MarkerFamily::kNumeral ||
+         series.shape.family == MarkerFamily::kBracketed;
+}
+
+// Keeps the series that hold the book's headings: no lone line where the book has other
+// series, and no short chapter series beside a much longer one.
+void KeepTheBooksSeries(std::vector<const Series*>* list, bool chapters) {
+  if (list->size() >= 2) {
+    list->erase(std::remove_if(list->begin(), list->end(),
+                               [](const Series* s) { return s->headings.size() < 2; }),
+                list->end());
+  }
+  if (!chapters) return;
+  size_t largest = 0;
+  for (const Series* series : *list) largest = std::max(largest, series->headings.size());
+  list->erase(std::remove_if(list->begin(), list->end(),
+                             [largest](const Series* s) {
+                               return static_cast<double>(s->headings.size()) <
+                                      kMinSideSeries * static_cast<double>(largest);
+                             }),
+              list->end());
+}
+
+}  // namespace
+
+FoundHeadings HeadingFinder::Find(const std::vector<std::u16string_view>& lines) const {
+  size_t text_lines = 0;
+  std::vector<Candidate> candidates = ReadCandidates(lines, &text_lines);
+  MarkContentsLists(&candidates);
+  std::vector<size_t> matter;
+  std::vector<Series> all_series = GroupIntoSeries(candidates, &matter);
 
   // Marker series first; bare and bracketed numbers only for a book that has no chapter
   // markers, since chapters use those for their sections and the body for its lists.
   const SeriesJudge judge(candidates, text_lines, volumes_ == VolumeChoice::kForce);
-  std::vector<size_t> no_volume_lines;
   std::vector<const Series*> chapter_series;
   std::vector<const Series*> volume_series;
   for (Series& series : all_series) {
-    const MarkerFamily family = series.shape.family;
-    if (family == MarkerFamily::kNumeral || family == MarkerFamily::kBracketed) continue;
-    judge.Judge(&series, no_volume_lines);
+    if (IsNumberSeries(series)) continue;
+    judge.Judge(&series, {});
     if (series.headings.empty()) continue;
     (series.shape.volume_like ? volume_series : chapter_series).push_back(&series);
   }
-  // A lone line is no series where the book has others.
-  auto drop_lone = [](std::vector<const Series*>* list) {
-    if (list->size() < 2) return;
-    list->erase(std::remove_if(list->begin(), list->end(),
-                               [](const Series* s) { return s->headings.size() < 2; }),
-                list->end());
-  };
-  drop_lone(&chapter_series);
-  drop_lone(&volume_series);
-  // Beside the book's main chapter series, a few lines of another shape are text.
-  size_t largest = 0;
-  for (const Series* series : chapter_series) largest = std::max(largest, series->headings.size());
-  chapter_series.erase(std::remove_if(chapter_series.begin(), chapter_series.end(),
-                                      [largest](const Series* s) {
-                                        return static_cast<double>(s->headings.size()) <
-                                               kMinSideSeries * static_cast<double>(largest);
-                                      }),
-                       chapter_series.end());
-
+  KeepTheBooksSeries(&chapter_series, true);
+  KeepTheBooksSeries(&volume_series, false);
   std::vector<size_t> chapters;
-  for (const Series* series : chapter_series)
+  for (const Series* series : chapter_series) {
     Merge(&chapters, LinesOf(candidates, series->headings));
+  }
   std::vector<size_t> volume_lines;
   for (const Series* series : volume_series) {
     Merge(&volume_lines, LinesOf(candidates, series->headings));
@@ -373,8 +395,7 @@ FoundHeadings HeadingFinder::Find(const std::vector<std::u16string_view>& lines)
   if (chapters.empty()) {
     const Series* best = nullptr;
     for (Series& series : all_series) {
-      const MarkerFamily family = series.shape.family;
-      if (family != MarkerFamily::kNumeral && family != MarkerFamily::kBracketed) continue;
+      if (!IsNumberSeries(series)) continue;
       judge.Judge(&series, volume_lines);
       if (!series.headings.empty() &&
           (best == nullptr || series.headings.size() > best->headings.size())) {
@@ -384,9 +405,10 @@ FoundHeadings HeadingFinder::Find(const std::vector<std::u16string_view>& lines)
     if (best != nullptr) chapters = LinesOf(candidates, best->headings);
   }
 
+  // The levels: volumes where they hold the chapters (or where asked for), else one level.
   FoundHeadings found;
-  const bool nested = HoldsChapters(volume_lines, chapters);
-  if (volumes_ == VolumeChoice::kForce || (volumes_ == VolumeChoice::kAuto && nested)) {
+  if (volumes_ == VolumeChoice::kForce ||
+      (volumes_ == VolumeChoice::kAuto && HoldsChapters(volume_lines, chapters))) {
     found.volumes = volume_lines;
   } else if (chapters.empty() && volume_series.size() >= 2 && volumes_ != VolumeChoice::kOff) {
     // Parts holding volumes, with no chapter markers: the larger count is the chapters.
@@ -408,10 +430,8 @@ FoundHeadings HeadingFinder::Find(const std::vector<std::u16string_view>& lines)
   if (chapters.empty() && found.volumes.empty()) chapters = FindBareTitles(lines);
   // Front and back matter stand as chapters wherever they stand as headings.
   Merge(&chapters, matter);
-  std::vector<size_t> only_chapters;
   std::set_difference(chapters.begin(), chapters.end(), found.volumes.begin(), found.volumes.end(),
-                      std::back_inserter(only_chapters));
-  found.chapters = std::move(only_chapters);
+                      std::back_inserter(found.chapters));
   return found;
 }
 
