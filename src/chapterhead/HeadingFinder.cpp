@@ -31,6 +31,9 @@ constexpr double kMinSideSeries = 0.2;
 constexpr size_t kContentsGap = 1;
 constexpr size_t kContentsTextLine = 30;
 constexpr size_t kMinContentsRun = 3;
+// The same front or back matter line may head the book this often (a preface and its
+// repetition as a page title), not more.
+constexpr size_t kMaxMatterRepeats = 2;
 // A lone first chapter or volume line counts only near the start of the text: within this
 // share of its lines, or its first few lines.
 constexpr double kLoneHeadingReach = 0.05;
@@ -338,6 +341,19 @@ std::vector<Series> GroupIntoSeries(const std::vector<Candidate>& candidates,
   return all_series;
 }
 
+// The front and back matter lines among `matter` that a book could head with: a line said
+// more than kMaxMatterRepeats times (序 over every page of a scanned preface) is no heading.
+std::vector<size_t> StandingMatter(const std::vector<std::u16string_view>& lines,
+                                   const std::vector<size_t>& matter) {
+  std::unordered_map<std::u16string_view, size_t> said;
+  for (size_t line : matter) ++said[TrimBlanks(lines[line])];
+  std::vector<size_t> standing;
+  for (size_t line : matter) {
+    if (said[TrimBlanks(lines[line])] <= kMaxMatterRepeats) standing.push_back(line);
+  }
+  return standing;
+}
+
 bool IsNumberSeries(const Series& series) {
   return series.shape.family == MarkerFamily::kNumeral ||
          series.shape.family == MarkerFamily::kBracketed;
@@ -429,7 +445,7 @@ FoundHeadings HeadingFinder::Find(const std::vector<std::u16string_view>& lines)
   // A book without any numbered heading may still set its titles apart by its layout alone.
   if (chapters.empty() && found.volumes.empty()) chapters = FindBareTitles(lines);
   // Front and back matter stand as chapters wherever they stand as headings.
-  Merge(&chapters, matter);
+  Merge(&chapters, StandingMatter(lines, matter));
   std::set_difference(chapters.begin(), chapters.end(), found.volumes.begin(), found.volumes.end(),
                       std::back_inserter(found.chapters));
   return found;

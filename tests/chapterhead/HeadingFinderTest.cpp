@@ -142,6 +142,9 @@ const std::vector<BookCase>& Cases() {
        "第三章 写完了\n"
        "~\n斗破苍穹 第三章 客人\n~\n",
        {"C 斗破苍穹 第一章 陨落", "C 斗破苍穹 第二章 斗气", "C 斗破苍穹 第三章 客人"}},
+      {"MatterSaidOverAndOverIsNoHeading",
+       "序\n~\n序\n~\n序\n~\n第一章 甲\n~\n第二章 乙\n~\n后记\n~\n",
+       {"C 第一章 甲", "C 第二章 乙", "C 后记"}},
       {"ABookWithoutHeadingsHasNone", "~\n~\n一个人走在路上。\n~\n他说：“第一章写完了。”\n", {}},
   };
   return cases;
