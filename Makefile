@@ -1,5 +1,6 @@
-# Quireforge: `make run` opens the window, `make test` runs every test.
-# Both install the Debian packages that are missing first (as root, or through sudo).
+# Quireforge: `make run` opens the window, `make test` runs every test, `make package` builds
+# the Debian package. They install the Debian packages that are missing first (as root, or
+# through sudo); `make` alone only builds, and CMake never installs anything.
 
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -122,6 +123,11 @@ int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   starting_up = false;
   QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
+  // The installed desktop entry and icon carry the application's id: desktops match the
+  // window to its menu entry by it, and the icon comes from the icon theme (none in a build
+  // folder).
+  QGuiApplication::setDesktopFileName(QString::fromUtf8(QUIREFORGE_APP_ID));
+  QApplication::setWindowIcon(QIcon::fromTheme(QString::fromUtf8(QUIREFORGE_APP_ID)));
   const ProgramArguments arguments =
       ParseProgramArguments(QApplication::arguments().mid(1), QDir::currentPath());
   if (arguments.action == ProgramArguments::Action::kUsageError) {
