@@ -107,11 +107,13 @@ package: build-deps
 	cd $(BUILD_DIR) && cpack -G DEB
 
 # The package of a Release build without tests, unpacked and tried, and its files validated.
+# The window is driven through Add and Start when `make release-test` has built the driver.
 PACKAGE_DIR ?= build-package
+WINDOW_DRIVER ?= $(wildcard $(RELEASE_DIR)/libqf_window_driver.so)
 package-check: build-deps
 	$(call install_missing,$(PACKAGE_CHECK_PACKAGES))
 	$(MAKE) package BUILD_DIR=$(PACKAGE_DIR) BUILD_TYPE=Release
-	.ci/check-package $(PACKAGE_DIR)
+	.ci/check-package $(PACKAGE_DIR) $(WINDOW_DRIVER)
 
 # Renders the icon's PNG sizes from its SVG (they are kept in the tree).
 icons:
