@@ -1,5 +1,6 @@
-# Quireforge: `make run` opens the window, `make test` runs every test.
-# Both install the Debian packages that are missing first (as root, or through sudo).
+# Quireforge: `make run` opens the window, `make test` runs every test, `make package` builds
+# the Debian package. They install the Debian packages that are missing first (as root, or
+# through sudo); `make` alone only builds, and CMake never installs anything.
 
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
@@ -7,21 +8,33 @@ JOBS ?= $(shell nproc)
 # Warnings in our own code stop the build; `make test WERROR=OFF` lets a local build go on.
 WERROR ?= ON
 
-# Everything the build and the tests need on a fresh Debian 12 machine.
-PACKAGES := \
+# What building and running the programs need on a fresh Debian 12 machine (`make run`).
+BUILD_PACKAGES := \
 	cmake g++ make pkg-config \
 	qt6-base-dev qt6-translations-l10n libgl-dev \
 	libicu-dev uuid-dev libzip-dev libdeflate-dev libcli11-dev \
+	fonts-wqy-zenhei fonts-dejavu-core
+
+# What the tests need beyond that (`make test`, the sanitizer runs).
+TEST_PACKAGES := \
 	libgtest-dev libgmock-dev libbenchmark-dev libpcre2-dev \
 	epubcheck default-jre-headless default-jdk-headless unzip zip p7zip-full python3 \
-	xvfb xauth imagemagick x11-utils fonts-wqy-zenhei fonts-dejavu-core \
+	xvfb xauth imagemagick x11-utils \
 	e2fsprogs util-linux calibre
+
+PACKAGES := $(BUILD_PACKAGES) $(TEST_PACKAGES)
 
 # Extra tools for `make fuzz`, `make bench` and `make format-check` only. The sanitizer runs
 # need nothing beyond PACKAGES: g++ brings gcc's sanitizer runtimes.
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 BENCH_PACKAGES := pandoc hyperfine time
 FORMAT_PACKAGES := clang-format git
+# `make package` needs dpkg-shlibdeps (for the package's Depends) and file; `make package-check`
+# the validators of the package and its files; `make icons` the SVG renderer.
+PACKAGE_PACKAGES := dpkg-dev file
+PACKAGE_CHECK_PACKAGES := $(PACKAGE_PACKAGES) desktop-file-utils appstream lintian groff man-db \
+	epubcheck default-jre-headless
+ICON_PACKAGES := librsvg2-bin
 
 # `make asan`: the whole suite under AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer.
 # `make tsan`: under ThreadSanitizer, the tests labelled "threads" (ctest -L threads): the
@@ -49,22 +62,66 @@ define install_missing
 	fi
 endef
 
-.PHONY: all deps build run test asan tsan format-check fuzz bench clean
+.PHONY: all deps build-deps configure build run test release-test package package-check icons \
+	asan tsan format-check fuzz bench clean
 
+# `make` alone builds; it installs nothing (`make run` and `make test` do).
 all: build
 
 deps:
 	$(call install_missing,$(PACKAGES))
 
-build: deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DQF_WARNINGS_AS_ERRORS=$(WERROR)
+build-deps:
+	$(call install_missing,$(BUILD_PACKAGES))
+
+# The programs are built to be installed under /usr (the Debian package's layout); they also
+# run from the build folder.
+configure:
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DQF_WARNINGS_AS_ERRORS=$(WERROR) \
+	  -DCMAKE_INSTALL_PREFIX=/usr -DBUILD_TESTING=$(TESTING)
+
+TESTING ?= ON
+build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-run: build
+run: build-deps
+	$(MAKE) build TESTING=OFF
 	./$(BUILD_DIR)/quireforge
 
-test: build
+test: deps
+	$(MAKE) build TESTING=ON
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# The build a packager makes (plain CMake, Release, -O3) with its tests. Warnings stop it here.
+RELEASE_DIR ?= build-release
+release-test: deps
+	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DQF_WARNINGS_AS_ERRORS=$(WERROR) \
+	  -DQF_BUILD_BENCH=OFF
+	cmake --build $(RELEASE_DIR) -j $(JOBS)
+	cd $(RELEASE_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# build/quireforge_<version>_<arch>.deb, from the programs alone (no tests built).
+package: build-deps
+	$(call install_missing,$(PACKAGE_PACKAGES))
+	$(MAKE) build TESTING=OFF
+	cd $(BUILD_DIR) && cpack -G DEB
+
+# The package of a Release build without tests, unpacked and tried, and its files validated.
+# The window is driven through Add and Start when `make release-test` has built the driver.
+PACKAGE_DIR ?= build-package
+WINDOW_DRIVER ?= $(wildcard $(RELEASE_DIR)/libqf_window_driver.so)
+package-check: build-deps
+	$(call install_missing,$(PACKAGE_CHECK_PACKAGES))
+	$(MAKE) package BUILD_DIR=$(PACKAGE_DIR) BUILD_TYPE=Release
+	.ci/check-package $(PACKAGE_DIR) $(WINDOW_DRIVER)
+
+# Renders the icon's PNG sizes from its SVG (they are kept in the tree).
+icons:
+	$(call install_missing,$(ICON_PACKAGES))
+	for size in 48 128 256; do \
+	  rsvg-convert -w $$size -h $$size data/icons/org.quireforge.Quireforge.svg \
+	    -o data/icons/org.quireforge.Quireforge-$$size.png; \
+	done
 
 asan: deps
 	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=$(SANITIZER_BUILD_TYPE) -DQF_SANITIZE=address \
@@ -85,15 +142,17 @@ format-check:
 
 fuzz: deps
 	$(call install_missing,$(FUZZ_PACKAGES))
-	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQF_FUZZ=ON -DQF_BUILD_UI=OFF
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQF_FUZZ=ON -DQF_BUILD_UI=OFF \
+	  -DQF_WARNINGS_AS_ERRORS=$(WERROR)
 	cmake --build build-fuzz -j $(JOBS) --target pattern_fuzz
 	mkdir -p build-fuzz/pattern-corpus
 	./build-fuzz/pattern_fuzz -max_total_time=$${FUZZ_SECONDS:-120} -timeout=10 -rss_limit_mb=2048 \
 	  -dict=fuzz/pattern.dict build-fuzz/pattern-corpus fuzz/seeds
 
-bench: build
+bench: deps
 	$(call install_missing,$(BENCH_PACKAGES))
+	$(MAKE) build TESTING=ON
 	./bench/run_all.sh $(BUILD_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) build-fuzz
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) $(RELEASE_DIR) $(PACKAGE_DIR) build-fuzz

@@ -26,13 +26,14 @@ std::string ProgramFolder() {
   return StripTrailingSeparators(program.parent_path().string());
 }
 
+std::string EngineFolderFromProgram() { return QF_ENGINE_FOLDER_FROM_PROGRAM; }
+
 std::string StripTrailingSeparators(std::string directory) {
   while (directory.size() > 1 && directory.back() == '/') directory.pop_back();
   return directory;
 }
 
-std::string ChooseEnginePath(const std::string& dll_directory) {
-  const std::string program_folder = ProgramFolder();
+std::string ChooseEnginePath(const std::string& dll_directory, const std::string& program_folder) {
   if (!dll_directory.empty()) {
     std::string folder = dll_directory;
     if (folder.front() == '.' && !program_folder.empty()) folder = Join(program_folder, folder);
@@ -42,8 +43,17 @@ std::string ChooseEnginePath(const std::string& dll_directory) {
   if (!program_folder.empty()) {
     std::string beside_program = Join(program_folder, kEngineLibraryName);
     if (IsExistingFile(beside_program)) return beside_program;
+    // The installed layout; the path is written without "..", as error messages name it.
+    std::filesystem::path installed =
+        (std::filesystem::path(program_folder) / EngineFolderFromProgram() / kEngineLibraryName)
+            .lexically_normal();
+    if (IsExistingFile(installed.string())) return installed.string();
   }
   return kEngineLibraryName;
+}
+
+std::string ChooseEnginePath(const std::string& dll_directory) {
+  return ChooseEnginePath(dll_directory, ProgramFolder());
 }
 
 }  // namespace quireforge

@@ -60,6 +60,9 @@ class TForm_Main : public QWidget {
   // Shows the window centred on the screen (the first showing applies the language, selects
   // the default options and creates the staging root).
   void ShowCentred();
+  // Files named on the program's command line, as a desktop's "Open with" passes them: they
+  // fill the source, target and title fields as a drop of the same files does.
+  void OpenFiles(const QStringList& paths);
 
   // Sets every caption, option item and message text of the window, its progress window and
   // its find-and-replace dialog to `texts`, for either language; the option lists keep their

@@ -117,6 +117,10 @@ void TForm_Main::DropFiles(const QStringList& paths) {
   FillNamesFrom(paths.last());
 }
 
+void TForm_Main::OpenFiles(const QStringList& paths) {
+  Guarded([&] { DropFiles(paths); });
+}
+
 void TForm_Main::dragEnterEvent(QDragEnterEvent* event) {
   if (!LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
 }

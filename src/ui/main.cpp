@@ -1,10 +1,14 @@
 // Quireforge, the desktop program: sets the program-wide values, creates the main window
 // and the hidden progress window, and runs the event loop until the main window closes.
-// Where no window can open (no graphical session), it says so, points to quireforge-cli and
-// ends with status 1. The file-size limit signal is ignored, as in quireforge-cli.
+// Files named on the command line ("Open with") fill the window's fields as a drop does;
+// --help and --version answer without a window. Where no window can open (no graphical
+// session), it says so, points to quireforge-cli and ends with status 1. The file-size limit
+// signal is ignored, as in quireforge-cli.
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QIcon>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +19,7 @@
 #include <system_error>
 
 #include "ui/DialogService.h"
+#include "ui/ProgramArguments.h"
 #include "ui/ProgramValues.h"
 #include "ui/QtDialogService.h"
 #include "ui/QtUserInterface.h"
@@ -23,8 +28,9 @@
 
 namespace {
 
-// The program's exit status when no window can be opened.
+// The program's exit status when no window can be opened, and after a wrong command line.
 constexpr int kNoGraphicalSession = 1;
+constexpr int kUsageError = 2;
 
 std::string Environment(const char* name) {
   const char* value = std::getenv(name);
@@ -86,6 +92,19 @@ int main(int argc, char* argv[]) {
   // A book that outgrows the file-size limit becomes the ordinary write error, which
   // removes the half-written archive and the staging folder, instead of ending the window.
   std::signal(SIGXFSZ, SIG_IGN);
+  // --help and --version need no window. The other options are read once Qt has taken its own.
+  QStringList raw_arguments;
+  for (int i = 1; i < argc; ++i) raw_arguments.append(QString::fromLocal8Bit(argv[i]));
+  switch (ParseProgramArguments(raw_arguments, QString()).action) {
+    case ProgramArguments::Action::kHelp:
+      std::cout << ProgramUsage().toStdString();
+      return 0;
+    case ProgramArguments::Action::kVersion:
+      std::cout << "quireforge " QUIREFORGE_VERSION "\n";
+      return 0;
+    default:
+      break;
+  }
   const std::string missing_display = MissingDisplay();
   if (!missing_display.empty()) {
     TellNoGraphicalSession(missing_display);
@@ -104,6 +123,17 @@ int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   starting_up = false;
   QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
+  // The installed desktop entry and icon carry the application's id: desktops match the
+  // window to its menu entry by it, and the icon comes from the icon theme (none in a build
+  // folder).
+  QGuiApplication::setDesktopFileName(QString::fromUtf8(QUIREFORGE_APP_ID));
+  QApplication::setWindowIcon(QIcon::fromTheme(QString::fromUtf8(QUIREFORGE_APP_ID)));
+  const ProgramArguments arguments =
+      ParseProgramArguments(QApplication::arguments().mid(1), QDir::currentPath());
+  if (arguments.action == ProgramArguments::Action::kUsageError) {
+    std::cerr << "quireforge: " << arguments.error.toStdString() << "\n";
+    return kUsageError;
+  }
 
   QtDialogService dialogs;
   QtUserInterface ui(dialogs);
@@ -114,5 +144,6 @@ int main(int argc, char* argv[]) {
   main_window.AttachProgressWindow(&waiting);
 
   main_window.ShowCentred();
+  if (!arguments.files.isEmpty()) main_window.OpenFiles(arguments.files);
   return application.exec();
 }

@@ -70,7 +70,9 @@ class Collector {
       dir_part = pattern.substr(0, slash + 1);
       pattern = pattern.substr(slash + 1);
     }
-    if (pattern.empty()) pattern = "*";
+    // Appended rather than assigned: GCC 12 at -O3 takes the assignment of a literal for an
+    // overlapping copy (-Wrestrict).
+    if (pattern.empty()) pattern.push_back('*');
 
     std::filesystem::path root(request_.root_dir);
     std::filesystem::path base = (root / dir_part).lexically_normal();

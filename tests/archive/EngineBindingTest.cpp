@@ -100,6 +100,28 @@ TEST_F(EngineBindingTest, DotDirectoryCountsFromTheProgramsFolder) {
             ProgramFolder() + "/./" + relative.string() + "/libqzengine.so");
 }
 
+// A program in a build folder finds the engine beside itself; an installed one (bin/) finds it
+// in the library directory's private folder, named without "..".
+TEST_F(EngineBindingTest, TheEngineIsFoundBesideTheProgramOrInTheInstalledLayout) {
+  namespace fs = std::filesystem;
+  const fs::path bin = temp_.path() / "usr/bin";
+  const fs::path installed =
+      (bin / EngineFolderFromProgram() / "libqzengine.so").lexically_normal();
+  const fs::path beside = bin / "libqzengine.so";
+  fs::create_directories(installed.parent_path());
+  fs::create_directories(bin);
+  EXPECT_EQ(ChooseEnginePath("", bin.string()), "libqzengine.so");  // none there yet
+
+  fs::copy_file(EngineFile("v300"), installed);
+  EXPECT_EQ(ChooseEnginePath("", bin.string()), installed.string());
+  EXPECT_EQ(installed.string().find(".."), std::string::npos);
+  EXPECT_EQ(installed.parent_path().filename(), "quireforge");
+
+  fs::copy_file(EngineFile("v179"), beside);
+  EXPECT_EQ(ChooseEnginePath("", bin.string()), beside.string());
+  EXPECT_EQ(ChooseEnginePath(EngineDir("zero"), bin.string()), EngineFile("zero"));
+}
+
 TEST_F(EngineBindingTest, CallbacksUpdateProgressAndPumpMessages) {
   binding_.SetDLLDirectory(EngineDir("zero"));
   binding_.LoadForOperation();

@@ -21,7 +21,12 @@ CliResult RunCli(const std::vector<std::string>& arguments, const fs::path& cwd,
   const fs::path err_file = fs::temp_directory_path() / ("cli-err-" + name);
   std::string command =
       environment + " " + ShellQuote(std::string(QF_BUILD_DIR) + "/quireforge-cli");
-  for (const std::string& argument : arguments) command += " " + ShellQuote(argument);
+  // Appended piece by piece: GCC 12 at -O3 takes `" " + string` for an overlapping copy
+  // (-Wrestrict).
+  for (const std::string& argument : arguments) {
+    command += ' ';
+    command += ShellQuote(argument);
+  }
   command += " >" + ShellQuote(out_file.string()) + " 2>" + ShellQuote(err_file.string());
   if (!cwd.empty()) command = "cd " + ShellQuote(cwd.string()) + " && " + command;
   CliResult result;
@@ -78,7 +83,10 @@ std::vector<std::string> EpubCheckProblems(const fs::path& book, bool font_embed
 std::vector<std::vector<std::string>> EpubCheckProblemsOf(const std::vector<CheckedBook>& books) {
   std::string command = "java -cp /usr/bin/epubcheck " +
                         ShellQuote(std::string(QF_SOURCE_DIR) + "/tests/cli/EpubCheckBooks.java");
-  for (const CheckedBook& book : books) command += " " + ShellQuote(book.path.string());
+  for (const CheckedBook& book : books) {
+    command += ' ';
+    command += ShellQuote(book.path.string());
+  }
   std::string output;
   const int status = RunCommand(command, &output);
   std::vector<std::vector<std::string>> problems;

@@ -11,6 +11,7 @@
 
 #include "WindowFixture.h"
 #include "conversion/ConvertFile.h"
+#include "ui/ProgramArguments.h"
 
 namespace quireforge::test {
 namespace {
@@ -295,6 +296,59 @@ TEST_F(FileSelectionTest, DroppedBooksConvertAndTheHiddenFileNameBoxStillCounts)
   EXPECT_EQ(job->ChapterTitle(0), u"first part");
   EXPECT_EQ(job->ChapterTitle(1), u"second");
   EXPECT_EQ(job->TargetPath(), (temp / "first part.EPUB").u16string());
+}
+
+// Files on the program's command line ("Open with") fill the fields exactly as a drop of the
+// same files does, the visibility of "Filename As Charpter" included.
+TEST_F(FileSelectionTest, FilesOpenedFromTheCommandLineFillTheFieldsAsADrop) {
+  const QStringList cases[] = {{"/my books/novel.txt"},
+                               {"/b/a.txt", "/b/pic.png", "/b/c.TxT"},
+                               {"/b/x,y.txt"},
+                               {"/b/a.txt", "/b/b.txt"}};
+  for (const QStringList& files : cases) {
+    QStringList dropped;
+    ASSERT_TRUE(Drop(files));
+    for (const char* name : {"Edit_SourceFile", "Edit_TargetFile", "Edit_Title"}) {
+      dropped.append(Field(name));
+      Edit(name)->clear();
+    }
+    const bool shown_after_drop = Check("CheckBox_PH")->isVisibleTo(window.get());
+    Check("CheckBox_PH")->setVisible(!shown_after_drop);
+
+    window->OpenFiles(files);
+    EXPECT_EQ(
+        QStringList({Field("Edit_SourceFile"), Field("Edit_TargetFile"), Field("Edit_Title")}),
+        dropped)
+        << files.join(' ').toStdString();
+    EXPECT_EQ(Check("CheckBox_PH")->isVisibleTo(window.get()), shown_after_drop);
+  }
+}
+
+TEST(ProgramArgumentsTest, ReadsFilesHelpVersionAndUnknownOptions) {
+  using Action = ProgramArguments::Action;
+  struct Case {
+    QStringList arguments;
+    Action action;
+    QStringList files;
+  };
+  const Case cases[] = {
+      {{}, Action::kRun, {}},
+      {{"a.txt", "../b/c.txt", "/abs/d e.txt", ""},
+       Action::kRun,
+       {"/home/u/a.txt", "/home/b/c.txt", "/abs/d e.txt"}},
+      {{"file:///x/%E5%B0%8F%E8%AF%B4.txt"}, Action::kRun, {"/x/小说.txt"}},
+      {{"--", "--help", "-n.txt"}, Action::kRun, {"/home/u/--help", "/home/u/-n.txt"}},
+      {{"a.txt", "--version", "--help"}, Action::kVersion, {}},
+      {{"--bogus", "-h"}, Action::kHelp, {}},
+      {{"a.txt", "-x"}, Action::kUsageError, {}},
+  };
+  for (const Case& c : cases) {
+    const ProgramArguments result = ParseProgramArguments(c.arguments, "/home/u");
+    EXPECT_EQ(result.action, c.action) << c.arguments.join(' ').toStdString();
+    EXPECT_EQ(result.files, c.files) << c.arguments.join(' ').toStdString();
+  }
+  EXPECT_EQ(ParseProgramArguments({"-x"}, "/").error,
+            "unknown option \"-x\"; run quireforge --help for the usage");
 }
 
 }  // namespace

@@ -14,10 +14,13 @@ namespace {
 
 const std::string kProgram = std::string(QF_BUILD_DIR) + "/quireforge";
 
-// Runs the window with `environment` (arguments of env) for at most `seconds`.
-int RunWindow(const std::string& environment, int seconds, std::string* output) {
+// Runs the window with `environment` (arguments of env) and `arguments` (shell words) for at
+// most `seconds`.
+int RunWindow(const std::string& environment, int seconds, std::string* output,
+              const std::string& arguments = "") {
   return RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + environment +
-                        " timeout -k 5 " + std::to_string(seconds) + " " + ShellQuote(kProgram),
+                        " timeout -k 5 " + std::to_string(seconds) + " " + ShellQuote(kProgram) +
+                        arguments,
                     output);
 }
 
@@ -40,6 +43,24 @@ TEST(NoDisplayTest, ADisplayThatCannotBeOpenedIsNamed) {
   EXPECT_NE(output.find("\":4093\""), std::string::npos) << output;
   EXPECT_NE(output.find("quireforge-cli"), std::string::npos) << output;
   EXPECT_EQ(output.find("Reinstalling the application"), std::string::npos) << output;
+}
+
+// --help and --version answer without a window; an unknown option is refused with status 2.
+TEST(NoDisplayTest, HelpAndVersionNeedNoWindow) {
+  TempDir temp;
+  std::string output;
+  EXPECT_EQ(RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY " + ShellQuote(kProgram) + " --version",
+                       &output),
+            0);
+  EXPECT_EQ(output, "quireforge " QUIREFORGE_VERSION "\n");
+  EXPECT_EQ(
+      RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY " + ShellQuote(kProgram) + " --help", &output),
+      0);
+  EXPECT_NE(output.find("Usage: quireforge [FILE...]"), std::string::npos) << output;
+  EXPECT_EQ(RunWindow("QT_QPA_PLATFORM=offscreen TEMP=" + ShellQuote(temp.path().string()), 30,
+                      &output, " --bogus"),
+            2);
+  EXPECT_NE(output.find("unknown option \"--bogus\""), std::string::npos) << output;
 }
 
 TEST(NoDisplayTest, APlatformThatNeedsNoDisplayStillStarts) {

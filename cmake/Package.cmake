@@ -1,0 +1,38 @@
+# `cpack -G DEB` (or `make package`): build/quireforge_<version>_<arch>.deb from the install
+# rules. Depends comes from the libraries the programs and the engine really link
+# (dpkg-shlibdeps); the files are stripped, as Debian ships them.
+set(QF_PACKAGE_MAINTAINER "Quireforge developers <quireforge@users.noreply.invalid>"
+  CACHE STRING "Maintainer field of the Debian package")
+
+set(CPACK_PACKAGE_NAME quireforge)
+set(CPACK_PACKAGE_VENDOR "Quireforge developers")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turn plain-text books into EPUB books")
+# The extended description, lines under 80 characters; the summary is the synopsis.
+set(CPACK_PACKAGE_DESCRIPTION
+  "Quireforge turns plain-text books (.txt files, very often long Chinese\n"
+  "novels in GB18030 or UTF-8 whose chapters open with headings such as\n"
+  "第一章) into EPUB books with a real table of contents. It finds the\n"
+  "text's code page and its chapter headings, lets the chapter list be\n"
+  "reviewed and edited, and packs the book.\n"
+  "\n"
+  "The package holds the desktop program quireforge and the command-line\n"
+  "converter quireforge-cli, which converts single books or whole folders\n"
+  "from scripts.")
+string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+set(CPACK_STRIP_FILES ON)
+set(CPACK_GENERATOR DEB)
+set(CPACK_SOURCE_GENERATOR "")
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${QF_PACKAGE_MAINTAINER}")
+set(CPACK_DEBIAN_PACKAGE_SECTION text)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The window's Chinese standard buttons and its CJK font.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-wqy-zenhei")
+# Control files with the permissions dpkg-deb and lintian expect.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+
+include(CPack)
