@@ -80,6 +80,8 @@ std::string PatternErrorText(int32_t code) {
       return "TPatternEngine(exec): Loop Stack Exceeded";
     case 1015:
       return "TPatternEngine(exec): Loop Without LoopEntry !";
+    case 1020:
+      return "TPatternEngine(exec): Work Limit Exceeded";
     case 2000:
       return "TPatternEngine(misc): Bad p-code imported";
     default:

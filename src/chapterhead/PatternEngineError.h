@@ -33,6 +33,7 @@ enum PatternErrorCode : int32_t {
   kPatternUnrecognizedModifier = 127,
   kPatternNoExpression = 1003,
   kPatternLoopStackExceeded = 1014,
+  kPatternWorkLimitExceeded = 1020,  // a search ran past its work budget
 };
 
 // The fixed text of `code`, "Unknown error" for a code not in the table.

@@ -84,8 +84,10 @@ bool PatternMatcher::Search(const PatternProgram& program, std::u16string_view i
   input_ = input.data();
   length_ = static_cast<int32_t>(input.size());
   matched_ = false;
-#ifdef QUIREFORGE_PATTERN_STEP_LIMIT
   steps_ = 0;
+  limit_ = budget_;
+#ifdef QUIREFORGE_PATTERN_STEP_LIMIT
+  limit_ = std::min<uint64_t>(limit_, QUIREFORGE_PATTERN_STEP_LIMIT);
 #endif
   registers_.assign(kLoopBase + 2 * static_cast<size_t>(program.loop_count), -1);
 
@@ -110,6 +112,13 @@ bool PatternMatcher::Search(const PatternProgram& program, std::u16string_view i
   }
   matched_ = found;
   return found;
+}
+
+void PatternMatcher::ExceedLimit() const {
+#ifdef QUIREFORGE_PATTERN_STEP_LIMIT
+  if (steps_ > QUIREFORGE_PATTERN_STEP_LIMIT) throw std::range_error("step limit");
+#endif
+  throw EPatternEngine(kPatternWorkLimitExceeded);
 }
 
 void PatternMatcher::SetRegister(int32_t index, int32_t value) {

@@ -35,6 +35,14 @@ class PatternMatcher {
   // Forgets the captures of the last search.
   void ClearCaptures();
 
+  // The work a search may do: every instruction run and every unit a repetition examines is
+  // one step, and a search that takes more than `steps` raises EPatternEngine 1020 (captures
+  // cleared), so that an expression that backtracks without end fails instead of running for
+  // hours. For the searches from now on; without a call there is no budget.
+  void SetWorkBudget(uint64_t steps) { budget_ = steps; }
+  // The steps the last search took (up to the one that broke its budget).
+  uint64_t StepsTaken() const { return steps_; }
+
  private:
   // A backtracking record: kind in the low two bits of `code`, a program counter or a
   // register number in the rest.
@@ -57,18 +65,19 @@ class PatternMatcher {
   std::vector<int32_t> registers_;
   std::vector<Frame> frames_;
   bool matched_ = false;
-#ifdef QUIREFORGE_PATTERN_STEP_LIMIT
-  // Fuzzing and work-counting builds only: a search that runs more instructions and examines
-  // more units in repetitions than the limit raises std::range_error, so that runaway
-  // backtracking or scanning is told apart from a hang.
   void CountSteps(uint64_t steps) {
     steps_ += steps;
-    if (steps_ > QUIREFORGE_PATTERN_STEP_LIMIT) throw std::range_error("step limit");
+    if (steps_ > limit_) [[unlikely]]
+      ExceedLimit();
   }
+  // Fuzzing and work-counting builds (QUIREFORGE_PATTERN_STEP_LIMIT) raise std::range_error
+  // past their own limit, so that runaway backtracking or scanning is told apart from a hang;
+  // otherwise EPatternEngine 1020 past the budget.
+  [[noreturn]] void ExceedLimit() const;
+  static constexpr uint64_t kNoBudget = ~uint64_t{0};
+  uint64_t budget_ = kNoBudget;
+  uint64_t limit_ = kNoBudget;  // the current search's
   uint64_t steps_ = 0;
-#else
-  void CountSteps(uint64_t) {}
-#endif
 };
 
 }  // namespace quireforge

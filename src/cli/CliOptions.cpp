@@ -82,14 +82,39 @@ int UsageError(const std::string& option, const std::string& text) {
   return kExitUsage;
 }
 
-// The engine's own message when `expression` does not compile; empty when it does.
+// The engine's own message when `expression` does not compile, said plainly where the
+// engine's words mislead; empty when it compiles.
 std::string PatternProblem(const std::string& expression) {
+  const std::u16string text = FromUtf8(expression);
   try {
-    PatternLineRule rule(FromUtf8(expression));
+    PatternLineRule rule(text);
   } catch (const EPatternEngine& error) {
+    if (error.ErrorCode() == kPatternLoopStackExceeded) {
+      return std::string("counted repetitions ({n,m}) are nested more than ten deep (") +
+             error.what() + ")";
+    }
+    // "(?i" at the end: a group of modifiers that the expression ends in.
+    if (error.ErrorCode() == kPatternUnrecognizedModifier &&
+        static_cast<size_t>(error.CompilerErrorPos()) == text.size()) {
+      const size_t open = text.rfind(u"(?");
+      return "the group \"" + ToUtf8(std::u16string_view(text).substr(open)) +
+             "\" is not closed (" + error.what() + ")";
+    }
     return error.what();
   }
   return {};
+}
+
+// Refuses `value` unless it is a whole number from `low` to `high`.
+std::function<std::string(const std::string&)> WholeNumber(int low, int high) {
+  return [low, high](const std::string& value) -> std::string {
+    const bool digits =
+        !value.empty() && value.size() <= 9 &&
+        std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (digits && std::stoi(value) >= low && std::stoi(value) <= high) return {};
+    return "a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
+           " is expected, not \"" + value + "\"";
+  };
 }
 
 }  // namespace
@@ -156,13 +181,14 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
   app.add_option("--indent", options->indent,
                  "Indent the first line of every paragraph by N em (0 to 4), leaving out the "
                  "blanks and ideographic spaces the line starts with")
-      ->check(CLI::Range(0, kMaxIndent))
+      ->check(WholeNumber(0, kMaxIndent))
       ->option_text("N");
   app.add_flag("--epub3", options->epub3,
                "Write an EPUB 3 book (with an EPUB 2 table of contents for older readers)");
   app.add_option("--codepage", options->codepage,
-                 "Code page of sources that have no mark and are not UTF-8; auto: found in "
-                 "each source (default: QUIREFORGE_CODEPAGE, else auto)");
+                 "Code page of sources that have no mark and are not UTF-8 (or UTF-16LE or "
+                 "UTF-16BE for every source without a mark); auto: found in each source "
+                 "(default: QUIREFORGE_CODEPAGE, else auto)");
   auto* list = app.add_flag("--list-chapters", options->list_chapters,
                             "Print the chapter list instead of writing the book, one entry "
                             "\"ch_N.html=title\" per line");
@@ -193,6 +219,22 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
     const int status = app.exit(error, std::cout, message);
     std::cerr << EscapedForTerminal(message.str()) << std::flush;
     return status == 0 ? 0 : kExitUsage;
+  }
+  // Texts that become part of the book or search it must be UTF-8: another encoding would
+  // turn into U+FFFD without a word (and an expression then match every line holding one).
+  for (const auto& [option, text] :
+       {std::pair{"--title", &options->title}, std::pair{"--author", &options->author},
+        std::pair{"--chapter-pattern", &options->chapter_pattern},
+        std::pair{"--volume-pattern", &options->volume_pattern},
+        std::pair{"--language", &options->language}}) {
+    std::u16string ignored;
+    if (*text && !DecodeStrictUtf8(**text, &ignored)) {
+      return UsageError(option, "\"" + EscapedLine(**text) + "\" is not valid UTF-8");
+    }
+  }
+  // An empty target names no file, as an empty source does not.
+  if (output->count() > 0 && options->output.empty()) {
+    return UsageError("--output", "the target must not be empty");
   }
   // A title that nothing of would show once written (blanks, control characters) is as
   // empty as no title.

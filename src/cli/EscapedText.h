@@ -2,7 +2,8 @@
 // names), so that what it prints can neither forge a line for a script nor drive a terminal.
 // Control characters become escapes: TAB, LF and CR "\t", "\n" and "\r"; the other C0
 // controls and DEL "\xHH"; the C1 controls and the line and paragraph separators U+2028 and
-// U+2029 "\uHHHH" (hexadecimal digits in lower case). Pure functions on UTF-8; any thread.
+// U+2029 "\uHHHH" (hexadecimal digits in lower case); bytes that are not UTF-8 (a file name
+// in another encoding) "\xHH" as well. Pure functions on UTF-8; any thread.
 #ifndef QUIREFORGE_CLI_ESCAPEDTEXT_H_
 #define QUIREFORGE_CLI_ESCAPEDTEXT_H_
 

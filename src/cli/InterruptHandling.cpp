@@ -23,6 +23,7 @@ constexpr int kMaxChildren = 1024;
 // The staging tree is a few levels deep; deeper trees are not ours.
 constexpr int kMaxDepth = 32;
 
+volatile sig_atomic_t g_ignored = 0;
 volatile sig_atomic_t g_deferred = 0;
 volatile sig_atomic_t g_pending = 0;
 char g_cleanup_folder[PATH_MAX] = {};
@@ -76,6 +77,7 @@ void RemoveFolderSignalSafe(const char* folder) {
 }
 
 void HandleInterrupt(int signal_number) {
+  if (g_ignored) return;
   const int saved_errno = errno;
   if (g_deferred) {
     g_pending = signal_number;
@@ -130,6 +132,11 @@ void SetInterruptCleanupFolder(const std::string& folder) {
 void SetInterruptDeferred(bool deferred) { g_deferred = deferred ? 1 : 0; }
 
 int PendingInterrupt() { return g_pending; }
+
+void IgnoreInterrupts() {
+  g_ignored = 1;
+  g_pending = 0;
+}
 
 void AddInterruptChild(pid_t child) {
   for (auto& slot : g_children) {

@@ -27,6 +27,10 @@ void SetInterruptDeferred(bool deferred);
 // The signal recorded while deferred; 0 when none came.
 int PendingInterrupt();
 
+// From now on the handled signals do nothing, and one recorded before is forgotten: for the
+// moment the book is in place, after which the run finishes as if no signal had come.
+void IgnoreInterrupts();
+
 // Children that receive every recorded signal as well. At most 1024 at a time.
 void AddInterruptChild(pid_t child);
 void RemoveInterruptChild(pid_t child);

@@ -15,8 +15,15 @@ bool StderrIsTerminal() {
 }
 
 void PrintMessage(const std::string& text) {
-  std::string line = EscapedForTerminal(text);
-  std::replace(line.begin(), line.end(), '\n', ' ');
+  // A line feed (in a file name) is shown as the escape "\n" too: the message stays one line.
+  std::string line;
+  for (const char c : EscapedForTerminal(text)) {
+    if (c == '\n') {
+      line += "\\n";
+    } else {
+      line += c;
+    }
+  }
   while (!line.empty() && line.back() == ' ') line.pop_back();
   fprintf(stderr, "%squireforge-cli: %s\n", StderrIsTerminal() ? "\r\033[K" : "", line.c_str());
   fflush(stderr);

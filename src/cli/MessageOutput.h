@@ -11,9 +11,9 @@ namespace quireforge {
 // True when stderr is a terminal (asked once).
 bool StderrIsTerminal();
 
-// Prints "quireforge-cli: <text>" and a line break on stderr; line breaks inside `text`
-// become blanks and other control characters escapes (EscapedText.h), so that a file name
-// can never send a terminal a command.
+// Prints "quireforge-cli: <text>" and a line break on stderr; control characters inside
+// `text`, line feeds among them, become escapes (EscapedText.h; "\n" for a line feed), so that
+// a file name can never send a terminal a command nor make two lines of one message.
 void PrintMessage(const std::string& text);
 
 }  // namespace quireforge

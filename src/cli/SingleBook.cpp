@@ -1,6 +1,7 @@
 #include "cli/SingleBook.h"
 
 #include <stdio.h>
+#include <sys/stat.h>
 
 #include <exception>
 #include <memory>
@@ -108,12 +109,19 @@ bool PrintChapters(const TConvertFile& job) {
 }
 
 // The verdict of `test`; an engine failure, or a line longer than the engine can search,
-// becomes one that names `option` and `source`.
+// becomes one that names `option`, its `expression` and `source`.
 template <typename Test>
-bool NamingFailures(const char* option, const std::string& source, const Test& test) {
+bool NamingFailures(const char* option, const std::string& expression, const std::string& source,
+                    const Test& test) {
   try {
     return test();
   } catch (const EPatternEngine& error) {
+    if (error.ErrorCode() == kPatternWorkLimitExceeded) {
+      throw std::runtime_error("Cannot search \"" + source + "\" with " + option + " \"" +
+                               expression +
+                               "\". The expression takes too much work on its lines (it tries "
+                               "too many ways to match); make it simpler.");
+    }
     throw std::runtime_error("Cannot search \"" + source + "\" with " + option + ". " +
                              error.what());
   } catch (const std::length_error&) {
@@ -141,7 +149,8 @@ class DeferredInterrupts {
   DeferredInterrupts& operator=(const DeferredInterrupts&) = delete;
 };
 
-// Tells, for every source whose code page was not named, the code page it was read in.
+// Tells, for every source whose code page was not named, the code page it was read in, and
+// for every source whose text a NUL byte ended early, how much was left out.
 void PrintCodePages(const TConvertFile& job, TerminalUserInterface& ui) {
   for (const SourceReading& reading : job.SourceReadings()) {
     const std::string path = ToUtf8(reading.path);
@@ -149,6 +158,10 @@ void PrintCodePages(const TConvertFile& job, TerminalUserInterface& ui) {
       ui.PrintLine(path + ": " + reading.encoding.name + " (detected)");
     } else if (reading.encoding.origin == EncodingOrigin::kFallback) {
       ui.PrintLine(path + ": " + reading.encoding.name + " (not detected; the locale's code page)");
+    }
+    if (const uint64_t left_out = reading.encoding.bytes_after_nul) {
+      ui.PrintLine(path + ": the text ends at a NUL byte; the " + std::to_string(left_out) +
+                   " bytes after it were left out.");
     }
   }
 }
@@ -205,12 +218,12 @@ int Convert(const CliOptions& options, const CodePageChoice& code_pages, const B
   JobEnvironment environment;
   environment.staging_root = FromUtf8(staging.path());
   environment.ui = &ui;
-  // An own expression may still fail on a line (too many counted loops at once): the
-  // message says which option and which source.
+  // An own expression may still fail on a line (too much work): the message says which
+  // option, which expression and which source.
   const std::string& source = plan.sources.front();
   if (own_chapter_head) {
-    environment.is_chapter_head = [&own_chapter_head, &source](std::u16string_view line) {
-      return NamingFailures("--chapter-pattern", source,
+    environment.is_chapter_head = [&own_chapter_head, &options, &source](std::u16string_view line) {
+      return NamingFailures("--chapter-pattern", *options.chapter_pattern, source,
                             [&] { return own_chapter_head->Matches(line); });
     };
   } else if (classic) {
@@ -221,8 +234,8 @@ int Convert(const CliOptions& options, const CodePageChoice& code_pages, const B
     environment.find_headings = HeadingFinder(VolumesOf(options));
   }
   if (volume_head) {
-    environment.is_volume_head = [&volume_head, &source](std::u16string_view line) {
-      return NamingFailures("--volume-pattern", source,
+    environment.is_volume_head = [&volume_head, &options, &source](std::u16string_view line) {
+      return NamingFailures("--volume-pattern", options.volume_pattern.value_or(""), source,
                             [&] { return volume_head->IsVolumeHead(line); });
     };
   }
@@ -249,19 +262,29 @@ int Convert(const CliOptions& options, const CodePageChoice& code_pages, const B
   }
 
   ui.SetPhase("packing");
+  struct stat older;
+  const bool had_older = stat(plan.target.c_str(), &older) == 0;
   TArchiver archiver(ui);
   ui.AttachArchiver(&archiver);
   bool written = false;
   try {
     DeferredInterrupts deferred;
     written = job->FinishBook(archiver);
+    // The new book is in place: a signal from now on no longer changes the outcome, and the
+    // run finishes as usual, so that a script learns that the book was written.
+    if (written) IgnoreInterrupts();
   } catch (const std::exception& error) {
     ui.PrintLine(FailureText(error, plan.target));
     return kExitFailure;
   }
   ui.AttachArchiver(nullptr);
   if (!written) {
-    if (!ui.ShownArchiveError()) ui.PrintLine(plan.target + ": the book was not written.");
+    if (PendingInterrupt() != 0) {
+      ui.PrintLine(plan.target + (had_older ? ": interrupted; the older book was kept."
+                                            : ": interrupted; no book was written."));
+    } else if (!ui.ShownArchiveError()) {
+      ui.PrintLine(plan.target + ": the book was not written.");
+    }
     return kExitFailure;
   }
   ui.ClearBar();

@@ -3,6 +3,7 @@
 #include <stdio.h>
 
 #include <algorithm>
+#include <string>
 
 #include "archive/Archiver.h"
 #include "cli/EscapedText.h"
@@ -63,11 +64,26 @@ void TerminalUserInterface::ProcessMessages() {
 
 void TerminalUserInterface::ShowArchiveError(const std::string& text) {
   shown_archive_error_ = true;
-  PrintLine(target_ + ": " + text);
+  // After an interrupt the caller says what became of the book; the engine's "cancelled"
+  // says nothing more.
+  if (abort_requested_) return;
+  PrintLine(ArchiveLine(text));
 }
 
 void TerminalUserInterface::ShowArchiveInformation(const std::string& text) {
-  PrintLine(target_ + ": " + text);
+  PrintLine(ArchiveLine(text));
+}
+
+std::string TerminalUserInterface::ArchiveLine(const std::string& text) const {
+  // The component's words ("critical DLL Error -8"), then on a line of its own the engine's
+  // message, which names the archive itself: that one alone says what went wrong.
+  const size_t line_break = text.find('\n');
+  if (line_break != std::string::npos && line_break + 1 < text.size()) {
+    std::string engine = text.substr(line_break + 1);
+    std::replace(engine.begin(), engine.end(), '\n', ' ');
+    return engine;
+  }
+  return target_ + ": " + text.substr(0, line_break);
 }
 
 void TerminalUserInterface::PrintLine(const std::string& text) {

@@ -32,7 +32,7 @@ class TerminalUserInterface : public UserInterface {
   void PrintLine(const std::string& text);
   // Erases the bar, leaving the cursor at the start of an empty line.
   void ClearBar();
-  // True once an archive error was shown.
+  // True once an archive error was shown (or, after an interrupt, left unsaid).
   bool ShownArchiveError() const { return shown_archive_error_; }
 
   void ShowProgress() override {}
@@ -49,6 +49,9 @@ class TerminalUserInterface : public UserInterface {
  private:
   // Redraws the bar when `force` or when the last drawing is old enough.
   void Draw(bool force);
+  // The line for an archive message: the engine's own words when it gave some (they name the
+  // archive), else the component's after the target's name.
+  std::string ArchiveLine(const std::string& text) const;
 
   const std::string target_;
   const bool show_bar_;

@@ -53,14 +53,13 @@ std::string Superset(const std::string& name) {
 }
 
 // True when the code page can decode sources: an ICU converter that is ASCII-compatible
-// and stateless.
+// and stateless (UTF-16, which the text up to its first NUL cannot be, is not taken).
 bool Usable(const std::string& name) {
   try {
-    LegacyCodePage code_page(name);
+    return LegacyCodePage(name).utf16() == LegacyCodePage::Utf16::kNo;
   } catch (const CodePageError&) {
     return false;
   }
-  return true;
 }
 
 size_t CountNonAscii(std::string_view bytes) {

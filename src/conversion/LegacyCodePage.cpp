@@ -98,6 +98,12 @@ LegacyCodePage::LegacyCodePage(const std::string& name) : name_(name) {
   if (converter_.isNull() || U_FAILURE(status)) {
     throw CodePageError("Unknown code page \"" + name + "\".");
   }
+  // ICU's own name, whichever alias was given ("utf16le", "UTF-16LE", ...).
+  const std::string_view canonical = ucnv_getName(converter_.getAlias(), &status);
+  if (canonical == "UTF-16LE" || canonical == "UTF-16BE") {
+    utf16_ = canonical == "UTF-16LE" ? Utf16::kLittleEndian : Utf16::kBigEndian;
+    return;
+  }
   const std::string probe = AsciiProbe();
   std::u16string decoded;
   Decode(probe, &decoded);

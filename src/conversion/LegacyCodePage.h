@@ -1,6 +1,8 @@
 // A legacy (non-Unicode) code page that sources without a byte-order mark are read in and
 // that the plain writer writes: an ICU converter, named by the user, found from a source's
-// text, or the user's locale's. Only ASCII-compatible, stateless code pages are accepted.
+// text, or the user's locale's. Only ASCII-compatible, stateless code pages are accepted, and
+// the two byte orders of UTF-16 (UTF-16LE, UTF-16BE), which a user may name for sources
+// without a mark; those are read as UTF-16 units, and the plain writer writes UTF-8 then.
 // Undecodable bytes and unencodable characters get ICU's default substitutes; nothing fails on
 // content. Owned by the caller, which keeps it alive for every job using it. Not thread-safe: one
 // thread at a time (the converter keeps state between the pieces of one call).
@@ -24,7 +26,8 @@ class CodePageError : public std::runtime_error {
 class LegacyCodePage {
  public:
   // Opens the ICU converter `name` (e.g. "GB18030", "windows-1252"). Raises CodePageError
-  // ("Unknown code page "x"." or "Code page "x" is not ASCII-compatible.") and holds
+  // ("Unknown code page "x"." or "Code page "x" is not ASCII-compatible." for any other
+  // Unicode form or a stateful code page) and holds
   // nothing when the name is unusable.
   explicit LegacyCodePage(const std::string& name);
   ~LegacyCodePage();
@@ -34,6 +37,10 @@ class LegacyCodePage {
 
   // The name the code page was opened with.
   const std::string& Name() const { return name_; }
+
+  // Which byte order of UTF-16 the code page is, if it is one.
+  enum class Utf16 { kNo, kLittleEndian, kBigEndian };
+  Utf16 utf16() const { return utf16_; }
 
   // Replaces `out` with the UTF-16 text of `bytes`. A large text is decoded by two threads
   // that are joined before this returns (by one, when no second thread can be made); the
@@ -52,6 +59,7 @@ class LegacyCodePage {
  private:
   std::string name_;
   icu::LocalUConverterPointer converter_;
+  Utf16 utf16_ = Utf16::kNo;
 };
 
 }  // namespace quireforge

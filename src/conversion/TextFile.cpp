@@ -56,6 +56,48 @@ bool StartsWith(std::string_view bytes, std::string_view prefix) {
   return bytes.substr(0, prefix.size()) == prefix;
 }
 
+// Room is laid out for a text by the size of its file only up to this; a larger text grows
+// as it comes.
+constexpr size_t kLargestReservation = size_t{1} << 30;
+
+// How long the text of `file` (`size` bytes) can be at most: up to its first hole, which
+// reads as zeros and so ends the text, and no longer than the file.
+size_t TextSizeBound(const ScopedFd& file, size_t size) {
+  const off_t hole = lseek(file.get(), 0, SEEK_HOLE);
+  const size_t bound = hole >= 0 ? std::min(size, static_cast<size_t>(hole)) : size;
+  // Back to the start; a file that cannot seek is read from where it is, as before.
+  lseek(file.get(), 0, SEEK_SET);
+  return std::min(bound, kLargestReservation);
+}
+
+// No warning for fewer bytes than this after the first NUL: a few are common junk.
+constexpr size_t kFewBytes = 16;
+// How much of the file after the first NUL is looked at, at most (holes not counted).
+constexpr uint64_t kFollowingScan = uint64_t{16} << 20;
+
+// True when more than kFewBytes non-zero bytes lie in `file` from `from` on. Holes, which
+// read as zeros, are skipped, and at most kFollowingScan bytes are read: text that was left
+// out shows at once, and a long tail of zeros costs no more than that.
+bool TextFollows(const ScopedFd& file, uint64_t from) {
+  constexpr size_t kPiece = size_t{64} << 10;
+  std::unique_ptr<char[]> buffer(new char[kPiece]);
+  size_t found = 0;
+  for (uint64_t at = from, scanned = 0; scanned < kFollowingScan;) {
+    const off_t data = lseek(file.get(), static_cast<off_t>(at), SEEK_DATA);
+    if (data < 0) return false;  // nothing but a hole up to the end
+    size_t n = 0;
+    if (ReadFullyAt(file.get(), static_cast<uint64_t>(data), buffer.get(), kPiece, &n) != 0 ||
+        n == 0) {
+      return false;
+    }
+    found += n - static_cast<size_t>(std::count(buffer.get(), buffer.get() + n, '\0'));
+    if (found > kFewBytes) return true;
+    at = static_cast<uint64_t>(data) + n;
+    scanned += n;
+  }
+  return false;
+}
+
 // How the bytes of a file become UTF-16, piece by piece.
 enum class PieceDecoding {
   kUtf16LittleEndian,
@@ -149,18 +191,24 @@ size_t TextEnd(std::string_view bytes, PieceDecoding decoding) {
   return std::string_view::npos;
 }
 
-// Reads `file` from its current position in pieces and appends their text to `out`, up to
-// the end of the file or the end of the text (its first NUL), whichever comes first: nothing
-// after the NUL is read. Stops early when strict UTF-8 meets invalid bytes. For kCutShort,
-// `cut` receives the bytes of the character cut short.
+// No NUL was met.
+constexpr uint64_t kNoNul = ~uint64_t{0};
+
+// Reads `file` from its start in pieces and appends their text to `out`, up to the end of
+// the file or the end of the text (its first NUL), whichever comes first: nothing after the
+// NUL is read. Stops early when strict UTF-8 meets invalid bytes. For kCutShort, `cut`
+// receives the bytes of the character cut short. `nul` receives the offset in the file of
+// the NUL that ended the text, or kNoNul.
 PiecesResult DecodePieces(std::u16string_view path, const ScopedFd& file, PieceDecoding decoding,
-                          std::u16string* out, std::string* cut) {
+                          std::u16string* out, std::string* cut, uint64_t* nul) {
   constexpr size_t kPiece = size_t{1} << 20;
   std::unique_ptr<char[]> buffer(new char[kPiece]);
   const std::string_view mark = MarkOf(decoding);
   bool at_start = true;
   bool valid = true;
-  size_t filled = 0;  // bytes in the buffer not decoded yet
+  size_t filled = 0;           // bytes in the buffer not decoded yet
+  uint64_t buffer_offset = 0;  // where in the file the buffer's first byte is
+  *nul = kNoNul;
   for (bool end = false; !end && valid;) {
     const size_t n = ReadPiece(path, file, buffer.get() + filled, kPiece - filled);
     end = n == 0;
@@ -172,19 +220,63 @@ PiecesResult DecodePieces(std::u16string_view path, const ScopedFd& file, PieceD
       at_start = false;
     }
     if (const size_t text_end = TextEnd(bytes, decoding); text_end != std::string_view::npos) {
+      *nul = buffer_offset + static_cast<uint64_t>(bytes.data() - buffer.get()) + text_end;
       bytes = bytes.substr(0, text_end);
       end = true;
     }
     const size_t used = DecodePiece(bytes, end, decoding, out, &valid);
     // Keep what waits for the next piece at the start of the buffer.
-    const size_t left = bytes.size() - used;
-    std::memmove(buffer.get(), bytes.data() + used, left);
+    const size_t consumed = static_cast<size_t>(bytes.data() - buffer.get()) + used;
+    const size_t left = bytes.size() - used;  // not what follows a NUL
+    std::memmove(buffer.get(), buffer.get() + consumed, left);
+    buffer_offset += consumed;
     filled = left;
   }
   if (!valid) return PiecesResult::kInvalid;
   if (filled == 0) return PiecesResult::kDecoded;
   cut->assign(buffer.get(), filled);
   return PiecesResult::kCutShort;
+}
+
+// How much of the start of a source without a mark is looked at for UTF-16.
+constexpr size_t kUtf16Sample = size_t{64} << 10;
+
+// The byte order of UTF-16 that `head`, the start of a source without a mark, is in, when its
+// zero bytes say so. Units with one zero byte (ASCII in one byte order, and in Chinese text
+// also 一 U+4E00 and the ideographic space U+3000 in the other) must make up at least one unit
+// in 256 of the text (up to its first zero unit) and be found in both its halves; then line
+// breaks, else those units, must be more in one order than in the other. A text in UTF-8 or
+// a code page has no zero byte before the NUL that ends it, and junk after that NUL does not
+// reach back into the first half.
+std::optional<PieceDecoding> DetectUtf16(std::string_view head) {
+  size_t units = 0;
+  size_t little = 0, big = 0;                // units with a zero high byte, or low byte
+  size_t little_breaks = 0, big_breaks = 0;  // CR or LF in either order
+  size_t first = 0, last = 0;                // the first and last unit with a zero byte
+  const auto* b = reinterpret_cast<const unsigned char*>(head.data());
+  for (size_t i = 0; i + 1 < head.size(); i += 2, ++units) {
+    if (b[i] == 0 && b[i + 1] == 0) break;  // the end of the text in either order
+    if (b[i] != 0 && b[i + 1] != 0) continue;
+    if (little + big == 0) first = units;
+    last = units;
+    if (b[i + 1] == 0) {
+      ++little;
+      if (b[i] == '\n' || b[i] == '\r') ++little_breaks;
+    } else {
+      ++big;
+      if (b[i + 1] == '\n' || b[i + 1] == '\r') ++big_breaks;
+    }
+  }
+  if (little + big < 2 || 256 * (little + big) < units || 2 * first >= units ||
+      2 * (last + 1) <= units) {
+    return std::nullopt;
+  }
+  if (little_breaks != big_breaks) {
+    return little_breaks > big_breaks ? PieceDecoding::kUtf16LittleEndian
+                                      : PieceDecoding::kUtf16BigEndian;
+  }
+  if (little == big) return std::nullopt;
+  return little > big ? PieceDecoding::kUtf16LittleEndian : PieceDecoding::kUtf16BigEndian;
 }
 
 // The name of the encoding a mark selects.
@@ -236,20 +328,26 @@ void ReserveIfPossible(Buffer* buffer, size_t size) {
   }
 }
 
-// Reads `file` from its current position to its end or to its first zero byte, which is
-// left out, as is everything after it.
-std::string ReadUntilNul(std::u16string_view path, const ScopedFd& file, size_t expected) {
+// Reads `file` from its start to its end or to its first zero byte, which is left out, as is
+// everything after it: in pieces, so that neither memory nor time goes to what follows the
+// zero byte. `expected` (the most the text can be) sets the room laid out at first. `nul`
+// receives the offset of the zero byte, or kNoNul.
+std::string ReadUntilNul(std::u16string_view path, const ScopedFd& file, size_t expected,
+                         uint64_t* nul) {
   constexpr size_t kPiece = size_t{1} << 20;
   std::string bytes;
   ReserveIfPossible(&bytes, expected + 1);  // one more, to see the end without growing
   size_t filled = 0;
+  *nul = kNoNul;
   for (;;) {
-    if (filled == bytes.size()) bytes.resize(std::max(bytes.capacity(), filled + kPiece));
-    const size_t n = ReadPiece(path, file, bytes.data() + filled, bytes.size() - filled);
+    // Only the piece about to be read is laid out (and zero-filled) each time.
+    bytes.resize(filled + kPiece);
+    const size_t n = ReadPiece(path, file, bytes.data() + filled, kPiece);
     if (n == 0) break;
-    const size_t nul = std::string_view(bytes.data() + filled, n).find('\0');
-    if (nul != std::string_view::npos) {
-      filled += nul;
+    const size_t zero = std::string_view(bytes.data() + filled, n).find('\0');
+    if (zero != std::string_view::npos) {
+      filled += zero;
+      *nul = filled;
       break;
     }
     filled += n;
@@ -268,23 +366,45 @@ MarkKind TestMark(std::u16string_view path) {
   if (head.size() < 2) return MarkKind::kNone;
   if (StartsWith(head, kUtf16LittleEndianMark)) return MarkKind::kUtf16LittleEndian;
   if (StartsWith(head, kUtf16BigEndianMark)) return MarkKind::kUtf16BigEndian;
-  if (StartsWith(head, kUtf8Mark.substr(0, 2))) return MarkKind::kUtf8;
+  // All three bytes: EF BB alone also starts text in a code page (锘 in GB18030).
+  if (StartsWith(head, kUtf8Mark)) return MarkKind::kUtf8;
   return MarkKind::kNone;
 }
 
 TextLines LoadTextFile(std::u16string_view path, MarkKind kind, const LegacyCodePage& code_page,
                        CodePageUse use, SourceEncoding* encoding) {
-  size_t expected = 0;
-  ScopedFd file = OpenForReading(path, &expected);
-  const bool utf16 = kind == MarkKind::kUtf16LittleEndian || kind == MarkKind::kUtf16BigEndian;
+  size_t file_size = 0;
+  ScopedFd file = OpenForReading(path, &file_size);
+  const size_t expected = TextSizeBound(file, file_size);
+  PieceDecoding decoding = DecodingFor(kind);
+  SourceEncoding found{EncodingName(kind), kind == MarkKind::kNone ? EncodingOrigin::kValidUtf8
+                                                                   : EncodingOrigin::kMark};
+  if (kind == MarkKind::kNone) {
+    // UTF-16 without a mark: named, or told by the zero bytes of its text.
+    if (use == CodePageUse::kAlways && code_page.utf16() != LegacyCodePage::Utf16::kNo) {
+      decoding = code_page.utf16() == LegacyCodePage::Utf16::kLittleEndian
+                     ? PieceDecoding::kUtf16LittleEndian
+                     : PieceDecoding::kUtf16BigEndian;
+      found = {code_page.Name(), EncodingOrigin::kNamed};
+    } else if (const std::optional<PieceDecoding> order =
+                   DetectUtf16(ReadHead(path, file, kUtf16Sample))) {
+      decoding = *order;
+      found = {
+          EncodingName(*order == PieceDecoding::kUtf16LittleEndian ? MarkKind::kUtf16LittleEndian
+                                                                   : MarkKind::kUtf16BigEndian),
+          EncodingOrigin::kDetected};
+    }
+    if (lseek(file.get(), 0, SEEK_SET) != 0) ThrowOpenError(path, errno);
+  }
+  const bool utf16 =
+      decoding == PieceDecoding::kUtf16LittleEndian || decoding == PieceDecoding::kUtf16BigEndian;
   // Never more UTF-16 units than bytes (for a code page, as a rule): the text is laid out
   // once and filled as the pieces come.
   std::u16string text;
   ReserveIfPossible(&text, (utf16 ? expected / 2 : expected) + 16);
-  SourceEncoding found{EncodingName(kind), kind == MarkKind::kNone ? EncodingOrigin::kValidUtf8
-                                                                   : EncodingOrigin::kMark};
   std::string cut;
-  const PiecesResult result = DecodePieces(path, file, DecodingFor(kind), &text, &cut);
+  uint64_t nul = kNoNul;
+  const PiecesResult result = DecodePieces(path, file, decoding, &text, &cut, &nul);
   if (result == PiecesResult::kCutShort && use == CodePageUse::kWhenNotDetected &&
       std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= 0x80; })) {
     // UTF-8 whose last character was cut short, as by a download that stopped early. (Only
@@ -295,7 +415,12 @@ TextLines LoadTextFile(std::u16string_view path, MarkKind kind, const LegacyCode
     // Not UTF-8 after all: read again from the start, up to the end of the text, and decode
     // it in a code page.
     if (lseek(file.get(), 0, SEEK_SET) != 0) ThrowOpenError(path, errno);
-    DecodeLegacy(ReadUntilNul(path, file, expected), code_page, use, &text, &found);
+    DecodeLegacy(ReadUntilNul(path, file, expected, &nul), code_page, use, &text, &found);
+  }
+  // Say what a NUL left out, unless it is only a few bytes of junk.
+  if (nul != kNoNul) {
+    const uint64_t after = nul + (utf16 ? 2 : 1);
+    if (after < file_size && TextFollows(file, after)) found.bytes_after_nul = file_size - after;
   }
   if (encoding != nullptr) *encoding = std::move(found);
   return TextLines(std::move(text));
@@ -351,7 +476,12 @@ std::u16string JoinLines(const std::vector<std::u16string>& lines) {
 void WritePlainText(std::u16string_view path, std::u16string_view text,
                     const LegacyCodePage& code_page) {
   std::string bytes;
-  code_page.Encode(text, &bytes);
+  if (code_page.utf16() != LegacyCodePage::Utf16::kNo) {
+    // UTF-16 is named for sources only; a staged plain file stays ASCII-compatible.
+    AppendUtf8(text, &bytes);
+  } else {
+    code_page.Encode(text, &bytes);
+  }
   WriteFileBytes(path, bytes);
 }
 

@@ -11,6 +11,7 @@
 #ifndef QUIREFORGE_CONVERSION_TEXTFILE_H_
 #define QUIREFORGE_CONVERSION_TEXTFILE_H_
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,7 +27,7 @@ enum class MarkKind : int {
   kNone = 0,               // anything else, also a file shorter than two bytes
   kUtf16LittleEndian = 1,  // FF FE
   kUtf16BigEndian = 2,     // FE FF
-  kUtf8 = 3,               // EF BB (the third byte is not examined)
+  kUtf8 = 3,               // EF BB BF, all three (EF BB alone may start a code page's text)
 };
 
 // Reads at most the first three bytes of `path`. Raises FileError when it cannot be opened.
@@ -52,6 +53,9 @@ enum class EncodingOrigin {
 struct SourceEncoding {
   std::string name;  // "UTF-16LE", "UTF-16BE", "UTF-8" or the code page's name
   EncodingOrigin origin = EncodingOrigin::kNamed;
+  // How many bytes of the file after the NUL that ended its text were left out; 0 when no NUL
+  // ended it, or when no more than a few bytes other than zeros follow it (common junk).
+  uint64_t bytes_after_nul = 0;
 
   bool operator==(const SourceEncoding&) const = default;
 };
@@ -64,14 +68,17 @@ struct SourceReading {
 
 // Reads `path` up to the end of its text and decodes it as `kind` says: the UTF-16 kinds take
 // code units as they are (a last odd byte is ignored), kUtf8 decodes UTF-8 with U+FFFD for
-// malformed sequences, and kNone decodes UTF-8 when the whole text is valid UTF-8, else as
-// `use` says: in `code_page`, or in the code page found from the text (see
-// CodePageDetector), which may be UTF-8 with U+FFFD for a few malformed sequences, such as a
-// last character cut short. A full mark of the chosen encoding at the start is skipped. The
-// text ends at its first NUL (a zero byte; a zero unit in UTF-16): nothing after it is read,
-// so a file that is mostly a hole costs no memory. Never fails on content; raises
-// std::bad_alloc when the text does not fit in memory. `encoding`, when given, receives how
-// the text was decoded.
+// malformed sequences, and kNone decodes UTF-16 when `code_page` is a byte order of UTF-16
+// used always, or when the zero bytes of the text's start show one (zeros in alternate
+// places); else UTF-8 when the whole text is valid UTF-8, else as `use` says: in
+// `code_page`, or in the code page found from the text (see CodePageDetector), which may be
+// UTF-8 with U+FFFD for a few malformed sequences, such as a last character cut short. A full
+// mark of the chosen encoding at the start is skipped. The text ends at its first NUL (a zero
+// byte; a zero unit in UTF-16): nothing after it is decoded or kept, and what follows it is
+// only looked at for text that was left out (SourceEncoding::bytes_after_nul), so a file that
+// is mostly a hole or zeros costs neither memory nor time by its size. Never fails on
+// content; raises std::bad_alloc when the text does not fit in memory. `encoding`, when given,
+// receives how the text was decoded.
 TextLines LoadTextFile(std::u16string_view path, MarkKind kind, const LegacyCodePage& code_page,
                        CodePageUse use = CodePageUse::kAlways, SourceEncoding* encoding = nullptr);
 
@@ -79,7 +86,8 @@ TextLines LoadTextFile(std::u16string_view path, MarkKind kind, const LegacyCode
 TextLines ReadTextFile(std::u16string_view path, const LegacyCodePage& code_page,
                        CodePageUse use = CodePageUse::kAlways, SourceEncoding* encoding = nullptr);
 
-// The plain writer: every line followed by CR LF, in `code_page`, no mark.
+// The plain writer: every line followed by CR LF, in `code_page`, no mark (in UTF-8 when
+// `code_page` is UTF-16, which is only ever named for sources).
 void WritePlainLines(std::u16string_view path, const std::vector<std::u16string>& lines,
                      const LegacyCodePage& code_page);
 // The UTF-8 writer: EF BB BF, then every line followed by CR LF in UTF-8 (an unpaired

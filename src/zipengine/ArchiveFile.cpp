@@ -1,12 +1,16 @@
 #include "zipengine/ArchiveFile.h"
 
+#include <dirent.h>
 #include <errno.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <memory>
 #include <new>
+#include <string_view>
 
 #include "base/PosixIo.h"
 
@@ -14,11 +18,52 @@ namespace quireforge {
 
 namespace {
 
-// The temporary file's name: a dot (hidden) and a fixed word, then random letters, so that it
-// is short whatever the archive's name and recognisable should a crash leave it behind.
-constexpr char kTemporaryPrefix[] = ".quireforge-";
-constexpr int kRandomLetters = 6;
+// The temporary file's name: a dot (hidden) and a fixed word, the writer's process id, a dash
+// and random letters, so that it is short whatever the archive's name, and so that a file a
+// killed writer left behind can be told from one a live writer works on.
+constexpr std::string_view kTemporaryPrefix = ".quireforge-";
+constexpr size_t kRandomLetters = 6;
 constexpr int kNameAttempts = 100;
+
+// The process id that the name of a temporary file carries; 0 for any other name.
+pid_t MarkedProcess(std::string_view name) {
+  if (!name.starts_with(kTemporaryPrefix)) return 0;
+  name.remove_prefix(kTemporaryPrefix.size());
+  const size_t dash = name.find('-');
+  if (dash == 0 || dash == std::string_view::npos || name.size() - dash - 1 != kRandomLetters) {
+    return 0;
+  }
+  pid_t pid = 0;
+  for (const char c : name.substr(0, dash)) {
+    if (c < '0' || c > '9' || pid > 99999999) return 0;
+    pid = pid * 10 + (c - '0');
+  }
+  return pid;
+}
+
+// Removes from `folder` the temporary files that writers killed outright left there: marked
+// with a process that no longer lives, regular files of this user, and not locked (a writer of
+// another PID namespace holds its lock from creation to rename). Nothing else is touched, and
+// a file that cannot be removed stays.
+void RemoveAbandonedTemporaries(const std::string& folder) {
+  ScopedFd folder_fd;
+  if (OpenFolder(folder, &folder_fd) != 0) return;
+  DIR* listing = ::fdopendir(::dup(folder_fd.get()));
+  if (listing == nullptr) return;
+  while (const struct dirent* entry = ::readdir(listing)) {
+    const pid_t pid = MarkedProcess(entry->d_name);
+    if (pid <= 0 || ::kill(pid, 0) == 0 || errno != ESRCH) continue;  // lives, or not ours
+    ScopedFd file(::openat(folder_fd.get(), entry->d_name,
+                           O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat status;
+    if (!file.valid() || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        status.st_uid != ::geteuid() || ::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
+      continue;
+    }
+    ::unlinkat(folder_fd.get(), entry->d_name, 0);
+  }
+  ::closedir(listing);
+}
 
 std::string FolderOf(const std::string& path) {
   const size_t slash = path.rfind('/');
@@ -33,7 +78,7 @@ std::string RandomLetters() {
     // Without the kernel's randomness the names only need to differ from the ones there.
     static unsigned counter = 0;
     const unsigned seed = static_cast<unsigned>(getpid()) * 7919u + counter++;
-    for (int i = 0; i < kRandomLetters; ++i) bytes[i] = static_cast<unsigned char>(seed >> i);
+    for (size_t i = 0; i < kRandomLetters; ++i) bytes[i] = static_cast<unsigned char>(seed >> i);
   }
   std::string letters;
   for (unsigned char byte : bytes) letters += kLetters[byte % (sizeof kLetters - 1)];
@@ -158,19 +203,26 @@ class ArchiveFileSource {
     return static_cast<zip_int64_t>(n);
   }
 
-  // Creates the temporary file beside the archive, with the permission bits the archive will
-  // have.
+  // Removes what killed writers left in the folder, then creates the temporary file beside
+  // the archive, with the permission bits the archive will have, and locks it until it has
+  // taken the archive's place or is gone.
   zip_int64_t BeginWrite() {
     Discard();
     const std::string folder = FolderOf(path_);
+    RemoveAbandonedTemporaries(folder);
+    const std::string prefix = folder + (folder.back() == '/' ? "" : "/") +
+                               std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-";
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-      std::string name =
-          folder + (folder.back() == '/' ? "" : "/") + kTemporaryPrefix + RandomLetters();
+      std::string name = prefix + RandomLetters();
       ScopedFd file;
       if (const int error = CreateNewFile(name, 0666, &file)) {
         if (error == EEXIST) continue;
         return Fail(ZIP_ER_TMPOPEN, error);
       }
+      // A descriptor of its own holds the lock, so that closing the written one before the
+      // rename does not let it go.
+      lock_ = ScopedFd(::open(name.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC));
+      if (lock_.valid()) ::flock(lock_.get(), LOCK_EX | LOCK_NB);
       if (mode_) ::fchmod(file.get(), *mode_);
       temporary_ = std::move(file);
       temporary_name_ = std::move(name);
@@ -195,6 +247,7 @@ class ArchiveFileSource {
       return Fail(ZIP_ER_RENAME, errno);
     }
     temporary_name_.clear();
+    lock_.Close();
     // The archive is in place; a folder that cannot be flushed changes nothing of that.
     SyncFolder(FolderOf(path_));
     return 0;
@@ -205,6 +258,7 @@ class ArchiveFileSource {
     temporary_.Close();
     if (!temporary_name_.empty()) ::unlink(temporary_name_.c_str());
     temporary_name_.clear();
+    lock_.Close();
   }
 
   const std::string path_;
@@ -216,6 +270,7 @@ class ArchiveFileSource {
   zip_uint64_t position_ = 0;
   ScopedFd temporary_;
   std::string temporary_name_;
+  ScopedFd lock_;  // the temporary file, locked while it is written
 };
 
 zip_source_t* Wrap(std::unique_ptr<ArchiveFileSource> source) {

@@ -4,7 +4,10 @@
 // folder, and at commit flushes that file to disk, renames it over the archive path and
 // flushes the folder. So a power loss leaves the older file or the complete new one, and an
 // archive name as long as the folder takes still works. A rollback, or a source freed before
-// its commit, removes the temporary file. libzip owns the source; the calling thread uses it.
+// its commit, removes the temporary file. A writer killed outright cannot: the temporary file
+// is named ".quireforge-<process id>-XXXXXX" and locked while it is written, and the next
+// write into that folder first removes those of its user whose process no longer lives and
+// whose lock nobody holds. libzip owns the source; the calling thread uses it.
 #ifndef QUIREFORGE_ZIPENGINE_ARCHIVEFILE_H_
 #define QUIREFORGE_ZIPENGINE_ARCHIVEFILE_H_
 

@@ -220,16 +220,21 @@ void ArchiveWriter::Commit(ProgressReporter* reporter,
     archive_ = nullptr;
     return;
   }
-  const zip_error_t* error = zip_get_error(archive_);
+  zip_error_t* error = zip_get_error(archive_);
   bool out_of_memory = zip_error_code_zip(error) == ZIP_ER_MEMORY;
-  std::string reason = zip_strerror(archive_);
+  // The system's own words when the system refused (a full disk, a file-size limit), as one
+  // sentence naming the archive; libzip's otherwise.
+  const int system_error =
+      zip_error_system_type(error) == ZIP_ET_SYS ? zip_error_code_system(error) : 0;
+  std::string text = "Cannot write archive \"" + path_ + "\"";
+  text += system_error != 0 ? ": " + SystemErrorText(system_error) + "."
+                            : ". " + std::string(zip_strerror(archive_));
   zip_discard(archive_);
   archive_ = nullptr;
 
   reporter->ThrowIfStopped();
   if (source_failure != nullptr && *source_failure) throw **source_failure;
-  throw EngineError(out_of_memory ? ZE_ERR_MEMORY : ZE_ERR_WRITE,
-                    "Cannot write archive \"" + path_ + "\". " + reason);
+  throw EngineError(out_of_memory ? ZE_ERR_MEMORY : ZE_ERR_WRITE, text);
 }
 
 }  // namespace quireforge

@@ -55,6 +55,16 @@ TEST(PatternLineRuleTest, ABadExpressionRaisesTheEnginesOwnMessage) {
     EXPECT_EQ(std::string(error.what()),
               "TPatternEngine(comp): BRACE Min Param Greater then Max (pos 5)");
   }
+  // Counted repetitions nested more than ten deep could never be searched: said at once.
+  std::u16string nested = u"a";
+  for (int i = 0; i < 11; ++i) nested = u"(" + nested + u"){1,2}";
+  try {
+    PatternLineRule rule(nested);
+    ADD_FAILURE() << "compiled";
+  } catch (const EPatternEngine& error) {
+    EXPECT_EQ(error.ErrorCode(), kPatternLoopStackExceeded);
+  }
+  EXPECT_NO_THROW(PatternLineRule(nested.substr(1, nested.size() - 7)));  // ten deep
   // An empty expression names no rule (it would make every line a heading).
   try {
     PatternLineRule rule(u"");
@@ -63,6 +73,38 @@ TEST(PatternLineRuleTest, ABadExpressionRaisesTheEnginesOwnMessage) {
     EXPECT_EQ(error.ErrorCode(), kPatternNoExpression);
     EXPECT_EQ(std::string(error.what()), "TPatternEngine(exec): Not Assigned Expression Property");
   }
+}
+
+TEST(PatternLineRuleTest, WorkIsBudgetedPerLineAndForAllLinesTogether) {
+  const auto work_limit = [](PatternLineRule& rule, std::u16string_view line) {
+    try {
+      rule.Matches(line);
+    } catch (const EPatternEngine& error) {
+      return error.ErrorCode() == kPatternWorkLimitExceeded;
+    }
+    return false;
+  };
+  // Exponential and quadratic work on one line.
+  PatternLineRule nested(u"(a+)+b");
+  EXPECT_TRUE(work_limit(nested, std::u16string(40, u'a')));
+  EXPECT_TRUE(nested.Matches(u"aaab"));  // the rule stays usable
+  PatternLineRule scan(u".*XYZ");
+  EXPECT_FALSE(scan.Matches(std::u16string(1000, u'x')));
+  EXPECT_TRUE(work_limit(scan, std::u16string(200000, u'x')));
+  // Little work on each line, much on all of them.
+  std::u16string alternatives;
+  for (int i = 0; i < 9000; ++i) alternatives += (i > 0 ? u"|q" : u"q") + U16(std::to_string(i));
+  PatternLineRule many(alternatives);
+  const std::u16string line(50, u'x');
+  int lines = 0;
+  while (lines < 100000 && !work_limit(many, line)) ++lines;
+  EXPECT_GT(lines, 10);
+  EXPECT_LT(lines, 100000);
+  // Real expressions on a long text stay far below their budget: a rule that has looked at
+  // 1,000,000 lines of 40 units has had 2.76 billion steps, which they never come near.
+  PatternLineRule opening(U16("^第.{1,9}[章回]|楔子"));
+  const std::u16string text = U16("第十二回 风起云涌 " + std::string(30, 'x'));
+  for (int i = 0; i < 1000000; ++i) ASSERT_TRUE(opening.Matches(text)) << i;
 }
 
 // A line of 2^31 code units or more is beyond the engine's reach: the own rule says so with

@@ -133,9 +133,53 @@ TEST_F(CliBadInputTest, FullDiskAtTheTargetKeepsTheOlderBook) {
   const std::vector<std::string> left = EverythingBelow(small);
   RunCommand("umount " + ShellQuote(small.string()));
   EXPECT_EQ(result.status, 1);
-  EXPECT_NE(result.err.find(dir_ + "/small/book.epub: "), std::string::npos) << result.err;
+  // One sentence naming the book, in the system's words.
+  EXPECT_EQ(result.err, "quireforge-cli: Cannot write archive \"" + dir_ +
+                            "/small/book.epub\": No space left on device.\n");
   EXPECT_EQ(after, "older complete book");
   EXPECT_EQ(left, std::vector<std::string>{"book.epub"});
+  // So does a file-size limit that the book, but no staged page, passes.
+  const CliResult limited =
+      RunCli({"big.txt", "-o", "book.epub"}, temp_.path(), "prlimit --fsize=400000");
+  EXPECT_EQ(limited.status, 1);
+  EXPECT_EQ(limited.err,
+            "quireforge-cli: Cannot write archive \"" + dir_ + "/book.epub\": File too large.\n");
+}
+
+TEST_F(CliBadInputTest, TextsThatAreNotUtf8AndAnEmptyTargetAreUsageErrors) {
+  for (const char* option : {"--title", "--author", "--chapter-pattern", "--volume-pattern"}) {
+    const CliResult result = RunCli({option, "Bad\xFF\xC3", "a.txt"}, temp_.path());
+    EXPECT_EQ(result.status, 2) << option;
+    EXPECT_EQ(result.err, std::string(option) +
+                              ": \"Bad\\xff\\xc3\" is not valid UTF-8\nRun with --help for more "
+                              "information.\n");
+  }
+  CliResult result = RunCli({"-o", "", "a.txt"}, temp_.path());
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err,
+            "--output: the target must not be empty\nRun with --help for more information.\n");
+  EXPECT_FALSE(fs::exists(temp_ / "a.epub"));
+}
+
+TEST_F(CliBadInputTest, UsageErrorsSayWhatIsExpected) {
+  for (const char* indent : {"1.5", "5", "-1", "two"}) {
+    const CliResult result = RunCli({"--indent", indent, "a.txt"}, temp_.path());
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, std::string("--indent: a whole number from 0 to 4 is expected, not \"") +
+                              indent + "\"\nRun with --help for more information.\n");
+  }
+  const CliResult result = RunCli({"--chapter-pattern", "^第(?i", "a.txt"}, temp_.path());
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err,
+            "--chapter-pattern: the group \"(?i\" is not closed (TPatternEngine(comp): Urecognized "
+            "Modifier (pos 5))\nRun with --help for more information.\n");
+}
+
+TEST_F(CliBadInputTest, NamesWithLineFeedsOrBytesThatAreNotUtf8AreShownEscaped) {
+  ExpectFailure({"no\nsuch.txt"}, 1,
+                "Cannot open file \"" + dir_ + "/no\\nsuch.txt\". No such file or directory");
+  WriteFile(temp_ / "\xB5\xDA.txt", "text\r\n");  // 第 in GBK
+  ExpectFailure({"\xB5\xDA.txt"}, 1, "File name \"\\xb5\\xda.txt\" is not valid UTF-8.");
 }
 
 TEST_F(CliBadInputTest, StagingFolderCannotBeMade) {

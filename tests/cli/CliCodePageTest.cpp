@@ -179,5 +179,40 @@ TEST_F(CliCodePageTest, ABookWithoutAnyChapterHeadingIsWarnedOf) {
   }
 }
 
+// --- Sources that once read wrong, as the second hostile review found them ---------------
+
+TEST_F(CliCodePageTest, Utf16WithoutAMarkIsToldByItsZeroBytesOrNamed) {
+  const std::string& text = Gb18030Piece().text;
+  WriteFile(temp_ / "le.txt", EncodeIn("UTF-16LE", text));
+  WriteFile(temp_ / "be.txt", EncodeIn("UTF-16BE", text));
+  for (const char* source : {"le.txt", "be.txt"}) {
+    const CliResult result =
+        RunCli({"--list-chapters", source}, temp_.path(), Desktop("en_US.UTF-8"));
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out.rfind("ch_1.html=第一回 灵根育孕源流出", 0), 0u) << result.out;
+    EXPECT_EQ(result.err, Note(source, std::string(source[0] == 'l' ? "UTF-16LE" : "UTF-16BE") +
+                                           " (detected)"));
+  }
+  // One character tells nothing by itself: the user names the byte order, which is no
+  // code page of staged files.
+  WriteFile(temp_ / "one.txt", std::string("\0A", 2));
+  const CliResult result = RunCli({"--codepage", "UTF-16BE", "-t", "One", "one.txt"}, temp_.path());
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(Contains(EntryBytes(temp_ / "one.epub", "OEBPS/ch_1.html"), "<p>A</p>"));
+  EXPECT_EQ(ZipProblems(temp_ / "one.epub"), "");
+  EXPECT_TRUE(Contains(EntryBytes(temp_ / "one.epub", "META-INF/container.xml"), "<?xml"));
+}
+
+TEST_F(CliCodePageTest, AGb18030TextThatBeginsWithEfBbIsNoUtf8) {
+  // 锘 is EF BB in GB18030, the first two bytes of a UTF-8 mark.
+  WriteFile(temp_ / "mark.txt", EncodeIn("GB18030", "锘" + Gb18030Piece().text));
+  const CliResult result =
+      RunCli({"--list-chapters", "mark.txt"}, temp_.path(), Desktop("en_US.UTF-8"));
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out.rfind("ch_1.html=锘第一回 灵根育孕源流出", 0), 0u) << result.out;
+  EXPECT_FALSE(Contains(result.out, "\xEF\xBF\xBD")) << result.out;  // no U+FFFD
+  EXPECT_EQ(result.err, Note("mark.txt", "GB18030 (detected)"));
+}
+
 }  // namespace
 }  // namespace quireforge::test

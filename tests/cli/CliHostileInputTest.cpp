@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 
 #include "BookChecks.h"
@@ -188,6 +190,64 @@ TEST_F(CliHostileInputTest, MessagesCarryNoRawControlCharacters) {
   EXPECT_EQ(shown.find("\x1B[2J"), std::string::npos) << shown;
   EXPECT_NE(shown.find("x\\x1b[2Jy.epub: written"), std::string::npos) << shown;
   fs::remove(typescript);
+}
+
+TEST_F(CliHostileInputTest, TextLeftOutAfterANulIsToldNamingTheSource) {
+  std::string half;
+  for (int i = 1; i <= 15; ++i) half += "第" + std::to_string(i) + "章\r\nBody\r\n";
+  WriteFile(temp_ / "nul.txt", half + std::string(1, '\0') + half);
+  CliResult result = Run({"nul.txt"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.err, "quireforge-cli: " + dir_ + "/nul.txt: the text ends at a NUL byte; the " +
+                            std::to_string(half.size()) + " bytes after it were left out.\n" +
+                            "quireforge-cli: " + dir_ + "/nul.epub: written\n");
+  const std::vector<std::string> entries = EntryNames(temp_ / "nul.epub");
+  EXPECT_EQ(std::count(entries.begin(), entries.end(), "OEBPS/ch_15.html"), 1);
+  EXPECT_EQ(std::count(entries.begin(), entries.end(), "OEBPS/ch_16.html"), 0);
+  // Quietly, or with only a little junk after the NUL, not a word.
+  EXPECT_EQ(Run({"-q", "nul.txt"}).err, "");
+  WriteFile(temp_ / "junk.txt", half + std::string(100, '\0') + "\x1A\x1A\x1A");
+  result = Run({"junk.txt"});
+  EXPECT_EQ(result.err, "quireforge-cli: " + dir_ + "/junk.epub: written\n");
+}
+
+TEST_F(CliHostileInputTest, RunawayExpressionsFailTheBookWithinSeconds) {
+  std::string line(670799, 'x');
+  WriteFile(temp_ / "long.txt", line + "\r\n");
+  WriteFile(temp_ / "letters.txt", "第一回\r\n" + std::string(40, 'a') + "\r\n");
+  WriteFile(temp_ / "novel.txt", NovelText(2000000));
+  std::string alternatives;
+  for (int i = 0; i < 9000; ++i) alternatives += (i > 0 ? "|q" : "q") + std::to_string(10000 + i);
+  const struct {
+    std::string source, option, expression;
+  } cases[] = {
+      {"letters.txt", "--chapter-pattern", "(a+)+b"},
+      {"novel.txt", "--chapter-pattern", "^(.+)+回$"},
+      {"long.txt", "--chapter-pattern", ".*XYZ"},
+      {"novel.txt", "--chapter-pattern", alternatives},
+      {"letters.txt", "--volume-pattern", "(a|aa)+b"},
+  };
+  for (const auto& c : cases) {
+    const auto start = std::chrono::steady_clock::now();
+    const CliResult result = Run({c.option, c.expression, c.source});
+    const auto seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(result.status, 1) << c.expression.substr(0, 20);
+    EXPECT_EQ(result.err, "quireforge-cli: Cannot search \"" + dir_ + "/" + c.source + "\" with " +
+                              c.option + " \"" + c.expression +
+                              "\". The expression takes too much work on its lines (it tries too "
+                              "many ways to match); make it simpler.\n");
+    EXPECT_LT(seconds, kSanitizer.empty() ? 10 : 60) << c.expression.substr(0, 20);
+    EXPECT_FALSE(fs::exists(temp_ / (c.source.substr(0, c.source.size() - 4) + ".epub")));
+  }
+  // Counted repetitions nested deeper than the engine can follow are refused before any work.
+  std::string nested = "a";
+  for (int i = 0; i < 12; ++i) nested = "(" + nested + "){1,2}";
+  const CliResult result = Run({"--chapter-pattern", nested, "letters.txt"});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err,
+            "--chapter-pattern: counted repetitions ({n,m}) are nested more than ten deep "
+            "(TPatternEngine(exec): Loop Stack Exceeded)\nRun with --help for more information.\n");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,10 +14,12 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <thread>
 
 #include "BookChecks.h"
+#include "CodePageSamples.h"
 #include "TestSupport.h"
 #include "conversion/LegacyCodePage.h"
 
@@ -49,6 +52,63 @@ TEST(CliLimitsTest, ASourceEndsAtItsFirstNulAndWhatFollowsCostsNoMemory) {
   EXPECT_NE(EntryBytes(temp / "novel.epub", "OEBPS/ch_1.html").find("<p>正文</p>"),
             std::string::npos);
   EXPECT_EQ(StagingLeftovers(temp.path()), std::vector<std::string>());
+}
+
+// The largest resident size, in kB, that any process of `command` reached (run through the
+// shell, in a child of its own so that no other process is counted); -1 when it failed.
+long PeakKilobytesOf(const std::string& command) {
+  int pipe_ends[2];
+  if (pipe(pipe_ends) != 0) return -1;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(pipe_ends[0]);
+    long peak = -1;
+    if (system(command.c_str()) == 0) {
+      struct rusage usage;
+      getrusage(RUSAGE_CHILDREN, &usage);
+      peak = usage.ru_maxrss;
+    }
+    _exit(write(pipe_ends[1], &peak, sizeof peak) == sizeof peak ? 0 : 1);
+  }
+  close(pipe_ends[1]);
+  long peak = -1;
+  if (read(pipe_ends[0], &peak, sizeof peak) != sizeof peak) peak = -1;
+  close(pipe_ends[0]);
+  waitpid(pid, nullptr, 0);
+  return peak;
+}
+
+TEST(CliLimitsTest, ALegacySourceThatIsMostlyAHoleCostsNeitherMemoryNorTimeByItsSize) {
+  TempDir temp;
+  // Seven bytes of GB18030 (no UTF-8), then a hole: 4 GB that read as zeros. Also with text
+  // after the hole, which is told but never held.
+  const std::string head = EncodeIn("GB18030", "第一章\r\n") + "x";
+  for (const bool text_after : {false, true}) {
+    WriteFile(temp / "gb.txt", head);
+    fs::resize_file(temp / "gb.txt", uintmax_t{4} << 30);
+    if (text_after) {
+      std::fstream file(temp / "gb.txt", std::ios::in | std::ios::out | std::ios::binary);
+      file.seekp(uintmax_t{3} << 30);
+      file << NovelText(100000);
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const long peak =
+        PeakKilobytesOf("cd " + ShellQuote(temp.path().string()) + " && timeout -s KILL 60 " +
+                        ShellQuote(std::string(QF_BUILD_DIR) + "/quireforge-cli") +
+                        " --codepage GB18030 --list-chapters gb.txt >/dev/null 2>" +
+                        ShellQuote((temp / "err").string()));
+    const auto seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_GT(peak, 0) << ReadFile(temp / "err");
+    EXPECT_LT(peak, 400 * 1024) << "kB";  // far below the 4 GB of the file
+    EXPECT_LT(seconds, 20);
+    EXPECT_EQ(ReadFile(temp / "err"),
+              text_after ? "quireforge-cli: " + (temp / "gb.txt").string() +
+                               ": the text ends at a NUL byte; the " +
+                               std::to_string((uint64_t{4} << 30) - head.size() - 1) +
+                               " bytes after it were left out.\n"
+                         : "");
+  }
 }
 
 TEST(CliLimitsTest, RunningOutOfMemoryIsOneSentenceNamingTheSource) {
@@ -184,6 +244,79 @@ TEST(CliLimitsTest, AStagingFolderLeftByAKilledRunIsRemovedByTheNextRun) {
   std::vector<std::string> kept = {living, locked, "quireforge-cli-other", "quireforge-cli-AbCdEf"};
   std::sort(kept.begin(), kept.end());
   EXPECT_EQ(StagingFoldersIn(temp.path()), kept);
+}
+
+// The hidden partial books (".quireforge-...") in `dir`, sorted.
+std::vector<std::string> PartialBooksIn(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    const std::string name = entry.path().filename().string();
+    if (name.starts_with(".quireforge-")) names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(CliLimitsTest, APartialBookLeftByAKilledRunIsRemovedByTheNextRunInItsFolder) {
+  TempDir temp;
+  {
+    std::ofstream out(temp / "big.txt", std::ios::binary);
+    const std::string novel = NovelText(2000000);
+    for (int i = 0; i < 8; ++i) out << novel;
+  }
+  WriteFile(temp / "small.txt", "text\r\n");
+  WriteFile(temp / "big.epub", "older book");
+  const std::string program = std::string(QF_BUILD_DIR) + "/quireforge-cli";
+  // Killed while packing: as soon as the partial book is there, and once it has grown.
+  for (const uintmax_t grown : {uintmax_t{0}, uintmax_t{256} << 10, uintmax_t{2} << 20}) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+      if (chdir(temp.path().c_str()) != 0) _exit(126);
+      const int null = open("/dev/null", O_WRONLY);
+      dup2(null, STDERR_FILENO);
+      execl(program.c_str(), program.c_str(), "big.txt", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    const std::string mark = ".quireforge-" + std::to_string(pid) + "-";
+    const auto partial = [&]() -> std::optional<fs::path> {
+      for (const std::string& name : PartialBooksIn(temp.path())) {
+        std::error_code error;
+        if (name.starts_with(mark) && fs::file_size(temp / name, error) >= grown && !error) {
+          return temp / name;
+        }
+      }
+      return std::nullopt;
+    };
+    for (int i = 0; i < 6000 && !partial(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the run ended before it could be killed";
+    ASSERT_TRUE(partial()) << grown;
+    EXPECT_EQ(ReadFile(temp / "big.epub"), "older book");
+
+    // What a live writer, a writer of another PID namespace (its lock held) or another user
+    // left stays, and so do names this program does not make.
+    const std::string ended = std::to_string(EndedProcess());
+    const std::string living = ".quireforge-" + std::to_string(getpid()) + "-AbCdEf";
+    const std::string locked = ".quireforge-" + ended + "-LoCkEd";
+    const std::string others = ".quireforge-" + ended + "-OtHeRs";
+    std::vector<std::string> kept = {living, locked, others, ".quireforge-AbCdEf",
+                                     ".quireforge-" + ended + "-toolong"};
+    for (const std::string& name : kept) WriteFile(temp / name, "partial");
+    ASSERT_EQ(chown((temp / others).c_str(), 65534, 65534), 0);
+    const int lock = open((temp / locked).c_str(), O_RDONLY);
+    ASSERT_EQ(flock(lock, LOCK_EX), 0);
+    const CliResult result = RunCli({"-q", "-o", "other.epub", "small.txt"}, temp.path());
+    close(lock);
+    EXPECT_EQ(result.status, 0) << result.err;
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(PartialBooksIn(temp.path()), kept) << grown;
+    for (const std::string& name : kept) fs::remove(temp / name);
+    EXPECT_EQ(StagingFoldersIn(temp.path()), std::vector<std::string>());
+  }
 }
 
 TEST(CliLimitsTest, TheReplacingArchiveReachesTheDiskBeforeItTakesTheTargetsPlace) {

@@ -116,6 +116,76 @@ TEST(CliSignalTest, AnInterruptedRunKeepsTheOlderBook) {
   }
 }
 
+TEST(CliSignalTest, ASignalThatComesOnceTheBookIsInPlaceLetsTheRunFinish) {
+  TempDir temp;
+  WriteFile(temp / "a.txt", "Preface\r\n第一回 One\r\nBody\r\n");
+  // The preloaded library sends the signal right after the rename that puts the book in place.
+  const fs::path preload = temp / "libsynccalllog.so";
+  fs::copy_file(QF_SYNC_CALL_LOG, preload);
+  const std::string asan_order =
+      kSanitizer == "address" ? "ASAN_OPTIONS=verify_asan_link_order=0 " : "";
+  const std::string target = (temp / "a.epub").string();
+  for (const int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
+    for (const bool older : {false, true}) {
+      if (older) WriteFile(temp / "a.epub", "older book");
+      const CliResult result =
+          RunCli({"a.txt"}, temp.path(),
+                 asan_order + "LD_PRELOAD=" + ShellQuote(preload.string()) +
+                     " QF_SIGNAL_AFTER_RENAME=" + std::to_string(signal_number));
+      EXPECT_EQ(result.status, 0) << signal_number;
+      EXPECT_EQ(result.err, "quireforge-cli: " + target + ": written\n") << signal_number;
+      EXPECT_EQ(ZipProblems(temp / "a.epub"), "") << signal_number;
+      EXPECT_EQ(StagingLeftovers(temp.path()), std::vector<std::string>());
+      fs::remove(temp / "a.epub");
+    }
+  }
+}
+
+TEST(CliSignalTest, AnInterruptWhilePackingSaysWhatBecameOfTheBook) {
+  TempDir temp;
+  WriteLargeNovel(temp / "big.txt", 8);
+  const std::string program = std::string(QF_BUILD_DIR) + "/quireforge-cli";
+  const std::string target = (temp / "big.epub").string();
+  for (const bool older : {true, false}) {
+    if (older) WriteFile(temp / "big.epub", "older book");
+    const pid_t pid = fork();
+    if (pid == 0) {
+      if (chdir(temp.path().c_str()) != 0) _exit(126);
+      const int err = open("err.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      dup2(err, STDERR_FILENO);
+      execl(program.c_str(), program.c_str(), "big.txt", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    // Signalled as soon as packing starts (the table of contents, written just before, is
+    // there), while the engine compresses the pages.
+    const std::string mark = "quireforge-cli-" + std::to_string(pid) + "-";
+    const auto packing = [&] {
+      std::error_code error;
+      for (fs::recursive_directory_iterator it(temp.path(), error), end; !error && it != end;
+           it.increment(error)) {
+        const std::string path = it->path().string();
+        if (path.find(mark) != std::string::npos && path.ends_with("/toc.ncx")) return true;
+      }
+      return false;
+    };
+    for (int i = 0; i < 6000 && !packing(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    kill(pid, SIGTERM);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_EQ(ReadFile(temp / "err.txt"), "quireforge-cli: " + target +
+                                              (older ? ": interrupted; the older book was kept.\n"
+                                                     : ": interrupted; no book was written.\n"));
+    EXPECT_EQ(fs::exists(temp / "big.epub") ? ReadFile(temp / "big.epub") : "no book",
+              older ? "older book" : "no book");
+    fs::remove(temp / "big.epub");
+    fs::remove(temp / "err.txt");
+    EXPECT_EQ(EverythingBelow(temp.path()), std::vector<std::string>{"big.txt"});
+  }
+}
+
 TEST(CliSignalTest, EachPassesTheSignalToItsChildrenWhichCleanUp) {
   TempDir temp;
   WriteLargeNovel(temp / "one.txt", 4);

@@ -177,7 +177,7 @@ TEST(CliTest, AnUnusableCodePageIsAUsageError) {
   CliResult result = RunCli({"--codepage", "no-such-page", "a.txt"}, temp.path());
   EXPECT_EQ(result.status, 2);
   EXPECT_EQ(result.err, "quireforge-cli: Unknown code page \"no-such-page\".\n");
-  result = RunCli({"--codepage", "UTF-16LE", "a.txt"}, temp.path());
+  result = RunCli({"--codepage", "UTF-32LE", "a.txt"}, temp.path());
   EXPECT_EQ(result.status, 2);
   EXPECT_NE(result.err.find("not ASCII-compatible"), std::string::npos) << result.err;
   result = RunCli({"a.txt"}, temp.path(), "QUIREFORGE_CODEPAGE=bogus");

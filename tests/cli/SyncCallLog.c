@@ -1,11 +1,14 @@
 /* A library for LD_PRELOAD in tests: it passes fsync, fdatasync and rename on to the C library
  * and appends one line per call that succeeded to the file named by QF_SYNC_LOG ("fsync
  * <path>", "fdatasync <path>", "rename <from> <to>"), so that a test can see in which order a
- * program makes its files durable and puts them in place. Used by nothing but the tests. */
+ * program makes its files durable and puts them in place. With QF_SIGNAL_AFTER_RENAME set to a
+ * signal number, the process sends itself that signal right after every rename that succeeded:
+ * a signal that comes once a file is in place. Used by nothing but the tests. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -66,6 +69,10 @@ int rename(const char* from, const char* to) {
   int (*real)(const char*, const char*);
   Next("rename", &real, sizeof real);
   const int result = real(from, to);
-  if (result == 0) LogLine("rename", from, to);
+  if (result == 0) {
+    LogLine("rename", from, to);
+    const char* signal_number = getenv("QF_SIGNAL_AFTER_RENAME");
+    if (signal_number != NULL) kill(getpid(), atoi(signal_number));
+  }
   return result;
 }

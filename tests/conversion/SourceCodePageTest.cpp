@@ -88,7 +88,12 @@ TEST_F(SourceCodePageTest, UnusableNamesAreRefused) {
   EXPECT_THROW(CodePageChoice::FromEnvironment(), CodePageError);
   // An option that names a usable code page is not held up by the variable.
   EXPECT_FALSE(CodePageChoice::FromEnvironment(std::string("GB18030")).detects());
-  EXPECT_THROW(CodePageChoice::FromEnvironment(std::string("UTF-16LE")), CodePageError);
+  // UTF-16 without its byte order, UTF-32 and UTF-7 are not ASCII-compatible; the two byte
+  // orders of UTF-16 are accepted for sources without a mark.
+  for (const char* name : {"UTF-16", "UTF-32LE", "UTF-7"}) {
+    EXPECT_THROW(CodePageChoice::FromEnvironment(std::string(name)), CodePageError) << name;
+  }
+  EXPECT_FALSE(CodePageChoice::FromEnvironment(std::string("UTF-16LE")).detects());
   EXPECT_THROW(CodePageChoice(""), CodePageError);
   EXPECT_THROW(CodePageChoice("autodetect"), CodePageError);
 }

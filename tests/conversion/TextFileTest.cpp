@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
+
 #include "ConversionTestSupport.h"
 #include "TestSupport.h"
 #include "conversion/FileErrors.h"
@@ -29,12 +31,13 @@ class TextFileTest : public ::testing::Test {
   LegacyCodePage latin_{"windows-1252"};
 };
 
-TEST_F(TextFileTest, MarkTestLooksAtTheFirstTwoBytesOnly) {
+TEST_F(TextFileTest, MarkTestTakesWholeMarksOnly) {
   EXPECT_EQ(TestMark(File("a", "\xFF\xFE")), MarkKind::kUtf16LittleEndian);
   EXPECT_EQ(TestMark(File("b", "\xFE\xFF\x00\x41")), MarkKind::kUtf16BigEndian);
   EXPECT_EQ(TestMark(File("c", "\xEF\xBB\xBF")), MarkKind::kUtf8);
-  EXPECT_EQ(TestMark(File("d", "\xEF\xBB")), MarkKind::kUtf8);
-  EXPECT_EQ(TestMark(File("e", "\xEF\xBB\x41")), MarkKind::kUtf8);
+  // EF BB is 锘 in GB18030: without BF it is no mark.
+  EXPECT_EQ(TestMark(File("d", "\xEF\xBB")), MarkKind::kNone);
+  EXPECT_EQ(TestMark(File("e", "\xEF\xBB\x41")), MarkKind::kNone);
   EXPECT_EQ(TestMark(File("f", "\xFF")), MarkKind::kNone);
   EXPECT_EQ(TestMark(File("g", "")), MarkKind::kNone);
   EXPECT_EQ(TestMark(File("h", "\xFE\xFE")), MarkKind::kNone);
@@ -42,12 +45,8 @@ TEST_F(TextFileTest, MarkTestLooksAtTheFirstTwoBytesOnly) {
 
 TEST_F(TextFileTest, DecodesByTheMark) {
   EXPECT_EQ(Load("\xEF\xBB\xBF\x41\r\n\x42"), (Lines{u"A", u"B"}));
-  // EF BB without BF is decoded as UTF-8 from the first byte.
-  const Lines broken = Load("\xEF\xBB\x41");
-  ASSERT_EQ(broken.size(), 1u);
-  EXPECT_EQ(broken[0].back(), u'A');
-  EXPECT_EQ(broken[0].substr(0, broken[0].size() - 1).find_first_not_of(u'\xFFFD'),
-            std::u16string::npos);
+  // EF BB without BF is no mark: valid UTF-8 is UTF-8, anything else is in the code page.
+  EXPECT_EQ(Load("\xEF\xBB\x41"), (Lines{u"\u00EF\u00BBA"}));
   EXPECT_EQ(Load("\xEF\xBB\x80"), (Lines{u"\xFEC0"}));
   EXPECT_EQ(Load(std::string("\xFF\xFE\x41\x00\x0D\x00\x0A\x00\x42\x00\x43", 11)),
             (Lines{u"A", u"B"}));
@@ -85,16 +84,95 @@ TEST_F(TextFileTest, TextEndsAtItsFirstNul) {
   EXPECT_EQ(Load(std::string("ab\0cd\r\nef", 9)), (Lines{u"ab"}));
   EXPECT_EQ(Load(std::string("ab\r\n\0cd", 7)), (Lines{u"ab"}));
   EXPECT_EQ(Load(std::string("\0abc", 4)), Lines{});
-  // UTF-16 without a mark goes through the code page and stops after its first character.
-  EXPECT_EQ(Load(std::string("A\0B\0", 4)), (Lines{u"A"}));
+  // Junk after the NUL that ends a text, as real books have it, is no more than a few bytes.
+  SourceEncoding encoding;
+  for (const std::string& junk : {std::string(), std::string("\x1A", 1), std::string(16, 'x'),
+                                  std::string(4000, '\0') + "0123456789abcdef"}) {
+    ReadTextFile(File("junk.txt", std::string("text\r\n\0", 7) + junk), latin_,
+                 CodePageUse::kAlways, &encoding);
+    EXPECT_EQ(encoding.bytes_after_nul, 0u) << junk.size();
+  }
+}
+
+TEST_F(TextFileTest, TextLeftOutAfterANulIsCounted) {
+  SourceEncoding encoding;
+  const auto bytes_after_nul = [&](const std::string& bytes, const LegacyCodePage& code_page) {
+    ReadTextFile(File("nul.txt", bytes), code_page, CodePageUse::kAlways, &encoding);
+    return encoding.bytes_after_nul;
+  };
+  const std::string half = "第一章\r\n" + std::string(100, 'x') + "\r\n";
+  EXPECT_EQ(bytes_after_nul(half + '\0' + half, latin_), half.size());  // UTF-8
+  const LegacyCodePage gb18030("GB18030");
+  EXPECT_EQ(bytes_after_nul("\xB5\xDA\r\n" + std::string(1, '\0') + std::string(17, 'y'), gb18030),
+            17u);
+  EXPECT_EQ(bytes_after_nul(std::string("\xFF\xFE\x41\0\0\0", 6) + std::string(40, 'z'), latin_),
+            40u);  // after the zero unit of UTF-16
+  // Text after a hole is found without reading the hole.
+  const std::u16string path = File("holes.txt", std::string("head\0", 5));
+  std::filesystem::resize_file(temp_ / "holes.txt", uintmax_t{1} << 40);
+  {
+    std::fstream file(temp_ / "holes.txt", std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(uint64_t{1} << 39);
+    file << std::string(100, 't');
+  }
+  ReadTextFile(path, latin_, CodePageUse::kAlways, &encoding);
+  EXPECT_EQ(encoding.bytes_after_nul, (uint64_t{1} << 40) - 5);
+}
+
+TEST_F(TextFileTest, Utf16WithoutAMarkIsToldByItsZeroBytes) {
+  const auto utf16 = [](const std::u16string& text, bool big_endian) {
+    std::string bytes;
+    for (const char16_t unit : text) {
+      const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+      bytes += big_endian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+  };
+  // Chinese text has ASCII units (line breaks) in one order and 一 (U+4E00) in the other.
+  const std::u16string chinese = U16("第一章 一个人\r\n一一一一一一\r\n一二三\r\n");
+  SourceEncoding encoding;
+  for (const bool big_endian : {false, true}) {
+    for (const std::u16string& text :
+         {std::u16string(u"AB"), std::u16string(u"Hello\r\nWorld"), chinese}) {
+      const Lines lines = ReadTextFile(File("u16.txt", utf16(text, big_endian)), latin_,
+                                       CodePageUse::kAlways, &encoding)
+                              .ToVector();
+      EXPECT_EQ(lines, TextLines(std::u16string(text)).ToVector()) << big_endian;
+      EXPECT_EQ(encoding,
+                (SourceEncoding{big_endian ? "UTF-16BE" : "UTF-16LE", EncodingOrigin::kDetected}));
+    }
+  }
+  // Zero bytes that only follow the text do not make it UTF-16.
+  for (const std::string& bytes :
+       {std::string("abc\r\n\0\0\0\0", 9), std::string("ab\r\n\0x\0y", 8), std::string("A\0", 2)}) {
+    ReadTextFile(File("u8.txt", bytes), latin_, CodePageUse::kAlways, &encoding);
+    EXPECT_EQ(encoding.origin, EncodingOrigin::kValidUtf8) << bytes;
+  }
+}
+
+TEST_F(TextFileTest, Utf16CanBeNamedForSourcesWithoutAMark) {
+  const LegacyCodePage little("UTF-16LE"), big("utf16be");
+  EXPECT_EQ(little.utf16(), LegacyCodePage::Utf16::kLittleEndian);
+  EXPECT_EQ(big.utf16(), LegacyCodePage::Utf16::kBigEndian);
+  SourceEncoding encoding;
+  // One character, which its zero bytes alone would not tell.
+  EXPECT_EQ(ReadTextFile(File("a", std::string("\0N", 2)), big, CodePageUse::kAlways, &encoding)
+                .ToVector(),
+            (Lines{u"N"}));
+  EXPECT_EQ(encoding, (SourceEncoding{"utf16be", EncodingOrigin::kNamed}));
+  EXPECT_EQ(ReadTextFile(File("b", std::string("\x00\x4E", 2)), little).ToVector(),
+            (Lines{U16("一")}));
+  // A mark still wins.
+  EXPECT_EQ(ReadTextFile(File("c", std::string("\xFE\xFF\0N", 4)), little).ToVector(),
+            (Lines{u"N"}));
+  // The plain writer, which writes ASCII documents, stays ASCII-compatible.
+  WritePlainLines(File("d", ""), {u"mimetype"}, little);
+  EXPECT_EQ(ReadFile(temp_ / "d"), "mimetype\r\n");
+  EXPECT_THROW(LegacyCodePage("UTF-16"), CodePageError);
+  EXPECT_THROW(LegacyCodePage("UTF-32LE"), CodePageError);
 }
 
 TEST_F(TextFileTest, NothingAfterTheFirstNulIsReadOrKept) {
-  if (!kSanitizer.empty()) {
-    // The reader first asks for room for the whole file and takes std::bad_alloc for no.
-    GTEST_SKIP() << "the " << kSanitizer << " sanitizer's allocator stops the program at an "
-                 << "allocation beyond its limit instead of raising std::bad_alloc";
-  }
   // Each text is followed by a hole that makes the file 15 TB long and reads as zeros: the
   // text ends at the first zero byte (a zero unit in UTF-16), and the rest is never read.
   const LegacyCodePage gb18030("GB18030");
