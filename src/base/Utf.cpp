@@ -85,7 +85,53 @@ void AppendUtf8(std::u16string_view text, std::string* out) {
 
 std::string ToUtf8(std::u16string_view text) {
   std::string out;
-  AppendUtf8(text, &out);
+  size_t start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i];
+    if (unit < 0xDC80 || unit > 0xDCFF) continue;
+    if (i > 0 && text[i - 1] >= 0xD800 && text[i - 1] <= 0xDBFF) continue;  // a pair
+    AppendUtf8(text.substr(start, i - start), &out);
+    out += static_cast<char>(unit & 0xFF);
+    start = i + 1;
+  }
+  AppendUtf8(text.substr(start), &out);
+  return out;
+}
+
+size_t Utf8CharacterLength(std::string_view bytes, size_t at) {
+  const auto byte = [&](size_t k) {
+    return at + k < bytes.size() ? static_cast<unsigned char>(bytes[at + k]) : 0u;
+  };
+  const auto continues = [&](size_t k) { return byte(k) >= 0x80 && byte(k) <= 0xBF; };
+  const unsigned c = byte(0);
+  if (at >= bytes.size()) return 0;
+  if (c < 0x80) return 1;
+  if (c >= 0xC2 && c <= 0xDF) return continues(1) ? 2 : 0;
+  if (c >= 0xE0 && c <= 0xEF) {
+    const unsigned low = c == 0xE0 ? 0xA0 : 0x80, high = c == 0xED ? 0x9F : 0xBF;
+    return byte(1) >= low && byte(1) <= high && continues(2) ? 3 : 0;
+  }
+  if (c >= 0xF0 && c <= 0xF4) {
+    const unsigned low = c == 0xF0 ? 0x90 : 0x80, high = c == 0xF4 ? 0x8F : 0xBF;
+    return byte(1) >= low && byte(1) <= high && continues(2) && continues(3) ? 4 : 0;
+  }
+  return 0;
+}
+
+std::u16string FromUtf8Escaped(std::string_view bytes) {
+  std::u16string out;
+  size_t start = 0;  // of the valid run not decoded yet
+  for (size_t i = 0; i < bytes.size();) {
+    const size_t length = Utf8CharacterLength(bytes, i);
+    if (length > 0) {
+      i += length;
+      continue;
+    }
+    AppendFromUtf8(bytes.substr(start, i - start), &out);
+    out += static_cast<char16_t>(0xDC00 | static_cast<unsigned char>(bytes[i]));
+    start = ++i;
+  }
+  AppendFromUtf8(bytes.substr(start), &out);
   return out;
 }
 

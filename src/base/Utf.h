@@ -12,7 +12,15 @@ namespace quireforge {
 
 // Appends the UTF-8 form of `text` to `out`; an unpaired surrogate becomes EF BF BD.
 void AppendUtf8(std::u16string_view text, std::string* out);
+// The same for paths and messages, but for a lone surrogate U+DC80..U+DCFF, which stands for
+// the byte 80..FF of a file name that is not UTF-8 (FromUtf8Escaped) and becomes that byte
+// again, so that such a name opens the file it names.
 std::string ToUtf8(std::u16string_view text);
+// The UTF-16 form of a file name: valid UTF-8 decoded, every other byte (80..FF) the lone
+// surrogate U+DC00 + byte, which ToUtf8 turns back into it.
+std::u16string FromUtf8Escaped(std::string_view bytes);
+// The length of the valid UTF-8 character at `at` in `bytes`; 0 when none starts there.
+size_t Utf8CharacterLength(std::string_view bytes, size_t at);
 // Writes the UTF-8 form of `text` to `dest`, which must have room for 3 * text.size()
 // bytes, and returns the number of bytes written.
 size_t EncodeUtf8(std::u16string_view text, char* dest);

@@ -4,18 +4,22 @@
 #ifndef QUIREFORGE_CLI_BOOKPATHS_H_
 #define QUIREFORGE_CLI_BOOKPATHS_H_
 
+#include <optional>
 #include <string>
 
 #include "conversion/BookNames.h"
 
 namespace quireforge {
 
+class CodePageChoice;
+
 // A path the command line cannot use; what() is the message for the user.
 using BookPathError = BookNameError;
 
 // `path` made absolute against the current folder, with "." components dropped (".." is
-// kept: it may cross a symbolic link). Raises BookPathError when `path` is empty, is not
-// valid UTF-8, or the current folder cannot be read.
+// kept: it may cross a symbolic link). Raises BookPathError when `path` is empty or the
+// current folder cannot be read. A path need not be UTF-8 (a name from an old archive):
+// FromUtf8Escaped carries its bytes through UTF-16.
 std::string AbsolutePath(const std::string& path);
 
 // The default target: `source` with its final extension replaced by ".epub", or ".epub"
@@ -24,11 +28,15 @@ std::string DefaultTargetPath(const std::string& source);
 
 // The default title, derived from the file name as the window derives it (a title in 《》, the
 // part before "作者：", else the name without extension); the whole file name when that
-// derivation leaves nothing (a file named ".txt").
-std::string DefaultTitle(const std::string& source);
+// derivation leaves nothing (a file named ".txt"). A name that is not UTF-8 is read in the
+// code page of the source's text, as `code_pages` chooses it (named, or found from the text);
+// nullopt when it is no text there either.
+std::optional<std::string> DefaultTitle(const std::string& source,
+                                        const CodePageChoice& code_pages);
 
-// The default author: the one the file name names after "作者" and its mark; empty for none.
-std::string DefaultAuthor(const std::string& source);
+// The default author: the one the file name (read as for the title) names after "作者" and
+// its mark; empty for none.
+std::string DefaultAuthor(const std::string& source, const CodePageChoice& code_pages);
 
 }  // namespace quireforge
 

@@ -31,7 +31,7 @@ struct Book {
 std::u16string AbsoluteFont(const CliOptions& options) {
   if (options.font.empty()) return {};
   try {
-    return FromUtf8(AbsolutePath(options.font));
+    return FromUtf8Escaped(AbsolutePath(options.font));
   } catch (const BookPathError&) {
     return {};
   }
@@ -52,14 +52,14 @@ std::vector<Book> PlanBooks(const CliOptions& options, int* failures) {
     }
   }
   std::vector<std::u16string> wide_sources;
-  for (const std::string& source : sources) wide_sources.push_back(FromUtf8(source));
+  for (const std::string& source : sources) wide_sources.push_back(FromUtf8Escaped(source));
   for (const std::string& source : sources) {
     const Book book{source, DefaultTargetPath(source)};
     try {
-      RefuseTargetAmongSources(FromUtf8(book.target), wide_sources);
-      RefuseTargetAsFont(FromUtf8(book.target), font);
+      RefuseTargetAmongSources(FromUtf8Escaped(book.target), wide_sources);
+      RefuseTargetAsFont(FromUtf8Escaped(book.target), font);
       for (const Book& earlier : books) {
-        if (SameFile(FromUtf8(earlier.target), FromUtf8(book.target))) {
+        if (SameFile(FromUtf8Escaped(earlier.target), FromUtf8Escaped(book.target))) {
           throw BookPathError("Cannot create file \"" + book.target +
                               "\". It is also the book of \"" + earlier.source + "\".");
         }

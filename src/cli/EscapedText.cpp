@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "base/Utf.h"
+
 namespace quireforge {
 
 namespace {
@@ -10,26 +12,6 @@ void AppendCode(const char* format, unsigned code, std::string* out) {
   char escape[8];
   std::snprintf(escape, sizeof escape, format, code);
   *out += escape;
-}
-
-// The length of the valid UTF-8 sequence that starts at `at`, 0 when none does.
-size_t Utf8Length(std::string_view text, size_t at) {
-  const auto byte = [&](size_t k) {
-    return at + k < text.size() ? static_cast<unsigned char>(text[at + k]) : 0u;
-  };
-  const unsigned c = byte(0);
-  const auto continues = [&](size_t k) { return byte(k) >= 0x80 && byte(k) <= 0xBF; };
-  if (c < 0x80) return 1;
-  if (c >= 0xC2 && c <= 0xDF) return continues(1) ? 2 : 0;
-  if (c >= 0xE0 && c <= 0xEF) {
-    const unsigned low = c == 0xE0 ? 0xA0 : 0x80, high = c == 0xED ? 0x9F : 0xBF;
-    return byte(1) >= low && byte(1) <= high && continues(2) ? 3 : 0;
-  }
-  if (c >= 0xF0 && c <= 0xF4) {
-    const unsigned low = c == 0xF0 ? 0x90 : 0x80, high = c == 0xF4 ? 0x8F : 0xBF;
-    return byte(1) >= low && byte(1) <= high && continues(2) && continues(3) ? 4 : 0;
-  }
-  return 0;
 }
 
 std::string Escaped(std::string_view text, bool whole_line) {
@@ -54,7 +36,7 @@ std::string Escaped(std::string_view text, bool whole_line) {
     } else if (c == 0xE2 && next(1) == 0x80 && (next(2) == 0xA8 || next(2) == 0xA9)) {
       AppendCode("\\u%04x", 0x2000u + next(2) - 0x80u, &out);  // U+2028, U+2029
       i += 2;
-    } else if (const size_t length = Utf8Length(text, i); length == 0) {
+    } else if (const size_t length = Utf8CharacterLength(text, i); length == 0) {
       AppendCode("\\x%02x", c, &out);  // not UTF-8: a name from another system
     } else {
       out.append(text.substr(i, length));

@@ -45,26 +45,36 @@ struct BookPlan {
 
 // Raises BookPathError when a path cannot be used, the target is one of the sources, the font
 // or the cover picture, or the title taken from the first source's name would be empty once
-// written.
-BookPlan PlanBook(const CliOptions& options) {
+// written or is no text (a name that is neither UTF-8 nor in the code page of its text).
+// Paths need not be UTF-8: they go to the job through FromUtf8Escaped.
+BookPlan PlanBook(const CliOptions& options, const CodePageChoice& code_pages) {
   BookPlan plan;
   for (const std::string& source : options.sources) plan.sources.push_back(AbsolutePath(source));
   plan.target = options.output.empty() ? DefaultTargetPath(plan.sources.front())
                                        : AbsolutePath(options.output);
   // -t and -a each win over what the file name says.
-  plan.title = options.title ? *options.title : DefaultTitle(plan.sources.front());
+  if (options.title) {
+    plan.title = *options.title;
+  } else if (const std::optional<std::string> title =
+                 DefaultTitle(plan.sources.front(), code_pages)) {
+    plan.title = *title;
+  } else {
+    throw BookPathError("The name of \"" + plan.sources.front() +
+                        "\" is neither UTF-8 nor in the code page of its text; give the title "
+                        "with --title.");
+  }
   if (!options.title && IsEmptyAsXmlText(FromUtf8(plan.title))) {
     throw BookPathError("The title taken from the name of \"" + plan.sources.front() +
                         "\" is empty; give one with --title.");
   }
-  plan.author = options.author ? *options.author : DefaultAuthor(plan.sources.front());
+  plan.author = options.author ? *options.author : DefaultAuthor(plan.sources.front(), code_pages);
   if (!options.font.empty()) plan.font = AbsolutePath(options.font);
   if (!options.cover.empty()) plan.cover = AbsolutePath(options.cover);
   std::vector<std::u16string> sources;
-  for (const std::string& source : plan.sources) sources.push_back(FromUtf8(source));
-  RefuseTargetAmongSources(FromUtf8(plan.target), sources);
-  RefuseTargetAsFont(FromUtf8(plan.target), FromUtf8(plan.font));
-  if (!plan.cover.empty() && SameFile(FromUtf8(plan.target), FromUtf8(plan.cover))) {
+  for (const std::string& source : plan.sources) sources.push_back(FromUtf8Escaped(source));
+  RefuseTargetAmongSources(FromUtf8Escaped(plan.target), sources);
+  RefuseTargetAsFont(FromUtf8Escaped(plan.target), FromUtf8Escaped(plan.font));
+  if (!plan.cover.empty() && SameFile(FromUtf8Escaped(plan.target), FromUtf8Escaped(plan.cover))) {
     throw BookPathError("Cannot create file \"" + plan.target + "\". It is the cover picture.");
   }
   return plan;
@@ -72,8 +82,10 @@ BookPlan PlanBook(const CliOptions& options) {
 
 JobParameters Parameters(const CliOptions& options, const BookPlan& plan) {
   JobParameters parameters;
-  for (const std::string& source : plan.sources) parameters.sources.push_back(FromUtf8(source));
-  parameters.target_path = FromUtf8(plan.target);
+  for (const std::string& source : plan.sources) {
+    parameters.sources.push_back(FromUtf8Escaped(source));
+  }
+  parameters.target_path = FromUtf8Escaped(plan.target);
   parameters.title = FromUtf8(plan.title);
   parameters.author = FromUtf8(plan.author);
   parameters.margin = options.margin;
@@ -82,8 +94,8 @@ JobParameters Parameters(const CliOptions& options, const BookPlan& plan) {
   parameters.weight_line = options.bold ? u"font-weight:bold;" : u"";
   parameters.detect_chapters = !options.no_chapters;
   parameters.file_name_as_chapter = options.filename_chapters;
-  parameters.font_file = FromUtf8(plan.font);
-  parameters.cover_image = FromUtf8(plan.cover);
+  parameters.font_file = FromUtf8Escaped(plan.font);
+  parameters.cover_image = FromUtf8Escaped(plan.cover);
   if (options.language) parameters.language = FromUtf8(*options.language);
   parameters.heading_style = options.heading_style;
   parameters.indent = options.indent;
@@ -296,7 +308,7 @@ int Convert(const CliOptions& options, const CodePageChoice& code_pages, const B
 
 int ConvertOneBook(const CliOptions& options, const CodePageChoice& code_pages) {
   try {
-    return Convert(options, code_pages, PlanBook(options));
+    return Convert(options, code_pages, PlanBook(options, code_pages));
   } catch (const std::exception& error) {
     // Path errors, a staging folder that cannot be made, running out of memory.
     PrintMessage(error.what());

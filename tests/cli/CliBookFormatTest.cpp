@@ -114,7 +114,8 @@ TEST(CliBookFormatTest, AWrongValueIsAUsageError) {
             "--heading-style: \"bold\" is not one of plain, title\n"
             "Run with --help for more information.\n");
   EXPECT_EQ(UsageErrorOf(temp, {"--indent", "5", "-o", "book.epub", "novel.txt"}),
-            "--indent: Value 5 not in range 0 to 4\nRun with --help for more information.\n");
+            "--indent: a whole number from 0 to 4 is expected, not \"5\"\nRun with --help for "
+            "more information.\n");
   for (const char* indent : {"-1", "two", "1.5", ""}) {
     EXPECT_TRUE(
         Holds(UsageErrorOf(temp, {"--indent", indent, "-o", "book.epub", "novel.txt"}), "--indent"))

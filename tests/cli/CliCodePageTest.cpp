@@ -215,5 +215,30 @@ TEST_F(CliCodePageTest, AGb18030TextThatBeginsWithEfBbIsNoUtf8) {
   EXPECT_EQ(result.err, Note("mark.txt", "GB18030 (detected)"));
 }
 
+TEST_F(CliCodePageTest, AFileNameNotInUtf8IsReadInTheCodePageOfItsTextOrTheTitleIsGiven) {
+  // 西游记.txt named in GBK, as an old archive of Chinese books may hold it.
+  const std::string gbk = EncodeIn("GB18030", "西游记");
+  WriteFile(temp_ / (gbk + ".txt"), Gb18030Piece().bytes);
+  CliResult result = RunCli({gbk + ".txt"}, temp_.path(), Desktop("en_US.UTF-8"));
+  EXPECT_EQ(result.status, 0) << result.err;
+  const fs::path book = temp_ / (gbk + ".epub");
+  EXPECT_TRUE(Contains(EntryBytes(book, "OEBPS/book.opf"), ">西游记</dc:title>"));
+  EXPECT_EQ(ZipProblems(book), "");
+  // Messages show the bytes of the name that are not UTF-8 as escapes (CE BC is μ).
+  const std::string escaped = dir_ + "/\\xce\\xf7\\xd3μ\\xc7";
+  EXPECT_EQ(result.err, "quireforge-cli: " + escaped + ".txt: GB18030 (detected)\n" +
+                            "quireforge-cli: " + escaped + ".epub: written\n");
+  // A name that is no text in the code page of a UTF-8 text needs a title.
+  WriteFile(temp_ / "\xFF\xFE.txt", "第一回 One\r\nBody\r\n");
+  result = RunCli({"\xFF\xFE.txt"}, temp_.path());
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "quireforge-cli: The name of \"" + dir_ +
+                            "/\\xff\\xfe.txt\" is neither UTF-8 nor in the code page of its "
+                            "text; give the title with --title.\n");
+  result = RunCli({"-q", "-t", "Title", "\xFF\xFE.txt"}, temp_.path());
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(Contains(EntryBytes(temp_ / "\xFF\xFE.epub", "OEBPS/book.opf"), ">Title</dc:title>"));
+}
+
 }  // namespace
 }  // namespace quireforge::test

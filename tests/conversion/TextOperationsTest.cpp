@@ -73,6 +73,21 @@ TEST(UtfTest, RoundTripsAndSubstitutes) {
   EXPECT_EQ(out.size(), 3u);
 }
 
+TEST(UtfTest, FileNamesThatAreNotUtf8GoThroughUtf16Unchanged) {
+  for (const std::string& name :
+       {std::string("\xB5\xDA\xD2\xBB.txt"), std::string("a\xFF\xE7\xAC"),
+        std::string("\xED\xA0\x80"), std::string("第一回\xC0\xAF😀"), std::string("plain")}) {
+    EXPECT_EQ(ToUtf8(FromUtf8Escaped(name)), name);
+  }
+  EXPECT_EQ(FromUtf8Escaped("a\xFF第"), u"a\xDCFF第");
+  // Only a lone U+DC80..U+DCFF stands for a byte; a pair and other lone surrogates do not.
+  EXPECT_EQ(ToUtf8(u"\xD83D\xDC80"), "\xF0\x9F\x92\x80");
+  EXPECT_EQ(ToUtf8(u"\xDC7F"), "\xEF\xBF\xBD");
+  std::string written;
+  AppendUtf8(u"\xDCFF", &written);  // what goes into books: never a byte that is not UTF-8
+  EXPECT_EQ(written, "\xEF\xBF\xBD");
+}
+
 // Long texts are converted piece by piece; no piece boundary may split or change a
 // character. Small pieces over random text show it.
 TEST(UtfTest, PiecesGiveTheSameResultAsOneCall) {
