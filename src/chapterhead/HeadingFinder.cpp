@@ -225,7 +225,10 @@ class SeriesJudge {
                                         const std::vector<size_t>& firm) const {
     std::vector<size_t> taken;
     size_t next_firm = 0;
-    std::optional<int64_t> previous;
+    // The numbers around a run-on member; the first has no number before it, the last none
+    // after it.
+    constexpr int64_t kNone = -2;
+    int64_t previous = kNone;
     for (size_t member : members) {
       while (next_firm < firm.size() && firm[next_firm] < member) ++next_firm;
       const int64_t number = candidates_[member].marker.number;
@@ -234,13 +237,12 @@ class SeriesJudge {
         previous = number;
         continue;
       }
-      const std::optional<int64_t> next =
-          next_firm < firm.size()
-              ? std::optional<int64_t>(candidates_[firm[next_firm]].marker.number)
-              : std::nullopt;
-      const bool between = (!previous || number > *previous) && (!next || number < *next);
-      const bool continues = previous && number == *previous + 1;
-      const bool leads = next && number == *next - 1;
+      const int64_t next =
+          next_firm < firm.size() ? candidates_[firm[next_firm]].marker.number : kNone;
+      const bool between =
+          (previous == kNone || number > previous) && (next == kNone || number < next);
+      const bool continues = previous != kNone && number == previous + 1;
+      const bool leads = next != kNone && number == next - 1;
       if (between && (continues || leads)) {
         taken.push_back(member);
         previous = number;
