@@ -1,7 +1,7 @@
 # The parts of Quireforge and what each may use: one table for the graph that the folders
 # under src/ show, that target_link_libraries draws and that every #include follows.
 #
-#   base <- chapterhead
+#   base <- chapterhead <- conversion
 #   base <- archive <- conversion
 #   base, chapterhead, archive, conversion <- cli, ui
 #   base's header-only pieces <- zipengine (libqzengine.so, loaded by archive at run time)
@@ -18,7 +18,7 @@ set(QF_PARTS base chapterhead archive conversion zipengine cli ui)
 set(QF_PART_USES_base "")
 set(QF_PART_USES_chapterhead base)
 set(QF_PART_USES_archive base)
-set(QF_PART_USES_conversion archive base)
+set(QF_PART_USES_conversion archive chapterhead base)
 set(QF_PART_USES_zipengine "")
 set(QF_PART_USES_cli conversion chapterhead archive base)
 set(QF_PART_USES_ui conversion chapterhead archive base)

@@ -5,49 +5,18 @@
 #include <cctype>
 #include <functional>
 #include <iostream>
+#include <map>
 #include <sstream>
 #include <utility>
 
 #include "base/Utf.h"
-#include "chapterhead/PatternEngineError.h"
-#include "chapterhead/PatternLineRule.h"
 #include "cli/EscapedText.h"
-#include "conversion/JobParameters.h"
-#include "conversion/LanguageTag.h"
+#include "conversion/BookOptionTable.h"
 #include "conversion/XmlText.h"
 
 namespace quireforge {
 
 namespace {
-
-using Choices = std::vector<std::pair<std::string, int>>;
-
-const Choices kMargins = {{"normal", 2}, {"wide", 5}};
-const Choices kLineHeights = {{"normal", 100}, {"wide", 120}};
-const Choices kFontSizes = {{"large", 110}, {"middle", 105}, {"small", 100}};
-const Choices kChapterRules = {{"smart", static_cast<int>(ChapterRule::kSmart)},
-                               {"classic", static_cast<int>(ChapterRule::kClassic)}};
-const Choices kHeadingStyles = {{"plain", static_cast<int>(HeadingStyle::kPlain)},
-                                {"title", static_cast<int>(HeadingStyle::kTitle)}};
-
-// Turns one of the words of `choices` into its number; anything else is refused.
-std::function<std::string(std::string)> ChoiceOf(const Choices& choices) {
-  return [&choices](std::string word) {
-    std::string words;
-    for (const auto& [choice, number] : choices) {
-      if (word == choice) return std::to_string(number);
-      words += (words.empty() ? "" : ", ") + choice;
-    }
-    throw CLI::ValidationError("\"" + word + "\" is not one of " + words);
-  };
-}
-
-std::string WordFor(const Choices& choices, int value) {
-  for (const auto& [word, number] : choices) {
-    if (number == value) return word;
-  }
-  return choices.front().first;
-}
 
 constexpr const char* kDescription =
     "Turns plain-text books into EPUB 2.0 books (EPUB 3 with --epub3). Several SOURCE files\n"
@@ -66,55 +35,11 @@ constexpr const char* kFooter =
     "  quireforge-cli --volumes --cover cover.jpg --language zh novel.txt\n"
     "  quireforge-cli --epub3 --heading-style title --indent 2 novel.txt";
 
-constexpr const char* kGuessLanguage = "auto";
-
-bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 // A usage error found after parsing: printed as CLI11 prints its own.
 int UsageError(const std::string& option, const std::string& text) {
   std::cerr << option << ": " << text << "\n"
             << "Run with --help for more information.\n";
   return kExitUsage;
-}
-
-// The engine's own message when `expression` does not compile, said plainly where the
-// engine's words mislead; empty when it compiles.
-std::string PatternProblem(const std::string& expression) {
-  const std::u16string text = FromUtf8(expression);
-  try {
-    PatternLineRule rule(text);
-  } catch (const EPatternEngine& error) {
-    if (error.ErrorCode() == kPatternLoopStackExceeded) {
-      return std::string("counted repetitions ({n,m}) are nested more than ten deep (") +
-             error.what() + ")";
-    }
-    // "(?i" at the end: a group of modifiers that the expression ends in.
-    if (error.ErrorCode() == kPatternUnrecognizedModifier &&
-        static_cast<size_t>(error.CompilerErrorPos()) == text.size()) {
-      const size_t open = text.rfind(u"(?");
-      return "the group \"" + ToUtf8(std::u16string_view(text).substr(open)) +
-             "\" is not closed (" + error.what() + ")";
-    }
-    return error.what();
-  }
-  return {};
-}
-
-// Refuses `value` unless it is a whole number from `low` to `high`.
-std::function<std::string(const std::string&)> WholeNumber(int low, int high) {
-  return [low, high](const std::string& value) -> std::string {
-    const bool digits =
-        !value.empty() && value.size() <= 9 &&
-        std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
-    if (digits && std::stoi(value) >= low && std::stoi(value) <= high) return {};
-    return "a whole number from " + std::to_string(low) + " to " + std::to_string(high) +
-           " is expected, not \"" + value + "\"";
-  };
 }
 
 }  // namespace
@@ -132,59 +57,28 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
                                "Book title (default: the source's file name without extension)");
   app.add_option("-a,--author", options->author,
                  "Book author (default: the one the source's file name names after 作者)");
-  app.add_option("--margin", options->margin, "Page margin: normal or wide")
-      ->transform(ChoiceOf(kMargins))
-      ->option_text("normal|wide");
-  app.add_option("--line-height", options->line_height, "Line height: normal or wide")
-      ->transform(ChoiceOf(kLineHeights))
-      ->option_text("normal|wide");
-  app.add_option("--font-size", options->font_size, "Font size: large, middle or small")
-      ->transform(ChoiceOf(kFontSizes))
-      ->option_text("large|middle|small");
-  app.add_flag("--bold", options->bold, "Bold text");
-  auto* no_chapters =
-      app.add_flag("--no-chapters", options->no_chapters, "Do not recognise chapters");
-  app.add_flag("--filename-chapters", options->filename_chapters,
-               "With several sources, title each source's chapter by its file name");
-  auto* chapter_rule =
-      app.add_option("--chapter-rule", options->chapter_rule,
-                     "smart (default): short lines that open with a chapter marker and read as "
-                     "headings, chosen by the series the book's headings form; classic: every "
-                     "line in which the built-in pattern (第…章, 第…回, 卷…, 序…) matches")
-          ->transform(ChoiceOf(kChapterRules))
-          ->option_text("smart|classic");
-  auto* chapter_pattern = app.add_option(
-      "--chapter-pattern", options->chapter_pattern,
-      "A line is a chapter heading when this expression matches anywhere in it (instead of "
-      "the chapter rule)");
-  auto* volumes =
-      app.add_flag("--volumes", options->volumes,
-                   "Volume lines (第…卷, 卷…; with the smart rule also 第…部, 上篇, …) open "
-                   "volumes, which hold the chapters after them in the table of contents; the "
-                   "smart rule does so by itself where the volumes hold the chapters");
-  auto* volume_pattern =
-      app.add_option("--volume-pattern", options->volume_pattern,
-                     "A line (trimmed) opens a volume when this expression matches anywhere in it; "
-                     "implies --volumes");
-  auto* no_volumes = app.add_flag("--no-volumes", options->no_volumes,
-                                  "No volume level: the smart rule's volume lines are chapters");
-  app.add_option("--font", options->font, "TrueType font file to embed");
-  app.add_option("--cover", options->cover, "Cover picture (JPEG or PNG) shown first in the book");
-  app.add_option("--language", options->language,
-                 "Language of the book as a BCP 47 tag (zh, zh-Hant, ja, ...), or auto to choose "
-                 "zh, ja, ko or en by the text's scripts (default: en)");
-  app.add_option("--heading-style", options->heading_style,
-                 "plain: chapter and volume lines are paragraphs like any other; title: they are "
-                 "bold, centred headings")
-      ->transform(ChoiceOf(kHeadingStyles))
-      ->option_text("plain|title");
-  app.add_option("--indent", options->indent,
-                 "Indent the first line of every paragraph by N em (0 to 4), leaving out the "
-                 "blanks and ideographic spaces the line starts with")
-      ->check(WholeNumber(0, kMaxIndent))
-      ->option_text("N");
-  app.add_flag("--epub3", options->epub3,
-               "Write an EPUB 3 book (with an EPUB 2 table of contents for older readers)");
+  // Every book option, as the option table has it: its option taking a word, its flags.
+  std::map<std::string_view, std::string> words;
+  std::map<std::string_view, CLI::Option*> given;
+  struct FlagGiven {
+    const BookOption* option;
+    const OptionFlag* flag;
+    bool set = false;
+  };
+  std::vector<FlagGiven> flags;
+  for (const BookOption& option : BookOptionTable()) {
+    if (!option.option.empty()) {
+      given[option.option] =
+          app.add_option(std::string(option.option), words[option.name], std::string(option.help))
+              ->option_text(std::string(option.placeholder));
+    }
+    for (const OptionFlag& flag : option.flags) flags.push_back(FlagGiven{&option, &flag});
+  }
+  // Bound once the list is complete, so that no flag's place moves.
+  for (FlagGiven& flag : flags) {
+    given[flag.flag->flag] =
+        app.add_flag(std::string(flag.flag->flag), flag.set, std::string(flag.flag->help));
+  }
   app.add_option("--codepage", options->codepage,
                  "Code page of sources that have no mark and are not UTF-8 (or UTF-16LE or "
                  "UTF-16BE for every source without a mark); auto: found in each source "
@@ -205,10 +99,10 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
   each->excludes(output);
   each->excludes(title);
   each->excludes(list);
-  chapter_pattern->excludes(no_chapters);
-  chapter_pattern->excludes(chapter_rule);
-  no_volumes->excludes(volumes);
-  no_volumes->excludes(volume_pattern);
+  given["--chapter-pattern"]->excludes(given["--no-chapters"]);
+  given["--chapter-pattern"]->excludes(given["--chapter-rule"]);
+  given["--no-volumes"]->excludes(given["--volumes"]);
+  given["--no-volumes"]->excludes(given["--volume-pattern"]);
 
   try {
     app.parse(argc, argv);
@@ -223,10 +117,7 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
   // Texts that become part of the book or search it must be UTF-8: another encoding would
   // turn into U+FFFD without a word (and an expression then match every line holding one).
   for (const auto& [option, text] :
-       {std::pair{"--title", &options->title}, std::pair{"--author", &options->author},
-        std::pair{"--chapter-pattern", &options->chapter_pattern},
-        std::pair{"--volume-pattern", &options->volume_pattern},
-        std::pair{"--language", &options->language}}) {
+       {std::pair{"--title", &options->title}, std::pair{"--author", &options->author}}) {
     std::u16string ignored;
     if (*text && !DecodeStrictUtf8(**text, &ignored)) {
       return UsageError(option, "\"" + EscapedLine(**text) + "\" is not valid UTF-8");
@@ -241,46 +132,42 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
   if (options->title && IsEmptyAsXmlText(FromUtf8(*options->title))) {
     return UsageError("--title", "the title must not be empty");
   }
-  for (const auto& [option, pattern] : {std::pair{"--chapter-pattern", &options->chapter_pattern},
-                                        std::pair{"--volume-pattern", &options->volume_pattern}}) {
-    if (!*pattern) continue;
-    const std::string problem = PatternProblem(**pattern);
-    if (!problem.empty()) return UsageError(option, problem);
+  // The book options, each checked by the table: flags first, then the options with words.
+  for (const FlagGiven& flag : flags) {
+    if (flag.set) flag.option->set(&options->book, std::string(flag.flag->word));
   }
-  if (options->volume_pattern) options->volumes = true;
+  for (const BookOption& option : BookOptionTable()) {
+    if (option.option.empty() || given[option.option]->count() == 0) continue;
+    const std::string& word = words[option.name];
+    // An empty word is the window's "none" of a choice, not something to type.
+    if (word.empty() && option.kind == OptionKind::kChoice) {
+      return UsageError(std::string(option.option), "a value is expected");
+    }
+    try {
+      option.set(&options->book, word);
+    } catch (const BookOptionError& error) {
+      return UsageError(std::string(option.option), EscapedForTerminal(error.what()));
+    }
+  }
   // Several sources make one chapter each and are never searched for headings or volumes.
   if (options->sources.size() > 1 && !options->each) {
-    if (options->volumes) {
+    if (options->book.volumes == VolumeChoice::kForce || options->book.volume_pattern) {
       return UsageError("--volumes",
                         "volumes are found in a single source; with several "
                         "sources each source is one chapter (use --each for one "
                         "book per source)");
     }
-    if (options->chapter_pattern) {
+    if (options->book.chapter_pattern) {
       return UsageError("--chapter-pattern",
                         "headings are found in a single source; with several sources each source "
                         "is one chapter (use --each for one book per source)");
     }
   }
-  // "auto" in any letter case asks for the guess; as a tag it would be a reserved language.
-  if (options->language && EqualsIgnoringCase(*options->language, kGuessLanguage)) {
-    options->language = kGuessLanguage;
-  }
-  if (options->language && *options->language != kGuessLanguage &&
-      !IsWellFormedLanguageTag(FromUtf8(*options->language))) {
-    return UsageError("--language",
-                      "\"" + *options->language + "\" is not a well-formed BCP 47 language tag");
-  }
   return std::nullopt;
 }
 
 std::vector<std::string> SingleBookArguments(const CliOptions& options, const std::string& source) {
-  std::vector<std::string> arguments = {
-      options.quiet ? "--quiet" : "--no-progress", "--margin",
-      WordFor(kMargins, options.margin),           "--line-height",
-      WordFor(kLineHeights, options.line_height),  "--font-size",
-      WordFor(kFontSizes, options.font_size),
-  };
+  std::vector<std::string> arguments = {options.quiet ? "--quiet" : "--no-progress"};
   // "--name=value" keeps a value that begins with "-" from being taken for an option.
   if (options.author && options.author->empty()) {
     // "--author=" alone would take the next argument as its value.
@@ -288,30 +175,9 @@ std::vector<std::string> SingleBookArguments(const CliOptions& options, const st
   } else if (options.author) {
     arguments.push_back("--author=" + *options.author);
   }
-  if (options.bold) arguments.push_back("--bold");
-  if (options.no_chapters) arguments.push_back("--no-chapters");
-  if (options.filename_chapters) arguments.push_back("--filename-chapters");
-  if (!options.font.empty()) arguments.push_back("--font=" + options.font);
-  if (options.chapter_pattern) {
-    arguments.push_back("--chapter-pattern=" + *options.chapter_pattern);
-  } else if (options.chapter_rule != ChapterRule::kSmart) {
-    arguments.push_back("--chapter-rule=" +
-                        WordFor(kChapterRules, static_cast<int>(options.chapter_rule)));
+  for (std::string& argument : OptionArguments(options.book)) {
+    arguments.push_back(std::move(argument));
   }
-  if (options.volume_pattern) {
-    arguments.push_back("--volume-pattern=" + *options.volume_pattern);
-  } else if (options.volumes) {
-    arguments.push_back("--volumes");
-  }
-  if (options.no_volumes) arguments.push_back("--no-volumes");
-  if (!options.cover.empty()) arguments.push_back("--cover=" + options.cover);
-  if (options.language) arguments.push_back("--language=" + *options.language);
-  if (options.heading_style != HeadingStyle::kPlain) {
-    arguments.push_back("--heading-style=" +
-                        WordFor(kHeadingStyles, static_cast<int>(options.heading_style)));
-  }
-  if (options.indent) arguments.push_back("--indent=" + std::to_string(*options.indent));
-  if (options.epub3) arguments.push_back("--epub3");
   if (options.codepage) arguments.push_back("--codepage=" + *options.codepage);
   arguments.insert(arguments.end(), {"--", source});
   return arguments;

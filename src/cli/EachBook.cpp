@@ -29,9 +29,9 @@ struct Book {
 // The font every book embeds, made absolute; empty when there is none, or when its name
 // cannot be used (each book then says why).
 std::u16string AbsoluteFont(const CliOptions& options) {
-  if (options.font.empty()) return {};
+  if (options.book.font.empty()) return {};
   try {
-    return FromUtf8Escaped(AbsolutePath(options.font));
+    return AbsolutePath(options.book.font);
   } catch (const BookPathError&) {
     return {};
   }

@@ -82,7 +82,7 @@ bool TConvertFile::FinishBook(TArchiver& archiver) {
   // Never built, or already packed (the move took book.opf away): nothing to do.
   if (staging_path_.empty() || !IsExistingFile(staging_path_ + u"/OEBPS/book.opf")) return false;
 
-  if (!font_file_.empty()) CopyFont(font_file_, staging_path_ + u"/OEBPS/font.ttf");
+  if (!options_.font.empty()) CopyFont(options_.font, staging_path_ + u"/OEBPS/font.ttf");
 
   const NavigationContent navigation{.identifier = identifier_,
                                      .title = title_,
@@ -90,9 +90,9 @@ bool TConvertFile::FinishBook(TArchiver& archiver) {
                                      .chapters = &chapters_,
                                      .volumes = &volumes_,
                                      .language = language_,
-                                     .epub3 = epub3_};
+                                     .epub3 = options_.epub3};
   WriteUtf8Lines(staging_path_ + u"/OEBPS/toc.ncx", NavigationLines(navigation));
-  if (epub3_) {
+  if (options_.epub3) {
     WriteUtf8Lines(staging_path_ + u"/OEBPS/" + std::u16string(kNavigationDocumentFile),
                    NavigationDocumentLines(navigation));
   }

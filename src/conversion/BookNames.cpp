@@ -67,7 +67,10 @@ std::u16string_view ExtensionOf(std::u16string_view path) {
 }
 
 std::u16string DerivedTargetPath(std::u16string_view path, std::u16string_view new_extension) {
-  std::u16string target(path.substr(0, path.size() - ExtensionOf(path).size()));
+  // A name that is all extension (".hidden") keeps its name: ".hidden.epub".
+  const size_t extension = ExtensionOf(path).size();
+  const bool all_extension = extension == FileNamePart(path).size();
+  std::u16string target(path.substr(0, path.size() - (all_extension ? 0 : extension)));
   target += new_extension;
   return target;
 }
@@ -100,8 +103,32 @@ TitleAndAuthor TitleAndAuthorFromFileName(std::u16string_view path) {
     }
   }
   // No rule applied, or one that would leave the book without a title: the name as it is.
-  if (names.title.empty()) return TitleAndAuthor{derived, std::u16string()};
+  // A name the rules leave nothing of (".txt") gives its title whole.
+  if (names.title.empty()) {
+    return TitleAndAuthor{derived.empty() ? std::u16string(FileNamePart(path)) : derived,
+                          std::u16string()};
+  }
   return names;
+}
+
+std::u16string AbsolutePath(std::u16string_view path) {
+  if (path.empty()) throw BookNameError("An empty file name was given.");
+  std::error_code error;
+  const fs::path absolute = fs::absolute(NativeFsPath(path), error);
+  if (error) {
+    std::string message = "Cannot resolve file name \"";
+    message += ToUtf8(path);
+    message += "\". ";
+    message += error.message();
+    throw BookNameError(message);
+  }
+  fs::path cleaned;
+  for (const fs::path& part : absolute) {
+    if (part != ".") cleaned /= part;
+  }
+  // A trailing separator ("dir/") leaves an empty last part: keep the path as given then.
+  const std::string text = cleaned.empty() ? absolute.string() : cleaned.string();
+  return FromUtf8Escaped(text);
 }
 
 bool SameFile(std::u16string_view a, std::u16string_view b) {

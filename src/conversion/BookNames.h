@@ -26,7 +26,8 @@ std::u16string_view FileNamePart(std::u16string_view path);
 std::u16string_view ExtensionOf(std::u16string_view path);
 
 // `path` with the final extension of its file name replaced by `new_extension` (kept in its
-// own letter case), or with `new_extension` appended when the name has none. Folder names
+// own letter case), or with `new_extension` appended when the name has none or is all
+// extension (".hidden" gives ".hidden.epub"). Folder names
 // never change: "/books/a.txt.d/b.txt" gives "/books/a.txt.d/b.epub", "a.txt.txt" gives
 // "a.txt.epub".
 std::u16string DerivedTargetPath(std::u16string_view path, std::u16string_view new_extension);
@@ -51,8 +52,14 @@ struct TitleAndAuthor {
 //    title is the part before "作者", the author the part after the mark, both trimmed
 //    ("斗破苍穹 作者：天蚕土豆").
 //  - every other name, and a name where these rules would leave an empty title: the title is
-//    DerivedTitle's, and there is no author ("李敖《北京法源寺》").
+//    DerivedTitle's, and there is no author ("李敖《北京法源寺》"); the whole file name when
+//    that is empty too (".txt").
 TitleAndAuthor TitleAndAuthorFromFileName(std::u16string_view path);
+
+// `path` made absolute against the current folder, with "." components dropped (".." is
+// kept: it may cross a symbolic link). Raises BookNameError when `path` is empty or the
+// current folder cannot be read.
+std::u16string AbsolutePath(std::u16string_view path);
 
 // True when `a` and `b` name the same file: the same file reached through any link when both
 // exist, else the same path once made absolute and resolved as far as it exists.

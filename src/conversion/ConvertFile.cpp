@@ -23,10 +23,10 @@ namespace {
 // The folders inside the staging directory, in the order they are created.
 constexpr const char16_t* kFolders[] = {u"/OEBPS", u"/OEBPS/css", u"/META-INF"};
 
-constexpr std::u16string_view kGuessLanguage = u"auto";
-
 void CheckLanguage(const std::u16string& language) {
-  if (language.empty() || language == kGuessLanguage || IsWellFormedLanguageTag(language)) return;
+  if (language.empty() || language == kLanguageFromText || IsWellFormedLanguageTag(language)) {
+    return;
+  }
   throw std::invalid_argument("Language tag \"" + ToUtf8(language) +
                               "\" is not a well-formed BCP 47 tag.");
 }
@@ -67,58 +67,45 @@ void TConvertFile::Build(const JobParameters& parameters, const JobEnvironment& 
   staging_path_ = environment.staging_root + u"/" + identifier_;
   title_ = parameters.title;
   author_ = parameters.author;
-  margin_ = parameters.margin;
-  line_height_ = parameters.line_height;
-  font_size_ = parameters.font_size;
-  weight_line_ = parameters.weight_line;
-  font_file_ = parameters.font_file;
-  detect_chapters_ = parameters.detect_chapters;
-  file_name_as_chapter_ = parameters.file_name_as_chapter;
-  epub3_ = parameters.epub3;
-  CheckLanguage(parameters.language);
-  CheckIndent(parameters.indent);
+  options_ = parameters.options;
+  CheckLanguage(options_.language);
+  CheckIndent(options_.indent);
   // The cover is read before anything is written, so that a bad one leaves nothing behind.
   std::optional<CoverImage> cover;
-  if (!parameters.cover_image.empty()) cover = ReadCoverImage(parameters.cover_image);
+  if (!options_.cover.empty()) cover = ReadCoverImage(options_.cover);
 
   // Results are not checked: a folder that is missing shows up as the failure of the first
   // file written into it.
   mkdir(NativePath(staging_path_).c_str(), 0777);
   for (const char16_t* folder : kFolders) mkdir(NativePath(staging_path_ + folder).c_str(), 0777);
 
-  WriteFixedDocuments(
-      staging_path_,
-      StyleOptions{margin_, line_height_, font_size_, weight_line_, !font_file_.empty(),
-                   parameters.heading_style, parameters.indent},
-      *environment.code_page);
-  if (cover) WriteCover(staging_path_, *cover, title_, epub3_);
+  WriteFixedDocuments(staging_path_, options_, *environment.code_page);
+  if (cover) WriteCover(staging_path_, *cover, title_, options_.epub3);
 
-  const ParagraphFormat paragraphs(parameters.heading_style, parameters.indent.has_value());
-  PageSplitter splitter(staging_path_, environment, paragraphs, epub3_, &chapters_, &volumes_,
-                        &readings_);
+  PageSplitter splitter(staging_path_, environment, options_, &chapters_, &volumes_, &readings_);
   LanguageGuess guess;
-  if (parameters.language == kGuessLanguage) splitter.CountLanguage(&guess);
+  const bool from_text = options_.language == kLanguageFromText;
+  if (from_text) splitter.CountLanguage(&guess);
   page_counter_ = 1;
   if (parameters.sources.size() == 1) {
-    splitter.SplitSingleSource(parameters.sources.front(), detect_chapters_);
+    splitter.SplitSingleSource(parameters.sources.front());
   } else {
-    splitter.SplitSources(parameters.sources, detect_chapters_, file_name_as_chapter_);
+    splitter.SplitSources(parameters.sources);
   }
   page_counter_ = splitter.page_counter();
-  language_ = parameters.language == kGuessLanguage ? std::u16string(guess.Language())
-                                                    : parameters.language;
-  const CoverImage* cover_image = cover ? &*cover : nullptr;
+  language_ = from_text ? std::u16string(guess.Language()) : options_.language;
+  // English is written as it always was: "en" in book.opf, "en-US" in toc.ncx.
+  if (language_ == u"en") language_.clear();
   const std::u16string modified = ModificationDate(std::time(nullptr));
   const PackageHead head{.title = title_,
                          .author = author_,
                          .identifier = identifier_,
-                         .embeds_font = !font_file_.empty(),
+                         .embeds_font = !options_.font.empty(),
                          .language = language_,
-                         .cover = cover_image,
-                         .epub3 = epub3_,
+                         .cover = cover ? &*cover : nullptr,
+                         .epub3 = options_.epub3,
                          .modified = modified};
-  splitter.SavePackage(PackageHeadLines(head), PackageSpineHeadLines(cover_image),
-                       PackageGuideLines(cover_image, epub3_));
+  WritePackageDocument(staging_path_, head, splitter.pages());
 }
 
 void TConvertFile::RemoveStagingDirectories() {

@@ -70,7 +70,7 @@ class TConvertFile {
   const std::u16string& Author() const { return author_; }
   int32_t PageCounter() const { return page_counter_; }
   // The book's language tag as written into book.opf and toc.ncx ("auto" already resolved);
-  // empty: the defaults "en" and "en-US".
+  // empty for English: "en" and "en-US".
   const std::u16string& Language() const { return language_; }
 
  private:
@@ -84,20 +84,13 @@ class TConvertFile {
   std::u16string staging_path_;
   std::u16string title_;
   std::u16string author_;
-  int32_t margin_ = 0;
-  int32_t line_height_ = 0;
-  int32_t font_size_ = 0;
-  std::u16string weight_line_;
-  std::u16string font_file_;
+  BookOptions options_;
   int32_t page_counter_ = 0;
-  bool detect_chapters_ = false;
-  bool file_name_as_chapter_ = false;
   std::u16string identifier_;
   std::vector<std::u16string> chapters_;
   std::vector<SourceReading> readings_;
   std::vector<VolumeEntry> volumes_;
   std::u16string language_;
-  bool epub3_ = false;
 };
 
 }  // namespace quireforge

@@ -10,8 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "base/BookDefaults.h"
-#include "conversion/ParagraphFormat.h"
+#include "conversion/BookOptions.h"
 
 namespace quireforge {
 
@@ -21,34 +20,13 @@ class UserInterface;
 // The largest first-line indent of paragraphs, in em.
 inline constexpr int32_t kMaxIndent = 4;
 
-// The eleven job parameters, in the order a job receives them, then what the command line
-// adds (the window leaves those at their defaults).
+// What a job is built from: the sources, the book's names and its checked options.
 struct JobParameters {
   std::vector<std::u16string> sources;  // at least one; their order is the book's order
   std::u16string target_path;
   std::u16string title;
   std::u16string author;
-  int32_t margin = kDefaultMargin;           // points: 2 or 5
-  int32_t line_height = kDefaultLineHeight;  // percent: 100 or 120
-  int32_t font_size = kDefaultFontSize;      // percent: 110, 105 or 100
-  std::u16string weight_line;                // "font-weight:bold;" or empty
-  bool detect_chapters = true;
-  bool file_name_as_chapter = false;
-  std::u16string font_file;  // empty: no embedded font
-
-  // From the command line only.
-  std::u16string cover_image;  // a JPEG or PNG picture; empty: no cover
-  // A well-formed BCP 47 tag, or "auto" for the language the text's scripts suggest; empty:
-  // "en" in book.opf and "en-US" in toc.ncx.
-  std::u16string language;
-  // The lines that open chapters and volumes as paragraphs, or as headings.
-  HeadingStyle heading_style = HeadingStyle::kPlain;
-  // The first-line indent of every paragraph in em, 0 to 4; the lines then lose their own
-  // leading blanks and ideographic spaces. Unset: no indent, lines kept whole.
-  std::optional<int32_t> indent;
-  // An EPUB 3 book: XHTML5 pages, nav.xhtml beside toc.ncx, a urn:uuid identifier and the
-  // EPUB 3 forms of the package's metadata and manifest. False: EPUB 2.0.
-  bool epub3 = false;
+  BookOptions options;
 };
 
 // Decides whether one raw line (untrimmed, unescaped) is a chapter heading.

@@ -3,6 +3,7 @@
 #include "conversion/CoverImage.h"
 #include "conversion/CoverPage.h"
 #include "conversion/NavigationDocument.h"
+#include "conversion/PageWriter.h"
 #include "conversion/TextFile.h"
 #include "conversion/XmlText.h"
 
@@ -37,14 +38,19 @@ std::vector<std::u16string> ContainerLines() {
   };
 }
 
-std::vector<std::u16string> StyleSheetLines(const StyleOptions& options) {
+std::vector<std::u16string> StyleSheetLines(const BookOptions& options) {
   const std::u16string margin = Number(options.margin);
-  std::vector<std::u16string> lines = {
-      u"@font-face {",
-      u"  font-family: \"mainfont\";",
-      options.embeds_font ? u"  src:url(\"../font.ttf\");"
-                          : u"  src:url(res:///opt/sony/ebook/FONT/tt0003m_.ttf);",
-      u"}",
+  std::vector<std::u16string> lines;
+  // The device's font exists only on an old EPUB 2 reader; an EPUB 3 book that embeds no font
+  // names none (a resource outside the book is an error there).
+  const bool embeds_font = !options.font.empty();
+  if (embeds_font || !options.epub3) {
+    lines = {u"@font-face {", u"  font-family: \"mainfont\";",
+             embeds_font ? u"  src:url(\"../font.ttf\");"
+                         : u"  src:url(res:///opt/sony/ebook/FONT/tt0003m_.ttf);",
+             u"}"};
+  }
+  const std::vector<std::u16string> body = {
       u"body {",
       Concat({u"  margin-top: ", margin, u"pt;"}),
       Concat({u"  margin-bottom: ", margin, u"pt;"}),
@@ -55,7 +61,8 @@ std::vector<std::u16string> StyleSheetLines(const StyleOptions& options) {
       u"  font-family: \"mainfont\";",
       Concat({u"  font-size: ", Number(options.font_size), u"%;"}),
   };
-  if (!options.weight_line.empty()) lines.push_back(options.weight_line);
+  lines.insert(lines.end(), body.begin(), body.end());
+  if (options.bold) lines.emplace_back(u"font-weight:bold;");
   for (const char16_t* line :
        {u"}", u"p {", u"  page-break-before: avoid;", u"  page-break-after: avoid;",
         u"  margin-top: 0.5em;", u"  margin-bottom: 0pt;", u"  margin-left: 0pt;",
@@ -89,6 +96,9 @@ std::u16string ModificationDate(std::time_t when) {
   return std::u16string(text, text + length);
 }
 
+namespace {
+
+// The metadata and the manifest up to the pages' items.
 std::vector<std::u16string> PackageHeadLines(const PackageHead& head) {
   std::vector<std::u16string> lines = {
       u"<?xml version=\"1.0\" encoding=\"UTF-8\" ?>",
@@ -139,25 +149,50 @@ std::vector<std::u16string> PackageHeadLines(const PackageHead& head) {
   return lines;
 }
 
-std::vector<std::u16string> PackageSpineHeadLines(const CoverImage* cover) {
-  if (cover == nullptr) return {};
-  return {u"<itemref idref=\"cover\" />"};
+void AppendLine(std::u16string_view line, std::u16string* text) {
+  *text += line;
+  *text += u"\r\n";
 }
 
-std::vector<std::u16string> PackageGuideLines(const CoverImage* cover, bool epub3) {
-  if (cover == nullptr) return {};
-  return {
-      u"<guide>",
-      Concat({u"<reference type=\"cover\" title=\"Cover\" href=\"", CoverPageFile(epub3), u"\"/>"}),
-      u"</guide>"};
+}  // namespace
+
+std::u16string PackageDocument(const PackageHead& head, const std::vector<int32_t>& pages) {
+  std::u16string text;
+  for (const std::u16string& line : PackageHeadLines(head)) AppendLine(line, &text);
+  for (const int32_t page : pages) {
+    AppendLine(Concat({u"<item id=\"chapter", Number(page), u"\" href=\"",
+                       PageFileName(page, head.epub3), u"\" media-type=\"application/xhtml+xml\"/>"}),
+               &text);
+  }
+  AppendLine(u"</manifest>", &text);
+  AppendLine(u"<spine toc=\"ncx\">", &text);
+  if (head.cover != nullptr) AppendLine(u"<itemref idref=\"cover\" />", &text);
+  for (const int32_t page : pages) {
+    AppendLine(Concat({u"<itemref idref=\"chapter", Number(page), u"\" />"}), &text);
+  }
+  AppendLine(u"</spine>", &text);
+  if (head.cover != nullptr) {
+    AppendLine(u"<guide>", &text);
+    AppendLine(Concat({u"<reference type=\"cover\" title=\"Cover\" href=\"",
+                       CoverPageFile(head.epub3), u"\"/>"}),
+               &text);
+    AppendLine(u"</guide>", &text);
+  }
+  AppendLine(u"</package>", &text);
+  return text;
 }
 
-void WriteFixedDocuments(std::u16string_view staging_path, const StyleOptions& options,
+void WriteFixedDocuments(std::u16string_view staging_path, const BookOptions& options,
                          const LegacyCodePage& code_page) {
   const std::u16string root(staging_path);
   WritePlainText(root + u"/mimetype", kMimetype, code_page);
   WritePlainLines(root + u"/META-INF/container.xml", ContainerLines(), code_page);
   WritePlainLines(root + u"/OEBPS/css/main.css", StyleSheetLines(options), code_page);
+}
+
+void WritePackageDocument(std::u16string_view staging_path, const PackageHead& head,
+                          const std::vector<int32_t>& pages) {
+  WriteUtf8Text(std::u16string(staging_path) + u"/OEBPS/book.opf", PackageDocument(head, pages));
 }
 
 }  // namespace quireforge

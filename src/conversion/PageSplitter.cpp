@@ -55,16 +55,16 @@ class ProgressSession {
 }  // namespace
 
 PageSplitter::PageSplitter(const std::u16string& staging_path, const JobEnvironment& environment,
-                           const ParagraphFormat& paragraphs, bool xhtml5,
-                           std::vector<std::u16string>* chapters, std::vector<VolumeEntry>* volumes,
-                           std::vector<SourceReading>* readings)
+                           const BookOptions& options, std::vector<std::u16string>* chapters,
+                           std::vector<VolumeEntry>* volumes, std::vector<SourceReading>* readings)
     : staging_path_(staging_path),
       environment_(environment),
       chapters_(chapters),
       volumes_(volumes),
       readings_(readings),
-      paragraphs_(paragraphs),
-      pages_(staging_path, xhtml5) {}
+      options_(options),
+      paragraphs_(options.heading_style, options.indent.has_value()),
+      pages_(staging_path, options.epub3) {}
 
 size_t PageSplitter::LoadSource(const std::u16string& source) {
   lines_ = TextLines();  // the previous source's lines go first
@@ -81,6 +81,13 @@ size_t PageSplitter::LoadSource(const std::u16string& source) {
 }
 
 bool PageSplitter::PlaceLine(std::u16string_view line, LineKind kind, bool opens_entry) {
+  if (options_.blank_lines != BlankLines::kKeep) {
+    const bool blank = kind == LineKind::kText && TrimBlanks(line).empty();
+    const bool left_out =
+        blank && (options_.blank_lines == BlankLines::kNone || after_blank_);
+    after_blank_ = blank;
+    if (left_out) return false;
+  }
   if (language_guess_ != nullptr) language_guess_->Count(line);
   // The budget counts the line as written, heading or paragraph.
   paragraphs_.Build(line, kind, &paragraph_);
@@ -113,7 +120,8 @@ std::u16string PageSplitter::EntryFor(std::u16string_view title) const {
 
 void PageSplitter::AddChapter(std::u16string_view title) { chapters_->push_back(EntryFor(title)); }
 
-void PageSplitter::SplitSingleSource(const std::u16string& source, bool detect_chapters) {
+void PageSplitter::SplitSingleSource(const std::u16string& source) {
+  const bool detect_chapters = options_.chapters;
   WithSource(source, [&] {
     const size_t first = LoadSource(source);
     std::vector<size_t> chapter_lines;
@@ -132,6 +140,7 @@ void PageSplitter::SplitSingleSource(const std::u16string& source, bool detect_c
       return *next < found.size() && found[*next] + first == i;
     };
     budget_ = 0;
+    after_blank_ = false;
     pages_.StartPage();
     {
       ProgressSession progress(*environment_.ui, ClampToInt32(lines_.size() - first - 1));
@@ -154,8 +163,9 @@ void PageSplitter::SplitSingleSource(const std::u16string& source, bool detect_c
   });
 }
 
-void PageSplitter::SplitSources(const std::vector<std::u16string>& sources, bool detect_chapters,
-                                bool file_name_as_chapter) {
+void PageSplitter::SplitSources(const std::vector<std::u16string>& sources) {
+  const bool detect_chapters = options_.chapters;
+  const bool file_name_as_chapter = options_.file_name_chapters;
   for (const std::u16string& source : sources) {
     WithSource(source, [&] {
       const size_t first = LoadSource(source);
@@ -165,6 +175,7 @@ void PageSplitter::SplitSources(const std::vector<std::u16string>& sources, bool
       // A first line that titles the chapter is its heading; the entry is made already.
       const bool titled_by_first_line = detect_chapters && !file_name_as_chapter;
       budget_ = 0;
+      after_blank_ = false;
       pages_.StartPage();
       for (size_t i = first; i < lines_.size(); ++i) {
         const bool heading = titled_by_first_line && i == first;
@@ -185,20 +196,6 @@ void PageSplitter::WithSource(const std::u16string& source, const std::function<
     paragraph_ = std::u16string();
     ThrowNoMemoryError(source);
   }
-}
-
-void PageSplitter::SavePackage(const std::vector<std::u16string>& head,
-                               const std::vector<std::u16string>& spine_head,
-                               const std::vector<std::u16string>& guide) {
-  std::u16string text = JoinLines(head);
-  text += pages_.manifest_lines();
-  text += u"</manifest>\r\n<spine toc=\"ncx\">\r\n";
-  text += JoinLines(spine_head);
-  text += pages_.spine_lines();
-  text += u"</spine>\r\n";
-  text += JoinLines(guide);
-  text += u"</package>\r\n";
-  WriteUtf8Text(staging_path_ + u"/OEBPS/book.opf", text);
 }
 
 }  // namespace quireforge

@@ -1,9 +1,9 @@
 // The text work of a conversion job: reads the sources, turns every line into an XHTML
 // paragraph, splits the paragraphs into pages by a size budget (and, for a single source,
 // at every chapter heading and volume line, showing progress and pumping window messages
-// between pages), fills the chapter and volume lists, and finally saves OEBPS/book.opf. No
-// page is saved without a paragraph. Lives within one job's construction. Not copyable; one
-// thread.
+// between pages), fills the chapter and volume lists, and tells which pages it saved. Blank
+// lines are kept, joined or left out as the book's options say. No page is saved without a
+// paragraph. Lives within one job's construction. Not copyable; one thread.
 #ifndef QUIREFORGE_CONVERSION_PAGESPLITTER_H_
 #define QUIREFORGE_CONVERSION_PAGESPLITTER_H_
 
@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "conversion/BookOptions.h"
 #include "conversion/BookOutline.h"
 #include "conversion/JobParameters.h"
 #include "conversion/PageWriter.h"
@@ -30,15 +31,14 @@ class PageSplitter {
   // exceeds this.
   static constexpr int64_t kPageBudget = 122400;
 
-  // Pages go to `staging_path`/OEBPS (as XHTML5 when `xhtml5`), each line written as
-  // `paragraphs` says; chapter entries are appended to `chapters`, volume entries to
-  // `volumes`, and how each source was decoded to `readings`; all must outlive the splitter.
+  // Pages go to `staging_path`/OEBPS (XHTML5 for an EPUB 3 book), each line written as
+  // `options` say; chapter entries are appended to `chapters`, volume entries to `volumes`,
+  // and how each source was decoded to `readings`; all must outlive the splitter.
   // `environment` supplies the code page, the chapter-head and volume tests and the user
   // interface.
   PageSplitter(const std::u16string& staging_path, const JobEnvironment& environment,
-               const ParagraphFormat& paragraphs, bool xhtml5,
-               std::vector<std::u16string>* chapters, std::vector<VolumeEntry>* volumes,
-               std::vector<SourceReading>* readings);
+               const BookOptions& options, std::vector<std::u16string>* chapters,
+               std::vector<VolumeEntry>* volumes, std::vector<SourceReading>* readings);
 
   // Every line placed from now on is also counted into `guess` (null: none), which must
   // outlive the splitting.
@@ -47,27 +47,20 @@ class PageSplitter {
   PageSplitter(const PageSplitter&) = delete;
   PageSplitter& operator=(const PageSplitter&) = delete;
 
-  // One source: a page per chapter heading (when `detect_chapters`), per volume line (when
-  // the environment has a volume test; a line that opens a volume is no chapter heading) and
-  // per budget. The progress window is shown while the lines are placed and closed again on
+  // One source: a page per chapter heading (when the options recognise chapters), per volume
+  // line (a line that opens a volume is no chapter heading) and per budget. The progress window is shown while the lines are placed and closed again on
   // every path.
   // Raises FileError when the source cannot be read, holds no text or does not fit in
   // memory, or a page cannot be written; pages saved before stay on disk.
-  void SplitSingleSource(const std::u16string& source, bool detect_chapters);
+  void SplitSingleSource(const std::u16string& source);
 
-  // Several sources, each beginning on a page of its own; with `detect_chapters` each gets
-  // one chapter entry, titled by its first line (which is then the chapter's heading) or,
-  // with `file_name_as_chapter`, by its file name without extension. Raises as
-  // SplitSingleSource.
-  void SplitSources(const std::vector<std::u16string>& sources, bool detect_chapters,
-                    bool file_name_as_chapter);
+  // Several sources, each beginning on a page of its own; when the options recognise chapters
+  // each gets one chapter entry, titled by its first line (which is then the chapter's
+  // heading) or by its file name without extension. Raises as SplitSingleSource.
+  void SplitSources(const std::vector<std::u16string>& sources);
 
-  // Saves book.opf: `head`, the manifest lines, "</manifest>", `<spine toc="ncx">`,
-  // `spine_head`, the pages' spine lines, "</spine>", `guide`, "</package>". Raises FileError
-  // when it cannot be written.
-  void SavePackage(const std::vector<std::u16string>& head,
-                   const std::vector<std::u16string>& spine_head,
-                   const std::vector<std::u16string>& guide);
+  // The numbers of the saved pages, in reading order.
+  const std::vector<int32_t>& pages() const { return pages_.saved_pages(); }
 
   // The number of the page under construction (one past the last saved page after
   // SplitSources).
@@ -80,8 +73,8 @@ class PageSplitter {
   // Runs `work` on `source`; running out of memory there becomes a FileError naming the
   // source, once the source's text is released.
   void WithSource(const std::u16string& source, const std::function<void()>& work);
-  // Places one source line, written as a line of `kind`; returns true when it opened a new
-  // page. A chapter or volume heading that `opens_entry` opens a page and its chapter or
+  // Places one source line, written as a line of `kind`, unless it is a blank line the
+  // options leave out; returns true when it opened a new page. A chapter or volume heading that `opens_entry` opens a page and its chapter or
   // volume entry; otherwise a page is opened only when the budget is exceeded.
   bool PlaceLine(std::u16string_view line, LineKind kind, bool opens_entry);
   // "ch_N.html=" (or "ch_N.xhtml=") for the page under construction, and `title`.
@@ -94,11 +87,13 @@ class PageSplitter {
   std::vector<VolumeEntry>* volumes_;
   std::vector<SourceReading>* readings_;
   LanguageGuess* language_guess_ = nullptr;
+  const BookOptions& options_;
   const ParagraphFormat paragraphs_;
   PageWriter pages_;
   TextLines lines_;
   std::u16string paragraph_;
   int64_t budget_ = 0;
+  bool after_blank_ = false;  // the last line placed was a blank one
 };
 
 }  // namespace quireforge

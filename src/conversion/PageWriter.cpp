@@ -81,16 +81,7 @@ void PageWriter::SavePage() {
   Append(kPageEnd);
   const std::u16string name = page_file_name();
   WriteFileBytes(pages_folder_ + name, std::string_view(page_.data(), length_));
-
-  manifest_ += u"<item id=\"chapter";
-  AppendNumber(page_number_, &manifest_);
-  manifest_ += u"\" href=\"";
-  manifest_ += name;
-  manifest_ += u"\" media-type=\"application/xhtml+xml\"/>\r\n";
-
-  spine_ += u"<itemref idref=\"chapter";
-  AppendNumber(page_number_, &spine_);
-  spine_ += u"\" />\r\n";
+  saved_pages_.push_back(page_number_);
 }
 
 }  // namespace quireforge

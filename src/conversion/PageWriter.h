@@ -1,7 +1,7 @@
 // Builds the XHTML pages of one job one at a time and saves each as OEBPS/ch_N.html (XHTML
 // 1.1), or OEBPS/ch_N.xhtml (XHTML5, for EPUB 3), in the UTF-8 writer's form (mark, UTF-8, CR
 // LF after every line), numbering them 1, 2, 3, ... without gaps, and collects each saved page's
-// manifest and spine line for book.opf. A page is built in UTF-8 as its paragraphs come. Owned by
+// number for book.opf. A page is built in UTF-8 as its paragraphs come. Owned by
 // the splitting that uses it; reuses its buffers from page to page. Not copyable; one thread.
 #ifndef QUIREFORGE_CONVERSION_PAGEWRITER_H_
 #define QUIREFORGE_CONVERSION_PAGEWRITER_H_
@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quireforge {
 
@@ -33,15 +34,14 @@ class PageWriter {
   void StartPage();
   // Appends one paragraph line (as ParagraphFormat builds it).
   void AppendParagraph(std::u16string_view paragraph);
-  // Closes the page, saves it and records its manifest and spine lines. Raises FileError
-  // when the file cannot be written; nothing is recorded then.
+  // Closes the page, saves it and records its number. Raises FileError when the file cannot
+  // be written; nothing is recorded then.
   void SavePage();
   // Moves on to the next page number.
   void NextPage() { ++page_number_; }
 
-  // One line per saved page, in page order, each followed by CR LF.
-  const std::u16string& manifest_lines() const { return manifest_; }
-  const std::u16string& spine_lines() const { return spine_; }
+  // The numbers of the saved pages, rising.
+  const std::vector<int32_t>& saved_pages() const { return saved_pages_; }
 
  private:
   // Makes room for `room` more bytes after the page's current length.
@@ -54,8 +54,7 @@ class PageWriter {
   bool has_paragraph_ = false;
   std::string page_;  // the page so far in its first length_ bytes; the rest is room
   size_t length_ = 0;
-  std::u16string manifest_;
-  std::u16string spine_;
+  std::vector<int32_t> saved_pages_;
 };
 
 }  // namespace quireforge

@@ -45,6 +45,40 @@ InterfaceTexts MakeEnglish() {
       QStringLiteral("Some files are not converted yet! Clear the file list anyway?");
   t.font_dialog_title = QString();
   t.font_dialog_filter = QStringLiteral("TrueType Font File|*.TTF");
+  t.button_book_options = QStringLiteral("Book Options...");
+  t.book_options_caption = QStringLiteral("Book Options");
+  t.option_captions = {
+      {QStringLiteral("cover"), QStringLiteral("Cover Image")},
+      {QStringLiteral("chapter-rule"), QStringLiteral("Chapter Rule")},
+      {QStringLiteral("chapter-pattern"), QStringLiteral("Own Chapter Expression")},
+      {QStringLiteral("volumes"), QStringLiteral("Volumes")},
+      {QStringLiteral("volume-pattern"), QStringLiteral("Own Volume Expression")},
+      {QStringLiteral("language"), QStringLiteral("Language")},
+      {QStringLiteral("heading-style"), QStringLiteral("Headings")},
+      {QStringLiteral("indent"), QStringLiteral("Indent")},
+      {QStringLiteral("blank-lines"), QStringLiteral("Blank Lines")},
+      {QStringLiteral("epub3"), QStringLiteral("EPUB 3")},
+  };
+  t.option_items = {
+      {QStringLiteral("chapter-rule"),
+       {QStringLiteral("Smart (headings as a reader sees them)"),
+        QStringLiteral("Classic (every line with 第…章, 第…回, 卷…, 序…)")}},
+      {QStringLiteral("volumes"),
+       {QStringLiteral("Auto"), QStringLiteral("On"), QStringLiteral("Off")}},
+      {QStringLiteral("language"),
+       {QStringLiteral("Auto (from the text)"), QStringLiteral("zh"), QStringLiteral("zh-Hant"),
+        QStringLiteral("ja"), QStringLiteral("ko"), QStringLiteral("en")}},
+      {QStringLiteral("heading-style"), {QStringLiteral("Plain"), QStringLiteral("Title")}},
+      {QStringLiteral("indent"),
+       {QStringLiteral("None"), QStringLiteral("0 em"), QStringLiteral("1 em"),
+        QStringLiteral("2 em"), QStringLiteral("3 em"), QStringLiteral("4 em")}},
+      {QStringLiteral("blank-lines"),
+       {QStringLiteral("Keep"), QStringLiteral("One for a run"), QStringLiteral("None")}},
+  };
+  t.option_file_filters = {
+      {QStringLiteral("cover"), QStringLiteral("Picture|*.jpg;*.jpeg;*.png")}};
+  t.heading_count = QStringLiteral("%1 chapter headings in %2");
+  t.heading_count_none = QStringLiteral("Choose one source file to count its headings.");
   t.replace_caption = QStringLiteral("Replace");
   t.replace_find_what = QStringLiteral("Fi&nd what:");
   t.replace_with = QStringLiteral("Re&place with:");
@@ -96,6 +130,40 @@ InterfaceTexts MakeChinese() {
   t.clear_question_text = QStringLiteral("列表中还有尚未转换的文件！仍要清除文件列表吗？");
   t.font_dialog_title = QStringLiteral("请指定要使用的字体文件");
   t.font_dialog_filter = QStringLiteral("TrueType字体文件|*.TTF");
+  t.button_book_options = QStringLiteral("书籍选项...");
+  t.book_options_caption = QStringLiteral("书籍选项");
+  t.option_captions = {
+      {QStringLiteral("cover"), QStringLiteral("封面图片")},
+      {QStringLiteral("chapter-rule"), QStringLiteral("章节规则")},
+      {QStringLiteral("chapter-pattern"), QStringLiteral("自定义章节表达式")},
+      {QStringLiteral("volumes"), QStringLiteral("分卷")},
+      {QStringLiteral("volume-pattern"), QStringLiteral("自定义分卷表达式")},
+      {QStringLiteral("language"), QStringLiteral("语言")},
+      {QStringLiteral("heading-style"), QStringLiteral("标题样式")},
+      {QStringLiteral("indent"), QStringLiteral("首行缩进")},
+      {QStringLiteral("blank-lines"), QStringLiteral("空行")},
+      {QStringLiteral("epub3"), QStringLiteral("EPUB 3 格式")},
+  };
+  t.option_items = {
+      {QStringLiteral("chapter-rule"),
+       {QStringLiteral("智能（按读者的眼光识别标题）"),
+        QStringLiteral("经典（凡含 第…章、第…回、卷…、序… 的行）")}},
+      {QStringLiteral("volumes"),
+       {QStringLiteral("自动"), QStringLiteral("分卷"), QStringLiteral("不分卷")}},
+      {QStringLiteral("language"),
+       {QStringLiteral("自动（按正文）"), QStringLiteral("zh"), QStringLiteral("zh-Hant"),
+        QStringLiteral("ja"), QStringLiteral("ko"), QStringLiteral("en")}},
+      {QStringLiteral("heading-style"), {QStringLiteral("普通段落"), QStringLiteral("居中标题")}},
+      {QStringLiteral("indent"),
+       {QStringLiteral("不缩进"), QStringLiteral("0 字"), QStringLiteral("1 字"),
+        QStringLiteral("2 字"), QStringLiteral("3 字"), QStringLiteral("4 字")}},
+      {QStringLiteral("blank-lines"),
+       {QStringLiteral("保留"), QStringLiteral("连续空行只留一行"), QStringLiteral("删除")}},
+  };
+  t.option_file_filters = {
+      {QStringLiteral("cover"), QStringLiteral("图片|*.jpg;*.jpeg;*.png")}};
+  t.heading_count = QStringLiteral("%2 中有 %1 个章节标题");
+  t.heading_count_none = QStringLiteral("选择一个源文件后显示其章节数。");
   t.replace_caption = QStringLiteral("替换");
   t.replace_find_what = QStringLiteral("查找内容(&N)：");
   t.replace_with = QStringLiteral("替换为(&P)：");

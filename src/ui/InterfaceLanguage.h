@@ -4,6 +4,7 @@
 #ifndef QUIREFORGE_UI_INTERFACELANGUAGE_H_
 #define QUIREFORGE_UI_INTERFACELANGUAGE_H_
 
+#include <QHash>
 #include <QLocale>
 #include <QString>
 #include <QStringList>
@@ -34,6 +35,15 @@ struct InterfaceTexts {
   QString clear_question_caption, clear_question_text;
   // Font dialog: an empty title leaves the platform's own.
   QString font_dialog_title, font_dialog_filter;
+  // Book options dialog: its button on the option line, its caption, and per option (by its
+  // name in the option table) the control's caption, the list's items (in the order of the
+  // option's words; an editable list's first item names the default) and a file filter.
+  QString button_book_options, book_options_caption;
+  QHash<QString, QString> option_captions;
+  QHash<QString, QStringList> option_items;
+  QHash<QString, QString> option_file_filters;
+  QString heading_count;       // %1 headings, %2 the source's file name
+  QString heading_count_none;  // no single source to count in
   // Find-and-replace dialog.
   QString replace_caption, replace_find_what, replace_with, replace_whole_word;
   QString replace_find_next, replace_replace, replace_replace_all, replace_cancel;

@@ -1,11 +1,23 @@
 #include "ui/ProgramValues.h"
 
 #include "chapterhead/ChapterHeadRule.h"
-#include "chapterhead/HeadingFinder.h"
 #include "conversion/CodePageChoice.h"
 #include "conversion/StagingRoot.h"
 
 namespace quireforge {
+
+namespace {
+
+QString SettingsFilePath() {
+  QString folder = qEnvironmentVariable("XDG_CONFIG_HOME");
+  if (folder.isEmpty() && !qEnvironmentVariable("HOME").isEmpty()) {
+    folder = qEnvironmentVariable("HOME") + QStringLiteral("/.config");
+  }
+  if (folder.isEmpty()) return QString();
+  return folder + QStringLiteral("/quireforge/quireforge.conf");
+}
+
+}  // namespace
 
 ProgramValues::ProgramValues()
     : staging_root_(StagingRootPath()), chapter_head_rule_(std::make_unique<ChapterHeadRule>()) {
@@ -15,6 +27,7 @@ ProgramValues::ProgramValues()
     code_page_problem_ = QString::fromUtf8(e.what());
     code_pages_ = std::make_unique<CodePageChoice>(CodePageChoice::Detecting());
   }
+  settings_file_ = SettingsFilePath();
 }
 
 ProgramValues::~ProgramValues() = default;
@@ -23,11 +36,5 @@ ChapterHeadTest ProgramValues::ChapterHead() const {
   ChapterHeadRule* rule = chapter_head_rule_.get();
   return [rule](std::u16string_view line) { return rule->IsChapterHead(line); };
 }
-
-}  // namespace quireforge
-
-namespace quireforge {
-
-HeadingSearch ProgramValues::Headings() const { return HeadingFinder(); }
 
 }  // namespace quireforge

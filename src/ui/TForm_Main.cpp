@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFileInfo>
+#include <QSettings>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -21,6 +23,7 @@
 
 #include "base/UserInterface.h"
 #include "conversion/BookNames.h"
+#include "conversion/BookRequest.h"
 #include "conversion/CodePageChoice.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/JobParameters.h"
@@ -36,7 +39,9 @@
 #include "ui/InterfaceFonts.h"
 #include "ui/JobListItem.h"
 #include "ui/JobListView.h"
-#include "ui/JobOptions.h"
+#include "conversion/BookOptionTable.h"
+#include "ui/BookOptionControls.h"
+#include "ui/BookOptionsDialog.h"
 #include "ui/ProgramValues.h"
 #include "ui/SourceField.h"
 #include "ui/TForm_Waiting.h"
@@ -214,7 +219,20 @@ void TForm_Main::BuildOptionLine(QVBoxLayout* lines) {
     option_line->addWidget(list);
     option_line->addSpacing(design::kAfterOptionList);
   }
+  Button_BookOptions = new QPushButton(this);
+  Button_BookOptions->setObjectName(QStringLiteral("Button_BookOptions"));
+  Button_BookOptions->setAutoDefault(false);
+  option_line->addWidget(Button_BookOptions);
   option_line->addStretch(1);
+
+  // Every book option the option line does not hold has its control in the dialog.
+  Dialog_BookOptions = new BookOptionsDialog(
+      [this](std::string_view name) {
+        const std::string_view control = FindBookOption(name).control;
+        return findChild<QWidget*>(QString::fromUtf8(
+                   control.data(), static_cast<qsizetype>(control.size()))) != nullptr;
+      },
+      [this] { return Edit_SourceFile->text(); }, dialogs_, values_.CodePages(), this);
 
   auto* check_line = new QHBoxLayout;
   check_line->addSpacing(design::kCheckLineIndent - design::kWindowMargin);
@@ -304,6 +322,8 @@ void TForm_Main::ConnectHandlers() {
   for (QLineEdit* field : {Edit_SourceFile, Edit_TargetFile, Edit_Title, Edit_Author}) {
     field->installEventFilter(this);
   }
+  connect(Button_BookOptions, &QPushButton::clicked, this,
+          guarded(&TForm_Main::Button_BookOptionsClick));
   connect(CheckBox_NC, &QCheckBox::clicked, this, guarded(&TForm_Main::CheckBox_NCClick));
   connect(CheckBox_UF, &QCheckBox::clicked, this, guarded(&TForm_Main::CheckBox_UFClick));
 
@@ -351,6 +371,8 @@ void TForm_Main::RetranslateUi(const InterfaceTexts& texts) {
   CheckBox_NC->setText(t.check_no_chapters);
   CheckBox_PH->setText(t.check_file_name_chapters);
   CheckBox_UF->setText(t.check_font_file);
+  Button_BookOptions->setText(t.button_book_options);
+  Dialog_BookOptions->ApplyTexts(t);
   Button_Add->setText(t.button_add);
   Button_Remove->setText(t.button_remove);
   Button_Clear->setText(t.button_clear);
@@ -399,6 +421,7 @@ void TForm_Main::FormShow() {
   ComboBox_LH->setCurrentIndex(0);
   ComboBox_FS->setCurrentIndex(1);
   ComboBox_FW->setCurrentIndex(0);
+  LoadSettings();
   try {
     staging_root_ = std::make_unique<SharedStagingRoot>(values_.StagingRoot());
   } catch (const StagingRootError& e) {
@@ -451,6 +474,7 @@ bool TForm_Main::FormCloseQuery() {
 }
 
 void TForm_Main::FormClose() {
+  SaveSettings();
   if (ReplaceDialog_Head != nullptr) ReplaceDialog_Head->hide();
   // Other windows may stage their jobs in the same root: only this window's job folders go,
   // and the root when no other window holds it. A refused root (a link, another user's
@@ -493,29 +517,20 @@ void TForm_Main::AddJob() {
   const QString author = Edit_Author->text();
   if (!staging_problem_.isEmpty()) throw std::runtime_error(staging_problem_.toStdString());
 
-  JobParameters parameters;
-  const QStringList sources = ParseSourceField(source);
-  for (const QString& path : sources) parameters.sources.push_back(path.toStdU16String());
-  parameters.target_path = target.toStdU16String();
-  parameters.title = title.toStdU16String();
-  parameters.author = author.toStdU16String();
-  parameters.margin = MarginForIndex(ComboBox_PM->currentIndex());
-  parameters.line_height = LineHeightForIndex(ComboBox_LH->currentIndex());
-  parameters.font_size = FontSizeForIndex(ComboBox_FS->currentIndex());
-  parameters.weight_line = WeightLineForIndex(ComboBox_FW->currentIndex());
-  parameters.detect_chapters = !CheckBox_NC->isChecked();
-  parameters.file_name_as_chapter = CheckBox_PH->isChecked();
-  parameters.font_file = Edit_UF->text().toStdU16String();
-  RefuseTargetAmongSources(parameters.target_path, parameters.sources);
-  RefuseTargetAsFont(parameters.target_path, parameters.font_file);
-
-  JobEnvironment environment;
-  environment.staging_root = values_.StagingRoot();
-  environment.ui = &ui_;
-  environment.find_headings = values_.Headings();
-  values_.CodePages().ApplyTo(&environment);
-  auto job = std::make_unique<TConvertFile>(parameters, environment);
+  BookRequest request;
+  for (const QString& path : ParseSourceField(source)) {
+    request.sources.push_back(path.toStdU16String());
+  }
+  request.target = target.toStdU16String();
+  request.title = title.toStdU16String();
+  request.author = author.toStdU16String();
+  request.options = ChosenOptions();
+  const JobParameters book = PlanBook(request, values_.CodePages());
+  std::unique_ptr<TConvertFile> job =
+      MakeJob(book, JobSurroundings{values_.StagingRoot(), &ui_, &values_.CodePages()});
   if (!job->StagingPath().empty()) job_folders_.push_back(job->StagingPath());
+  last_source_folder_ = QFileInfo(QString::fromStdU16String(book.sources.front())).absolutePath();
+  last_target_folder_ = QFileInfo(QString::fromStdU16String(book.target_path)).absolutePath();
 
   ListView_JobList->AppendRow(title, author, std::move(job));
   Edit_SourceFile->clear();
@@ -619,6 +634,71 @@ void TForm_Main::CheckStatus() {
   Button_FEdit->setEnabled(line_selected);
   Button_FRemove->setEnabled(line_selected);
   Button_FReplace->setEnabled(ListBox_Files->LineCount() > 0);
+}
+
+// ---- Options ----
+
+BookOptions TForm_Main::ChosenOptions() const {
+  // The dialog's controls are the window's own: one reading takes both.
+  BookOptions options;
+  ReadOptionControls(*this, &options);
+  return options;
+}
+
+// The user's choices of the last run: every book option, the last folders and the window's
+// place. A word an option no longer takes (a file edited by hand) is passed over.
+void TForm_Main::LoadSettings() {
+  const QString file = values_.SettingsFile();
+  if (file.isEmpty()) return;
+  QSettings settings(file, QSettings::IniFormat);
+  for (const BookOption& option : BookOptionTable()) {
+    const QString key = QStringLiteral("book/") + QString::fromUtf8(option.name.data(),
+                                                                    static_cast<qsizetype>(option.name.size()));
+    if (!settings.contains(key)) continue;
+    const QString word = settings.value(key).toString();
+    BookOptions check;
+    try {
+      option.set(&check, word.toStdString());
+    } catch (const std::exception&) {
+      continue;
+    }
+    const std::string_view control = option.control;
+    if (auto* widget = findChild<QWidget*>(
+            QString::fromUtf8(control.data(), static_cast<qsizetype>(control.size())))) {
+      ShowControlWord(widget, option, word);
+    }
+  }
+  // The font field shows only with its check box.
+  CheckBox_UF->setChecked(!Edit_UF->text().isEmpty());
+  Edit_UF->setVisible(CheckBox_UF->isChecked());
+  last_source_folder_ = settings.value(QStringLiteral("folders/source")).toString();
+  last_target_folder_ = settings.value(QStringLiteral("folders/target")).toString();
+  const QByteArray geometry = settings.value(QStringLiteral("window/geometry")).toByteArray();
+  if (!geometry.isEmpty()) restoreGeometry(geometry);
+}
+
+void TForm_Main::SaveSettings() {
+  const QString file = values_.SettingsFile();
+  if (file.isEmpty()) return;
+  QSettings settings(file, QSettings::IniFormat);
+  BookOptions options;
+  try {
+    options = ChosenOptions();
+  } catch (const std::exception&) {
+    return;  // a field holds what no option takes: the last good choices stay
+  }
+  for (const BookOption& option : BookOptionTable()) {
+    settings.setValue(QStringLiteral("book/") + QString::fromUtf8(option.name.data(),
+                                                                  static_cast<qsizetype>(option.name.size())),
+                      QString::fromStdString(option.get(options)));
+  }
+  settings.setValue(QStringLiteral("folders/source"), last_source_folder_);
+  settings.setValue(QStringLiteral("folders/target"), last_target_folder_);
+  settings.setValue(QStringLiteral("window/geometry"), saveGeometry());
+}
+
+void TForm_Main::Button_BookOptionsClick() {
+  if (Dialog_BookOptions->Edit()) SaveSettings();
 }
 
 // ---- Option check boxes ----

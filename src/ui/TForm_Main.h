@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "archive/Archiver.h"
+#include "conversion/BookOptions.h"
 #include "ui/InterfaceLanguage.h"
 
 class QCheckBox;
@@ -31,6 +32,7 @@ class QVBoxLayout;
 
 namespace quireforge {
 
+class BookOptionsDialog;
 class ChapterListBox;
 class ChapterListModel;
 class DialogService;
@@ -86,6 +88,7 @@ class TForm_Main : public QWidget {
   void ListView_JobListClick();
   // The selected row changed (keyboard or mouse): shows its job's chapters.
   void ListView_JobListChange();
+  void Button_BookOptionsClick();
   void CheckBox_NCClick();
   void CheckBox_UFClick();
   void CheckStatus();
@@ -132,6 +135,11 @@ class TForm_Main : public QWidget {
   // Title (and Author, when that field is empty) from the file name of `path`.
   void FillNamesFrom(const QString& path);
   void AddJob();
+  // The options the next Add gives its job: the option line's and the Book options dialog's.
+  BookOptions ChosenOptions() const;
+  // The user's choices, kept between runs in the settings file (none when it is unnamed).
+  void LoadSettings();
+  void SaveSettings();
   // Deletes every row (and so every job), empties the chapter list, then CheckStatus.
   void ClearJobList();
   void FinishPendingRows();
@@ -170,6 +178,9 @@ class TForm_Main : public QWidget {
   // The staging folder of every job this window built, removed when it closes.
   std::vector<std::u16string> job_folders_;
   int drag_source_index_ = -1;
+  // The folders of the last book added: its first source's and its target's.
+  QString last_source_folder_;
+  QString last_target_folder_;
   // What the chapter list box shows: the chapter list of one job (its Job()), or none.
   ChapterListModel* chapter_model_ = nullptr;
 
@@ -196,6 +207,8 @@ class TForm_Main : public QWidget {
   QCheckBox* CheckBox_PH;
   QCheckBox* CheckBox_UF;
   QLineEdit* Edit_UF;
+  QPushButton* Button_BookOptions;
+  BookOptionsDialog* Dialog_BookOptions;
   QPushButton* Button_Add;
   QPushButton* Button_Remove;
   QPushButton* Button_Clear;

@@ -45,7 +45,7 @@ TEST(CoreBookValidityTest, MultiSourceWithFileNameTitles) {
   JobParameters parameters = bench.Parameters({bench.Source("Vol.1.txt", NovelText(30000)),
                                                bench.Source("a & <b>.txt", "Second part\r\n"),
                                                bench.Source("three", "\r\n\r\nThird\r\n")});
-  parameters.file_name_as_chapter = true;
+  parameters.options.file_name_chapters = true;
   FinishThroughCore(bench, parameters);
   ExpectValidBook(bench.target(), false);
 }
@@ -62,7 +62,7 @@ TEST(CoreBookValidityTest, MultiSourceWithFirstLineTitles) {
 TEST(CoreBookValidityTest, EmbeddedFont) {
   FinishBench bench;
   JobParameters parameters = bench.Parameters({bench.Source("novel.txt", NovelText(100000))});
-  parameters.font_file = U16(kDejaVu);
+  parameters.options.font = U16(kDejaVu);
   FinishThroughCore(bench, parameters);
   ExpectValidBook(bench.target(), true);
 }

@@ -114,7 +114,7 @@ TEST(FinishBookTest, WithoutAFontNoFontFileIsPackedAndTheStyleSheetIsUntouched) 
 TEST(FinishBookTest, AFontIsCopiedIntoTheBook) {
   FinishBench bench;
   JobParameters parameters = bench.Parameters({bench.Source("novel.txt", TwoChapterText())});
-  parameters.font_file = U16(kDejaVu);
+  parameters.options.font = U16(kDejaVu);
   auto job = bench.Build(parameters);
   // An older font.ttf in the tree is replaced.
   WriteFile(StagingOf(*job) / "OEBPS/font.ttf", "stale");
@@ -127,7 +127,7 @@ TEST(FinishBookTest, AFontIsCopiedIntoTheBook) {
 void ExpectFontFailure(const std::string& font, const std::string& reason) {
   FinishBench bench;
   JobParameters parameters = bench.Parameters({bench.Source("novel.txt", TwoChapterText())});
-  parameters.font_file = U16(font);
+  parameters.options.font = U16(font);
   auto job = bench.Build(parameters);
   EXPECT_EQ(ErrorOf<FileError>([&] { job->FinishBook(bench.archiver); }),
             "Cannot copy font file \"" + font + "\". " + reason);
@@ -157,7 +157,7 @@ TEST(FinishBookTest, AFontThatDoesNotFitOnTheDiskLeavesNoTruncatedCopy) {
   fs::create_directory(small / "QuireforgeTmp");
   bench.UseStagingRoot(small / "QuireforgeTmp");
   JobParameters parameters = bench.Parameters({bench.Source("novel.txt", TwoChapterText())});
-  parameters.font_file = U16(kDejaVu);
+  parameters.options.font = U16(kDejaVu);
   {
     // The job stages on the small disk, where the font (about 700 KB) does not fit.
     auto job = bench.Build(parameters);
@@ -183,7 +183,7 @@ TEST(FinishBookTest, AnEpub3BookGetsANavigationDocumentFromTheChapterListAsEdite
   FinishBench bench;
   JobParameters parameters = bench.Parameters(
       {bench.Source("novel.txt", TwoChapterText() + "第三章 Two\r\nThird body\r\n")});
-  parameters.epub3 = true;
+  parameters.options.epub3 = true;
   auto job = bench.Build(parameters);
   ASSERT_EQ(job->ChapterCount(), 3);
   // The user renames the first chapter, moves the second to the top, deletes the third.
@@ -218,7 +218,7 @@ TEST(FinishBookTest, AnEpub3BookGetsANavigationDocumentFromTheChapterListAsEdite
 TEST(FinishBookTest, ANavigationDocumentThatCannotBeWrittenStopsBeforePacking) {
   FinishBench bench;
   JobParameters parameters = bench.Parameters({bench.Source("novel.txt", TwoChapterText())});
-  parameters.epub3 = true;
+  parameters.options.epub3 = true;
   auto job = bench.Build(parameters);
   fs::create_directory(StagingOf(*job) / "OEBPS/nav.xhtml");
   try {

@@ -81,7 +81,7 @@ TEST(VolumesTest, VolumesNeedNoChapterDetectionAndNeverComeFromSeveralSources) {
   JobBench bench;
   bench.environment.is_volume_head = StandInVolumeHead;
   JobParameters parameters = bench.Parameters({bench.Source("novel.txt", kVolumeText)});
-  parameters.detect_chapters = false;
+  parameters.options.chapters = false;
   auto job = bench.Build(parameters);
   EXPECT_EQ(Outline(*job), (Strings{"ch_2.html=第一卷 风起", "ch_3.html=第二卷 空",
                                     "ch_4.html=第三卷 云涌 第三章 乙"}));
@@ -251,7 +251,7 @@ TEST(CoverImageTest, TheCoverIsStagedWithItsPageAndNamedInThePackage) {
   JobBench bench;
   const fs::path jpeg = Picture(bench.dir(), "cover art.jpeg", "-size 300x400 xc:green");
   JobParameters parameters = bench.Parameters({bench.Source("a.txt", "text\r\n")});
-  parameters.cover_image = U16(jpeg.string());
+  parameters.options.cover = U16(jpeg.string());
   parameters.title = u"A & B";
   auto job = bench.Build(parameters);
   EXPECT_EQ(Staged(*job, "OEBPS/cover.jpg"), ReadFile(jpeg));
@@ -288,9 +288,9 @@ TEST(CoverImageTest, TheCoverIsStagedWithItsPageAndNamedInThePackage) {
 TEST(CoverImageTest, ABadCoverFailsTheJobBeforeAnythingIsWritten) {
   JobBench bench;
   JobParameters parameters = bench.Parameters({bench.Source("a.txt", "text\r\n")});
-  parameters.cover_image = bench.Source("cover.png", "GIF89a not ours");
+  parameters.options.cover = bench.Source("cover.png", "GIF89a not ours");
   EXPECT_THROW(bench.Build(parameters), FileError);
-  parameters.cover_image = U16((bench.dir() / "missing.png").string());
+  parameters.options.cover = U16((bench.dir() / "missing.png").string());
   EXPECT_THROW(bench.Build(parameters), FileError);
   EXPECT_TRUE(fs::is_empty(bench.staging_root()));
   EXPECT_TRUE(bench.ui.calls.empty());  // not even the progress window was shown
@@ -350,20 +350,20 @@ TEST(LanguageTagTest, TheGuessFollowsTheScriptsOfTheLetters) {
 TEST(LanguageTagTest, TheJobWritesTheLanguageOrGuessesIt) {
   JobBench bench;
   JobParameters parameters = bench.Parameters({bench.Source("a.txt", "text\r\n")});
-  parameters.language = u"zh-Hant";
+  parameters.options.language = u"zh-Hant";
   auto job = bench.Build(parameters);
   EXPECT_EQ(job->Language(), u"zh-Hant");
   EXPECT_NE(Staged(*job, "OEBPS/book.opf").find("\r\n<dc:language>zh-Hant</dc:language>\r\n"),
             std::string::npos);
   parameters = bench.Parameters(
       {bench.Source("ja.txt", "\r\n吾輩は猫である。\r\n"), bench.Source("en.txt", "Cat.\r\n")});
-  parameters.language = u"auto";
+  parameters.options.language = u"auto";
   job = bench.Build(parameters);
   EXPECT_EQ(job->Language(), u"ja");
   EXPECT_NE(Staged(*job, "OEBPS/book.opf").find("<dc:language>ja</dc:language>"),
             std::string::npos);
-  // Without a language the bytes are those of every book so far.
-  parameters.language.clear();
+  // English, named or found, is written as every book before: "en", and "en-US" in toc.ncx.
+  parameters.options.language = u"en";
   job = bench.Build(parameters);
   EXPECT_EQ(job->Language(), u"");
   EXPECT_NE(Staged(*job, "OEBPS/book.opf").find("<dc:language>en</dc:language>"),
@@ -371,7 +371,7 @@ TEST(LanguageTagTest, TheJobWritesTheLanguageOrGuessesIt) {
   // A malformed tag is refused before anything is written.
   JobBench clean;
   JobParameters bad = clean.Parameters({clean.Source("a.txt", "text\r\n")});
-  bad.language = u"zh_CN";
+  bad.options.language = u"zh_CN";
   EXPECT_EQ(ErrorOf([&] { clean.Build(bad); }),
             "Language tag \"zh_CN\" is not a well-formed BCP 47 tag.");
   EXPECT_TRUE(fs::is_empty(clean.staging_root()));

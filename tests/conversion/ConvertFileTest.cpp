@@ -63,9 +63,9 @@ Strings StyleSheet(const std::string& src, int margin, int line_height, int font
 TEST(ConvertFileTest, FixedDocumentsByteForByte) {
   JobBench bench;
   JobParameters parameters = bench.Parameters({bench.Source("a.txt", "text\r\n")});
-  parameters.margin = 2;
-  parameters.line_height = 100;
-  parameters.font_size = 110;
+  parameters.options.margin = 2;
+  parameters.options.line_height = 100;
+  parameters.options.font_size = 110;
   auto job = bench.Build(parameters);
   EXPECT_EQ(Staged(*job, "mimetype"), "application/epub+zip");
   EXPECT_EQ(Staged(*job, "META-INF/container.xml"), CrLfLines(kContainer, false));
@@ -80,11 +80,11 @@ TEST(ConvertFileTest, FixedDocumentsByteForByte) {
 TEST(ConvertFileTest, WeightLineFontAndEscapedMetadata) {
   JobBench bench;
   JobParameters parameters = bench.Parameters({bench.Source("a.txt", "text")});
-  parameters.margin = 5;
-  parameters.line_height = 120;
-  parameters.font_size = 100;
-  parameters.weight_line = u"font-weight:bold;";
-  parameters.font_file = u"/fonts/any.ttf";
+  parameters.options.margin = 5;
+  parameters.options.line_height = 120;
+  parameters.options.font_size = 100;
+  parameters.options.bold = true;
+  parameters.options.font = u"/fonts/any.ttf";
   parameters.title = u"Tom & Jerry <1>\x01";
   parameters.author = u"A<B>";
   auto job = bench.Build(parameters);
@@ -161,8 +161,8 @@ TEST(ConvertFileTest, AHeadingFirstOpensPageOneInsteadOfLeavingItEmpty) {
 TEST(ConvertFileTest, WithoutDetectionHeadingsAreParagraphsAndTheFileNameFlagIsIgnored) {
   JobBench bench;
   JobParameters parameters = bench.Parameters({bench.Source("a.txt", "pre\n第一回 A\nbody")});
-  parameters.detect_chapters = false;
-  parameters.file_name_as_chapter = true;
+  parameters.options.chapters = false;
+  parameters.options.file_name_chapters = true;
   auto job = bench.Build(parameters);
   EXPECT_EQ(Staged(*job, "OEBPS/ch_1.html"),
             PageBytes(1, {"<p>pre</p>", "<p>第一回 A</p>", "<p>body</p>"}));
@@ -171,7 +171,7 @@ TEST(ConvertFileTest, WithoutDetectionHeadingsAreParagraphsAndTheFileNameFlagIsI
 
   JobBench named;
   JobParameters with_detection = named.Parameters({named.Source("Vol.1.txt", "pre\n第一回 A")});
-  with_detection.file_name_as_chapter = true;
+  with_detection.options.file_name_chapters = true;
   EXPECT_EQ(ChaptersOf(*named.Build(with_detection)), Strings{"ch_2.html=第一回 A"});
 }
 
@@ -183,7 +183,7 @@ std::vector<std::vector<size_t>> PageShapes(const std::vector<std::string>& line
   std::string text;
   for (const auto& line : lines) text += line + "\n";
   JobParameters parameters = bench.Parameters({bench.Source("a.txt", text)});
-  parameters.detect_chapters = false;
+  parameters.options.chapters = false;
   auto job = bench.Build(parameters);
   std::vector<std::vector<size_t>> shapes;
   for (int n = 1; fs::exists(StagingDir(*job) / ("OEBPS/ch_" + std::to_string(n) + ".html")); ++n) {
@@ -260,15 +260,15 @@ TEST(ConvertFileTest, MultiSourceTitlesFromFileNames) {
       bench.Parameters({bench.Source("Vol.1.TXT", "x"), bench.Source("a.txt.txt", "x"),
                         bench.Source("a.TXT.txt", "x"), bench.Source("books.v2/noext", "x"),
                         bench.Source("第一章.txt", "x")});
-  parameters.file_name_as_chapter = true;
+  parameters.options.file_name_chapters = true;
   auto job = bench.Build(parameters);
   EXPECT_EQ(ChaptersOf(*job), (Strings{"ch_1.html=Vol.1", "ch_2.html=a", "ch_3.html=a.TXT",
                                        "ch_4.html=noext", "ch_5.html=第一章"}));
 
   JobBench off;
   JobParameters no_detection = off.Parameters({off.Source("a.txt", "x"), off.Source("b.txt", "y")});
-  no_detection.detect_chapters = false;
-  no_detection.file_name_as_chapter = true;
+  no_detection.options.chapters = false;
+  no_detection.options.file_name_chapters = true;
   EXPECT_EQ(off.Build(no_detection)->ChapterCount(), 0);
 }
 

@@ -58,7 +58,7 @@ TEST(Epub3Test, PagesAreXhtml5NamedXhtmlAndThePackageIsVersion3) {
   JobBench bench;
   JobParameters parameters = bench.Parameters(
       {bench.Source("novel.txt", "Preface & <more>\r\n第一章 One\r\nbody\r\n第二章 Two\r\n")});
-  parameters.epub3 = true;
+  parameters.options.epub3 = true;
   parameters.author = u"";
   const std::time_t before = std::time(nullptr);
   auto job = bench.Build(parameters);
@@ -120,10 +120,10 @@ TEST(Epub3Test, TheCoverAndTheFontCarryTheirEpub3Forms) {
   const fs::path png = bench.dir() / "cover.png";
   ASSERT_EQ(RunCommand("convert -size 30x40 xc:pink " + ShellQuote(png.string())), 0);
   JobParameters parameters = bench.Parameters({bench.Source("a.txt", "text\r\n")});
-  parameters.epub3 = true;
-  parameters.cover_image = U16(png.string());
-  parameters.font_file = u"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
-  parameters.language = u"zh-Hant";
+  parameters.options.epub3 = true;
+  parameters.options.cover = U16(png.string());
+  parameters.options.font = u"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+  parameters.options.language = u"zh-Hant";
   auto job = bench.Build(parameters);
 
   const std::string opf = Staged(*job, "OEBPS/book.opf");

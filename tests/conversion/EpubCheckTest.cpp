@@ -51,7 +51,7 @@ JobParameters NovelJob(JobBench& bench) {
 TEST(EpubCheckTest, WithAFontTheBookHasNoErrorAndNoWarning) {
   JobBench bench;
   JobParameters parameters = NovelJob(bench);
-  parameters.font_file = u"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+  parameters.options.font = u"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
   auto job = bench.Build(parameters);
   ASSERT_GT(job->ChapterCount(), 3);
   AddNavigationFile(*job);

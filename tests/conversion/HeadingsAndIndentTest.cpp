@@ -51,7 +51,7 @@ TEST(HeadingStyleTest, TitleStyleWritesHeadingLinesAsHeadingsAndChangesNothingEl
   bench.environment.is_volume_head = StandInVolumeHead;
   JobParameters parameters = bench.Parameters({bench.Source("novel.txt", kBook)});
   auto plain = bench.Build(parameters);
-  parameters.heading_style = HeadingStyle::kTitle;
+  parameters.options.heading_style = HeadingStyle::kTitle;
   auto title = bench.Build(parameters);
 
   // Chapters, volumes and pages are those of the plain book; titles stay raw.
@@ -90,18 +90,18 @@ TEST(HeadingStyleTest, WithSeveralSourcesTheFirstLineIsAHeadingOnlyWhenItTitlesT
   JobBench bench;
   JobParameters parameters = bench.Parameters({bench.Source("a.txt", "\r\n　 First part \r\nx\r\n"),
                                                bench.Source("b.txt", "第二章 two\r\ny\r\n")});
-  parameters.heading_style = HeadingStyle::kTitle;
+  parameters.options.heading_style = HeadingStyle::kTitle;
   auto job = bench.Build(parameters);
   EXPECT_EQ(U8(job->ChapterEntry(0)), "ch_1.html=　 First part");
   EXPECT_EQ(Staged(*job, "OEBPS/ch_1.html"), PageBytes(1, {"<h2>First part</h2>", "<p>x</p>"}));
   EXPECT_EQ(Staged(*job, "OEBPS/ch_2.html"), PageBytes(2, {"<h2>第二章 two</h2>", "<p>y</p>"}));
 
   // Titled by the file name, or without chapters, no line is a heading.
-  parameters.file_name_as_chapter = true;
+  parameters.options.file_name_chapters = true;
   auto named = bench.Build(parameters);
   EXPECT_EQ(U8(named->ChapterEntry(1)), "ch_2.html=b");
   EXPECT_EQ(Staged(*named, "OEBPS/ch_2.html"), PageBytes(2, {"<p>第二章 two</p>", "<p>y</p>"}));
-  parameters.detect_chapters = false;
+  parameters.options.chapters = false;
   auto unnamed = bench.Build(parameters);
   EXPECT_EQ(unnamed->ChapterCount(), 0);
   EXPECT_EQ(Staged(*unnamed, "OEBPS/ch_1.html"),
@@ -115,7 +115,7 @@ TEST(IndentTest, ParagraphsLoseTheirLeadingSpacingAndTheStyleSheetIndentsThem) {
       "  two blanks\r\n　　two ideographic spaces　\r\n\t \x01　mixed\r\n　　\r\n\r\ninner  "
       "　blanks stay \r\n　　第一章 heading\r\n")});
   for (int indent : {0, 2, 4}) {
-    parameters.indent = indent;
+    parameters.options.indent = indent;
     auto job = bench.Build(parameters);
     EXPECT_EQ(Staged(*job, "OEBPS/ch_1.html"),
               PageBytes(1, {"<p>two blanks</p>", "<p>two ideographic spaces　</p>", "<p>mixed</p>",
@@ -130,7 +130,7 @@ TEST(IndentTest, ParagraphsLoseTheirLeadingSpacingAndTheStyleSheetIndentsThem) {
                                         "em;\r\n  text-align: Justify;\r\n}\r\n");
   }
   // With headings too, the heading's own rule follows the paragraphs' indented one.
-  parameters.heading_style = HeadingStyle::kTitle;
+  parameters.options.heading_style = HeadingStyle::kTitle;
   auto job = bench.Build(parameters);
   EXPECT_EQ(Staged(*job, "OEBPS/ch_2.html"), PageBytes(2, {"<h2>第一章 heading</h2>"}));
   EXPECT_NE(StyleSheetTail(*job).find("  text-indent: 4em;\r\n  text-align: Justify;\r\n}\r\n"
@@ -146,7 +146,7 @@ TEST(IndentTest, ThePageBudgetCountsTheLineAsWritten) {
   JobParameters parameters = bench.Parameters({bench.Source("novel.txt", line + line)});
   auto whole = bench.Build(parameters);
   EXPECT_EQ(whole->PageCounter(), 2);
-  parameters.indent = 1;
+  parameters.options.indent = 1;
   auto indented = bench.Build(parameters);
   EXPECT_EQ(indented->PageCounter(), 1);
   EXPECT_EQ(Staged(*indented, "OEBPS/ch_1.html"), PageBytes(1, {"<p>x</p>", "<p>x</p>"}));
@@ -156,7 +156,7 @@ TEST(IndentTest, AnIndentBeyondTheRangeIsRefusedBeforeAnythingIsWritten) {
   JobBench bench;
   JobParameters parameters = bench.Parameters({bench.Source("novel.txt", "text\r\n")});
   for (int indent : {-1, 5}) {
-    parameters.indent = indent;
+    parameters.options.indent = indent;
     try {
       bench.Build(parameters);
       ADD_FAILURE() << "indent " << indent << " was taken";

@@ -1,11 +1,19 @@
 // GoogleTest main for the widget tests: one QApplication for the whole program (the
 // platform comes from QT_QPA_PLATFORM, offscreen under ctest).
+#include <stdlib.h>
+
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
+  // The window keeps its settings under XDG_CONFIG_HOME: never the tester's own.
+  char folder[] = "/tmp/quireforge-ui-settings-XXXXXX";
+  if (mkdtemp(folder) != nullptr) setenv("XDG_CONFIG_HOME", folder, 1);
   QApplication application(argc, argv);
   testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
+  const int status = RUN_ALL_TESTS();
+  std::filesystem::remove_all(folder);
+  return status;
 }

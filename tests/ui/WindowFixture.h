@@ -34,7 +34,10 @@ class WindowFixture : public ::testing::Test {
   void SetUp() override { OpenWindow(); }
   void TearDown() override { CloseWindow(); }
 
+  // The window's settings live in this test's own folder, so that a choice one test makes
+  // never reaches the next; reopening the window in the same test reads them back.
   void OpenWindow() {
+    setenv("XDG_CONFIG_HOME", (temp / "config").c_str(), 1);
     values = std::make_unique<ProgramValues>();
     ui = std::make_unique<QtUserInterface>(dialogs);
     window = std::make_unique<TForm_Main>(*values, dialogs, *ui);

@@ -1,0 +1,199 @@
+#include "conversion/BookRequest.h"
+
+#include <algorithm>
+#include <exception>
+#include <initializer_list>
+#include <string_view>
+#include <optional>
+#include <stdexcept>
+
+#include "base/Utf.h"
+#include "chapterhead/ChapterHeadRule.h"
+#include "chapterhead/HeadingFinder.h"
+#include "chapterhead/PatternEngineError.h"
+#include "chapterhead/PatternLineRule.h"
+#include "chapterhead/VolumeHeadRule.h"
+#include "conversion/CodePageChoice.h"
+#include "conversion/CodePageDetector.h"
+#include "conversion/ConvertFile.h"
+#include "conversion/TextFile.h"
+#include "conversion/TextLines.h"
+#include "conversion/XmlText.h"
+
+namespace quireforge {
+
+namespace {
+
+// The file name of `source` as text: as it is when it is UTF-8 (no byte escaped), else read in
+// the code page of the source's text (the one named, or the one found from its start); nullopt
+// when that gives no code page, or when the name's bytes are no text in it.
+std::optional<std::u16string> NameAsText(std::u16string_view source,
+                                         const CodePageChoice& code_pages) {
+  const std::u16string_view name = FileNamePart(source);
+  // A byte that is not UTF-8 stands in the name as a lone surrogate U+DC80..U+DCFF.
+  const bool escaped = std::any_of(name.begin(), name.end(),
+                                   [](char16_t c) { return c >= 0xDC80 && c <= 0xDCFF; });
+  if (!escaped) return std::u16string(name);
+  std::string page;
+  if (!code_pages.detects()) {
+    if (code_pages.code_page().utf16() != LegacyCodePage::Utf16::kNo) return std::nullopt;
+    page = code_pages.code_page().Name();
+  } else {
+    std::optional<std::string> found;
+    try {
+      found = DetectCodePage(ReadFileBytes(source, size_t{1} << 20));
+    } catch (const std::exception&) {
+      return FromUtf8(ToUtf8(name));  // any title: the conversion then says why it cannot be read
+    }
+    if (!found || *found == "UTF-8") return std::nullopt;
+    page = *found;
+  }
+  std::u16string text;
+  LegacyCodePage(page).Decode(ToUtf8(name), &text);
+  // A substitute (U+FFFD, or SUB in some single-byte pages) means bytes that are no text.
+  if (text.find_first_of(u"\uFFFD\u001A") != std::u16string::npos) return std::nullopt;
+  return text;
+}
+
+// The pieces joined: a message built piece by piece.
+std::string Message(std::initializer_list<std::string_view> pieces) {
+  std::string text;
+  for (const std::string_view piece : pieces) text += piece;
+  return text;
+}
+
+// The verdict of `test`; an engine failure, or a line longer than the engine can search,
+// becomes one that names `option`, its `expression` and `source`.
+template <typename Test>
+bool NamingFailures(const char* option, const std::u16string& expression,
+                    const std::u16string& source, const Test& test) {
+  try {
+    return test();
+  } catch (const EPatternEngine& error) {
+    if (error.ErrorCode() == kPatternWorkLimitExceeded) {
+      throw std::runtime_error(Message(
+          {"Cannot search \"", ToUtf8(source), "\" with ", option, " \"", ToUtf8(expression),
+           "\". The expression takes too much work on its lines (it tries too many ways to "
+           "match); make it simpler."}));
+    }
+    throw std::runtime_error(
+        Message({"Cannot search \"", ToUtf8(source), "\" with ", option, ". ", error.what()}));
+  } catch (const std::length_error&) {
+    throw std::runtime_error(
+        Message({"Cannot search \"", ToUtf8(source), "\" with ", option,
+                 ". It holds a line too long to search (2^31 characters or more)."}));
+  }
+}
+
+}  // namespace
+
+std::optional<TitleAndAuthor> NamesFromSource(std::u16string_view source,
+                                              const CodePageChoice& code_pages) {
+  const std::optional<std::u16string> name = NameAsText(source, code_pages);
+  if (!name) return std::nullopt;
+  return TitleAndAuthorFromFileName(*name);
+}
+
+JobParameters PlanBook(const BookRequest& request, const CodePageChoice& code_pages) {
+  if (request.sources.empty()) throw BookNameError("No source file was given.");
+  JobParameters book;
+  for (const std::u16string& source : request.sources) book.sources.push_back(AbsolutePath(source));
+  const std::u16string& first = book.sources.front();
+  book.target_path = request.target.empty() ? DerivedTargetPath(first, u".epub")
+                                            : AbsolutePath(request.target);
+  // A title and an author given each win over what the file name says.
+  std::optional<TitleAndAuthor> names;
+  if (!request.title || !request.author) names = NamesFromSource(first, code_pages);
+  if (request.title) {
+    book.title = *request.title;
+  } else if (names) {
+    book.title = names->title;
+  } else {
+    throw BookNameError(Message({"The name of \"", ToUtf8(first),
+                                 "\" is neither UTF-8 nor in the code page of its text; give the "
+                                 "title with --title."}));
+  }
+  if (!request.title && IsEmptyAsXmlText(book.title)) {
+    throw BookNameError(Message({"The title taken from the name of \"", ToUtf8(first),
+                                 "\" is empty; give one with --title."}));
+  }
+  book.author = request.author ? *request.author : (names ? names->author : std::u16string());
+  book.options = request.options;
+  if (!book.options.font.empty()) book.options.font = AbsolutePath(book.options.font);
+  if (!book.options.cover.empty()) book.options.cover = AbsolutePath(book.options.cover);
+  RefuseTargetAmongSources(book.target_path, book.sources);
+  RefuseTargetAsFont(book.target_path, book.options.font);
+  if (!book.options.cover.empty() && SameFile(book.target_path, book.options.cover)) {
+    throw BookNameError(Message(
+        {"Cannot create file \"", ToUtf8(book.target_path), "\". It is the cover picture."}));
+  }
+  return book;
+}
+
+std::unique_ptr<TConvertFile> MakeJob(const JobParameters& book, const JobSurroundings& where) {
+  const BookOptions& options = book.options;
+  const bool own_rule = options.chapter_pattern.has_value();
+  const bool classic = own_rule || options.chapter_rule == ChapterRule::kClassic;
+  // The expressions were checked when the options were read.
+  ChapterHeadRule chapter_head;
+  std::optional<PatternLineRule> own_chapter_head;
+  if (own_rule) own_chapter_head.emplace(*options.chapter_pattern);
+  std::optional<VolumeHeadRule> volume_head;
+  if (options.volume_pattern) {
+    volume_head.emplace(*options.volume_pattern);
+  } else if (options.volumes == VolumeChoice::kForce && (classic || !options.chapters)) {
+    volume_head.emplace();
+  }
+
+  JobEnvironment environment;
+  environment.staging_root = where.staging_root;
+  environment.ui = where.ui;
+  const std::u16string& source = book.sources.empty() ? std::u16string() : book.sources.front();
+  if (own_chapter_head) {
+    environment.is_chapter_head = [&](std::u16string_view line) {
+      return NamingFailures("--chapter-pattern", *options.chapter_pattern, source,
+                            [&] { return own_chapter_head->Matches(line); });
+    };
+  } else if (classic) {
+    environment.is_chapter_head = [&chapter_head](std::u16string_view line) {
+      return chapter_head.IsChapterHead(line);
+    };
+  } else {
+    // An own volume expression decides the volumes alone.
+    environment.find_headings =
+        HeadingFinder(options.volume_pattern ? VolumeChoice::kOff : options.volumes);
+  }
+  if (volume_head) {
+    environment.is_volume_head = [&](std::u16string_view line) {
+      return NamingFailures("--volume-pattern", options.volume_pattern.value_or(u""), source,
+                            [&] { return volume_head->IsVolumeHead(line); });
+    };
+  }
+  where.code_pages->ApplyTo(&environment);
+  return std::make_unique<TConvertFile>(book, environment);
+}
+
+size_t CountHeadings(const std::u16string& source, const BookOptions& options,
+                     const CodePageChoice& code_pages) {
+  if (!options.chapters) return 0;
+  const TextLines text = ReadTextFile(
+      source, code_pages.code_page(),
+      code_pages.detects() ? CodePageUse::kWhenNotDetected : CodePageUse::kAlways);
+  if (options.chapter_pattern || options.chapter_rule == ChapterRule::kClassic) {
+    std::optional<PatternLineRule> own;
+    if (options.chapter_pattern) own.emplace(*options.chapter_pattern);
+    ChapterHeadRule classic;
+    size_t count = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+      if (own ? own->Matches(text[i]) : classic.IsChapterHead(text[i])) ++count;
+    }
+    return count;
+  }
+  std::vector<std::u16string_view> lines(text.size());
+  for (size_t i = 0; i < text.size(); ++i) lines[i] = text[i];
+  return HeadingFinder(options.volume_pattern ? VolumeChoice::kOff : options.volumes)
+      .Find(lines)
+      .chapters.size();
+}
+
+}  // namespace quireforge

@@ -1,0 +1,66 @@
+// A book as a front end asks for it: its sources, the names the user gave (or none, to be
+// derived from the first source by the one set of naming rules), and its options. PlanBook
+// checks it once and gives the job's parameters; MakeJob builds the job with the chapter and
+// volume rules its options choose. Both front ends go through here. One thread.
+#ifndef QUIREFORGE_CONVERSION_BOOKREQUEST_H_
+#define QUIREFORGE_CONVERSION_BOOKREQUEST_H_
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "conversion/BookNames.h"
+#include "conversion/BookOptions.h"
+#include "conversion/JobParameters.h"
+
+namespace quireforge {
+
+class CodePageChoice;
+class TConvertFile;
+class UserInterface;
+
+struct BookRequest {
+  // As given, in the book's order; relative paths are taken from the current folder. Paths
+  // need not be UTF-8 (FromUtf8Escaped).
+  std::vector<std::u16string> sources;
+  std::u16string target;                 // empty: the first source with ".epub" for extension
+  std::optional<std::u16string> title;   // unset: from the first source's file name
+  std::optional<std::u16string> author;  // unset: from the first source's file name, if it names one
+  BookOptions options;
+};
+
+// The parameters of the requested book: every path absolute, the names derived where none was
+// given. Raises BookNameError, naming the file and the fault, when a path is empty or cannot
+// be resolved, when the target is one of the sources, the font or the cover picture, or when
+// the title would be empty once written (given so, or derived from a name that is neither
+// UTF-8 nor in the code page of its text).
+JobParameters PlanBook(const BookRequest& request, const CodePageChoice& code_pages);
+
+// The title and author a source's file name gives: the file name rule (TitleAndAuthorFromFileName)
+// on the name read as text (UTF-8, else in the code page of the source's text as `code_pages`
+// chooses it). Nullopt when the name is no text in either.
+std::optional<TitleAndAuthor> NamesFromSource(std::u16string_view source,
+                                              const CodePageChoice& code_pages);
+
+// Where a job is made and whom it tells; all must outlive the call.
+struct JobSurroundings {
+  std::u16string staging_root;
+  UserInterface* ui = nullptr;
+  const CodePageChoice* code_pages = nullptr;
+};
+
+// Builds the job of `book`: chapters by the heading finder, the classic rule or the own
+// expression, volumes as the options say. Raises as TConvertFile does; an own expression that
+// takes too much work on a line raises std::runtime_error naming the expression and the source.
+std::unique_ptr<TConvertFile> MakeJob(const JobParameters& book, const JobSurroundings& where);
+
+// The number of chapter headings the chapter rule of `options` finds in `source` (a single
+// source read as a job reads it); raises as reading the source does, and an own expression's
+// failure on a line as the engine does.
+size_t CountHeadings(const std::u16string& source, const BookOptions& options,
+                     const CodePageChoice& code_pages);
+
+}  // namespace quireforge
+
+#endif  // QUIREFORGE_CONVERSION_BOOKREQUEST_H_

@@ -1,0 +1,199 @@
+#include "ui/BookOptionsDialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTimer>
+#include <exception>
+
+#include "conversion/BookOptionTable.h"
+#include "conversion/BookRequest.h"
+#include "ui/BookOptionControls.h"
+#include "ui/DialogService.h"
+#include "ui/SourceField.h"
+
+namespace quireforge {
+
+namespace {
+
+QString Text(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// An option a flag switches between its two words is a check box.
+bool IsSwitch(const BookOption& option) {
+  return option.kind == OptionKind::kChoice && option.words.size() == 2 && !option.flags.empty();
+}
+
+constexpr int kPreviewSize = 64;
+constexpr int kCountDelayMs = 300;
+
+}  // namespace
+
+BookOptionsDialog::BookOptionsDialog(const std::function<bool(std::string_view name)>& skip,
+                                     std::function<QString()> source, DialogService& dialogs,
+                                     const CodePageChoice& code_pages, QWidget* parent)
+    : QDialog(parent), source_(std::move(source)), dialogs_(dialogs), code_pages_(code_pages) {
+  setObjectName(QStringLiteral("Dialog_BookOptions"));
+  form_ = new QFormLayout(this);
+  count_timer_ = new QTimer(this);
+  count_timer_->setSingleShot(true);
+  count_timer_->setInterval(kCountDelayMs);
+  connect(count_timer_, &QTimer::timeout, this, &BookOptionsDialog::CountHeadings);
+  const auto recount = [this] { count_timer_->start(); };
+
+  for (const BookOption& option : BookOptionTable()) {
+    if (skip(option.name)) continue;
+    const QString name = Text(option.name);
+    auto* label = new QLabel(this);
+    label->setObjectName(QStringLiteral("Label_") + Text(option.control));
+    QWidget* control = nullptr;
+    QWidget* row = nullptr;
+    if (IsSwitch(option)) {
+      auto* box = new QCheckBox(this);
+      connect(box, &QCheckBox::toggled, this, recount);
+      control = box;
+    } else if (option.kind == OptionKind::kChoice ||
+               (option.kind == OptionKind::kText && !option.DefaultWord().empty())) {
+      // A text with a default of its own (the language) is a list of usual values that
+      // takes any other too.
+      auto* list = new QComboBox(this);
+      list->setEditable(option.kind == OptionKind::kText);
+      connect(list, &QComboBox::currentTextChanged, this, recount);
+      control = list;
+    } else {
+      auto* field = new QLineEdit(this);
+      connect(field, &QLineEdit::textChanged, this, recount);
+      control = field;
+      if (option.kind == OptionKind::kPath) {
+        auto* choose = new QPushButton(QStringLiteral("..."), this);
+        choose->setObjectName(QStringLiteral("Button_") + Text(option.control));
+        choose->setAutoDefault(false);
+        auto* preview = new QLabel(this);
+        preview->setObjectName(QStringLiteral("Preview_") + Text(option.control));
+        preview->setFixedSize(kPreviewSize, kPreviewSize);
+        preview->setAlignment(Qt::AlignCenter);
+        connect(choose, &QPushButton::clicked, this, [this, name] { ChooseFile(name); });
+        connect(field, &QLineEdit::textChanged, this, [this, name] { ShowPreview(name); });
+        row = new QWidget(this);
+        auto* line = new QHBoxLayout(row);
+        line->setContentsMargins(0, 0, 0, 0);
+        line->addWidget(field, 1);
+        line->addWidget(choose);
+        line->addWidget(preview);
+      }
+    }
+    control->setObjectName(Text(option.control));
+    label->setBuddy(control);
+    form_->addRow(label, row != nullptr ? row : control);
+  }
+  Label_HeadingCount = new QLabel(this);
+  Label_HeadingCount->setObjectName(QStringLiteral("Label_HeadingCount"));
+  form_->addRow(Label_HeadingCount);
+  buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  connect(buttons_, &QDialogButtonBox::accepted, this, &BookOptionsDialog::Accept);
+  connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  form_->addRow(buttons_);
+  ShowOptionControls(this, BookOptions{});
+}
+
+void BookOptionsDialog::ApplyTexts(const InterfaceTexts& texts) {
+  texts_ = texts;
+  setWindowTitle(texts.book_options_caption);
+  for (const BookOption& option : BookOptionTable()) {
+    QWidget* control = findChild<QWidget*>(Text(option.control));
+    if (control == nullptr) continue;
+    const QString name = Text(option.name);
+    if (auto* label = findChild<QLabel*>(QStringLiteral("Label_") + Text(option.control))) {
+      label->setText(texts.option_captions.value(name, name));
+    }
+    auto* list = qobject_cast<QComboBox*>(control);
+    if (list == nullptr) continue;
+    // The same words in the other language: the choice stays.
+    const QString word = ControlWord(*list, option);
+    QStringList items = texts.option_items.value(name);
+    if (!list->isEditable()) {
+      while (items.size() < static_cast<qsizetype>(option.words.size())) {
+        items.append(Text(option.words[static_cast<size_t>(items.size())]));
+      }
+    }
+    const QSignalBlocker quiet(list);
+    list->clear();
+    list->addItems(items);
+    ShowControlWord(list, option, word);
+  }
+  CountHeadings();
+}
+
+bool BookOptionsDialog::Edit() {
+  opened_with_ = BookOptions{};
+  ReadOptionControls(*this, &opened_with_);
+  CountHeadings();
+  if (exec() == QDialog::Accepted) return true;
+  ShowOptionControls(this, opened_with_);
+  return false;
+}
+
+void BookOptionsDialog::Accept() {
+  // A word no option takes (a malformed language tag, an expression that does not compile)
+  // keeps the dialog open, saying why.
+  try {
+    BookOptions options;
+    ReadOptionControls(*this, &options);
+  } catch (const std::exception& error) {
+    dialogs_.ShowError(QString::fromUtf8(error.what()));
+    return;
+  }
+  accept();
+}
+
+void BookOptionsDialog::ChooseFile(const QString& option_name) {
+  const BookOption& option = FindBookOption(option_name.toStdString());
+  FileDialogRequest request;
+  request.name = QStringLiteral("OpenDialog_") + Text(option.control);
+  request.mode = FileDialogRequest::Mode::kOpenOne;
+  request.filter = texts_.option_file_filters.value(option_name);
+  const QStringList files = dialogs_.RunFileDialog(request);
+  if (files.isEmpty()) return;
+  if (auto* field = findChild<QLineEdit*>(Text(option.control))) field->setText(files.first());
+}
+
+void BookOptionsDialog::ShowPreview(const QString& option_name) {
+  const BookOption& option = FindBookOption(option_name.toStdString());
+  auto* field = findChild<QLineEdit*>(Text(option.control));
+  auto* preview = findChild<QLabel*>(QStringLiteral("Preview_") + Text(option.control));
+  if (field == nullptr || preview == nullptr) return;
+  const QPixmap picture(field->text());
+  if (picture.isNull()) {
+    preview->clear();
+    return;
+  }
+  preview->setPixmap(
+      picture.scaled(kPreviewSize, kPreviewSize, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
+void BookOptionsDialog::CountHeadings() {
+  const QStringList sources = ParseSourceField(source_ ? source_() : QString());
+  if (sources.size() != 1) {
+    Label_HeadingCount->setText(texts_.heading_count_none);
+    return;
+  }
+  try {
+    BookOptions options;
+    ReadOptionControls(*this, &options);
+    const size_t count = quireforge::CountHeadings(sources.first().toStdU16String(), options, code_pages_);
+    Label_HeadingCount->setText(
+        texts_.heading_count.arg(count).arg(QFileInfo(sources.first()).fileName()));
+  } catch (const std::exception& error) {
+    Label_HeadingCount->setText(QString::fromUtf8(error.what()));
+  }
+}
+
+}  // namespace quireforge
