@@ -64,13 +64,13 @@ TEST(DefaultBytesTest, BooksWithoutTheNewOptionsKeepTheirBytes) {
   WriteFile(temp / "02.txt", "\xEF\xBB\xBF　　Second source\r\n    four blanks\r\n");
   WriteFile(temp / "cover.png", kCoverPng);
 
-  // The classic chapter rule, which these books were written with.
-  Convert(temp, {"-q", "-o", "a.epub", "--chapter-rule", "classic", "-t", "西游记", "-a", "吴承恩",
-                 "novel.txt"});
+  // The classic chapter rule and the classic language, which these books were written with.
+  Convert(temp, {"-q", "-o", "a.epub", "--chapter-rule", "classic", "--language", "en", "-t",
+                 "西游记", "-a", "吴承恩", "novel.txt"});
   Convert(temp, {"-q", "-o", "b.epub", "--chapter-rule", "classic", "--volumes", "--cover",
                  "cover.png", "--language", "zh", "volumes.txt"});
   Convert(temp, {"-q", "-o", "c.epub", "--filename-chapters", "01 first.txt", "02.txt"});
-  Convert(temp, {"-q", "-o", "d.epub", "--font", kDejaVu, "--bold", "--margin", "wide",
+  Convert(temp, {"-q", "-o", "d.epub", "--language", "en", "--font", kDejaVu, "--bold", "--margin", "wide",
                  "--line-height", "wide", "--font-size", "small", "--no-chapters", "novel.txt"});
   ASSERT_EQ(EntryBytes(temp / "d.epub", "OEBPS/font.ttf"), ReadFile(kDejaVu));
 

@@ -55,7 +55,7 @@ TEST(EpubCheckTest, WithAFontTheBookHasNoErrorAndNoWarning) {
   auto job = bench.Build(parameters);
   ASSERT_GT(job->ChapterCount(), 3);
   AddNavigationFile(*job);
-  fs::copy_file(U8(parameters.font_file), StagingDir(*job) / "OEBPS/font.ttf");
+  fs::copy_file(U8(parameters.options.font), StagingDir(*job) / "OEBPS/font.ttf");
   const std::string output = Validate(*job, bench.dir() / "book.epub");
   EXPECT_NE(output.find("No errors or warnings detected"), std::string::npos) << output;
 }
