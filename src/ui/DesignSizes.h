@@ -60,6 +60,13 @@ inline constexpr QSize kWaitingWindow(367, 192);
 inline constexpr int kWaitingBevel = 2;
 inline constexpr QPoint kWaitingBarPosition(16, 112);
 inline constexpr QSize kWaitingBar(337, 17);
+// While Start packs books: the panel text above, the book line over the bar, Cancel below.
+inline constexpr int kWaitingPanelTextTop = 16;
+inline constexpr int kWaitingPanelTextHeight = 40;
+inline constexpr QPoint kWaitingBookPosition(16, 72);
+inline constexpr QSize kWaitingBook(337, 32);
+inline constexpr QPoint kWaitingCancelPosition(136, 144);
+inline constexpr QSize kWaitingCancel(95, 28);
 
 }  // namespace quireforge::design
 

@@ -100,19 +100,39 @@ TEST_F(LanguageTest, MessagesAndTheDoneMark) {
   dialogs.yes_no_answers = {false};
   Click(Check("CheckBox_UF"));
   AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
+  AddBook(WriteNovel("b.txt", 2), temp / "missing" / "b.epub", "B");
   Click(Button("Button_Start"));
-  ASSERT_EQ(dialogs.shown.size(), 2u);
+  Click(Button("Button_Add"));  // every field empty
+  dialogs.yes_no_answers = {false};
+  window->close();
+  ASSERT_EQ(dialogs.shown.size(), 5u);
   const QString done = JobList()->topLevelItem(0)->text(3);
+  const QString failed = JobList()->topLevelItem(1)->text(3);
+  const QString summary = dialogs.shown[2].text;
   if (ExpectChinese()) {
     EXPECT_EQ(dialogs.shown[0].text, "文件列表为空！请先添加文件。");
     EXPECT_EQ(dialogs.shown[1].caption, "警告");
     EXPECT_EQ(dialogs.shown[1].text,
               "使用过大的字体文件可能会导致转换后的文件无法使用！要使用字体文件吗？");
     EXPECT_EQ(done, "完成");
+    EXPECT_EQ(failed, "失败");
+    EXPECT_EQ(dialogs.shown[2].caption, "转换结束");
+    EXPECT_TRUE(summary.startsWith("已写入（1）：")) << summary.toStdString();
+    EXPECT_TRUE(summary.contains("\n\n失败（1）：\n")) << summary.toStdString();
+    EXPECT_EQ(dialogs.shown[3].text, "源文件为空。请用“...”选择文本文件，或输入它的路径。");
+    EXPECT_EQ(dialogs.shown[4].text, "列表中还有尚未转换的文件！仍要关闭窗口吗？");
   } else {
     EXPECT_EQ(dialogs.shown[0].text, "File list is empty! Please add file(s).");
     EXPECT_EQ(dialogs.shown[1].caption, "Warning");
     EXPECT_EQ(done, "Done");
+    EXPECT_EQ(failed, "Failed");
+    EXPECT_EQ(dialogs.shown[2].caption, "Conversion finished");
+    EXPECT_TRUE(summary.startsWith("Written (1):")) << summary.toStdString();
+    EXPECT_TRUE(summary.contains("\n\nFailed (1):\n")) << summary.toStdString();
+    EXPECT_EQ(dialogs.shown[3].text,
+              "Source File is empty. Choose a text file with \"...\" or type its path.");
+    EXPECT_EQ(dialogs.shown[4].text,
+              "Some files are not converted yet! Close the window and lose them?");
   }
 }
 
@@ -191,8 +211,8 @@ TEST_F(LanguageTest, RetranslateUiSwitchesEveryTextBothWays) {
   dialogs.yes_no_answers = {false};
   Click(Check("CheckBox_UF"));
   window->Edit_UFClick();
-  ASSERT_EQ(dialogs.shown.size(), 2u);
-  EXPECT_EQ(dialogs.shown[0].caption, "警告");
+  ASSERT_EQ(dialogs.shown.size(), 3u);  // the summary of the Start above, then these two
+  EXPECT_EQ(dialogs.shown[1].caption, "警告");
   EXPECT_EQ(dialogs.file_requests.back().title, "请指定要使用的字体文件");
 
   window->RetranslateUi(TextsFor(InterfaceLanguage::kEnglish));
@@ -208,8 +228,8 @@ TEST_F(LanguageTest, RetranslateUiSwitchesEveryTextBothWays) {
   dialogs.yes_no_answers = {false};
   Click(Check("CheckBox_UF"));
   window->Edit_UFClick();
-  ASSERT_EQ(dialogs.shown.size(), 4u);
-  EXPECT_EQ(dialogs.shown[2].caption, "Warning");
+  ASSERT_EQ(dialogs.shown.size(), 5u);
+  EXPECT_EQ(dialogs.shown[3].caption, "Warning");
   EXPECT_EQ(dialogs.file_requests.back().title, "");
 
   // Back to the language the window opened in: every text as it was.

@@ -112,10 +112,20 @@ TEST(QtDialogServiceTest, QuestionBoxAnswersYesAndNo) {
     EXPECT_EQ(box->windowTitle(), "Warning");
     box->button(QMessageBox::Yes)->click();
   });
-  EXPECT_TRUE(dialogs.AskYesNo("Warning", "Continue?"));
+  EXPECT_TRUE(dialogs.AskYesNo("Warning", "Continue?", DialogService::DefaultAnswer::kNo));
   WhenModalOpens(
       [](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(QMessageBox::No)->click(); });
-  EXPECT_FALSE(dialogs.AskYesNo("Warning", "Continue?"));
+  EXPECT_FALSE(dialogs.AskYesNo("Warning", "Continue?", DialogService::DefaultAnswer::kYes));
+}
+
+// Enter takes the default answer the caller chose: "No" for questions that lose work.
+TEST(QtDialogServiceTest, EnterInAQuestionBoxGivesTheDefaultAnswer) {
+  QtDialogService dialogs;
+  for (const auto answer : {DialogService::DefaultAnswer::kYes, DialogService::DefaultAnswer::kNo}) {
+    WhenModalOpens([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Return); });
+    EXPECT_EQ(dialogs.AskYesNo("Warning", "Close?", answer),
+              answer == DialogService::DefaultAnswer::kYes);
+  }
 }
 
 }  // namespace
