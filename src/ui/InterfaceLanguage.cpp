@@ -141,6 +141,49 @@ InterfaceTexts MakeChinese() {
   t.summary_not_started = QStringLiteral("未开始（%1）：");
   t.summary_nothing = QStringLiteral("没有写入任何书。");
   t.button_open_folder = QStringLiteral("打开文件夹");
+  // The failures of the core and the archive component, most specific first.
+  t.failure_patterns = {
+      {QStringLiteral(R"re(Cannot create file "(.*)"\. It is one of the source files\.)re"),
+       QStringLiteral("无法创建文件“%1”：它是源文件之一。")},
+      {QStringLiteral(R"re(Cannot create file "(.*)"\. It is the font file\.)re"),
+       QStringLiteral("无法创建文件“%1”：它是字体文件。")},
+      {QStringLiteral(R"re(Cannot open file "(.*)"\. (.*))re"),
+       QStringLiteral("无法打开文件“%1”。%2")},
+      {QStringLiteral(R"re(Cannot create file "(.*)"\. (.*))re"),
+       QStringLiteral("无法创建文件“%1”。%2")},
+      {QStringLiteral(R"re(Stream write error in file "(.*)"\. (.*))re"),
+       QStringLiteral("写入文件“%1”时出错。%2")},
+      {QStringLiteral(R"re(Source file "(.*)" holds no text\.)re"),
+       QStringLiteral("源文件“%1”中没有文字。")},
+      {QStringLiteral(R"re(Not enough memory to convert source file "(.*)"\.)re"),
+       QStringLiteral("内存不足，无法转换源文件“%1”。")},
+      {QStringLiteral(R"re(Cannot copy font file "(.*)"\. (.*))re"),
+       QStringLiteral("无法复制字体文件“%1”。%2")},
+      {QStringLiteral(R"re(Staging folder "(.*)" is a symbolic link\.)re"),
+       QStringLiteral("临时文件夹“%1”是一个符号链接。")},
+      {QStringLiteral(R"re(Staging folder "(.*)" belongs to another user\.)re"),
+       QStringLiteral("临时文件夹“%1”属于其他用户。")},
+      {QStringLiteral(R"re(Staging folder "(.*)" is not a folder\.)re"),
+       QStringLiteral("临时文件夹“%1”不是文件夹。")},
+      {QStringLiteral(R"re(Destination directory '(.*)' must exist!)re"),
+       QStringLiteral("目标文件夹“%1”不存在！")},
+      {QStringLiteral(R"re(Cannot write to (.*))re"), QStringLiteral("无法写入“%1”。")},
+      {QStringLiteral(R"re(Unable to load (.*) - It is old or corrupt)re"),
+       QStringLiteral("无法载入“%1”：它已过时或已损坏。")},
+      {QStringLiteral(R"re(Failed to load (.*))re"), QStringLiteral("无法载入“%1”。")},
+      {QStringLiteral(R"re(DLL Error - User Cancelled)re"), QStringLiteral("已取消。")},
+  };
+  t.failure_reasons = {
+      {QStringLiteral("No such file or directory"), QStringLiteral("文件或文件夹不存在")},
+      {QStringLiteral("Permission denied"), QStringLiteral("没有权限")},
+      {QStringLiteral("Operation not permitted"), QStringLiteral("不允许此操作")},
+      {QStringLiteral("Is a directory"), QStringLiteral("这是一个文件夹")},
+      {QStringLiteral("Not a directory"), QStringLiteral("路径中有一项不是文件夹")},
+      {QStringLiteral("No space left on device"), QStringLiteral("磁盘空间不足")},
+      {QStringLiteral("Read-only file system"), QStringLiteral("文件系统是只读的")},
+      {QStringLiteral("File name too long"), QStringLiteral("文件名太长")},
+      {QStringLiteral("Not a regular file"), QStringLiteral("不是普通文件")},
+  };
   t.chapter_edit_caption = QStringLiteral("更改章节名称");
   t.chapter_edit_prompt = QStringLiteral("请输入新的章节名称：");
   t.not_found_message = QStringLiteral("没有找到匹配的章节！");

@@ -7,6 +7,8 @@
 #include <QLocale>
 #include <QString>
 #include <QStringList>
+#include <utility>
+#include <vector>
 
 namespace quireforge {
 
@@ -40,6 +42,15 @@ struct InterfaceTexts {
   // ": " and the reason.
   QString summary_caption, summary_written, summary_failed, summary_cancelled, summary_not_started;
   QString summary_nothing, button_open_folder;
+  // How the failures of the core and the archive component read in this language: a line
+  // matching `english` (a regular expression for the whole line) becomes `translated` with
+  // %1, %2... standing for its captures; then each system reason is replaced. Empty for
+  // English, whose texts stand as they are.
+  struct FailurePattern {
+    QString english, translated;
+  };
+  std::vector<FailurePattern> failure_patterns;
+  std::vector<std::pair<QString, QString>> failure_reasons;
   QString chapter_edit_caption, chapter_edit_prompt, not_found_message;
   QString font_warning_caption, font_warning_text;
   // Asked before Clear removes several rows of which one is not converted yet.

@@ -36,6 +36,7 @@
 #include "ui/ChapterListModel.h"
 #include "ui/DesignSizes.h"
 #include "ui/DialogService.h"
+#include "ui/FailureText.h"
 #include "ui/FindReplaceDialog.h"
 #include "ui/GuardedHandler.h"
 #include "ui/InterfaceFonts.h"
@@ -520,7 +521,9 @@ void TForm_Main::Guarded(const std::function<void()>& work, const std::function<
   if (const std::optional<QString> failure = RunGuarded(work, restore)) ShowFailure(*failure);
 }
 
-void TForm_Main::ShowFailure(const QString& text) { dialogs_.ShowError(text); }
+void TForm_Main::ShowFailure(const QString& text) {
+  dialogs_.ShowError(FailureText(texts_, text));
+}
 
 void TForm_Main::Button_AddClick() {
   // Disabling Add hands the keyboard focus on to the next control (Clear, or Remove), where
@@ -755,7 +758,7 @@ void TForm_Main::FinishPendingRows(StartResults* results) {
       row->SetStatus(JobListItem::State::kCancelled, texts_);
       results->cancelled.append(target);
     } else {
-      reason = reason.trimmed();
+      reason = FailureText(texts_, reason.trimmed());
       if (reason.isEmpty()) reason = texts_.failed_mark;
       row->SetStatus(JobListItem::State::kFailed, texts_, reason);
       results->failed.append(target + QStringLiteral(": ") + reason);
