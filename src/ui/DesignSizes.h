@@ -50,7 +50,8 @@ inline constexpr int kTitleColumnMinimum = 100;
 inline constexpr int kAuthorColumnMinimum = 80;
 inline constexpr int kAuthorColumnMaximum = 160;
 inline constexpr int kChaptersColumn = 80;
-inline constexpr int kTagColumn = 40;
+// The tag column holds "Cancelled" as well as "Done".
+inline constexpr int kTagColumn = 72;
 
 // The find-and-replace dialog's least width.
 inline constexpr int kReplaceDialogMinimumWidth = 380;
