@@ -185,9 +185,9 @@ int main(int argc, char** argv) {
   std::printf("cancel pressed at:           %lld of %lld bytes packed\n",
               static_cast<long long>(pressed_at), static_cast<long long>(total));
   std::printf("cancel to Start's end:       %.1f ms\n", since_cancel.nsecsElapsed() / 1e6);
-  std::printf("row after cancel:            %s\n",
-              qPrintable(window.findChild<QTreeWidget*>("ListView_JobList")->topLevelItem(1)->text(3)));
-  std::printf("older book untouched:        %s\n",
-              Contents(older) == "older book" ? "yes" : "NO");
+  std::printf(
+      "row after cancel:            %s\n",
+      qPrintable(window.findChild<QTreeWidget*>("ListView_JobList")->topLevelItem(1)->text(3)));
+  std::printf("older book untouched:        %s\n", Contents(older) == "older book" ? "yes" : "NO");
   return Contents(older) == "older book" ? 0 : 1;
 }

@@ -67,8 +67,7 @@ void ReplaceCreator(std::string* opf, const std::u16string& author, bool epub3) 
 
 }  // namespace
 
-void TConvertFile::Rename(std::u16string target_path, std::u16string title,
-                          std::u16string author) {
+void TConvertFile::Rename(std::u16string target_path, std::u16string title, std::u16string author) {
   if (!staging_path_.empty()) {
     const std::u16string opf_path = staging_path_ + u"/OEBPS/book.opf";
     if (Exists(opf_path)) {

@@ -42,14 +42,14 @@ InterfaceTexts MakeEnglish() {
   t.cancelled_mark = QStringLiteral("Cancelled");
   t.add_no_source =
       QStringLiteral("Source File is empty. Choose a text file with \"...\" or type its path.");
-  t.add_no_target =
-      QStringLiteral("Target File is empty. Choose where to save the book with \"...\" or type "
-                     "its path.");
+  t.add_no_target = QStringLiteral(
+      "Target File is empty. Choose where to save the book with \"...\" or type "
+      "its path.");
   t.add_no_title = QStringLiteral("Title is empty. Type the title of the book.");
   t.edit_row_caption = QStringLiteral("Edit Book");
-  t.row_finished_message =
-      QStringLiteral("This book is converted already. Its names and chapters can no longer be "
-                     "changed.");
+  t.row_finished_message = QStringLiteral(
+      "This book is converted already. Its names and chapters can no longer be "
+      "changed.");
   t.question_caption = QStringLiteral("Warning");
   t.remove_question_text =
       QStringLiteral("Some selected files are not converted yet! Remove them anyway?");

@@ -39,8 +39,6 @@ void JobListItem::SetStatus(State state, const InterfaceTexts& texts, const QStr
   for (int column = 0; column < columnCount(); ++column) setToolTip(column, reason_);
 }
 
-void JobListItem::ShowChapterCount() {
-  setText(kChapters, QString::number(job_->ChapterCount()));
-}
+void JobListItem::ShowChapterCount() { setText(kChapters, QString::number(job_->ChapterCount())); }
 
 }  // namespace quireforge

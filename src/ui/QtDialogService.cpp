@@ -58,8 +58,7 @@ bool QtDialogService::AskYesNo(const QString& caption, const QString& text,
                                DefaultAnswer default_answer) {
   QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
                   parent_);
-  box.setDefaultButton(default_answer == DefaultAnswer::kYes ? QMessageBox::Yes
-                                                             : QMessageBox::No);
+  box.setDefaultButton(default_answer == DefaultAnswer::kYes ? QMessageBox::Yes : QMessageBox::No);
   box.setEscapeButton(QMessageBox::No);
   return box.exec() == QMessageBox::Yes;
 }

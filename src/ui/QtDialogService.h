@@ -20,8 +20,7 @@ class QtDialogService : public DialogService {
   void ShowMessage(const QString& text) override;
   void ShowError(const QString& text) override;
   void ShowArchiveMessage(ArchiveMessageKind kind, const QString& text) override;
-  bool AskYesNo(const QString& caption, const QString& text,
-                DefaultAnswer default_answer) override;
+  bool AskYesNo(const QString& caption, const QString& text, DefaultAnswer default_answer) override;
   QString InputBox(const QString& caption, const QString& prompt, const QString& text,
                    int max_length) override;
   QStringList RunFileDialog(const FileDialogRequest& request) override;

@@ -521,9 +521,7 @@ void TForm_Main::Guarded(const std::function<void()>& work, const std::function<
   if (const std::optional<QString> failure = RunGuarded(work, restore)) ShowFailure(*failure);
 }
 
-void TForm_Main::ShowFailure(const QString& text) {
-  dialogs_.ShowError(FailureText(texts_, text));
-}
+void TForm_Main::ShowFailure(const QString& text) { dialogs_.ShowError(FailureText(texts_, text)); }
 
 void TForm_Main::Button_AddClick() {
   // Disabling Add hands the keyboard focus on to the next control (Clear, or Remove), where
@@ -581,8 +579,7 @@ void TForm_Main::AddJob() {
 }
 
 std::unique_ptr<TConvertFile> TForm_Main::BuildJob(const QString& source, const QString& target,
-                                                   const QString& title,
-                                                   const QString& author) {
+                                                   const QString& title, const QString& author) {
   JobParameters parameters;
   const QStringList sources = ParseSourceField(source);
   for (const QString& path : sources) parameters.sources.push_back(path.toStdU16String());
@@ -723,9 +720,8 @@ void TForm_Main::FinishPendingRows(StartResults* results) {
   }
   const bool was_unattended = archiver_.Unattended();
   archiver_.SetUnattended(true);
-  const ScopeExit restore_unattended([this, was_unattended] {
-    archiver_.SetUnattended(was_unattended);
-  });
+  const ScopeExit restore_unattended(
+      [this, was_unattended] { archiver_.SetUnattended(was_unattended); });
   const int count = static_cast<int>(rows.size());
   for (int i = 0; i < count; ++i) {
     JobListItem* row = rows[static_cast<size_t>(i)];
@@ -771,8 +767,8 @@ void TForm_Main::ShowPackingProgress() {
   if (waiting_ == nullptr) return;
   const TArchiver::AddProgress progress = archiver_.Progress();
   if (progress.total <= 0) return;
-  const int64_t step = std::min<int64_t>(progress.done, progress.total) * kProgressSteps /
-                       progress.total;
+  const int64_t step =
+      std::min<int64_t>(progress.done, progress.total) * kProgressSteps / progress.total;
   waiting_->Bar()->setValue(static_cast<int>(step));
 }
 

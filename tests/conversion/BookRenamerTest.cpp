@@ -27,10 +27,9 @@ TEST(BookRenamerTest, TheStagedPackageReadsAsIfBuiltWithTheNewNames) {
     bool epub3;
     std::u16string old_author, new_title, new_author;
   };
-  for (const Case& c : {Case{false, u"Someone", u"New & <co>", u""},
-                        Case{true, u"Someone", u"New", u""},
-                        Case{true, u"", u"新书", u"A<B"},
-                        Case{false, u"", u"New", u"Me"}}) {
+  for (const Case& c :
+       {Case{false, u"Someone", u"New & <co>", u""}, Case{true, u"Someone", u"New", u""},
+        Case{true, u"", u"新书", u"A<B"}, Case{false, u"", u"New", u"Me"}}) {
     SCOPED_TRACE(U8(c.new_title) + " / " + U8(c.new_author) + (c.epub3 ? " (EPUB 3)" : ""));
     JobBench bench;
     JobParameters parameters = bench.Parameters({bench.Source("a.txt", "第1章 一\r\ntext\r\n")});

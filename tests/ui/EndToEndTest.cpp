@@ -8,11 +8,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
-#include <QGuiApplication>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 
 #include "WindowFixture.h"
@@ -191,9 +191,8 @@ TEST_F(EndToEndTest, ThreeTypedBooksTheSecondCancelled) {
   // The first row gets its own target and title.
   const fs::path first_target = folder / "西游记（上）.epub";
   ClickRow(0);
-  dialogs.edit_row_answers = {
-      RowFields{QString::fromStdString(first_target.string()), QStringLiteral("西游记（上）"),
-                QStringLiteral("吴承恩")}};
+  dialogs.edit_row_answers = {RowFields{QString::fromStdString(first_target.string()),
+                                        QStringLiteral("西游记（上）"), QStringLiteral("吴承恩")}};
   QTest::keyClick(JobList(), Qt::Key_F2);
   EXPECT_EQ(JobList()->topLevelItem(0)->text(0), QStringLiteral("西游记（上）"));
   SaveScreenshot("-rows");
@@ -224,8 +223,9 @@ TEST_F(EndToEndTest, ThreeTypedBooksTheSecondCancelled) {
   EXPECT_EQ(JobList()->topLevelItem(2)->text(3), "");
   ASSERT_EQ(dialogs.TextsOf("summary").size(), 1);
   EXPECT_EQ(dialogs.TextsOf("summary")[0],
-            texts.summary_written.arg(1) + "\n    " + QString::fromStdString(first_target.string()) +
-                "\n\n" + texts.summary_cancelled.arg(1) + "\n    " +
+            texts.summary_written.arg(1) + "\n    " +
+                QString::fromStdString(first_target.string()) + "\n\n" +
+                texts.summary_cancelled.arg(1) + "\n    " +
                 QString::fromStdString((folder / "三国演义.epub").string()) + "\n\n" +
                 texts.summary_not_started.arg(1) + "\n    " +
                 QString::fromStdString((folder / "《西游记》下卷.epub").string()));

@@ -99,9 +99,9 @@ TEST_F(JobEditingTest, APendingRowsTargetTitleAndAuthorChange) {
   ASSERT_EQ(Cell(0, 3), "Done");
   EXPECT_FALSE(fs::exists(temp / "a.epub"));
   std::string opf;
-  ASSERT_EQ(RunCommand("unzip -p " + ShellQuote((temp / "c.epub").string()) + " OEBPS/book.opf",
-                       &opf),
-            0);
+  ASSERT_EQ(
+      RunCommand("unzip -p " + ShellQuote((temp / "c.epub").string()) + " OEBPS/book.opf", &opf),
+      0);
   EXPECT_NE(opf.find("<dc:title>Cee &amp; co</dc:title>"), std::string::npos) << opf;
   EXPECT_NE(opf.find("<dc:creator>New</dc:creator>"), std::string::npos) << opf;
   // A finished row is not edited.

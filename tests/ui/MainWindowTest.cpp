@@ -121,13 +121,13 @@ TEST_F(MainWindowTest, OpensWithItsDesignSizesAndItsControlsInOrder) {
       order.append(control->objectName());
     }
   }
-  EXPECT_EQ(order,
-            (QStringList{"Edit_SourceFile", "Button_Open",  "Edit_TargetFile",  "Button_Save",
-                         "Edit_Title",      "Edit_Author",  "ComboBox_PM",      "ComboBox_LH",
-                         "ComboBox_FS",     "ComboBox_FW",  "CheckBox_NC",      "CheckBox_PH",
-                         "CheckBox_UF",     "Edit_UF",      "Button_Add",       "Button_Edit",
-                         "Button_Remove",   "Button_Clear", "Button_Start",     "ListView_JobList",
-                         "ListBox_Files",   "Button_FReplace", "Button_FEdit",  "Button_FRemove"}));
+  EXPECT_EQ(order, (QStringList{
+                       "Edit_SourceFile", "Button_Open",     "Edit_TargetFile", "Button_Save",
+                       "Edit_Title",      "Edit_Author",     "ComboBox_PM",     "ComboBox_LH",
+                       "ComboBox_FS",     "ComboBox_FW",     "CheckBox_NC",     "CheckBox_PH",
+                       "CheckBox_UF",     "Edit_UF",         "Button_Add",      "Button_Edit",
+                       "Button_Remove",   "Button_Clear",    "Button_Start",    "ListView_JobList",
+                       "ListBox_Files",   "Button_FReplace", "Button_FEdit",    "Button_FRemove"}));
 }
 
 // The program's own dialogs: a failed handler first restores the window, then shows the
@@ -448,8 +448,8 @@ TEST_F(MainWindowTest, ARowWhosePackingFailedSaysWhyAndStartGoesOn) {
   EXPECT_TRUE(dialogs.TextsOf("archive-error").isEmpty());
   ASSERT_EQ(dialogs.TextsOf("summary").size(), 1);
   EXPECT_TRUE(dialogs.TextsOf("summary")[0].contains(
-      "Failed (1):\n    " + QString::fromStdString((temp / "missing" / "a.epub").string()) +
-      ": " + reason))
+      "Failed (1):\n    " + QString::fromStdString((temp / "missing" / "a.epub").string()) + ": " +
+      reason))
       << dialogs.TextsOf("summary")[0].toStdString();
   EXPECT_TRUE(window->isEnabled());
   EXPECT_TRUE(window->IsIdle());
@@ -600,8 +600,9 @@ TEST_F(MainWindowTest, ClosingDuringStartAsksThenCancelsAndCloses) {
   QApplication::processEvents();
   EXPECT_FALSE(enabled_during_start);
   EXPECT_FALSE(closed_during_start);
-  EXPECT_EQ(dialogs.TextsOf("question"),
-            QStringList{"Books are being converted. Cancel the current book and close the window?"});
+  EXPECT_EQ(
+      dialogs.TextsOf("question"),
+      QStringList{"Books are being converted. Cancel the current book and close the window?"});
   EXPECT_EQ(dialogs.question_defaults.back(), DialogService::DefaultAnswer::kNo);
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(Cell(0, 3), "Done");

@@ -121,7 +121,8 @@ TEST(QtDialogServiceTest, QuestionBoxAnswersYesAndNo) {
 // Enter takes the default answer the caller chose: "No" for questions that lose work.
 TEST(QtDialogServiceTest, EnterInAQuestionBoxGivesTheDefaultAnswer) {
   QtDialogService dialogs;
-  for (const auto answer : {DialogService::DefaultAnswer::kYes, DialogService::DefaultAnswer::kNo}) {
+  for (const auto answer :
+       {DialogService::DefaultAnswer::kYes, DialogService::DefaultAnswer::kNo}) {
     WhenModalOpens([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Return); });
     EXPECT_EQ(dialogs.AskYesNo("Warning", "Close?", answer),
               answer == DialogService::DefaultAnswer::kYes);

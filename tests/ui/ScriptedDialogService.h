@@ -17,9 +17,8 @@ namespace quireforge::test {
 class ScriptedDialogService : public DialogService {
  public:
   struct Shown {
-    QString
-        kind;  // "message", "error", "archive-error", "archive-info", "question", "input", "file",
-               // "edit-row", "summary"
+    QString kind;  // "message", "error", "archive-error", "archive-info", "question", "input",
+                   // "file", "edit-row", "summary"
     QString caption;
     QString text;
   };

@@ -110,8 +110,7 @@ TEST_F(StartProgressTest, CancelStopsTheBookBeingPackedAndTheRowsAfterIt) {
     ASSERT_EQ(dialogs.TextsOf("summary").size(), 1);
     EXPECT_EQ(dialogs.TextsOf("summary")[0],
               "Written (1):\n    " + Path(folder / "a.epub") + "\n\nCancelled (1):\n    " +
-                  Path(folder / "b.epub") + "\n\nNot started (1):\n    " +
-                  Path(folder / "c.epub"));
+                  Path(folder / "b.epub") + "\n\nNot started (1):\n    " + Path(folder / "c.epub"));
     EXPECT_TRUE(window->isEnabled());
 
     Click(Button("Button_Start"));
