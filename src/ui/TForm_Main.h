@@ -8,8 +8,9 @@
 // every row Done, Failed or Cancelled and ends with a summary.
 // The chapter list box shows the selected job's own chapter list through a model; every
 // chapter edit goes through that model. Owned by main; window thread only. Its handlers live
-// in TForm_Main.cpp (construction, texts, jobs and window), TForm_MainChapters.cpp (chapter
-// editor) and TForm_MainFiles.cpp (file dialogs, drops).
+// in TForm_Main.cpp (construction, texts, jobs and window), TForm_MainStart.cpp (Start, its
+// progress, Cancel and summary), TForm_MainChapters.cpp (chapter editor) and
+// TForm_MainFiles.cpp (file dialogs, drops, typed sources).
 #ifndef QUIREFORGE_UI_TFORM_MAIN_H_
 #define QUIREFORGE_UI_TFORM_MAIN_H_
 
