@@ -19,7 +19,7 @@ BUILD_PACKAGES := \
 TEST_PACKAGES := \
 	libgtest-dev libgmock-dev libbenchmark-dev libpcre2-dev \
 	epubcheck default-jre-headless default-jdk-headless unzip zip p7zip-full python3 \
-	xvfb xauth imagemagick x11-utils \
+	xvfb xauth imagemagick x11-utils openbox \
 	e2fsprogs util-linux calibre
 
 PACKAGES := $(BUILD_PACKAGES) $(TEST_PACKAGES)

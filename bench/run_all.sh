@@ -2,7 +2,8 @@
 # Runs every benchmark: the Google Benchmark programs (pattern engine, conversion job, zip
 # engine), the whole-command comparison of quireforge-cli with pandoc and zip -9, the cost of
 # the book options beyond the window's (volumes, cover, language, own chapter rule), and the
-# cost of headings, indent and EPUB 3 on the 50 MB novel.
+# cost of headings, indent and EPUB 3 on the 50 MB novel, and the window's responsiveness and
+# Cancel while Start packs that novel.
 # Usage: bench/run_all.sh [BUILD_DIR]   (default: build)
 set -euo pipefail
 
@@ -24,3 +25,6 @@ echo "== extras.sh"
 
 echo "== formats.sh"
 "$here/formats.sh" "$build"
+
+echo "== window.sh"
+"$here/window.sh" "$build"

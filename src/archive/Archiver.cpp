@@ -117,6 +117,11 @@ int32_t TArchiver::Add() {
 }
 
 int32_t TArchiver::StoredCount() const { return impl_->worker.StoredCount(); }
+
+TArchiver::AddProgress TArchiver::Progress() const {
+  const ProgressDetails& details = impl_->worker.Progress();
+  return AddProgress{details.totalPosition, details.totalSize};
+}
 int32_t TArchiver::ErrCode() const { return impl_->worker.ErrCode(); }
 const std::string& TArchiver::Message() const { return impl_->worker.Message(); }
 

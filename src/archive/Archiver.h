@@ -79,6 +79,15 @@ class TArchiver {
   // ended before or in the engine.
   int32_t StoredCount() const;
 
+  // How far the running add is, in bytes of the files it stores: what the engine has packed
+  // so far and what it will pack in all (0 until the engine has counted). Meant to be read
+  // from within ProcessMessages; after an add it keeps the last figures.
+  struct AddProgress {
+    int64_t done = 0;
+    int64_t total = 0;
+  };
+  AddProgress Progress() const;
+
   // Last error code and message, as the last operation left them.
   int32_t ErrCode() const;
   const std::string& Message() const;

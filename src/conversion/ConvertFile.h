@@ -63,6 +63,15 @@ class TConvertFile {
   // packed).
   bool FinishBook(TArchiver& archiver);
 
+  // Gives a built book another target, title and author before it is packed: book.opf's
+  // title and creator and the cover page's title are rewritten in the staging tree, and
+  // FinishBook writes the new names into toc.ncx and packs to the new target. Raises
+  // FileError when a staged file cannot be read or written; the job then keeps its names
+  // (book.opf is written last). The caller checks the names as for a new job.
+  void Rename(std::u16string target_path, std::u16string title, std::u16string author);
+  // The book's options, as checked and kept whole when the job was built.
+  const BookOptions& Options() const { return options_; }
+
   const std::u16string& Identifier() const { return identifier_; }
   const std::u16string& StagingPath() const { return staging_path_; }
   const std::u16string& TargetPath() const { return target_path_; }

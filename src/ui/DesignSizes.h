@@ -50,7 +50,8 @@ inline constexpr int kTitleColumnMinimum = 100;
 inline constexpr int kAuthorColumnMinimum = 80;
 inline constexpr int kAuthorColumnMaximum = 160;
 inline constexpr int kChaptersColumn = 80;
-inline constexpr int kTagColumn = 40;
+// The tag column holds "Cancelled" as well as "Done".
+inline constexpr int kTagColumn = 72;
 
 // The find-and-replace dialog's least width.
 inline constexpr int kReplaceDialogMinimumWidth = 380;
@@ -60,6 +61,13 @@ inline constexpr QSize kWaitingWindow(367, 192);
 inline constexpr int kWaitingBevel = 2;
 inline constexpr QPoint kWaitingBarPosition(16, 112);
 inline constexpr QSize kWaitingBar(337, 17);
+// While Start packs books: the panel text above, the book line over the bar, Cancel below.
+inline constexpr int kWaitingPanelTextTop = 16;
+inline constexpr int kWaitingPanelTextHeight = 40;
+inline constexpr QPoint kWaitingBookPosition(16, 72);
+inline constexpr QSize kWaitingBook(337, 32);
+inline constexpr QPoint kWaitingCancelPosition(136, 144);
+inline constexpr QSize kWaitingCancel(95, 28);
 
 }  // namespace quireforge::design
 

@@ -1,5 +1,6 @@
 // The one seam through which the window asks the user anything modal: message boxes,
-// question boxes, the input box and the file dialogs. The program uses QtDialogService;
+// question boxes, the input box, the file dialogs, the job row editor and the summary of a
+// Start run, and the desktop's file manager. The program uses QtDialogService;
 // tests answer with a scripted one. Calls come from the window thread only.
 #ifndef QUIREFORGE_UI_DIALOGSERVICE_H_
 #define QUIREFORGE_UI_DIALOGSERVICE_H_
@@ -22,6 +23,14 @@ struct FileDialogRequest {
   QString title;           // empty: the platform's own title
   QString filter;          // "description|pattern", e.g. "Text File|*.txt"
   QString default_suffix;  // without the dot, e.g. "epub"
+  // Where the dialog opens: a folder, or a file whose folder it shows with its name filled
+  // in; empty: the platform's choice.
+  QString start_path;
+};
+
+// The fields of a job row that may change before Start.
+struct RowFields {
+  QString target, title, author;
 };
 
 class DialogService {
@@ -40,8 +49,11 @@ class DialogService {
   // The archive component's dialog: error or information icon, one "&OK" button that is the
   // default and answers Esc, centred on the screen.
   virtual void ShowArchiveMessage(ArchiveMessageKind kind, const QString& text) = 0;
-  // A question box with a question icon and the buttons Yes and No; true for Yes.
-  virtual bool AskYesNo(const QString& caption, const QString& text) = 0;
+  // A question box with a question icon and the buttons Yes and No; true for Yes. The
+  // default button (Enter) is the one `default_answer` names; Esc answers No.
+  enum class DefaultAnswer { kYes, kNo };
+  virtual bool AskYesNo(const QString& caption, const QString& text,
+                        DefaultAnswer default_answer) = 0;
   // An input box centred on the screen holding `text` all selected. Typing stops at
   // `max_length` characters, or at the length of `text` when that is longer (a longer text
   // is never cut). Returns the field's text on OK and `text` unchanged on Cancel.
@@ -49,6 +61,16 @@ class DialogService {
                            int max_length) = 0;
   // The chosen paths in the dialog's order; empty when the user cancelled.
   virtual QStringList RunFileDialog(const FileDialogRequest& request) = 0;
+  // A dialog with a field each for the target, title and author of a job row, labelled with
+  // `labels` in that order and filled from `fields`. On OK writes the fields back and returns
+  // true; on Cancel leaves `fields` as they were and returns false.
+  virtual bool EditRow(const QString& caption, const QStringList& labels, RowFields* fields) = 0;
+  // The summary of a Start run: an information box with OK and, when `open_folder` is not
+  // empty, a button of that caption; true when that button was pressed.
+  virtual bool ShowSummary(const QString& caption, const QString& text,
+                           const QString& open_folder) = 0;
+  // Shows `folder` in the desktop's file manager; returns at once.
+  virtual void OpenFolder(const QString& folder) = 0;
 };
 
 // "Text File|*.txt" as Qt writes a name filter: "Text File (*.txt)". Several pairs are

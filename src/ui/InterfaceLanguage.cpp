@@ -19,6 +19,7 @@ InterfaceTexts MakeEnglish() {
   t.check_file_name_chapters = QStringLiteral("Filename As Charpter");
   t.check_font_file = QStringLiteral("Usage Font File");
   t.button_add = QStringLiteral("Add");
+  t.button_edit = QStringLiteral("Edit");
   t.button_remove = QStringLiteral("Remove");
   t.button_clear = QStringLiteral("Clear");
   t.button_start = QStringLiteral("Start");
@@ -32,8 +33,39 @@ InterfaceTexts MakeEnglish() {
   t.font_size_items = {QStringLiteral("Large"), QStringLiteral("Middle"), QStringLiteral("Small")};
   t.font_weight_items = {QStringLiteral("Normal"), QStringLiteral("Bold")};
   t.waiting_panel = QStringLiteral("Processing, please waiting...");
+  t.waiting_book = QStringLiteral("Book %1 of %2: %3");
+  t.button_cancel = QStringLiteral("Cancel");
+  t.waiting_cancelling = QStringLiteral("Cancelling...");
   t.empty_list_message = QStringLiteral("File list is empty! Please add file(s).");
   t.done_mark = QStringLiteral("Done");
+  t.failed_mark = QStringLiteral("Failed");
+  t.cancelled_mark = QStringLiteral("Cancelled");
+  t.add_no_source =
+      QStringLiteral("Source File is empty. Choose a text file with \"...\" or type its path.");
+  t.add_no_target = QStringLiteral(
+      "Target File is empty. Choose where to save the book with \"...\" or type "
+      "its path.");
+  t.add_no_title = QStringLiteral("Title is empty. Type the title of the book.");
+  t.edit_row_caption = QStringLiteral("Edit Book");
+  t.row_finished_message = QStringLiteral(
+      "This book is converted already. Its names and chapters can no longer be "
+      "changed.");
+  t.question_caption = QStringLiteral("Warning");
+  t.remove_question_text =
+      QStringLiteral("Some selected files are not converted yet! Remove them anyway?");
+  t.close_pending_text =
+      QStringLiteral("Some files are not converted yet! Close the window and lose them?");
+  t.close_running_text =
+      QStringLiteral("Books are being converted. Cancel the current book and close the window?");
+  t.close_adding_message =
+      QStringLiteral("A book is being added. The window can be closed when it is done.");
+  t.summary_caption = QStringLiteral("Conversion finished");
+  t.summary_written = QStringLiteral("Written (%1):");
+  t.summary_failed = QStringLiteral("Failed (%1):");
+  t.summary_cancelled = QStringLiteral("Cancelled (%1):");
+  t.summary_not_started = QStringLiteral("Not started (%1):");
+  t.summary_nothing = QStringLiteral("No book was written.");
+  t.button_open_folder = QStringLiteral("Open folder");
   t.chapter_edit_caption = QStringLiteral("Edit Charpter Name");
   t.chapter_edit_prompt = QStringLiteral("Please input the NEW charpter name below:");
   t.not_found_message = QStringLiteral("Not find any charpter!");
@@ -105,6 +137,7 @@ InterfaceTexts MakeChinese() {
   t.check_file_name_chapters = QStringLiteral("文件名作为章节名");
   t.check_font_file = QStringLiteral("嵌入字体文件");
   t.button_add = QStringLiteral("添加");
+  t.button_edit = QStringLiteral("编辑");
   t.button_remove = QStringLiteral("删除");
   t.button_clear = QStringLiteral("清除");
   t.button_start = QStringLiteral("转换");
@@ -118,8 +151,73 @@ InterfaceTexts MakeChinese() {
   t.font_size_items = {QStringLiteral("大"), QStringLiteral("中"), QStringLiteral("小")};
   t.font_weight_items = {QStringLiteral("正常"), QStringLiteral("粗体")};
   t.waiting_panel = QStringLiteral("正在处理，请稍候……");
+  t.waiting_book = QStringLiteral("第 %1 本，共 %2 本：%3");
+  t.button_cancel = QStringLiteral("取消");
+  t.waiting_cancelling = QStringLiteral("正在取消……");
   t.empty_list_message = QStringLiteral("文件列表为空！请先添加文件。");
   t.done_mark = QStringLiteral("完成");
+  t.failed_mark = QStringLiteral("失败");
+  t.cancelled_mark = QStringLiteral("已取消");
+  t.add_no_source = QStringLiteral("源文件为空。请用“...”选择文本文件，或输入它的路径。");
+  t.add_no_target = QStringLiteral("输出文件为空。请用“...”选择保存位置，或输入它的路径。");
+  t.add_no_title = QStringLiteral("文章标题为空。请输入书的标题。");
+  t.edit_row_caption = QStringLiteral("编辑书籍");
+  t.row_finished_message = QStringLiteral("这本书已经转换完成，不能再更改它的名称和章节。");
+  t.question_caption = QStringLiteral("警告");
+  t.remove_question_text = QStringLiteral("选中的文件中还有尚未转换的！仍要删除吗？");
+  t.close_pending_text = QStringLiteral("列表中还有尚未转换的文件！仍要关闭窗口吗？");
+  t.close_running_text = QStringLiteral("正在转换。要取消当前的书并关闭窗口吗？");
+  t.close_adding_message = QStringLiteral("正在添加文件，添加完成后才能关闭窗口。");
+  t.summary_caption = QStringLiteral("转换结束");
+  t.summary_written = QStringLiteral("已写入（%1）：");
+  t.summary_failed = QStringLiteral("失败（%1）：");
+  t.summary_cancelled = QStringLiteral("已取消（%1）：");
+  t.summary_not_started = QStringLiteral("未开始（%1）：");
+  t.summary_nothing = QStringLiteral("没有写入任何书。");
+  t.button_open_folder = QStringLiteral("打开文件夹");
+  // The failures of the core and the archive component, most specific first.
+  t.failure_patterns = {
+      {QStringLiteral(R"re(Cannot create file "(.*)"\. It is one of the source files\.)re"),
+       QStringLiteral("无法创建文件“%1”：它是源文件之一。")},
+      {QStringLiteral(R"re(Cannot create file "(.*)"\. It is the font file\.)re"),
+       QStringLiteral("无法创建文件“%1”：它是字体文件。")},
+      {QStringLiteral(R"re(Cannot open file "(.*)"\. (.*))re"),
+       QStringLiteral("无法打开文件“%1”。%2")},
+      {QStringLiteral(R"re(Cannot create file "(.*)"\. (.*))re"),
+       QStringLiteral("无法创建文件“%1”。%2")},
+      {QStringLiteral(R"re(Stream write error in file "(.*)"\. (.*))re"),
+       QStringLiteral("写入文件“%1”时出错。%2")},
+      {QStringLiteral(R"re(Source file "(.*)" holds no text\.)re"),
+       QStringLiteral("源文件“%1”中没有文字。")},
+      {QStringLiteral(R"re(Not enough memory to convert source file "(.*)"\.)re"),
+       QStringLiteral("内存不足，无法转换源文件“%1”。")},
+      {QStringLiteral(R"re(Cannot copy font file "(.*)"\. (.*))re"),
+       QStringLiteral("无法复制字体文件“%1”。%2")},
+      {QStringLiteral(R"re(Staging folder "(.*)" is a symbolic link\.)re"),
+       QStringLiteral("临时文件夹“%1”是一个符号链接。")},
+      {QStringLiteral(R"re(Staging folder "(.*)" belongs to another user\.)re"),
+       QStringLiteral("临时文件夹“%1”属于其他用户。")},
+      {QStringLiteral(R"re(Staging folder "(.*)" is not a folder\.)re"),
+       QStringLiteral("临时文件夹“%1”不是文件夹。")},
+      {QStringLiteral(R"re(Destination directory '(.*)' must exist!)re"),
+       QStringLiteral("目标文件夹“%1”不存在！")},
+      {QStringLiteral(R"re(Cannot write to (.*))re"), QStringLiteral("无法写入“%1”。")},
+      {QStringLiteral(R"re(Unable to load (.*) - It is old or corrupt)re"),
+       QStringLiteral("无法载入“%1”：它已过时或已损坏。")},
+      {QStringLiteral(R"re(Failed to load (.*))re"), QStringLiteral("无法载入“%1”。")},
+      {QStringLiteral(R"re(DLL Error - User Cancelled)re"), QStringLiteral("已取消。")},
+  };
+  t.failure_reasons = {
+      {QStringLiteral("No such file or directory"), QStringLiteral("文件或文件夹不存在")},
+      {QStringLiteral("Permission denied"), QStringLiteral("没有权限")},
+      {QStringLiteral("Operation not permitted"), QStringLiteral("不允许此操作")},
+      {QStringLiteral("Is a directory"), QStringLiteral("这是一个文件夹")},
+      {QStringLiteral("Not a directory"), QStringLiteral("路径中有一项不是文件夹")},
+      {QStringLiteral("No space left on device"), QStringLiteral("磁盘空间不足")},
+      {QStringLiteral("Read-only file system"), QStringLiteral("文件系统是只读的")},
+      {QStringLiteral("File name too long"), QStringLiteral("文件名太长")},
+      {QStringLiteral("Not a regular file"), QStringLiteral("不是普通文件")},
+  };
   t.chapter_edit_caption = QStringLiteral("更改章节名称");
   t.chapter_edit_prompt = QStringLiteral("请输入新的章节名称：");
   t.not_found_message = QStringLiteral("没有找到匹配的章节！");

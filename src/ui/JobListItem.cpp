@@ -1,6 +1,7 @@
 #include "ui/JobListItem.h"
 
 #include "conversion/ConvertFile.h"
+#include "ui/InterfaceLanguage.h"
 
 namespace quireforge {
 
@@ -17,5 +18,27 @@ JobListItem::JobListItem(const QString& title, const QString& author,
 // Destroying the job here is the row's deletion handler: every way a row goes (Remove,
 // Clear, closing the window) passes through it.
 JobListItem::~JobListItem() = default;
+
+void JobListItem::SetStatus(State state, const InterfaceTexts& texts, const QString& reason) {
+  state_ = state;
+  reason_ = state == State::kFailed ? reason : QString();
+  switch (state) {
+    case State::kPending:
+      setText(kTag, QString());
+      break;
+    case State::kDone:
+      setText(kTag, texts.done_mark);
+      break;
+    case State::kFailed:
+      setText(kTag, texts.failed_mark);
+      break;
+    case State::kCancelled:
+      setText(kTag, texts.cancelled_mark);
+      break;
+  }
+  for (int column = 0; column < columnCount(); ++column) setToolTip(column, reason_);
+}
+
+void JobListItem::ShowChapterCount() { setText(kChapters, QString::number(job_->ChapterCount())); }
 
 }  // namespace quireforge

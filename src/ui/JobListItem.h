@@ -1,5 +1,7 @@
 // One row of the job list: title, author, chapter count and tag, and the conversion job it
-// owns. Deleting the row destroys the job at the same moment. Window thread only.
+// owns. The tag tells what became of the book: nothing yet, done, failed (the reason in the
+// tooltip) or cancelled. Deleting the row destroys the job at the same moment. Window thread
+// only.
 #ifndef QUIREFORGE_UI_JOBLISTITEM_H_
 #define QUIREFORGE_UI_JOBLISTITEM_H_
 
@@ -9,12 +11,16 @@
 namespace quireforge {
 
 class TConvertFile;
+struct InterfaceTexts;
 
 class JobListItem : public QTreeWidgetItem {
  public:
   enum Column { kTitle = 0, kAuthor = 1, kChapters = 2, kTag = 3 };
+  // A failed or cancelled book left its staging tree whole and may be started again; only
+  // a done row is finished.
+  enum class State { kPending, kDone, kFailed, kCancelled };
 
-  // Takes the job; the chapter count is written once, now.
+  // Takes the job and shows its chapter count.
   JobListItem(const QString& title, const QString& author, std::unique_ptr<TConvertFile> job);
   ~JobListItem() override;
 
@@ -22,12 +28,27 @@ class JobListItem : public QTreeWidgetItem {
   JobListItem& operator=(const JobListItem&) = delete;
 
   TConvertFile& Job() const { return *job_; }
-  // Pending while the "Tag" column is empty.
-  bool IsPending() const { return text(kTag).isEmpty(); }
-  void MarkDone(const QString& done_mark) { setText(kTag, done_mark); }
+  // The source field's text the job was built from (the row editor's checks read it).
+  const QString& SourceText() const { return source_text_; }
+  void SetSourceText(const QString& text) { source_text_ = text; }
+  State Status() const { return state_; }
+  // Not finished yet: a later Start packs it.
+  bool IsPending() const { return state_ != State::kDone; }
+  // Why the book failed; empty unless the row failed.
+  const QString& Reason() const { return reason_; }
+  // Sets the state and writes its mark from `texts` into the "Tag" column; `reason` is the
+  // tooltip of a failed row.
+  void SetStatus(State state, const InterfaceTexts& texts, const QString& reason = QString());
+  // Writes the mark of the current state again, in another language.
+  void Relabel(const InterfaceTexts& texts) { SetStatus(state_, texts, reason_); }
+  // Shows the chapter count the job has now (after chapter edits).
+  void ShowChapterCount();
 
  private:
   std::unique_ptr<TConvertFile> job_;
+  QString source_text_;
+  State state_ = State::kPending;
+  QString reason_;
 };
 
 }  // namespace quireforge

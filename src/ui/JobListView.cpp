@@ -1,6 +1,7 @@
 #include "ui/JobListView.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QSignalBlocker>
 
@@ -59,10 +60,15 @@ bool JobListView::HasPendingRow() const {
   return false;
 }
 
-void JobListView::RelabelDoneRows(const QString& done_mark) {
+bool JobListView::HasPendingSelectedRow() const {
   for (int i = 0; i < topLevelItemCount(); ++i) {
-    if (!Row(i)->IsPending()) Row(i)->MarkDone(done_mark);
+    if (Row(i)->isSelected() && Row(i)->IsPending()) return true;
   }
+  return false;
+}
+
+void JobListView::RelabelRows(const InterfaceTexts& texts) {
+  for (int i = 0; i < topLevelItemCount(); ++i) Row(i)->Relabel(texts);
 }
 
 JobListItem* JobListView::SelectedRow() const {
@@ -87,6 +93,27 @@ void JobListView::DeleteAllRows() {
 void JobListView::mouseReleaseEvent(QMouseEvent* event) {
   QTreeWidget::mouseReleaseEvent(event);
   emit Clicked();
+}
+
+void JobListView::mouseDoubleClickEvent(QMouseEvent* event) {
+  QTreeWidget::mouseDoubleClickEvent(event);
+  if (event->button() == Qt::LeftButton && itemAt(event->position().toPoint()) != nullptr) {
+    emit EditRequested();
+  }
+}
+
+void JobListView::keyPressEvent(QKeyEvent* event) {
+  if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+    if (event->key() == Qt::Key_Delete) {
+      emit DeleteRequested();
+      return;
+    }
+    if (event->key() == Qt::Key_F2) {
+      emit EditRequested();
+      return;
+    }
+  }
+  QTreeWidget::keyPressEvent(event);
 }
 
 // Title and author fitted to their texts within their bounds; chapter count and tag fixed.

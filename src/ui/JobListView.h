@@ -1,6 +1,7 @@
 // JobListView is the report-style job list of the main window (ListView_JobList): four
 // columns, several selected rows, whole-row selection, no in-place editing. It owns its
-// rows (JobListItem), and so their jobs. Window thread only.
+// rows (JobListItem), and so their jobs. Delete asks to remove the selected rows, F2 or a
+// double click to edit the current one; the window decides. Window thread only.
 #ifndef QUIREFORGE_UI_JOBLISTVIEW_H_
 #define QUIREFORGE_UI_JOBLISTVIEW_H_
 
@@ -12,6 +13,7 @@ namespace quireforge {
 
 class JobListItem;
 class TConvertFile;
+struct InterfaceTexts;
 
 class JobListView : public QTreeWidget {
   Q_OBJECT
@@ -27,8 +29,10 @@ class JobListView : public QTreeWidget {
   JobListItem* Row(int index) const;
   // Whether some row is not finished yet.
   bool HasPendingRow() const;
-  // Writes `done_mark` into the "Tag" column of every finished row (another language's).
-  void RelabelDoneRows(const QString& done_mark);
+  // Writes every row's mark again from `texts` (another language's).
+  void RelabelRows(const InterfaceTexts& texts);
+  // Whether some selected row is not finished yet.
+  bool HasPendingSelectedRow() const;
   // The first selected row in list order, or null.
   JobListItem* SelectedRow() const;
   // Deletes every selected row (and its job); returns whether there was one. No selection
@@ -40,9 +44,15 @@ class JobListView : public QTreeWidget {
  signals:
   // A mouse click anywhere in the list, after the view has updated its selection.
   void Clicked();
+  // Delete was pressed in the list.
+  void DeleteRequested();
+  // F2 was pressed, or a row double-clicked.
+  void EditRequested();
 
  protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void FitColumns();

@@ -1,12 +1,16 @@
 #include "ui/QtDialogService.h"
 
+#include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -50,9 +54,12 @@ void QtDialogService::ShowArchiveMessage(ArchiveMessageKind kind, const QString&
   box.exec();
 }
 
-bool QtDialogService::AskYesNo(const QString& caption, const QString& text) {
+bool QtDialogService::AskYesNo(const QString& caption, const QString& text,
+                               DefaultAnswer default_answer) {
   QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
                   parent_);
+  box.setDefaultButton(default_answer == DefaultAnswer::kYes ? QMessageBox::Yes : QMessageBox::No);
+  box.setEscapeButton(QMessageBox::No);
   return box.exec() == QMessageBox::Yes;
 }
 
@@ -98,8 +105,54 @@ QStringList QtDialogService::RunFileDialog(const FileDialogRequest& request) {
       dialog.setFileMode(QFileDialog::AnyFile);
       break;
   }
+  if (!request.start_path.isEmpty()) {
+    const QFileInfo start(request.start_path);
+    if (start.isDir()) {
+      dialog.setDirectory(start.absoluteFilePath());
+    } else {
+      dialog.setDirectory(start.absolutePath());
+      dialog.selectFile(start.fileName());
+    }
+  }
   if (dialog.exec() != QDialog::Accepted) return {};
   return dialog.selectedFiles();
+}
+
+bool QtDialogService::EditRow(const QString& caption, const QStringList& labels,
+                              RowFields* fields) {
+  QDialog dialog(parent_);
+  dialog.setObjectName(QStringLiteral("Dialog_EditRow"));
+  dialog.setWindowTitle(caption);
+  auto* form = new QFormLayout(&dialog);
+  QLineEdit* edits[3];
+  QString* values[3] = {&fields->target, &fields->title, &fields->author};
+  for (int i = 0; i < 3; ++i) {
+    edits[i] = new QLineEdit(*values[i], &dialog);
+    edits[i]->setMinimumWidth(420);
+    form->addRow(labels.value(i), edits[i]);
+  }
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  form->addRow(buttons);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  for (int i = 0; i < 3; ++i) *values[i] = edits[i]->text();
+  return true;
+}
+
+bool QtDialogService::ShowSummary(const QString& caption, const QString& text,
+                                  const QString& open_folder) {
+  QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok, parent_);
+  box.setObjectName(QStringLiteral("MessageBox_Summary"));
+  QPushButton* open = nullptr;
+  if (!open_folder.isEmpty()) open = box.addButton(open_folder, QMessageBox::ActionRole);
+  box.setDefaultButton(QMessageBox::Ok);
+  box.exec();
+  return open != nullptr && box.clickedButton() == open;
+}
+
+void QtDialogService::OpenFolder(const QString& folder) {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
 }  // namespace quireforge

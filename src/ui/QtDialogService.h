@@ -20,10 +20,14 @@ class QtDialogService : public DialogService {
   void ShowMessage(const QString& text) override;
   void ShowError(const QString& text) override;
   void ShowArchiveMessage(ArchiveMessageKind kind, const QString& text) override;
-  bool AskYesNo(const QString& caption, const QString& text) override;
+  bool AskYesNo(const QString& caption, const QString& text, DefaultAnswer default_answer) override;
   QString InputBox(const QString& caption, const QString& prompt, const QString& text,
                    int max_length) override;
   QStringList RunFileDialog(const FileDialogRequest& request) override;
+  bool EditRow(const QString& caption, const QStringList& labels, RowFields* fields) override;
+  bool ShowSummary(const QString& caption, const QString& text,
+                   const QString& open_folder) override;
+  void OpenFolder(const QString& folder) override;
 
  private:
   QPointer<QWidget> parent_;

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
+#include <QTimer>
 #include <QTranslator>
 #include <QVBoxLayout>
 #include <exception>
@@ -34,6 +35,7 @@
 #include "ui/ChapterListModel.h"
 #include "ui/DesignSizes.h"
 #include "ui/DialogService.h"
+#include "ui/FailureText.h"
 #include "ui/FindReplaceDialog.h"
 #include "ui/GuardedHandler.h"
 #include "ui/InterfaceFonts.h"
@@ -120,6 +122,10 @@ void SetItems(QComboBox* list, const QStringList& items) {
 }
 
 QString TextOf(const std::exception& failure) { return QString::fromUtf8(failure.what()); }
+
+// How often the progress window's bar follows the packing during Start (the engine calls
+// back at least every 100 ms, and each call back runs the message pump).
+constexpr int kProgressInterval = 50;
 
 }  // namespace
 
@@ -248,9 +254,11 @@ void TForm_Main::BuildOptionLine(QVBoxLayout* lines) {
 // The tool bar, and the list area below it: the job list left of the splitter.
 void TForm_Main::BuildJobArea(QVBoxLayout* lines) {
   Button_Add = MakeButton(QStringLiteral("Button_Add"), design::kToolButton, this);
+  Button_Edit = MakeButton(QStringLiteral("Button_Edit"), design::kToolButton, this);
   Button_Remove = MakeButton(QStringLiteral("Button_Remove"), design::kToolButton, this);
   Button_Clear = MakeButton(QStringLiteral("Button_Clear"), design::kToolButton, this);
   Button_Start = MakeButton(QStringLiteral("Button_Start"), design::kToolButton, this);
+  Button_Edit->setEnabled(false);
   Button_Remove->setEnabled(false);
   Button_Start->setEnabled(false);
 
@@ -264,6 +272,7 @@ void TForm_Main::BuildJobArea(QVBoxLayout* lines) {
   auto* tool_bar = new QHBoxLayout;
   tool_bar->addStretch(1);
   tool_bar->addWidget(Button_Add);
+  tool_bar->addWidget(Button_Edit);
   tool_bar->addWidget(Button_Remove);
   tool_bar->addWidget(Button_Clear);
   tool_bar->addWidget(Button_Start);
@@ -321,14 +330,33 @@ void TForm_Main::ConnectHandlers() {
   Edit_UF->installEventFilter(this);
   for (QLineEdit* field : {Edit_SourceFile, Edit_TargetFile, Edit_Title, Edit_Author}) {
     field->installEventFilter(this);
+    // Enter in a field presses Add.
+    connect(field, &QLineEdit::returnPressed, this, [this] {
+      if (Button_Add->isEnabled()) Button_Add->click();
+    });
   }
   connect(Button_BookOptions, &QPushButton::clicked, this,
           guarded(&TForm_Main::Button_BookOptionsClick));
+  // Typing or pasting a source derives the other fields; setText (dialogs, drops) does not
+  // come through here.
+  // An author the user typed is never replaced by a derived one.
+  connect(Edit_Author, &QLineEdit::textEdited, this, [this] { derived_author_.clear(); });
+  connect(Edit_SourceFile, &QLineEdit::textEdited, this,
+          [this](const QString& text) { Guarded([this, &text] { Edit_SourceFileEdited(text); }); });
   connect(CheckBox_NC, &QCheckBox::clicked, this, guarded(&TForm_Main::CheckBox_NCClick));
   connect(CheckBox_UF, &QCheckBox::clicked, this, guarded(&TForm_Main::CheckBox_UFClick));
 
   connect(Button_Add, &QPushButton::clicked, this, &TForm_Main::Button_AddClick);
+  connect(Button_Edit, &QPushButton::clicked, this, guarded(&TForm_Main::Button_EditClick));
   connect(Button_Remove, &QPushButton::clicked, this, &TForm_Main::Button_RemoveClick);
+  connect(ListView_JobList, &JobListView::DeleteRequested, this, &TForm_Main::Button_RemoveClick);
+  connect(ListView_JobList, &JobListView::EditRequested, this,
+          guarded(&TForm_Main::Button_EditClick));
+  // During Start the bar follows the packing; the timer runs in the message pump the
+  // archiver drives.
+  progress_timer_ = new QTimer(this);
+  progress_timer_->setInterval(kProgressInterval);
+  connect(progress_timer_, &QTimer::timeout, this, &TForm_Main::ShowPackingProgress);
   connect(Button_Clear, &QPushButton::clicked, this, guarded(&TForm_Main::Button_ClearClick));
   connect(Button_Start, &QPushButton::clicked, this, &TForm_Main::Button_StartClick);
   connect(ListView_JobList, &JobListView::Clicked, this, &TForm_Main::ListView_JobListClick);
@@ -374,11 +402,12 @@ void TForm_Main::RetranslateUi(const InterfaceTexts& texts) {
   Button_BookOptions->setText(t.button_book_options);
   Dialog_BookOptions->ApplyTexts(t);
   Button_Add->setText(t.button_add);
+  Button_Edit->setText(t.button_edit);
   Button_Remove->setText(t.button_remove);
   Button_Clear->setText(t.button_clear);
   Button_Start->setText(t.button_start);
   ListView_JobList->SetColumnCaptions(t.job_columns);
-  ListView_JobList->RelabelDoneRows(t.done_mark);
+  ListView_JobList->RelabelRows(t);
   Button_FReplace->setText(t.button_chapter_replace);
   Button_FEdit->setText(t.button_chapter_edit);
   Button_FRemove->setText(t.button_chapter_remove);
@@ -389,7 +418,9 @@ void TForm_Main::RetranslateUi(const InterfaceTexts& texts) {
 
 void TForm_Main::AttachProgressWindow(TForm_Waiting* waiting) {
   waiting_ = waiting;
-  if (waiting_ != nullptr) waiting_->SetPanelText(texts_.waiting_panel);
+  if (waiting_ == nullptr) return;
+  waiting_->SetPanelText(texts_.waiting_panel);
+  connect(waiting_, &TForm_Waiting::CancelRequested, this, &TForm_Main::CancelStart);
 }
 
 void TForm_Main::ShowCentred() {
@@ -466,9 +497,30 @@ void TForm_Main::closeEvent(QCloseEvent* event) {
 }
 
 bool TForm_Main::FormCloseQuery() {
-  // Closing now would pull the staging root from under a Start run or a job being built.
-  if (!idle_ || adding_) return false;
-  // Clear as the button does, without asking: the user asked to close.
+  // Closing now would pull the staging root from under a job being built: the user is told
+  // to wait.
+  if (adding_) {
+    dialogs_.ShowMessage(texts_.close_adding_message);
+    return false;
+  }
+  // During Start the window asks, then cancels the run and closes once it has stopped.
+  if (!idle_) {
+    if (close_after_start_) return false;
+    if (!dialogs_.AskYesNo(texts_.question_caption, texts_.close_running_text,
+                           DialogService::DefaultAnswer::kNo)) {
+      return false;
+    }
+    close_after_start_ = true;
+    CancelStart();
+    return false;
+  }
+  // The user agreed to lose the rows when closing during Start; otherwise rows not converted
+  // yet are asked about.
+  if (!close_after_start_ && ListView_JobList->HasPendingRow() &&
+      !dialogs_.AskYesNo(texts_.question_caption, texts_.close_pending_text,
+                         DialogService::DefaultAnswer::kNo)) {
+    return false;
+  }
   ClearJobList();
   return true;
 }
@@ -488,7 +540,7 @@ void TForm_Main::Guarded(const std::function<void()>& work, const std::function<
   if (const std::optional<QString> failure = RunGuarded(work, restore)) ShowFailure(*failure);
 }
 
-void TForm_Main::ShowFailure(const QString& text) { dialogs_.ShowError(text); }
+void TForm_Main::ShowFailure(const QString& text) { dialogs_.ShowError(FailureText(texts_, text)); }
 
 void TForm_Main::Button_AddClick() {
   // Disabling Add hands the keyboard focus on to the next control (Clear, or Remove), where
@@ -510,13 +562,43 @@ void TForm_Main::Button_AddClick() {
 
 void TForm_Main::AddJob() {
   const QString source = Edit_SourceFile->text();
-  if (source.isEmpty()) return;
   const QString target = Edit_TargetFile->text();
   const QString title = Edit_Title->text();
-  if (target.isEmpty() || IsEmptyAsXmlText(title.toStdU16String())) return;
   const QString author = Edit_Author->text();
+  // Add that cannot go on says why, naming the field.
+  if (source.isEmpty()) {
+    dialogs_.ShowMessage(texts_.add_no_source);
+    return;
+  }
+  if (target.isEmpty()) {
+    dialogs_.ShowMessage(texts_.add_no_target);
+    return;
+  }
+  if (IsEmptyAsXmlText(title.toStdU16String())) {
+    dialogs_.ShowMessage(texts_.add_no_title);
+    return;
+  }
   if (!staging_problem_.isEmpty()) throw std::runtime_error(staging_problem_.toStdString());
 
+  std::unique_ptr<TConvertFile> job = BuildJob(source, target, title, author);
+  if (!job->StagingPath().empty()) job_folders_.push_back(job->StagingPath());
+  JobListItem* row = ListView_JobList->AppendRow(title, author, std::move(job));
+  row->SetSourceText(source);
+
+  // The conversion let the window work meanwhile: a field the user changed keeps what was
+  // typed; the others are emptied for the next book.
+  const bool same_source = Edit_SourceFile->text() == source;
+  for (auto [field, added] : {std::pair<QLineEdit*, QString>{Edit_SourceFile, source},
+                              {Edit_TargetFile, target},
+                              {Edit_Title, title},
+                              {Edit_Author, author}}) {
+    if (field->text() == added) field->clear();
+  }
+  if (same_source) CheckBox_PH->setChecked(false);
+}
+
+std::unique_ptr<TConvertFile> TForm_Main::BuildJob(const QString& source, const QString& target,
+                                                   const QString& title, const QString& author) {
   BookRequest request;
   for (const QString& path : ParseSourceField(source)) {
     request.sources.push_back(path.toStdU16String());
@@ -526,24 +608,50 @@ void TForm_Main::AddJob() {
   request.author = author.toStdU16String();
   request.options = ChosenOptions();
   const JobParameters book = PlanBook(request, values_.CodePages());
-  std::unique_ptr<TConvertFile> job =
-      MakeJob(book, JobSurroundings{values_.StagingRoot(), &ui_, &values_.CodePages()});
-  if (!job->StagingPath().empty()) job_folders_.push_back(job->StagingPath());
   last_source_folder_ = QFileInfo(QString::fromStdU16String(book.sources.front())).absolutePath();
   last_target_folder_ = QFileInfo(QString::fromStdU16String(book.target_path)).absolutePath();
+  return MakeJob(book, JobSurroundings{values_.StagingRoot(), &ui_, &values_.CodePages()});
+}
 
-  ListView_JobList->AppendRow(title, author, std::move(job));
-  Edit_SourceFile->clear();
-  Edit_TargetFile->clear();
-  Edit_Title->clear();
-  Edit_Author->clear();
-  CheckBox_PH->setChecked(false);
+void TForm_Main::Button_EditClick() {
+  JobListItem* row = ListView_JobList->SelectedRow();
+  if (row == nullptr) return;
+  if (!row->IsPending()) {
+    dialogs_.ShowMessage(texts_.row_finished_message);
+    return;
+  }
+  TConvertFile& job = row->Job();
+  RowFields fields{QString::fromStdU16String(job.TargetPath()),
+                   QString::fromStdU16String(job.Title()), QString::fromStdU16String(job.Author())};
+  const QStringList labels = {texts_.label_target_file, texts_.label_title, texts_.label_author};
+  // The same checks as Add; a refused edit opens the dialog again with what was typed.
+  for (;;) {
+    if (!dialogs_.EditRow(texts_.edit_row_caption, labels, &fields)) return;
+    if (fields.target.isEmpty()) {
+      dialogs_.ShowMessage(texts_.add_no_target);
+    } else if (IsEmptyAsXmlText(fields.title.toStdU16String())) {
+      dialogs_.ShowMessage(texts_.add_no_title);
+    } else {
+      break;
+    }
+  }
+  std::vector<std::u16string> sources;
+  for (const QString& path : ParseSourceField(row->SourceText())) {
+    sources.push_back(path.toStdU16String());
+  }
+  RefuseTargetAmongSources(fields.target.toStdU16String(), sources);
+  RefuseTargetAsFont(fields.target.toStdU16String(), job.Options().font);
+  job.Rename(fields.target.toStdU16String(), fields.title.toStdU16String(),
+             fields.author.toStdU16String());
+  row->setText(JobListItem::kTitle, fields.title);
+  row->setText(JobListItem::kAuthor, fields.author);
 }
 
 void TForm_Main::Button_RemoveClick() {
   Guarded(
       [this] {
         if (ListView_JobList->SelectedRow() == nullptr) return;
+        if (!ConfirmLosingRows(true)) return;
         // The chapter list box lets go of the shown job before its row (and so the job) goes.
         EmptyChapterList();
         ListView_JobList->DeleteSelectedRows();
@@ -552,12 +660,19 @@ void TForm_Main::Button_RemoveClick() {
 }
 
 void TForm_Main::Button_ClearClick() {
-  // Removing several rows at once loses work when one of them is not converted yet.
-  if (ListView_JobList->RowCount() > 1 && ListView_JobList->HasPendingRow() &&
-      !dialogs_.AskYesNo(texts_.clear_question_caption, texts_.clear_question_text)) {
-    return;
-  }
+  if (!ConfirmLosingRows(false)) return;
   ClearJobList();
+}
+
+bool TForm_Main::ConfirmLosingRows(bool selected_only) {
+  if (selected_only) {
+    if (!ListView_JobList->HasPendingSelectedRow()) return true;
+    return dialogs_.AskYesNo(texts_.question_caption, texts_.remove_question_text,
+                             DialogService::DefaultAnswer::kNo);
+  }
+  if (!ListView_JobList->HasPendingRow()) return true;
+  return dialogs_.AskYesNo(texts_.clear_question_caption, texts_.clear_question_text,
+                           DialogService::DefaultAnswer::kNo);
 }
 
 void TForm_Main::ClearJobList() {
@@ -567,37 +682,6 @@ void TForm_Main::ClearJobList() {
         ListView_JobList->DeleteAllRows();
       },
       [this] { CheckStatus(); });
-}
-
-void TForm_Main::Button_StartClick() {
-  if (ListView_JobList->RowCount() == 0) {
-    dialogs_.ShowMessage(texts_.empty_list_message);
-    return;
-  }
-  idle_ = false;
-  CheckStatus();
-  Guarded(
-      [this] {
-        ui_.ShowProgress();
-        ui_.ProcessMessages();
-        FinishPendingRows();
-      },
-      [this] {
-        ui_.CloseProgress();
-        idle_ = true;
-        CheckStatus();
-      });
-}
-
-// A row is marked done only when its book was written; a row whose packing failed (the
-// archive component has told the user why) stays pending for a later Start.
-void TForm_Main::FinishPendingRows() {
-  const int rows = ListView_JobList->RowCount();
-  for (int i = 0; i < rows; ++i) {
-    JobListItem* row = ListView_JobList->Row(i);
-    if (row == nullptr || !row->IsPending()) continue;
-    if (row->Job().FinishBook(archiver_)) row->MarkDone(texts_.done_mark);
-  }
 }
 
 void TForm_Main::ListView_JobListClick() {
@@ -629,11 +713,29 @@ void TForm_Main::CheckStatus() {
   // Start also waits while Add is building a job: both would drive the progress window.
   Button_Start->setEnabled(has_rows && !adding_);
   Button_Clear->setEnabled(has_rows);
-  Button_Remove->setEnabled(ListView_JobList->SelectedRow() != nullptr);
+  JobListItem* selected = ListView_JobList->SelectedRow();
+  Button_Remove->setEnabled(selected != nullptr);
+  Button_Edit->setEnabled(selected != nullptr && selected->IsPending());
+  // A finished book's chapters are shown, not edited.
+  const bool editable = !ChaptersReadOnly();
   const bool line_selected = ListBox_Files->SelectedLine() >= 0;
-  Button_FEdit->setEnabled(line_selected);
-  Button_FRemove->setEnabled(line_selected);
-  Button_FReplace->setEnabled(ListBox_Files->LineCount() > 0);
+  Button_FEdit->setEnabled(editable && line_selected);
+  Button_FRemove->setEnabled(editable && line_selected);
+  Button_FReplace->setEnabled(editable && ListBox_Files->LineCount() > 0);
+}
+
+JobListItem* TForm_Main::ShownRow() const {
+  if (chapter_model_->Job() == nullptr) return nullptr;
+  for (int i = 0; i < ListView_JobList->RowCount(); ++i) {
+    JobListItem* row = ListView_JobList->Row(i);
+    if (&row->Job() == chapter_model_->Job()) return row;
+  }
+  return nullptr;
+}
+
+bool TForm_Main::ChaptersReadOnly() const {
+  const JobListItem* row = ShownRow();
+  return row != nullptr && !row->IsPending();
 }
 
 // ---- Options ----
@@ -711,7 +813,8 @@ void TForm_Main::CheckBox_NCClick() {
 
 void TForm_Main::CheckBox_UFClick() {
   if (CheckBox_UF->isChecked()) {
-    if (dialogs_.AskYesNo(texts_.font_warning_caption, texts_.font_warning_text)) {
+    if (dialogs_.AskYesNo(texts_.font_warning_caption, texts_.font_warning_text,
+                          DialogService::DefaultAnswer::kYes)) {
       Edit_UF->show();
       return;
     }

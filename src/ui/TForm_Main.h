@@ -1,16 +1,22 @@
 // TForm_Main is the main window: the source, target, title and author fields, the four
 // option lists and the option check boxes, the job list whose rows own their jobs, the
-// chapter list editor of the selected job, and the Add, Remove, Clear and Start commands.
-// No exception leaves a handler: each restores the window and shows the failure's text.
+// chapter list editor of the selected job, and the Add, Edit, Remove, Clear and Start
+// commands. No exception leaves a handler: each restores the window and shows the failure's
+// text. Nothing the user made is lost without a question: Remove, Delete, Clear and closing
+// ask while a row is not converted, closing during Start asks and cancels, and text typed
+// during an Add stays. Start names each book in the progress window, may be cancelled, marks
+// every row Done, Failed or Cancelled and ends with a summary.
 // The chapter list box shows the selected job's own chapter list through a model; every
 // chapter edit goes through that model. Owned by main; window thread only. Its handlers live
-// in TForm_Main.cpp (construction, texts, jobs and window), TForm_MainChapters.cpp (chapter
-// editor) and TForm_MainFiles.cpp (file dialogs, drops).
+// in TForm_Main.cpp (construction, texts, jobs and window), TForm_MainStart.cpp (Start, its
+// progress, Cancel and summary), TForm_MainChapters.cpp (chapter editor) and
+// TForm_MainFiles.cpp (file dialogs, drops, typed sources).
 #ifndef QUIREFORGE_UI_TFORM_MAIN_H_
 #define QUIREFORGE_UI_TFORM_MAIN_H_
 
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -27,6 +33,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSplitter;
+class QTimer;
 class QTranslator;
 class QVBoxLayout;
 
@@ -73,6 +80,9 @@ class TForm_Main : public QWidget {
   void RetranslateUi(const InterfaceTexts& texts);
 
   TArchiver& Archiver() { return archiver_; }
+  // The folder the source dialog opens at: the folder of the last source chosen there.
+  QString LastSourceFolder() const { return last_source_folder_; }
+  void SetLastSourceFolder(const QString& folder) { last_source_folder_ = folder; }
   InterfaceLanguage Language() const { return language_; }
   bool IsIdle() const { return idle_; }
   bool IsAdding() const { return adding_; }
@@ -82,6 +92,8 @@ class TForm_Main : public QWidget {
 
  public slots:
   void Button_AddClick();
+  // Changes the target, title and author of the selected pending row.
+  void Button_EditClick();
   void Button_RemoveClick();
   void Button_ClearClick();
   void Button_StartClick();
@@ -92,6 +104,9 @@ class TForm_Main : public QWidget {
   void CheckBox_NCClick();
   void CheckBox_UFClick();
   void CheckStatus();
+  // Stops a Start run: the book being packed ends as cancelled, leaving nothing behind, and
+  // no further row is started.
+  void CancelStart();
 
   void Button_OpenClick();
   void Button_SaveClick();
@@ -132,17 +147,40 @@ class TForm_Main : public QWidget {
   // A drag or drop of local files arriving at a text field, handled as the window's own;
   // returns false for other events, which the field keeps.
   bool TakeFileDrop(QEvent* event);
-  // Title (and Author, when that field is empty) from the file name of `path`.
-  void FillNamesFrom(const QString& path);
+  // Title (and Author, when that field is empty) from the file name of `path`; `typed` when
+  // the path is being typed into the source field.
+  void FillNamesFrom(const QString& path, bool typed);
   void AddJob();
   // The options the next Add gives its job: the option line's and the Book options dialog's.
   BookOptions ChosenOptions() const;
   // The user's choices, kept between runs in the settings file (none when it is unnamed).
   void LoadSettings();
   void SaveSettings();
+  // The job the fields and option controls describe, built now (the conversion runs here).
+  // Raises the refusals of the core (a target among the sources or naming the font) and the
+  // conversion's failures.
+  std::unique_ptr<TConvertFile> BuildJob(const QString& source, const QString& target,
+                                         const QString& title, const QString& author);
+  // The source field changed by typing or pasting: target, title and author follow it.
+  void Edit_SourceFileEdited(const QString& text);
+  // Asks before losing rows not converted yet (all rows, or the selected ones); true when
+  // nothing pending would go or the user said Yes.
+  bool ConfirmLosingRows(bool selected_only);
+  // The row whose chapters the chapter list shows, or null.
+  JobListItem* ShownRow() const;
+  // Whether the shown chapter list belongs to a finished book (and so cannot change).
+  bool ChaptersReadOnly() const;
+  // The progress window's bar follows the archiver during Start.
+  void ShowPackingProgress();
   // Deletes every row (and so every job), empties the chapter list, then CheckStatus.
   void ClearJobList();
-  void FinishPendingRows();
+  // What a Start run did, for its summary: targets written, failures ("target: reason"),
+  // cancelled and not started targets.
+  struct StartResults {
+    QStringList written, failed, cancelled, not_started;
+  };
+  void FinishPendingRows(StartResults* results);
+  void ShowSummary(const StartResults& results);
   void ShowFailure(const QString& text);
   // Runs a handler's `work`, then its `restore` step whatever the work did; a failure of
   // either is shown afterwards in a message box captioned with the application title.
@@ -172,14 +210,22 @@ class TForm_Main : public QWidget {
   bool idle_ = true;
   bool adding_ = false;
   bool shown_before_ = false;
+  // Start was asked to stop; and the window closes once Start has stopped.
+  bool cancel_requested_ = false;
+  bool close_after_start_ = false;
+  // The folder sources were last taken from (the source dialog opens there).
+  QString last_source_folder_;
+  // The author the window derived from a file name last: still the window's to replace
+  // while the Author field holds it.
+  QString derived_author_;
+  QTimer* progress_timer_ = nullptr;
   // This window's hold on the staging root; null when the root was refused.
   std::unique_ptr<SharedStagingRoot> staging_root_;
   QString staging_problem_;
   // The staging folder of every job this window built, removed when it closes.
   std::vector<std::u16string> job_folders_;
   int drag_source_index_ = -1;
-  // The folders of the last book added: its first source's and its target's.
-  QString last_source_folder_;
+  // The folder of the last book added, where the Save dialog opens without a target.
   QString last_target_folder_;
   // What the chapter list box shows: the chapter list of one job (its Job()), or none.
   ChapterListModel* chapter_model_ = nullptr;
@@ -210,6 +256,7 @@ class TForm_Main : public QWidget {
   QPushButton* Button_BookOptions;
   BookOptionsDialog* Dialog_BookOptions;
   QPushButton* Button_Add;
+  QPushButton* Button_Edit;
   QPushButton* Button_Remove;
   QPushButton* Button_Clear;
   QPushButton* Button_Start;

@@ -1,6 +1,8 @@
 // The chapter list editor of TForm_Main. The chapter list box is a view of the chapter list
 // model, which is the chapter list of one job: the one whose row is selected. Every edit
-// goes through the model to the job, once, and the box follows; line i is entry i.
+// goes through the model to the job, once, and the box follows; line i is entry i. A
+// finished book's list is only shown: its book is written, an edit would change nothing.
+// The job row's chapter count follows every removal.
 #include <QString>
 #include <vector>
 
@@ -10,6 +12,7 @@
 #include "ui/ChapterSearch.h"
 #include "ui/DialogService.h"
 #include "ui/FindReplaceDialog.h"
+#include "ui/JobListItem.h"
 #include "ui/TForm_Main.h"
 
 namespace quireforge {
@@ -36,6 +39,10 @@ void TForm_Main::Button_FEditClick() {
   Guarded([this] {
     const int line = ListBox_Files->SelectedLine();
     if (line < 0) return;
+    if (ChaptersReadOnly()) {
+      dialogs_.ShowMessage(texts_.row_finished_message);
+      return;
+    }
     const QString title = dialogs_.InputBox(texts_.chapter_edit_caption, texts_.chapter_edit_prompt,
                                             chapter_model_->Title(line), kMaxTitleLength);
     // An empty title stays an entry with an empty title.
@@ -48,8 +55,13 @@ void TForm_Main::Button_FRemoveClick() {
       [this] {
         const int line = ListBox_Files->SelectedLine();
         if (line < 0) return;
+        if (ChaptersReadOnly()) {
+          dialogs_.ShowMessage(texts_.row_finished_message);
+          return;
+        }
         chapter_model_->RemoveChapter(line);
         ListBox_Files->clearSelection();
+        if (JobListItem* row = ShownRow()) row->ShowChapterCount();
       },
       [this] { CheckStatus(); });
 }
@@ -60,8 +72,8 @@ void TForm_Main::ListBox_FilesMouseDown(int line) { drag_source_index_ = line; }
 // the lines between shift by one. Runs at every move of the drag, so the entry follows.
 void TForm_Main::ListBox_FilesDragOver(int line) {
   const int count = chapter_model_->rowCount();
-  if (chapter_model_->Job() == nullptr || line < 0 || line >= count || drag_source_index_ < 0 ||
-      drag_source_index_ >= count) {
+  if (chapter_model_->Job() == nullptr || ChaptersReadOnly() || line < 0 || line >= count ||
+      drag_source_index_ < 0 || drag_source_index_ >= count) {
     return;
   }
   Guarded([this, line] {
@@ -71,7 +83,10 @@ void TForm_Main::ListBox_FilesDragOver(int line) {
   });
 }
 
-void TForm_Main::Button_FReplaceClick() { ReplaceDialog_Head->Execute(); }
+void TForm_Main::Button_FReplaceClick() {
+  if (ChaptersReadOnly()) return;
+  ReplaceDialog_Head->Execute();
+}
 
 int TForm_Main::SearchChapter(const std::vector<bool>& replaced) const {
   const QString find = ReplaceDialog_Head->FindText();
@@ -104,7 +119,7 @@ void TForm_Main::ReplaceDialog_HeadFind() {
 }
 
 void TForm_Main::ReplaceDialog_HeadReplace() {
-  if (chapter_model_->Job() == nullptr) return;
+  if (chapter_model_->Job() == nullptr || ChaptersReadOnly()) return;
   Guarded([this] {
     const int line = FindAndSelectChapter();
     if (line >= 0) ReplaceInLine(line);
@@ -112,7 +127,7 @@ void TForm_Main::ReplaceDialog_HeadReplace() {
 }
 
 void TForm_Main::ReplaceDialog_HeadReplaceAll() {
-  if (chapter_model_->Job() == nullptr) return;
+  if (chapter_model_->Job() == nullptr || ChaptersReadOnly()) return;
   Guarded([this] {
     ListBox_Files->clearSelection();
     std::vector<bool> replaced(static_cast<size_t>(chapter_model_->rowCount()), false);

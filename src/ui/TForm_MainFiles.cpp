@@ -1,9 +1,12 @@
-// Source, target and font selection of TForm_Main: the three file dialogs and files dropped
-// from the desktop. Both ways of picking a source derive the target path and the title, and
-// the author when the file name names one and the Author field is still empty.
+// Source, target and font selection of TForm_Main: the three file dialogs, files dropped
+// from the desktop and a source typed or pasted into its field. Every way of picking a source
+// derives the target path and the title, and the author when the file name names one and the
+// Author field is still empty (or holds the author derived before). The source dialog opens
+// at the last folder chosen in it, the Save dialog at the current target.
 #include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -49,10 +52,12 @@ void TForm_Main::Button_OpenClick() {
   request.mode = FileDialogRequest::Mode::kOpenMany;
   request.filter = QStringLiteral("Text File|*.txt");
   request.default_suffix = QStringLiteral("txt");
+  request.start_path = last_source_folder_;
   const QStringList files = dialogs_.RunFileDialog(request);
   if (files.isEmpty()) return;
 
   const QString first = files.first();
+  last_source_folder_ = QFileInfo(first).absolutePath();
   if (files.size() == 1) {
     // Quoted when it holds a comma, a blank or a quote, so that Add reads one source back.
     Edit_SourceFile->setText(QuoteSourcePath(first, false));
@@ -62,16 +67,32 @@ void TForm_Main::Button_OpenClick() {
     CheckBox_PH->show();
   }
   Edit_TargetFile->setText(TargetFor(first, u".epub"));
-  FillNamesFrom(first);
+  FillNamesFrom(first, false);
 }
 
-void TForm_Main::FillNamesFrom(const QString& path) {
+void TForm_Main::FillNamesFrom(const QString& path, bool typed) {
   const TitleAndAuthor names = TitleAndAuthorFromFileName(path.toStdU16String());
   Edit_Title->setText(QString::fromStdU16String(names.title));
-  // Never over an author the user typed.
-  if (Edit_Author->text().isEmpty() && !names.author.empty()) {
-    Edit_Author->setText(QString::fromStdU16String(names.author));
+  // Only into an empty Author field. While a path is being typed, the author taken from
+  // the name typed so far is still the window's own and follows the name.
+  const QString author = QString::fromStdU16String(names.author);
+  const bool ours = Edit_Author->text().isEmpty() ||
+                    (typed && !derived_author_.isEmpty() && Edit_Author->text() == derived_author_);
+  if (!typed) derived_author_.clear();
+  if (ours && (typed || !author.isEmpty())) {
+    Edit_Author->setText(author);
+    if (typed) derived_author_ = author;
   }
+}
+
+void TForm_Main::Edit_SourceFileEdited(const QString& text) {
+  const QStringList sources = ParseSourceField(text);
+  if (sources.isEmpty() || sources.first().isEmpty()) return;
+  // As the source dialog does: the first source names target and title, and several
+  // sources offer file names as chapter names.
+  CheckBox_PH->setVisible(sources.size() > 1);
+  Edit_TargetFile->setText(TargetFor(sources.first(), u".epub"));
+  FillNamesFrom(sources.first(), true);
 }
 
 void TForm_Main::Button_SaveClick() {
@@ -80,6 +101,11 @@ void TForm_Main::Button_SaveClick() {
   request.mode = FileDialogRequest::Mode::kSave;
   request.filter = QStringLiteral("ePub File|*.epub");
   request.default_suffix = QStringLiteral("epub");
+  // At the current target, folder and name; without one, where the last book went, else
+  // where the sources were.
+  request.start_path = !Edit_TargetFile->text().isEmpty() ? Edit_TargetFile->text()
+                       : !last_target_folder_.isEmpty()   ? last_target_folder_
+                                                          : last_source_folder_;
   const QStringList files = dialogs_.RunFileDialog(request);
   if (!files.isEmpty()) Edit_TargetFile->setText(files.first());
 }
@@ -114,7 +140,7 @@ void TForm_Main::DropFiles(const QStringList& paths) {
   }
   Edit_SourceFile->setText(source);
   Edit_TargetFile->setText(TargetFor(paths.last(), u".EPUB"));
-  FillNamesFrom(paths.last());
+  FillNamesFrom(paths.last(), false);
 }
 
 void TForm_Main::OpenFiles(const QStringList& paths) {

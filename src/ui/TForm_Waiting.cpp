@@ -2,8 +2,10 @@
 
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QWindow>
 
@@ -44,6 +46,56 @@ TForm_Waiting::TForm_Waiting(QWidget* main_window)
   ProgressBar_Waiting->setValue(0);
   ProgressBar_Waiting->setTextVisible(false);
   ProgressBar_Waiting->hide();
+
+  // The book line above the bar and Cancel under it, shown while Start packs books.
+  Label_Book = new QLabel(Panel_Waiting);
+  Label_Book->setObjectName(QStringLiteral("Label_Book"));
+  Label_Book->setTextFormat(Qt::PlainText);
+  Label_Book->setAlignment(Qt::AlignCenter);
+  Label_Book->setGeometry(QRect(design::kWaitingBookPosition, design::kWaitingBook));
+  Label_Book->hide();
+  Button_Cancel = new QPushButton(Panel_Waiting);
+  Button_Cancel->setObjectName(QStringLiteral("Button_Cancel"));
+  Button_Cancel->setGeometry(QRect(design::kWaitingCancelPosition, design::kWaitingCancel));
+  Button_Cancel->hide();
+  connect(Button_Cancel, &QPushButton::clicked, this, &TForm_Waiting::CancelRequested);
+}
+
+void TForm_Waiting::SetCancellable(bool cancellable, const QString& cancel_caption) {
+  cancellable_ = cancellable;
+  // Only a cancellable window takes the focus (for Esc); otherwise it never takes it from
+  // the main window.
+  setAttribute(Qt::WA_ShowWithoutActivating, !cancellable);
+  setWindowFlag(Qt::WindowDoesNotAcceptFocus, !cancellable);
+  // The panel text moves up to make room for the book line.
+  const QRect whole = QRect(QPoint(0, 0), design::kWaitingWindow)
+                          .adjusted(design::kWaitingBevel, design::kWaitingBevel,
+                                    -design::kWaitingBevel, -design::kWaitingBevel);
+  panel_label_->setGeometry(cancellable ? QRect(whole.left(), design::kWaitingPanelTextTop,
+                                                whole.width(), design::kWaitingPanelTextHeight)
+                                        : whole);
+  Button_Cancel->setText(cancel_caption);
+  Button_Cancel->setEnabled(true);
+  Button_Cancel->setVisible(cancellable);
+  Label_Book->setVisible(cancellable);
+  if (!cancellable) Label_Book->clear();
+}
+
+void TForm_Waiting::SetBookText(const QString& text) { Label_Book->setText(text); }
+
+QString TForm_Waiting::BookText() const { return Label_Book->text(); }
+
+void TForm_Waiting::ShowCancelling(const QString& text) {
+  Button_Cancel->setEnabled(false);
+  Label_Book->setText(text);
+}
+
+void TForm_Waiting::keyPressEvent(QKeyEvent* event) {
+  if (cancellable_ && event->key() == Qt::Key_Escape) {
+    if (Button_Cancel->isEnabled()) emit CancelRequested();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void TForm_Waiting::ShowOverMainWindow() {
@@ -61,6 +113,10 @@ void TForm_Waiting::ShowOverMainWindow() {
   }
   show();
   raise();
+  if (cancellable_) {
+    activateWindow();
+    Button_Cancel->setFocus(Qt::OtherFocusReason);
+  }
 }
 
 void TForm_Waiting::SetPanelText(const QString& text) { panel_label_->setText(text); }

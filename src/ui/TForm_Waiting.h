@@ -1,6 +1,7 @@
-// TForm_Waiting is the passive progress window: a borderless 367 x 192 panel saying that
-// the program is working, with a smooth bar that conversions show and drive. One instance
-// lives for the whole run; it disables nothing. Window thread only.
+// TForm_Waiting is the progress window: a borderless 367 x 192 panel saying that the program
+// is working, with a smooth bar that conversions show and drive. While Start packs books it
+// also names the book (i of n) and offers Cancel, which Esc presses too; otherwise it is
+// passive and disables nothing. One instance lives for the whole run. Window thread only.
 #ifndef QUIREFORGE_UI_TFORM_WAITING_H_
 #define QUIREFORGE_UI_TFORM_WAITING_H_
 
@@ -10,6 +11,7 @@
 class QFrame;
 class QLabel;
 class QProgressBar;
+class QPushButton;
 
 namespace quireforge {
 
@@ -20,17 +22,38 @@ class TForm_Waiting : public QWidget {
   // `main_window` is the window it is centred over; it may be null or go away first.
   explicit TForm_Waiting(QWidget* main_window);
 
-  // Shows the window centred over the main window; the bar keeps its own visibility.
+  // Shows the window centred over the main window; the bar keeps its own visibility. A
+  // cancellable window takes the keyboard focus, so that Esc reaches it.
   void ShowOverMainWindow();
   void SetPanelText(const QString& text);
   QString PanelText() const;
   QProgressBar* Bar() const { return ProgressBar_Waiting; }
 
+  // Shows or hides the book line and the Cancel button (captioned `cancel_caption`); set
+  // before the window is shown. Leaving the mode empties the book line.
+  void SetCancellable(bool cancellable, const QString& cancel_caption = QString());
+  bool IsCancellable() const { return cancellable_; }
+  // The book line: which book is being packed.
+  void SetBookText(const QString& text);
+  QString BookText() const;
+  // Greys out Cancel once it was pressed (the current book is being stopped).
+  void ShowCancelling(const QString& text);
+
+ signals:
+  // Cancel was clicked, or Esc pressed, while the window is cancellable.
+  void CancelRequested();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   QPointer<QWidget> main_window_;
+  bool cancellable_ = false;
   QFrame* Panel_Waiting;
   QLabel* panel_label_;
+  QLabel* Label_Book;
   QProgressBar* ProgressBar_Waiting;
+  QPushButton* Button_Cancel;
 };
 
 }  // namespace quireforge

@@ -1,7 +1,8 @@
 // Preloaded (LD_PRELOAD) into the real, installed quireforge by the installed-layout check.
 // Once the window is up it prints the fields that the program's command line filled, presses
 // Add and then Start, closes the window and ends the program: status 0 when the book was
-// written, 1 otherwise. A message box that opens on the way is printed and ends it with 1.
+// written, 1 otherwise. The summary that ends Start is printed and closed; any other message
+// box that opens on the way is printed and ends it with 1.
 #include <QApplication>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -54,7 +55,12 @@ void Start() {
   auto* watch = new QTimer(QCoreApplication::instance());
   QObject::connect(watch, &QTimer::timeout, [] {
     if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      Stop(QStringLiteral("message box: ") + box->text());
+      if (box->objectName() != QStringLiteral("MessageBox_Summary")) {
+        Stop(QStringLiteral("message box: ") + box->text());
+      }
+      std::printf("summary: %s\n", qPrintable(box->text()));
+      std::fflush(stdout);
+      box->button(QMessageBox::Ok)->click();
     }
   });
   watch->start(100);

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QImage>
+#include <QLabel>
 #include <QTimer>
 #include <regex>
 

@@ -1,14 +1,18 @@
-// The real window on a real X server (xcb under Xvfb), driven in-process with QTest the way
-// a user would: a novel re-encoded to GB18030 is typed into the fields, added, started and
-// packed; the book must pass `unzip -t`. Screenshots of the window are saved under
-// QF_BUILD_DIR/artifacts as window-<language>.png, and one of the whole screen after keyboard
-// work as screen-<language>.png.
+// The real window on a real X server (xcb under Xvfb, with a window manager), driven
+// in-process with QTest the way a user would: a novel re-encoded to GB18030 is typed into the
+// fields, added, started and packed; the book must pass `unzip -t`. Three books typed and
+// added with Enter, one edited, the second cancelled while it is packed. Screenshots are saved
+// under QF_BUILD_DIR/artifacts: window-<language>*.png of the window, progress-<language>.png
+// of the progress window, screen-<language>*.png of the whole screen.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 
 #include "WindowFixture.h"
@@ -35,6 +39,34 @@ class EndToEndTest : public WindowFixture {
     const fs::path file = folder / ("window-" + language + suffix + ".png");
     QApplication::processEvents();
     ASSERT_TRUE(window->grab().save(QString::fromStdString(file.string())));
+  }
+
+  std::string Language() const {
+    return window->Language() == InterfaceLanguage::kChinese ? "zh" : "en";
+  }
+  fs::path Artifact(const std::string& name) const {
+    const fs::path folder = fs::path(QF_BUILD_DIR) / "artifacts";
+    fs::create_directories(folder);
+    return folder / (name + "-" + Language() + ".png");
+  }
+  void SaveScreen(const std::string& name) {
+    std::string output;
+    EXPECT_EQ(RunCommand("import -window root " + ShellQuote(Artifact(name).string()), &output), 0)
+        << output;
+  }
+  // Types `path` into the source field key by key and presses Enter there.
+  void TypeSourceAndEnter(const fs::path& path) {
+    Type("Edit_SourceFile", QString::fromStdString(path.string()));
+    QTest::keyClick(Edit("Edit_SourceFile"), Qt::Key_Return);
+    QApplication::processEvents();
+  }
+  fs::path Gb18030Copy(const std::string& novel, const fs::path& folder, const std::string& name) {
+    const fs::path copy = folder / name;
+    EXPECT_EQ(RunCommand("iconv -f UTF-8 -t GB18030 " +
+                         ShellQuote(std::string(QF_CORPUS_DIR) + "/" + novel) + " > " +
+                         ShellQuote(copy.string())),
+              0);
+    return copy;
   }
 };
 
@@ -64,7 +96,8 @@ TEST_F(EndToEndTest, ConvertsAGb18030NovelFromTheWindow) {
   EXPECT_TRUE(ChapterLine(0).startsWith(QStringLiteral("第一回"))) << ChapterLine(0).toStdString();
 
   Click(Button("Button_Start"));
-  ASSERT_TRUE(dialogs.shown.empty()) << dialogs.shown[0].text.toStdString();
+  ASSERT_EQ(dialogs.TextsOf("summary").size(), 1);
+  ASSERT_EQ(dialogs.shown.size(), 1u) << dialogs.shown[0].text.toStdString();
   EXPECT_FALSE(JobList()->topLevelItem(0)->text(3).isEmpty());
   SaveScreenshot("");
   ASSERT_TRUE(fs::exists(target));
@@ -125,6 +158,91 @@ TEST_F(EndToEndTest, KeyboardWorkOnARealDisplay) {
   EXPECT_TRUE(fs::exists(screen));
   ASSERT_EQ(dialogs.shown.size(), 1u);  // the source dialog, nothing else
   EXPECT_EQ(dialogs.shown[0].kind, "file");
+}
+
+// Three GB18030 novels typed into the source field, each added with Enter (target, title and
+// author follow the typed path); the first row edited with F2; Start, and the second book
+// cancelled with the progress window's Cancel button while it is packed. The rows, the
+// summary and the files on disk must say the same: the first written, the second's older
+// book untouched with no temporary file left, the third not started.
+TEST_F(EndToEndTest, ThreeTypedBooksTheSecondCancelled) {
+  const InterfaceTexts& texts = TextsFor(window->Language());
+  const fs::path folder = temp / "书库";
+  fs::create_directory(folder);
+  const fs::path first = Gb18030Copy("西游记.txt", folder, "西游记 作者：吴承恩.txt");
+  const fs::path second = Gb18030Copy("三国演义.txt", folder, "三国演义.txt");
+  const fs::path third = Gb18030Copy("西游记.txt", folder, "《西游记》下卷.txt");
+  WriteFile(folder / "三国演义.epub", "older book");
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+
+  Type("Edit_SourceFile", QString::fromStdString(first.string()));
+  EXPECT_EQ(Edit("Edit_TargetFile")->text(),
+            QString::fromStdString((folder / "西游记 作者：吴承恩.epub").string()));
+  EXPECT_EQ(Edit("Edit_Title")->text(), QStringLiteral("西游记"));
+  EXPECT_EQ(Edit("Edit_Author")->text(), QStringLiteral("吴承恩"));
+  QTest::keyClick(Edit("Edit_SourceFile"), Qt::Key_Return);
+  TypeSourceAndEnter(second);
+  TypeSourceAndEnter(third);
+  ASSERT_TRUE(dialogs.shown.empty()) << dialogs.shown[0].text.toStdString();
+  ASSERT_EQ(JobList()->topLevelItemCount(), 3);
+  EXPECT_EQ(JobList()->topLevelItem(2)->text(0), QStringLiteral("西游记"));
+
+  // The first row gets its own target and title.
+  const fs::path first_target = folder / "西游记（上）.epub";
+  ClickRow(0);
+  dialogs.edit_row_answers = {RowFields{QString::fromStdString(first_target.string()),
+                                        QStringLiteral("西游记（上）"), QStringLiteral("吴承恩")}};
+  QTest::keyClick(JobList(), Qt::Key_F2);
+  EXPECT_EQ(JobList()->topLevelItem(0)->text(0), QStringLiteral("西游记（上）"));
+  SaveScreenshot("-rows");
+
+  // Cancel, pressed with the mouse on the progress window while the second book is packed.
+  const QString second_line = texts.waiting_book.arg(2).arg(3).arg(QStringLiteral("三国演义"));
+  bool cancelled = false;
+  QTimer watch;
+  watch.setInterval(1);
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    const TArchiver::AddProgress progress = window->Archiver().Progress();
+    if (cancelled || waiting->BookText() != second_line || progress.total == 0 ||
+        progress.done >= progress.total) {
+      return;
+    }
+    cancelled = true;
+    ASSERT_TRUE(waiting->grab().save(QString::fromStdString(Artifact("progress").string())));
+    SaveScreen("screen-progress");
+    QTest::mouseClick(waiting->findChild<QPushButton*>("Button_Cancel"), Qt::LeftButton);
+  });
+  watch.start();
+  Click(Button("Button_Start"));
+  watch.stop();
+  ASSERT_TRUE(cancelled);
+
+  EXPECT_EQ(JobList()->topLevelItem(0)->text(3), texts.done_mark);
+  EXPECT_EQ(JobList()->topLevelItem(1)->text(3), texts.cancelled_mark);
+  EXPECT_EQ(JobList()->topLevelItem(2)->text(3), "");
+  ASSERT_EQ(dialogs.TextsOf("summary").size(), 1);
+  EXPECT_EQ(dialogs.TextsOf("summary")[0],
+            texts.summary_written.arg(1) + "\n    " +
+                QString::fromStdString(first_target.string()) + "\n\n" +
+                texts.summary_cancelled.arg(1) + "\n    " +
+                QString::fromStdString((folder / "三国演义.epub").string()) + "\n\n" +
+                texts.summary_not_started.arg(1) + "\n    " +
+                QString::fromStdString((folder / "《西游记》下卷.epub").string()));
+  std::string output;
+  EXPECT_EQ(RunCommand("unzip -t " + ShellQuote(first_target.string()), &output), 0) << output;
+  EXPECT_EQ(RunCommand("unzip -p " + ShellQuote(first_target.string()) + " OEBPS/toc.ncx", &output),
+            0);
+  EXPECT_NE(output.find("西游记（上）"), std::string::npos);
+  EXPECT_EQ(ReadFile(folder / "三国演义.epub"), "older book");
+  EXPECT_FALSE(fs::exists(folder / "《西游记》下卷.epub"));
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    EXPECT_FALSE(entry.path().filename().string().starts_with(".")) << entry.path();
+  }
+  EXPECT_TRUE(window->isEnabled());
+  EXPECT_FALSE(waiting->isVisible());
+  SaveScreenshot("-cancelled");
+  SaveScreen("screen-cancelled");
 }
 
 }  // namespace

@@ -100,19 +100,50 @@ TEST_F(LanguageTest, MessagesAndTheDoneMark) {
   dialogs.yes_no_answers = {false};
   Click(Check("CheckBox_UF"));
   AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
+  AddBook(WriteNovel("b.txt", 2), temp / "missing" / "b.epub", "B");
   Click(Button("Button_Start"));
-  ASSERT_EQ(dialogs.shown.size(), 2u);
+  Click(Button("Button_Add"));  // every field empty
+  const QString absent = QString::fromStdString((temp / "absent.txt").string());
+  AddBook(temp / "absent.txt", temp / "absent.epub", "X");
+  dialogs.yes_no_answers = {false};
+  window->close();
+  ASSERT_EQ(dialogs.shown.size(), 6u);
   const QString done = JobList()->topLevelItem(0)->text(3);
+  const QString failed = JobList()->topLevelItem(1)->text(3);
+  const QString reason = JobList()->topLevelItem(1)->toolTip(3);
+  const QString summary = dialogs.shown[2].text;
+  const QString missing = QString::fromStdString((temp / "missing").string()) + "/";
   if (ExpectChinese()) {
     EXPECT_EQ(dialogs.shown[0].text, "文件列表为空！请先添加文件。");
     EXPECT_EQ(dialogs.shown[1].caption, "警告");
     EXPECT_EQ(dialogs.shown[1].text,
               "使用过大的字体文件可能会导致转换后的文件无法使用！要使用字体文件吗？");
     EXPECT_EQ(done, "完成");
+    EXPECT_EQ(failed, "失败");
+    EXPECT_EQ(dialogs.shown[2].caption, "转换结束");
+    EXPECT_TRUE(summary.startsWith("已写入（1）：")) << summary.toStdString();
+    EXPECT_TRUE(summary.contains("\n\n失败（1）：\n")) << summary.toStdString();
+    EXPECT_EQ(dialogs.shown[3].text, "源文件为空。请用“...”选择文本文件，或输入它的路径。");
+    // The failures of the core and the archive component, too.
+    EXPECT_EQ(dialogs.shown[4].text, "无法打开文件“" + absent + "”。文件或文件夹不存在");
+    EXPECT_EQ(reason, "目标文件夹“" + missing + "”不存在！");
+    EXPECT_TRUE(summary.contains(reason));
+    EXPECT_EQ(dialogs.shown[5].text, "列表中还有尚未转换的文件！仍要关闭窗口吗？");
   } else {
     EXPECT_EQ(dialogs.shown[0].text, "File list is empty! Please add file(s).");
     EXPECT_EQ(dialogs.shown[1].caption, "Warning");
     EXPECT_EQ(done, "Done");
+    EXPECT_EQ(failed, "Failed");
+    EXPECT_EQ(dialogs.shown[2].caption, "Conversion finished");
+    EXPECT_TRUE(summary.startsWith("Written (1):")) << summary.toStdString();
+    EXPECT_TRUE(summary.contains("\n\nFailed (1):\n")) << summary.toStdString();
+    EXPECT_EQ(dialogs.shown[3].text,
+              "Source File is empty. Choose a text file with \"...\" or type its path.");
+    EXPECT_EQ(dialogs.shown[4].text,
+              "Cannot open file \"" + absent + "\". No such file or directory");
+    EXPECT_EQ(reason, "Destination directory '" + missing + "' must exist!");
+    EXPECT_EQ(dialogs.shown[5].text,
+              "Some files are not converted yet! Close the window and lose them?");
   }
 }
 
@@ -191,8 +222,8 @@ TEST_F(LanguageTest, RetranslateUiSwitchesEveryTextBothWays) {
   dialogs.yes_no_answers = {false};
   Click(Check("CheckBox_UF"));
   window->Edit_UFClick();
-  ASSERT_EQ(dialogs.shown.size(), 2u);
-  EXPECT_EQ(dialogs.shown[0].caption, "警告");
+  ASSERT_EQ(dialogs.shown.size(), 3u);  // the summary of the Start above, then these two
+  EXPECT_EQ(dialogs.shown[1].caption, "警告");
   EXPECT_EQ(dialogs.file_requests.back().title, "请指定要使用的字体文件");
 
   window->RetranslateUi(TextsFor(InterfaceLanguage::kEnglish));
@@ -208,8 +239,8 @@ TEST_F(LanguageTest, RetranslateUiSwitchesEveryTextBothWays) {
   dialogs.yes_no_answers = {false};
   Click(Check("CheckBox_UF"));
   window->Edit_UFClick();
-  ASSERT_EQ(dialogs.shown.size(), 4u);
-  EXPECT_EQ(dialogs.shown[2].caption, "Warning");
+  ASSERT_EQ(dialogs.shown.size(), 5u);
+  EXPECT_EQ(dialogs.shown[3].caption, "Warning");
   EXPECT_EQ(dialogs.file_requests.back().title, "");
 
   // Back to the language the window opened in: every text as it was.

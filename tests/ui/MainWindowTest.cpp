@@ -89,7 +89,8 @@ TEST_F(MainWindowTest, OpensWithItsDesignSizesAndItsControlsInOrder) {
   EXPECT_GE(Place("CheckBox_UF").width(), 93);
   // The tool bar at the right end, in its order.
   int left = 0;
-  for (const char* button : {"Button_Add", "Button_Remove", "Button_Clear", "Button_Start"}) {
+  for (const char* button :
+       {"Button_Add", "Button_Edit", "Button_Remove", "Button_Clear", "Button_Start"}) {
     EXPECT_EQ(Place(button).size(), QSize(54, 25)) << button;
     EXPECT_GT(Place(button).x(), left) << button;
     left = Place(button).x();
@@ -120,13 +121,13 @@ TEST_F(MainWindowTest, OpensWithItsDesignSizesAndItsControlsInOrder) {
       order.append(control->objectName());
     }
   }
-  EXPECT_EQ(order,
-            (QStringList{"Edit_SourceFile", "Button_Open",  "Edit_TargetFile",  "Button_Save",
-                         "Edit_Title",      "Edit_Author",  "ComboBox_PM",      "ComboBox_LH",
-                         "ComboBox_FS",     "ComboBox_FW",  "CheckBox_NC",      "CheckBox_PH",
-                         "CheckBox_UF",     "Edit_UF",      "Button_Add",       "Button_Remove",
-                         "Button_Clear",    "Button_Start", "ListView_JobList", "ListBox_Files",
-                         "Button_FReplace", "Button_FEdit", "Button_FRemove"}));
+  EXPECT_EQ(order, (QStringList{
+                       "Edit_SourceFile", "Button_Open",     "Edit_TargetFile", "Button_Save",
+                       "Edit_Title",      "Edit_Author",     "ComboBox_PM",     "ComboBox_LH",
+                       "ComboBox_FS",     "ComboBox_FW",     "CheckBox_NC",     "CheckBox_PH",
+                       "CheckBox_UF",     "Edit_UF",         "Button_Add",      "Button_Edit",
+                       "Button_Remove",   "Button_Clear",    "Button_Start",    "ListView_JobList",
+                       "ListBox_Files",   "Button_FReplace", "Button_FEdit",    "Button_FRemove"}));
 }
 
 // The program's own dialogs: a failed handler first restores the window, then shows the
@@ -150,12 +151,12 @@ TEST_F(MainWindowTest, AFailedHandlerRestoresTheWindowBeforeItShowsTheFailure) {
   QTimer watch;
   watch.setInterval(5);
   std::function<void()> check_window;
+  QMessageBox::Icon expected_icon = QMessageBox::Critical;
   QObject::connect(&watch, &QTimer::timeout, [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (box == nullptr) return;
     watch.stop();
-    EXPECT_EQ(box->windowTitle(), "Quireforge");
-    EXPECT_EQ(box->icon(), QMessageBox::Critical);
+    EXPECT_EQ(box->icon(), expected_icon);
     seen.append(box->text());
     check_window();
     QTest::keyClick(box, Qt::Key_Escape);
@@ -180,7 +181,9 @@ TEST_F(MainWindowTest, AFailedHandlerRestoresTheWindowBeforeItShowsTheFailure) {
   EXPECT_TRUE(seen[0].startsWith("Cannot open file \"" + QString::fromStdString(absent.string())))
       << seen[0].toStdString();
 
-  // Start: the progress window is closed and the window takes input again.
+  // Start: a book that fails is told in the summary, shown once the progress window is
+  // closed and the window takes input again.
+  expected_icon = QMessageBox::Information;
   edit("Edit_SourceFile")->setText(QString::fromStdString(WriteNovel("a.txt", 2).string()));
   edit("Edit_TargetFile")->setText(QString::fromStdString((temp / "a.epub").string()));
   edit("Edit_Title")->setText("A");
@@ -198,18 +201,29 @@ TEST_F(MainWindowTest, AFailedHandlerRestoresTheWindowBeforeItShowsTheFailure) {
   RunCommand("chattr -i " + ShellQuote(oebps.string()));
   ASSERT_EQ(seen.size(), 2);
   EXPECT_TRUE(seen[1].contains("toc.ncx")) << seen[1].toStdString();
-  EXPECT_TRUE(real_window.close());
+  // Closing asks about the failed book: Escape answers No, and the window stays.
+  expected_icon = QMessageBox::Question;
+  look_at_the_box([] {});
+  EXPECT_FALSE(real_window.close());
+  watch.stop();
+  ASSERT_EQ(seen.size(), 3);
+  EXPECT_EQ(seen[2], "Some files are not converted yet! Close the window and lose them?");
 }
 
-TEST_F(MainWindowTest, AddWithAnEmptyFieldDoesNothing) {
+TEST_F(MainWindowTest, AddWithAnEmptyFieldSaysWhichFieldAndKeepsTheOthers) {
   const fs::path novel = WriteNovel("novel.txt", 3);
   AddBook(novel, temp / "novel.epub", "");
   EXPECT_EQ(JobList()->topLevelItemCount(), 0);
   EXPECT_EQ(Edit("Edit_SourceFile")->text().toStdString(), novel.string());
   AddBook("", temp / "novel.epub", "Novel");
+  EXPECT_EQ(Edit("Edit_Title")->text(), "Novel");
   AddBook(novel, "", "Novel");
   EXPECT_EQ(JobList()->topLevelItemCount(), 0);
-  EXPECT_TRUE(dialogs.shown.empty());
+  EXPECT_EQ(dialogs.TextsOf("message"),
+            QStringList({"Title is empty. Type the title of the book.",
+                         "Source File is empty. Choose a text file with \"...\" or type its path.",
+                         "Target File is empty. Choose where to save the book with \"...\" or "
+                         "type its path."}));
   EXPECT_TRUE(Button("Button_Add")->isEnabled());
   // Add ran CheckStatus: with no rows, Clear is off now.
   EXPECT_FALSE(Button("Button_Clear")->isEnabled());
@@ -268,7 +282,13 @@ TEST_F(MainWindowTest, RemoveDeletesEverySelectedRowAndClearDeletesTheRest) {
   ClickRow(0, Qt::ControlModifier);
   ClickRow(2, Qt::ControlModifier);
   EXPECT_TRUE(Button("Button_Remove")->isEnabled());
+  // The rows are not converted: Remove asks (No keeps them), then Yes.
+  dialogs.yes_no_answers = {false, true, true};
   Click(Button("Button_Remove"));
+  EXPECT_EQ(JobList()->topLevelItemCount(), 4);
+  Click(Button("Button_Remove"));
+  EXPECT_EQ(dialogs.TextsOf("question").last(),
+            "Some selected files are not converted yet! Remove them anyway?");
   ASSERT_EQ(JobList()->topLevelItemCount(), 1);
   EXPECT_EQ(Cell(0, 0), "Book 1");
   EXPECT_EQ(Chapters()->LineCount(), 0);
@@ -295,11 +315,12 @@ TEST_F(MainWindowTest, AfterAddTheKeyboardFocusStaysWhereItWas) {
   QApplication::processEvents();
   ASSERT_EQ(JobList()->topLevelItemCount(), 2);
   EXPECT_EQ(window->focusWidget(), add);
-  // A second Space repeats Add, which has nothing to do now; both jobs stay.
+  // A second Space repeats Add, which says the source is missing; both jobs stay.
   QTest::keyClick(window->focusWidget(), Qt::Key_Space);
   QApplication::processEvents();
   EXPECT_EQ(JobList()->topLevelItemCount(), 2);
-  EXPECT_TRUE(dialogs.shown.empty());
+  EXPECT_EQ(dialogs.TextsOf("message").size(), 1);
+  EXPECT_EQ(window->focusWidget(), add);
 
   // Focus in a text field stays there too, also when Add fails.
   Type("Edit_SourceFile", QString::fromStdString((temp / "absent.txt").string()));
@@ -311,14 +332,15 @@ TEST_F(MainWindowTest, AfterAddTheKeyboardFocusStaysWhereItWas) {
   EXPECT_EQ(dialogs.TextsOf("error").size(), 1);
 }
 
-TEST_F(MainWindowTest, ClearAsksBeforeRemovingSeveralRowsWhenOneIsPending) {
+TEST_F(MainWindowTest, ClearAsksWheneverAPendingRowWouldGo) {
   AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
-  // One row: no question.
+  // One row is asked about too; No keeps it.
   Click(Button("Button_Clear"));
-  EXPECT_EQ(JobList()->topLevelItemCount(), 0);
-  EXPECT_TRUE(dialogs.shown.empty());
+  EXPECT_EQ(JobList()->topLevelItemCount(), 1);
+  ASSERT_EQ(dialogs.TextsOf("question").size(), 1);
+  EXPECT_EQ(dialogs.question_defaults.back(), DialogService::DefaultAnswer::kNo);
+  dialogs.shown.clear();
 
-  AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
   AddBook(WriteNovel("b.txt", 2), temp / "b.epub", "B");
   dialogs.yes_no_answers = {false, true};
   Click(Button("Button_Clear"));  // No: every row stays
@@ -342,15 +364,21 @@ TEST_F(MainWindowTest, ClearAsksBeforeRemovingSeveralRowsWhenOneIsPending) {
   ASSERT_EQ(Cell(1, 3), "Done");
   Click(Button("Button_Clear"));
   EXPECT_EQ(JobList()->topLevelItemCount(), 0);
-  EXPECT_EQ(dialogs.shown.size(), 2u);
+  EXPECT_EQ(dialogs.TextsOf("question").size(), 2);
 }
 
-TEST_F(MainWindowTest, ClosingWithPendingRowsAsksNothing) {
+TEST_F(MainWindowTest, ClosingWithPendingRowsAsksWithNoAsTheDefault) {
   AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
   AddBook(WriteNovel("b.txt", 2), temp / "b.epub", "B");
+  dialogs.yes_no_answers = {false};
+  EXPECT_FALSE(window->close());
+  EXPECT_EQ(JobList()->topLevelItemCount(), 2);
+  ASSERT_EQ(dialogs.TextsOf("question"),
+            QStringList{"Some files are not converted yet! Close the window and lose them?"});
+  EXPECT_EQ(dialogs.question_defaults.back(), DialogService::DefaultAnswer::kNo);
+  dialogs.yes_no_answers = {true};
   EXPECT_TRUE(window->close());
   EXPECT_EQ(JobList()->topLevelItemCount(), 0);
-  EXPECT_TRUE(dialogs.shown.empty());
 }
 
 TEST_F(MainWindowTest, StartOnAnEmptyListShowsTheEmptyListMessage) {
@@ -383,17 +411,46 @@ TEST_F(MainWindowTest, StartFinishesOnlyThePendingRows) {
   EXPECT_EQ(Cell(2, 3), "Done");
   EXPECT_TRUE(window->isEnabled());
   EXPECT_FALSE(waiting->isVisible());
-  EXPECT_TRUE(dialogs.shown.empty());
+  // Each run ends with its summary and nothing else.
+  const QString b = QString::fromStdString((temp / "b.epub").string());
+  const QString c = QString::fromStdString((temp / "c.epub").string());
+  EXPECT_EQ(dialogs.TextsOf("summary"),
+            QStringList({"Written (1):\n    " + QString::fromStdString((temp / "a.epub").string()),
+                         "Written (2):\n    " + b + "\n    " + c, "No book was written."}));
+  EXPECT_EQ(dialogs.shown.size(), 3u);
 }
 
-TEST_F(MainWindowTest, ARowWhosePackingFailedStaysPendingAndStartGoesOn) {
+// The summary offers "Open folder" when a book was written; it opens each folder once.
+TEST_F(MainWindowTest, TheSummaryOpensTheFoldersOfTheWrittenBooks) {
+  fs::create_directory(temp / "other");
+  AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
+  AddBook(WriteNovel("b.txt", 2), temp / "b.epub", "B");
+  AddBook(WriteNovel("c.txt", 2), temp / "other" / "c.epub", "C");
+  dialogs.press_open_folder = true;
+  Click(Button("Button_Start"));
+  EXPECT_EQ(dialogs.summary_open_folder_offered, std::vector<bool>{true});
+  EXPECT_EQ(dialogs.opened_folders,
+            QStringList({QString::fromStdString(temp.path().string()),
+                         QString::fromStdString((temp / "other").string())}));
+}
+
+TEST_F(MainWindowTest, ARowWhosePackingFailedSaysWhyAndStartGoesOn) {
   AddBook(WriteNovel("a.txt", 2), temp / "missing" / "a.epub", "A");
   AddBook(WriteNovel("b.txt", 2), temp / "b.epub", "B");
   Click(Button("Button_Start"));
-  EXPECT_EQ(Cell(0, 3), "");
+  EXPECT_EQ(Cell(0, 3), "Failed");
   EXPECT_EQ(Cell(1, 3), "Done");
   EXPECT_TRUE(fs::exists(temp / "b.epub"));
-  EXPECT_EQ(dialogs.TextsOf("archive-error").size(), 1u);
+  // The reason is the row's tooltip and stands in the summary after the book's target; the
+  // archive component shows no dialog of its own.
+  const QString reason = JobList()->topLevelItem(0)->toolTip(0);
+  EXPECT_TRUE(reason.contains("must exist")) << reason.toStdString();
+  EXPECT_TRUE(dialogs.TextsOf("archive-error").isEmpty());
+  ASSERT_EQ(dialogs.TextsOf("summary").size(), 1);
+  EXPECT_TRUE(dialogs.TextsOf("summary")[0].contains(
+      "Failed (1):\n    " + QString::fromStdString((temp / "missing" / "a.epub").string()) + ": " +
+      reason))
+      << dialogs.TextsOf("summary")[0].toStdString();
   EXPECT_TRUE(window->isEnabled());
   EXPECT_TRUE(window->IsIdle());
   EXPECT_FALSE(waiting->isVisible());
@@ -411,10 +468,10 @@ TEST_F(MainWindowTest, AnUnwritableTargetIsReportedAndTheOldBookStays) {
   ASSERT_EQ(RunCommand("chattr +i " + ShellQuote((temp / "a.epub").string())), 0);
   Click(Button("Button_Start"));
   RunCommand("chattr -i " + ShellQuote((temp / "a.epub").string()));
-  EXPECT_EQ(Cell(0, 3), "");
+  EXPECT_EQ(Cell(0, 3), "Failed");
   EXPECT_EQ(ReadFile(temp / "a.epub"), "older book");
-  // The archive component tells of the old file (no ZIP archive) and of the refused add.
-  EXPECT_GE(dialogs.TextsOf("archive-error").size(), 1u);
+  ASSERT_EQ(dialogs.TextsOf("summary").size(), 1);
+  EXPECT_TRUE(dialogs.TextsOf("summary")[0].contains("Failed (1):"));
   EXPECT_TRUE(window->isEnabled());
 }
 
@@ -424,14 +481,13 @@ TEST_F(MainWindowTest, AMissingEngineIsReportedAndTheRowStaysPending) {
   window->Archiver().SetDLLDirectory((temp / "engine").u16string());
   AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
   Click(Button("Button_Start"));
-  EXPECT_EQ(Cell(0, 3), "");
+  EXPECT_EQ(Cell(0, 3), "Failed");
   EXPECT_FALSE(fs::exists(temp / "a.epub"));
-  ASSERT_EQ(dialogs.TextsOf("archive-error").size(), 1u);
-  EXPECT_TRUE(dialogs.TextsOf("archive-error")[0].contains("libqzengine.so"));
+  EXPECT_TRUE(JobList()->topLevelItem(0)->toolTip(3).contains("libqzengine.so"));
   EXPECT_TRUE(window->isEnabled());
 }
 
-TEST_F(MainWindowTest, AFailureThatEndsFinishingStopsTheRunAndIsShown) {
+TEST_F(MainWindowTest, AFailureWhileFinishingFailsThatRowAndStartGoesOn) {
   AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
   AddBook(WriteNovel("b.txt", 2), temp / "b.epub", "B");
   // toc.ncx of the first job cannot be written: its OEBPS folder is immutable.
@@ -439,10 +495,12 @@ TEST_F(MainWindowTest, AFailureThatEndsFinishingStopsTheRunAndIsShown) {
   ASSERT_EQ(RunCommand("chattr +i " + ShellQuote(oebps.string())), 0);
   Click(Button("Button_Start"));
   RunCommand("chattr -i " + ShellQuote(oebps.string()));
-  EXPECT_EQ(Cell(0, 3), "");
-  EXPECT_EQ(Cell(1, 3), "");  // the run stopped at the failing row
-  ASSERT_EQ(dialogs.TextsOf("error").size(), 1u);
-  EXPECT_TRUE(dialogs.TextsOf("error")[0].contains("toc.ncx"));
+  EXPECT_EQ(Cell(0, 3), "Failed");
+  EXPECT_TRUE(JobList()->topLevelItem(0)->toolTip(0).contains("toc.ncx"));
+  EXPECT_EQ(Cell(1, 3), "Done");  // the other book is not held back
+  ASSERT_EQ(dialogs.TextsOf("summary").size(), 1);
+  EXPECT_TRUE(dialogs.TextsOf("summary")[0].contains("toc.ncx"));
+  EXPECT_TRUE(dialogs.TextsOf("error").isEmpty());
   EXPECT_TRUE(window->isEnabled());
   EXPECT_TRUE(window->IsIdle());
   EXPECT_FALSE(waiting->isVisible());
@@ -489,7 +547,7 @@ TEST_F(MainWindowTest, AddRefusesATargetThatNamesTheFont) {
   EXPECT_TRUE(Button("Button_Add")->isEnabled());
 }
 
-TEST_F(MainWindowTest, AddWithATitleThatIsEmptyOnceWrittenDoesNothing) {
+TEST_F(MainWindowTest, AddWithATitleThatIsEmptyOnceWrittenSaysSo) {
   const fs::path novel = WriteNovel("novel.txt", 2);
   for (const QString& title :
        {QStringLiteral(" "), QStringLiteral("\t\x01 "), QString(QChar(0xFFFE)) + QChar(0xFFFF)}) {
@@ -500,7 +558,8 @@ TEST_F(MainWindowTest, AddWithATitleThatIsEmptyOnceWrittenDoesNothing) {
     EXPECT_EQ(JobList()->topLevelItemCount(), 0);
     EXPECT_EQ(Edit("Edit_Title")->text(), title);
   }
-  EXPECT_TRUE(dialogs.shown.empty());
+  EXPECT_EQ(dialogs.TextsOf("message"),
+            QStringList(3, "Title is empty. Type the title of the book."));
   EXPECT_TRUE(Button("Button_Add")->isEnabled());
 }
 
@@ -527,29 +586,40 @@ TEST_F(MainWindowTest, FontCheckBoxAsksFirst) {
   EXPECT_TRUE(Edit("Edit_UF")->text().isEmpty());
 }
 
-TEST_F(MainWindowTest, ClosingDuringStartIsRefused) {
+// The archive component pumps messages while it packs; a close arriving then asks (No by
+// default). No lets the run go on; Yes cancels it and closes the window once it has stopped.
+TEST_F(MainWindowTest, ClosingDuringStartAsksThenCancelsAndCloses) {
   AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
-  // The archive component pumps messages while it packs; a close arriving then is refused.
   bool closed_during_start = true;
   bool enabled_during_start = true;
   QTimer::singleShot(0, window.get(), [&] {
     enabled_during_start = window->isEnabled();
     closed_during_start = window->close();
   });
-  Click(Button("Button_Start"));
+  Click(Button("Button_Start"));  // No: the run goes on
   QApplication::processEvents();
   EXPECT_FALSE(enabled_during_start);
   EXPECT_FALSE(closed_during_start);
+  EXPECT_EQ(
+      dialogs.TextsOf("question"),
+      QStringList{"Books are being converted. Cancel the current book and close the window?"});
+  EXPECT_EQ(dialogs.question_defaults.back(), DialogService::DefaultAnswer::kNo);
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(Cell(0, 3), "Done");
-  EXPECT_TRUE(fs::exists(StagingRoot()));
-  // Afterwards closing works, deletes every row and the staging root.
-  EXPECT_TRUE(window->close());
-  EXPECT_EQ(JobList()->topLevelItemCount(), 0);
+
+  AddBook(WriteNovel("b.txt", 2), temp / "b.epub", "B");
+  dialogs.yes_no_answers = {true};
+  QTimer::singleShot(0, window.get(), [&] { window->close(); });
+  Click(Button("Button_Start"));  // Yes: cancelled, then closed without a second question
+  QApplication::processEvents();
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_FALSE(fs::exists(temp / "b.epub"));
   EXPECT_FALSE(fs::exists(StagingRoot()));
+  EXPECT_EQ(dialogs.TextsOf("question").size(), 2);
+  EXPECT_EQ(dialogs.TextsOf("summary").size(), 1);  // the first run's only
 }
 
-TEST_F(MainWindowTest, ClosingDuringAddIsRefused) {
+TEST_F(MainWindowTest, ClosingDuringAddIsRefusedWithAWord) {
   // A single long source pumps messages between its pages.
   std::string text;
   for (int i = 0; i < 400; ++i) {
@@ -570,6 +640,8 @@ TEST_F(MainWindowTest, ClosingDuringAddIsRefused) {
   });
   Click(Button("Button_Add"));
   EXPECT_FALSE(closed_during_add);
+  EXPECT_EQ(dialogs.TextsOf("message"),
+            QStringList{"A book is being added. The window can be closed when it is done."});
   EXPECT_FALSE(add_enabled_during_add);
   EXPECT_FALSE(start_enabled_during_add);
   ASSERT_EQ(JobList()->topLevelItemCount(), 2);
@@ -585,6 +657,7 @@ TEST_F(MainWindowTest, ClosingDeletesTheStagingRootWithOldContentButNotLinkedFol
   fs::create_directory(temp / "keep");
   WriteFile(temp / "keep" / "precious.txt", "keep me");
   fs::create_directory_symlink(temp / "keep", StagingRoot() / "link");
+  dialogs.yes_no_answers = {true};  // the row not converted may go
   EXPECT_TRUE(window->close());
   EXPECT_FALSE(fs::exists(StagingRoot()));
   EXPECT_EQ(ReadFile(temp / "keep" / "precious.txt"), "keep me");
@@ -657,13 +730,15 @@ TEST_F(MainWindowTest, ClosingOneOfTwoWindowsLeavesTheOtherWindowsJobs) {
   const fs::path theirs = other.window.JobOfRow(0)->StagingPath();
   ASSERT_EQ(mine.parent_path(), theirs.parent_path());
 
+  dialogs.yes_no_answers = {true};
   EXPECT_TRUE(window->close());
   EXPECT_FALSE(fs::exists(mine));
   EXPECT_TRUE(fs::exists(theirs / "OEBPS" / "book.opf"));
 
   // The other window still makes its book, and cleans up after itself.
   QTest::mouseClick(other.window.findChild<QPushButton*>("Button_Start"), Qt::LeftButton);
-  EXPECT_TRUE(other.dialogs.shown.empty());
+  EXPECT_EQ(other.dialogs.TextsOf("summary").size(), 1);
+  EXPECT_EQ(other.dialogs.shown.size(), 1u);
   EXPECT_EQ(RunCommand("unzip -tq " + ShellQuote((temp / "b.epub").string())), 0);
   EXPECT_TRUE(fs::exists(StagingRoot()));
   EXPECT_TRUE(other.window.close());
@@ -675,6 +750,7 @@ TEST_F(MainWindowTest, JobsARemovedRowLeftBehindGoWhenTheWindowCloses) {
   AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
   const fs::path staged = window->JobOfRow(0)->StagingPath();
   ClickRow(0);
+  dialogs.yes_no_answers = {true};
   Click(Button("Button_Remove"));
   ASSERT_TRUE(fs::exists(staged / "mimetype"));  // never packed
   EXPECT_TRUE(window->close());

@@ -1,5 +1,6 @@
 // The Qt dialogs behind DialogService, opened for real and answered with keys the way a
-// user would: the archive component's dialog and the chapter input box.
+// user would: the archive component's dialog, the chapter input box, the question box, the
+// Start summary and the job row editor.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -112,10 +113,54 @@ TEST(QtDialogServiceTest, QuestionBoxAnswersYesAndNo) {
     EXPECT_EQ(box->windowTitle(), "Warning");
     box->button(QMessageBox::Yes)->click();
   });
-  EXPECT_TRUE(dialogs.AskYesNo("Warning", "Continue?"));
+  EXPECT_TRUE(dialogs.AskYesNo("Warning", "Continue?", DialogService::DefaultAnswer::kNo));
   WhenModalOpens(
       [](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(QMessageBox::No)->click(); });
-  EXPECT_FALSE(dialogs.AskYesNo("Warning", "Continue?"));
+  EXPECT_FALSE(dialogs.AskYesNo("Warning", "Continue?", DialogService::DefaultAnswer::kYes));
+}
+
+// Enter takes the default answer the caller chose: "No" for questions that lose work.
+TEST(QtDialogServiceTest, EnterInAQuestionBoxGivesTheDefaultAnswer) {
+  QtDialogService dialogs;
+  for (const auto answer :
+       {DialogService::DefaultAnswer::kYes, DialogService::DefaultAnswer::kNo}) {
+    WhenModalOpens([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Return); });
+    EXPECT_EQ(dialogs.AskYesNo("Warning", "Close?", answer),
+              answer == DialogService::DefaultAnswer::kYes);
+  }
+}
+
+// The summary's "Open folder" button answers true, its OK (Enter) false.
+TEST(QtDialogServiceTest, TheSummaryTellsWhetherOpenFolderWasPressed) {
+  QtDialogService dialogs;
+  WhenModalOpens([](QWidget* modal) {
+    for (QPushButton* button : modal->findChildren<QPushButton*>()) {
+      if (button->text() == "Open folder") button->click();
+    }
+  });
+  EXPECT_TRUE(dialogs.ShowSummary("Conversion finished", "Written (1):", "Open folder"));
+  WhenModalOpens([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Return); });
+  EXPECT_FALSE(dialogs.ShowSummary("Conversion finished", "Written (1):", "Open folder"));
+}
+
+// The row editor gives back what was typed on OK and leaves the fields alone on Esc.
+TEST(QtDialogServiceTest, TheRowEditorGivesBackTheTypedFields) {
+  QtDialogService dialogs;
+  RowFields fields{"/books/a.epub", "A", "Someone"};
+  WhenModalOpens([](QWidget* modal) {
+    const QList<QLineEdit*> edits = modal->findChildren<QLineEdit*>();
+    ASSERT_EQ(edits.size(), 3);
+    edits[1]->selectAll();
+    QTest::keyClicks(edits[1], "B");
+    QTest::keyClick(edits[1], Qt::Key_Return);
+  });
+  EXPECT_TRUE(dialogs.EditRow("Edit Book", {"Target File", "Title", "Author"}, &fields));
+  EXPECT_EQ(fields.title, "B");
+  EXPECT_EQ(fields.target, "/books/a.epub");
+  WhenModalOpens([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+  fields.title = "C";
+  EXPECT_FALSE(dialogs.EditRow("Edit Book", {"Target File", "Title", "Author"}, &fields));
+  EXPECT_EQ(fields.title, "C");
 }
 
 }  // namespace

@@ -17,8 +17,8 @@ namespace quireforge::test {
 class ScriptedDialogService : public DialogService {
  public:
   struct Shown {
-    QString
-        kind;  // "message", "error", "archive-error", "archive-info", "question", "input", "file"
+    QString kind;  // "message", "error", "archive-error", "archive-info", "question", "input",
+                   // "file", "edit-row", "summary"
     QString caption;
     QString text;
   };
@@ -29,8 +29,10 @@ class ScriptedDialogService : public DialogService {
     shown.push_back(
         {kind == ArchiveMessageKind::kError ? "archive-error" : "archive-info", "", text});
   }
-  bool AskYesNo(const QString& caption, const QString& text) override {
+  bool AskYesNo(const QString& caption, const QString& text,
+                DefaultAnswer default_answer) override {
     shown.push_back({"question", caption, text});
+    question_defaults.push_back(default_answer);
     if (yes_no_answers.empty()) return false;
     const bool answer = yes_no_answers.front();
     yes_no_answers.pop_front();
@@ -55,6 +57,24 @@ class ScriptedDialogService : public DialogService {
     return answer;
   }
 
+  bool EditRow(const QString& caption, const QStringList& labels, RowFields* fields) override {
+    shown.push_back({"edit-row", caption, labels.join(QLatin1Char('|'))});
+    edit_row_initial.push_back(*fields);
+    if (edit_row_answers.empty()) return false;
+    std::optional<RowFields> answer = edit_row_answers.front();
+    edit_row_answers.pop_front();
+    if (!answer.has_value()) return false;  // Cancel
+    *fields = *answer;
+    return true;
+  }
+  bool ShowSummary(const QString& caption, const QString& text,
+                   const QString& open_folder) override {
+    shown.push_back({"summary", caption, text});
+    summary_open_folder_offered.push_back(!open_folder.isEmpty());
+    return !open_folder.isEmpty() && press_open_folder;
+  }
+  void OpenFolder(const QString& folder) override { opened_folders.append(folder); }
+
   // The texts of the dialogs of one kind, in order.
   QStringList TextsOf(const QString& kind) const {
     QStringList texts;
@@ -66,6 +86,12 @@ class ScriptedDialogService : public DialogService {
 
   std::vector<Shown> shown;
   std::deque<bool> yes_no_answers;
+  std::vector<DefaultAnswer> question_defaults;
+  std::deque<std::optional<RowFields>> edit_row_answers;  // nullopt: Cancel
+  std::vector<RowFields> edit_row_initial;
+  std::vector<bool> summary_open_folder_offered;
+  bool press_open_folder = false;
+  QStringList opened_folders;
   std::deque<std::optional<QString>> input_answers;
   QStringList input_initial_texts;
   std::vector<int> input_max_lengths;

@@ -49,6 +49,8 @@ class WindowFixture : public ::testing::Test {
   }
 
   void CloseWindow() {
+    // Closing with rows not converted asks first: the test is over, the rows may go.
+    dialogs.yes_no_answers = {true};
     if (window != nullptr && window->isVisible()) window->close();
     waiting.reset();
     window.reset();
