@@ -143,6 +143,13 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
     if (word.empty() && option.kind == OptionKind::kChoice) {
       return UsageError(std::string(option.option), "a value is expected");
     }
+    // An empty expression is no expression (the window's "none"); typed, it is refused as
+    // the engine refuses it.
+    if (word.empty() && option.kind == OptionKind::kText && option.DefaultWord().empty()) {
+      if (const std::string problem = ExpressionProblem(u""); !problem.empty()) {
+        return UsageError(std::string(option.option), problem);
+      }
+    }
     try {
       option.set(&options->book, word);
     } catch (const BookOptionError& error) {

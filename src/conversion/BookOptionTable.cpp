@@ -331,6 +331,15 @@ const std::vector<BookOption>& BookOptionTable() {
   return table;
 }
 
+std::string ExpressionProblem(std::u16string_view expression) {
+  try {
+    CheckPattern(std::u16string(expression));
+  } catch (const BookOptionError& error) {
+    return error.what();
+  }
+  return {};
+}
+
 const BookOption& FindBookOption(std::string_view name) {
   for (const BookOption& option : BookOptionTable()) {
     if (option.name == name) return option;

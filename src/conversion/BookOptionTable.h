@@ -63,6 +63,10 @@ const std::vector<BookOption>& BookOptionTable();
 // The option named `name`; raises std::out_of_range when there is none.
 const BookOption& FindBookOption(std::string_view name);
 
+// Why `expression` cannot serve as a chapter or volume expression (the engine's message, said
+// plainly where the engine's words mislead); empty when it can.
+std::string ExpressionProblem(std::u16string_view expression);
+
 // The command line that gives `options` to a child: for each option away from its default,
 // its flag when a flag sets that word, else "--option=word" (so that a word beginning with "-"
 // is never taken for an option).

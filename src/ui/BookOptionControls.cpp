@@ -41,9 +41,11 @@ QString ControlWord(const QWidget& control, const BookOption& option) {
   }
   if (const auto* list = qobject_cast<const QComboBox*>(&control)) {
     if (list->isEditable()) {
-      // The first item names the default ("Auto"); anything else is the text itself.
+      // The first item names the default ("Auto"), as does an empty field; anything else is
+      // the text itself.
+      const QString text = list->currentText().trimmed();
       const bool first = list->count() > 0 && list->currentText() == list->itemText(0);
-      return first ? QString::fromStdString(option.DefaultWord()) : list->currentText().trimmed();
+      return first || text.isEmpty() ? QString::fromStdString(option.DefaultWord()) : text;
     }
     const int index = list->currentIndex();
     if (index >= 0 && static_cast<size_t>(index) < option.words.size()) {

@@ -74,7 +74,8 @@ TEST(BookNamesTest, EveryOtherNameKeepsTheWholeNameAsTitle) {
   EXPECT_EQ(NamesOf("作者：某.txt"), Names("作者：某", ""));
   // An opening bracket without its closing one is no title in brackets, and no author rule.
   EXPECT_EQ(NamesOf("《半本 作者：丙.txt"), Names("《半本 作者：丙", ""));
-  EXPECT_EQ(NamesOf(".txt"), Names("", ""));
+  // A name of nothing but its extension is the title as it is, in both front ends.
+  EXPECT_EQ(NamesOf(".txt"), Names(".txt", ""));
 }
 
 TEST(BookNamesTest, ATargetReachingASourceAnyWayIsRefused) {

@@ -32,7 +32,7 @@ class JobBench {
   // Writes `bytes` to a file named `name` in the folder and returns its path as UTF-16.
   std::u16string Source(const std::string& name, const std::string& bytes) const;
 
-  // Parameters with one or more sources, title "Book", author "Author".
+  // Parameters with one or more sources, title "Book", author "Author", language "en".
   JobParameters Parameters(std::vector<std::u16string> sources) const;
   std::unique_ptr<TConvertFile> Build(const JobParameters& parameters);
 
