@@ -120,7 +120,8 @@ void WarnOfMissingHeadings(const JobParameters& book, const TConvertFile& job,
                "--chapter-pattern, and check the result with --list-chapters.");
 }
 
-int Convert(const CliOptions& options, const CodePageChoice& code_pages, const JobParameters& book) {
+int Convert(const CliOptions& options, const CodePageChoice& code_pages,
+            const JobParameters& book) {
   const std::string target = ToUtf8(book.target_path);
   // Declared first, so that it goes last: the job's own cleanup runs inside it.
   PrivateStagingFolder staging;
@@ -165,7 +166,7 @@ int Convert(const CliOptions& options, const CodePageChoice& code_pages, const J
   if (!written) {
     if (PendingInterrupt() != 0) {
       ui.PrintLine(target + (had_older ? ": interrupted; the older book was kept."
-                                            : ": interrupted; no book was written."));
+                                       : ": interrupted; no book was written."));
     } else if (!ui.ShownArchiveError()) {
       ui.PrintLine(target + ": the book was not written.");
     }

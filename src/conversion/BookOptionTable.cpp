@@ -112,7 +112,8 @@ std::vector<BookOption> MakeTable() {
       .placeholder = "normal|wide",
       .help = "Page margin: normal or wide",
       .control = "ComboBox_PM",
-      .set = [](BookOptions* o, const std::string& w) { o->margin = Choose(w, kNormalWide) ? 5 : 2; },
+      .set = [](BookOptions* o,
+                const std::string& w) { o->margin = Choose(w, kNormalWide) ? 5 : 2; },
       .get = [](const BookOptions& o) { return std::string(o.margin == 5 ? "wide" : "normal"); }});
   table.push_back(BookOption{
       .name = "line-height",
@@ -124,7 +125,9 @@ std::vector<BookOption> MakeTable() {
       .set = [](BookOptions* o,
                 const std::string& w) { o->line_height = Choose(w, kNormalWide) ? 120 : 100; },
       .get =
-          [](const BookOptions& o) { return std::string(o.line_height == 120 ? "wide" : "normal"); }});
+          [](const BookOptions& o) {
+            return std::string(o.line_height == 120 ? "wide" : "normal");
+          }});
   table.push_back(BookOption{
       .name = "font-size",
       .option = "--font-size",
@@ -163,25 +166,26 @@ std::vector<BookOption> MakeTable() {
       .control = "CheckBox_PH",
       .set = [](BookOptions* o,
                 const std::string& w) { o->file_name_chapters = Choose(w, kOffOn) == 1; },
-      .get = [](const BookOptions& o) { return std::string(o.file_name_chapters ? "on" : "off"); }});
-  table.push_back(BookOption{
-      .name = "font",
-      .option = "--font",
-      .kind = OptionKind::kPath,
-      .placeholder = "FILE",
-      .help = "TrueType font file to embed",
-      .control = "Edit_UF",
-      .set = [](BookOptions* o, const std::string& w) { o->font = FromUtf8Escaped(w); },
-      .get = [](const BookOptions& o) { return ToUtf8(o.font); }});
-  table.push_back(BookOption{
-      .name = "cover",
-      .option = "--cover",
-      .kind = OptionKind::kPath,
-      .placeholder = "FILE",
-      .help = "Cover picture (JPEG or PNG) shown first in the book",
-      .control = "Edit_Cover",
-      .set = [](BookOptions* o, const std::string& w) { o->cover = FromUtf8Escaped(w); },
-      .get = [](const BookOptions& o) { return ToUtf8(o.cover); }});
+      .get =
+          [](const BookOptions& o) { return std::string(o.file_name_chapters ? "on" : "off"); }});
+  table.push_back(
+      BookOption{.name = "font",
+                 .option = "--font",
+                 .kind = OptionKind::kPath,
+                 .placeholder = "FILE",
+                 .help = "TrueType font file to embed",
+                 .control = "Edit_UF",
+                 .set = [](BookOptions* o, const std::string& w) { o->font = FromUtf8Escaped(w); },
+                 .get = [](const BookOptions& o) { return ToUtf8(o.font); }});
+  table.push_back(
+      BookOption{.name = "cover",
+                 .option = "--cover",
+                 .kind = OptionKind::kPath,
+                 .placeholder = "FILE",
+                 .help = "Cover picture (JPEG or PNG) shown first in the book",
+                 .control = "Edit_Cover",
+                 .set = [](BookOptions* o, const std::string& w) { o->cover = FromUtf8Escaped(w); },
+                 .get = [](const BookOptions& o) { return ToUtf8(o.cover); }});
   table.push_back(BookOption{
       .name = "chapter-rule",
       .option = "--chapter-rule",
@@ -191,11 +195,14 @@ std::vector<BookOption> MakeTable() {
               "headings, chosen by the series the book's headings form; classic: every line in "
               "which the built-in pattern (第…章, 第…回, 卷…, 序…) matches",
       .control = "ComboBox_ChapterRule",
-      .set = [](BookOptions* o,
-                const std::string& w) { o->chapter_rule = static_cast<ChapterRule>(Choose(w, kChapterRules)); },
-      .get = [](const BookOptions& o) {
-        return std::string(kChapterRules[static_cast<size_t>(o.chapter_rule)]);
-      }});
+      .set =
+          [](BookOptions* o, const std::string& w) {
+            o->chapter_rule = static_cast<ChapterRule>(Choose(w, kChapterRules));
+          },
+      .get =
+          [](const BookOptions& o) {
+            return std::string(kChapterRules[static_cast<size_t>(o.chapter_rule)]);
+          }});
   table.push_back(BookOption{
       .name = "chapter-pattern",
       .option = "--chapter-pattern",
@@ -216,11 +223,14 @@ std::vector<BookOption> MakeTable() {
                  "No volume level: the smart rule's volume lines are chapters"}},
       .words = kVolumes,
       .control = "ComboBox_Volumes",
-      .set = [](BookOptions* o,
-                const std::string& w) { o->volumes = static_cast<VolumeChoice>(Choose(w, kVolumes)); },
-      .get = [](const BookOptions& o) {
-        return std::string(kVolumes[static_cast<size_t>(o.volumes)]);
-      }});
+      .set =
+          [](BookOptions* o, const std::string& w) {
+            o->volumes = static_cast<VolumeChoice>(Choose(w, kVolumes));
+          },
+      .get =
+          [](const BookOptions& o) {
+            return std::string(kVolumes[static_cast<size_t>(o.volumes)]);
+          }});
   table.push_back(BookOption{
       .name = "volume-pattern",
       .option = "--volume-pattern",
@@ -267,11 +277,14 @@ std::vector<BookOption> MakeTable() {
       .help = "plain: chapter and volume lines are paragraphs like any other; title: they are "
               "bold, centred headings",
       .control = "ComboBox_Headings",
-      .set = [](BookOptions* o,
-                const std::string& w) { o->heading_style = static_cast<HeadingStyle>(Choose(w, kHeadingStyles)); },
-      .get = [](const BookOptions& o) {
-        return std::string(kHeadingStyles[static_cast<size_t>(o.heading_style)]);
-      }});
+      .set =
+          [](BookOptions* o, const std::string& w) {
+            o->heading_style = static_cast<HeadingStyle>(Choose(w, kHeadingStyles));
+          },
+      .get =
+          [](const BookOptions& o) {
+            return std::string(kHeadingStyles[static_cast<size_t>(o.heading_style)]);
+          }});
   table.push_back(BookOption{
       .name = "indent",
       .option = "--indent",
@@ -297,9 +310,10 @@ std::vector<BookOption> MakeTable() {
             }
             o->indent = static_cast<int32_t>(at - kIndents.begin() - 1);
           },
-      .get = [](const BookOptions& o) {
-        return o.indent ? std::to_string(*o.indent) : std::string();
-      }});
+      .get =
+          [](const BookOptions& o) {
+            return o.indent ? std::to_string(*o.indent) : std::string();
+          }});
   table.push_back(BookOption{
       .name = "blank-lines",
       .option = "--blank-lines",
@@ -308,11 +322,14 @@ std::vector<BookOption> MakeTable() {
       .help = "Blank lines of the text: keep: each an empty paragraph; single: one empty "
               "paragraph for a run of them; none: left out",
       .control = "ComboBox_BlankLines",
-      .set = [](BookOptions* o,
-                const std::string& w) { o->blank_lines = static_cast<BlankLines>(Choose(w, kBlankLines)); },
-      .get = [](const BookOptions& o) {
-        return std::string(kBlankLines[static_cast<size_t>(o.blank_lines)]);
-      }});
+      .set =
+          [](BookOptions* o, const std::string& w) {
+            o->blank_lines = static_cast<BlankLines>(Choose(w, kBlankLines));
+          },
+      .get =
+          [](const BookOptions& o) {
+            return std::string(kBlankLines[static_cast<size_t>(o.blank_lines)]);
+          }});
   table.push_back(BookOption{
       .name = "epub3",
       .flags = {{"--epub3", "on",

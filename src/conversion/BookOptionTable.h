@@ -1,8 +1,8 @@
 // The one table of book options: for each, its name (the settings key), the command-line
 // option and flags that set it, the window's control, the words it takes, its default, its
-// help, and how a value is read from a word and written back as one. The command line, the child arguments of --each, the
-// window's controls and its saved settings all go through it, so an option is added here
-// once. Read-only after start; any thread.
+// help, and how a value is read from a word and written back as one. The command line, the child
+// arguments of --each, the window's controls and its saved settings all go through it, so an option
+// is added here once. Read-only after start; any thread.
 #ifndef QUIREFORGE_CONVERSION_BOOKOPTIONTABLE_H_
 #define QUIREFORGE_CONVERSION_BOOKOPTIONTABLE_H_
 
@@ -42,8 +42,8 @@ struct BookOption {
   std::vector<OptionFlag> flags = {};
   OptionKind kind = OptionKind::kChoice;
   std::vector<std::string_view> words = {};  // kChoice: every word, the default among them
-  std::string_view placeholder = {};    // the value's name in the command line's help
-  std::string_view help = {};           // of `option`
+  std::string_view placeholder = {};         // the value's name in the command line's help
+  std::string_view help = {};                // of `option`
   // The window's control (its object name): a drop-down list of `words` or of a text's usual
   // values, a check box for an option that a flag switches, a text or file field.
   std::string_view control = {};

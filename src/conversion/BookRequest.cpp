@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <exception>
 #include <initializer_list>
-#include <string_view>
 #include <optional>
 #include <stdexcept>
+#include <string_view>
 
 #include "base/Utf.h"
 #include "chapterhead/ChapterHeadRule.h"
@@ -31,8 +31,8 @@ std::optional<std::u16string> NameAsText(std::u16string_view source,
                                          const CodePageChoice& code_pages) {
   const std::u16string_view name = FileNamePart(source);
   // A byte that is not UTF-8 stands in the name as a lone surrogate U+DC80..U+DCFF.
-  const bool escaped = std::any_of(name.begin(), name.end(),
-                                   [](char16_t c) { return c >= 0xDC80 && c <= 0xDCFF; });
+  const bool escaped =
+      std::any_of(name.begin(), name.end(), [](char16_t c) { return c >= 0xDC80 && c <= 0xDCFF; });
   if (!escaped) return std::u16string(name);
   std::string page;
   if (!code_pages.detects()) {
@@ -99,8 +99,8 @@ JobParameters PlanBook(const BookRequest& request, const CodePageChoice& code_pa
   JobParameters book;
   for (const std::u16string& source : request.sources) book.sources.push_back(AbsolutePath(source));
   const std::u16string& first = book.sources.front();
-  book.target_path = request.target.empty() ? DerivedTargetPath(first, u".epub")
-                                            : AbsolutePath(request.target);
+  book.target_path =
+      request.target.empty() ? DerivedTargetPath(first, u".epub") : AbsolutePath(request.target);
   // A title and an author given each win over what the file name says.
   std::optional<TitleAndAuthor> names;
   if (!request.title || !request.author) names = NamesFromSource(first, code_pages);
@@ -176,9 +176,9 @@ std::unique_ptr<TConvertFile> MakeJob(const JobParameters& book, const JobSurrou
 size_t CountHeadings(const std::u16string& source, const BookOptions& options,
                      const CodePageChoice& code_pages) {
   if (!options.chapters) return 0;
-  const TextLines text = ReadTextFile(
-      source, code_pages.code_page(),
-      code_pages.detects() ? CodePageUse::kWhenNotDetected : CodePageUse::kAlways);
+  const TextLines text =
+      ReadTextFile(source, code_pages.code_page(),
+                   code_pages.detects() ? CodePageUse::kWhenNotDetected : CodePageUse::kAlways);
   if (options.chapter_pattern || options.chapter_rule == ChapterRule::kClassic) {
     std::optional<PatternLineRule> own;
     if (options.chapter_pattern) own.emplace(*options.chapter_pattern);

@@ -24,9 +24,10 @@ struct BookRequest {
   // As given, in the book's order; relative paths are taken from the current folder. Paths
   // need not be UTF-8 (FromUtf8Escaped).
   std::vector<std::u16string> sources;
-  std::u16string target;                 // empty: the first source with ".epub" for extension
-  std::optional<std::u16string> title;   // unset: from the first source's file name
-  std::optional<std::u16string> author;  // unset: from the first source's file name, if it names one
+  std::u16string target;                // empty: the first source with ".epub" for extension
+  std::optional<std::u16string> title;  // unset: from the first source's file name
+  std::optional<std::u16string>
+      author;  // unset: from the first source's file name, if it names one
   BookOptions options;
 };
 

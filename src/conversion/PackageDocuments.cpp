@@ -160,9 +160,10 @@ std::u16string PackageDocument(const PackageHead& head, const std::vector<int32_
   std::u16string text;
   for (const std::u16string& line : PackageHeadLines(head)) AppendLine(line, &text);
   for (const int32_t page : pages) {
-    AppendLine(Concat({u"<item id=\"chapter", Number(page), u"\" href=\"",
-                       PageFileName(page, head.epub3), u"\" media-type=\"application/xhtml+xml\"/>"}),
-               &text);
+    AppendLine(
+        Concat({u"<item id=\"chapter", Number(page), u"\" href=\"", PageFileName(page, head.epub3),
+                u"\" media-type=\"application/xhtml+xml\"/>"}),
+        &text);
   }
   AppendLine(u"</manifest>", &text);
   AppendLine(u"<spine toc=\"ncx\">", &text);

@@ -83,8 +83,7 @@ size_t PageSplitter::LoadSource(const std::u16string& source) {
 bool PageSplitter::PlaceLine(std::u16string_view line, LineKind kind, bool opens_entry) {
   if (options_.blank_lines != BlankLines::kKeep) {
     const bool blank = kind == LineKind::kText && TrimBlanks(line).empty();
-    const bool left_out =
-        blank && (options_.blank_lines == BlankLines::kNone || after_blank_);
+    const bool left_out = blank && (options_.blank_lines == BlankLines::kNone || after_blank_);
     after_blank_ = blank;
     if (left_out) return false;
   }

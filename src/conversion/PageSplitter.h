@@ -48,10 +48,10 @@ class PageSplitter {
   PageSplitter& operator=(const PageSplitter&) = delete;
 
   // One source: a page per chapter heading (when the options recognise chapters), per volume
-  // line (a line that opens a volume is no chapter heading) and per budget. The progress window is shown while the lines are placed and closed again on
-  // every path.
-  // Raises FileError when the source cannot be read, holds no text or does not fit in
-  // memory, or a page cannot be written; pages saved before stay on disk.
+  // line (a line that opens a volume is no chapter heading) and per budget. The progress window is
+  // shown while the lines are placed and closed again on every path. Raises FileError when the
+  // source cannot be read, holds no text or does not fit in memory, or a page cannot be written;
+  // pages saved before stay on disk.
   void SplitSingleSource(const std::u16string& source);
 
   // Several sources, each beginning on a page of its own; when the options recognise chapters
@@ -74,8 +74,9 @@ class PageSplitter {
   // source, once the source's text is released.
   void WithSource(const std::u16string& source, const std::function<void()>& work);
   // Places one source line, written as a line of `kind`, unless it is a blank line the
-  // options leave out; returns true when it opened a new page. A chapter or volume heading that `opens_entry` opens a page and its chapter or
-  // volume entry; otherwise a page is opened only when the budget is exceeded.
+  // options leave out; returns true when it opened a new page. A chapter or volume heading that
+  // `opens_entry` opens a page and its chapter or volume entry; otherwise a page is opened only
+  // when the budget is exceeded.
   bool PlaceLine(std::u16string_view line, LineKind kind, bool opens_entry);
   // "ch_N.html=" (or "ch_N.xhtml=") for the page under construction, and `title`.
   std::u16string EntryFor(std::u16string_view title) const;

@@ -188,7 +188,8 @@ void BookOptionsDialog::CountHeadings() {
   try {
     BookOptions options;
     ReadOptionControls(*this, &options);
-    const size_t count = quireforge::CountHeadings(sources.first().toStdU16String(), options, code_pages_);
+    const size_t count =
+        quireforge::CountHeadings(sources.first().toStdU16String(), options, code_pages_);
     Label_HeadingCount->setText(
         texts_.heading_count.arg(count).arg(QFileInfo(sources.first()).fileName()));
   } catch (const std::exception& error) {

@@ -107,8 +107,7 @@ InterfaceTexts MakeEnglish() {
       {QStringLiteral("blank-lines"),
        {QStringLiteral("Keep"), QStringLiteral("One for a run"), QStringLiteral("None")}},
   };
-  t.option_file_filters = {
-      {QStringLiteral("cover"), QStringLiteral("Picture|*.jpg;*.jpeg;*.png")}};
+  t.option_file_filters = {{QStringLiteral("cover"), QStringLiteral("Picture|*.jpg;*.jpeg;*.png")}};
   t.heading_count = QStringLiteral("%1 chapter headings in %2");
   t.heading_count_none = QStringLiteral("Choose one source file to count its headings.");
   t.replace_caption = QStringLiteral("Replace");
@@ -258,8 +257,7 @@ InterfaceTexts MakeChinese() {
       {QStringLiteral("blank-lines"),
        {QStringLiteral("保留"), QStringLiteral("连续空行只留一行"), QStringLiteral("删除")}},
   };
-  t.option_file_filters = {
-      {QStringLiteral("cover"), QStringLiteral("图片|*.jpg;*.jpeg;*.png")}};
+  t.option_file_filters = {{QStringLiteral("cover"), QStringLiteral("图片|*.jpg;*.jpeg;*.png")}};
   t.heading_count = QStringLiteral("%2 中有 %1 个章节标题");
   t.heading_count_none = QStringLiteral("选择一个源文件后显示其章节数。");
   t.replace_caption = QStringLiteral("替换");

@@ -3,9 +3,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFileInfo>
-#include <QSettings>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -13,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QSplitter>
 #include <QTimer>
 #include <QTranslator>
@@ -24,6 +24,7 @@
 
 #include "base/UserInterface.h"
 #include "conversion/BookNames.h"
+#include "conversion/BookOptionTable.h"
 #include "conversion/BookRequest.h"
 #include "conversion/CodePageChoice.h"
 #include "conversion/ConvertFile.h"
@@ -31,6 +32,8 @@
 #include "conversion/SharedStagingRoot.h"
 #include "conversion/StagingRoot.h"
 #include "conversion/XmlText.h"
+#include "ui/BookOptionControls.h"
+#include "ui/BookOptionsDialog.h"
 #include "ui/ChapterListBox.h"
 #include "ui/ChapterListModel.h"
 #include "ui/DesignSizes.h"
@@ -41,9 +44,6 @@
 #include "ui/InterfaceFonts.h"
 #include "ui/JobListItem.h"
 #include "ui/JobListView.h"
-#include "conversion/BookOptionTable.h"
-#include "ui/BookOptionControls.h"
-#include "ui/BookOptionsDialog.h"
 #include "ui/ProgramValues.h"
 #include "ui/SourceField.h"
 #include "ui/TForm_Waiting.h"
@@ -201,6 +201,10 @@ void TForm_Main::BuildOptionLine(QVBoxLayout* lines) {
   ComboBox_FS = MakeOptionList(QStringLiteral("ComboBox_FS"), this);
   Label_FW = MakeLabel(QStringLiteral("Label_FW"), this);
   ComboBox_FW = MakeOptionList(QStringLiteral("ComboBox_FW"), this);
+  // Last on the option line, so the keyboard reaches it before the check line.
+  Button_BookOptions = new QPushButton(this);
+  Button_BookOptions->setObjectName(QStringLiteral("Button_BookOptions"));
+  Button_BookOptions->setAutoDefault(false);
 
   CheckBox_NC = MakeCheckBox(QStringLiteral("CheckBox_NC"), design::kNoChaptersBoxWidth, this);
   CheckBox_PH =
@@ -225,9 +229,6 @@ void TForm_Main::BuildOptionLine(QVBoxLayout* lines) {
     option_line->addWidget(list);
     option_line->addSpacing(design::kAfterOptionList);
   }
-  Button_BookOptions = new QPushButton(this);
-  Button_BookOptions->setObjectName(QStringLiteral("Button_BookOptions"));
-  Button_BookOptions->setAutoDefault(false);
   option_line->addWidget(Button_BookOptions);
   option_line->addStretch(1);
 
@@ -754,8 +755,9 @@ void TForm_Main::LoadSettings() {
   if (file.isEmpty()) return;
   QSettings settings(file, QSettings::IniFormat);
   for (const BookOption& option : BookOptionTable()) {
-    const QString key = QStringLiteral("book/") + QString::fromUtf8(option.name.data(),
-                                                                    static_cast<qsizetype>(option.name.size()));
+    const QString key =
+        QStringLiteral("book/") +
+        QString::fromUtf8(option.name.data(), static_cast<qsizetype>(option.name.size()));
     if (!settings.contains(key)) continue;
     const QString word = settings.value(key).toString();
     BookOptions check;
@@ -790,9 +792,10 @@ void TForm_Main::SaveSettings() {
     return;  // a field holds what no option takes: the last good choices stay
   }
   for (const BookOption& option : BookOptionTable()) {
-    settings.setValue(QStringLiteral("book/") + QString::fromUtf8(option.name.data(),
-                                                                  static_cast<qsizetype>(option.name.size())),
-                      QString::fromStdString(option.get(options)));
+    settings.setValue(
+        QStringLiteral("book/") +
+            QString::fromUtf8(option.name.data(), static_cast<qsizetype>(option.name.size())),
+        QString::fromStdString(option.get(options)));
   }
   settings.setValue(QStringLiteral("folders/source"), last_source_folder_);
   settings.setValue(QStringLiteral("folders/target"), last_target_folder_);

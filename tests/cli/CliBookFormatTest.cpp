@@ -128,13 +128,15 @@ TEST(CliBookFormatTest, BlankLinesAreKeptJoinedOrLeftOut) {
   // Runs of empty and of blank-only lines (blanks, ideographic spaces) between paragraphs.
   WriteFile(temp / "novel.txt", "第一章 甲\r\n一\r\n\r\n\r\n二\r\n \u3000\r\n\r\n三\r\n\r\n");
   for (const auto& [word, expected] : std::vector<std::pair<std::string, std::string>>{
-           {"single", "<p>一</p>\r\n<p></p>\r\n<p>二</p>\r\n<p> \u3000</p>\r\n<p>三</p>\r\n<p></p>"},
+           {"single",
+            "<p>一</p>\r\n<p></p>\r\n<p>二</p>\r\n<p> \u3000</p>\r\n<p>三</p>\r\n<p></p>"},
            {"none", "<p>一</p>\r\n<p>二</p>\r\n<p>三</p>\r\n</body>"},
            {"keep", "<p>一</p>\r\n<p></p>\r\n<p></p>\r\n<p>二</p>\r\n<p> \u3000</p>\r\n<p></p>"}}) {
     const CliResult result =
         RunCli({"-q", "--blank-lines", word, "-o", "book.epub", "novel.txt"}, temp.path());
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_TRUE(Holds(Page(temp / "book.epub", 1), expected)) << word << Page(temp / "book.epub", 1);
+    EXPECT_TRUE(Holds(Page(temp / "book.epub", 1), expected))
+        << word << Page(temp / "book.epub", 1);
   }
   EXPECT_TRUE(Holds(UsageErrorOf(temp, {"--blank-lines", "two", "-o", "book.epub", "novel.txt"}),
                     "\"two\" is not one of keep, single, none"));

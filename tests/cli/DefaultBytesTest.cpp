@@ -70,8 +70,9 @@ TEST(DefaultBytesTest, BooksWithoutTheNewOptionsKeepTheirBytes) {
   Convert(temp, {"-q", "-o", "b.epub", "--chapter-rule", "classic", "--volumes", "--cover",
                  "cover.png", "--language", "zh", "volumes.txt"});
   Convert(temp, {"-q", "-o", "c.epub", "--filename-chapters", "01 first.txt", "02.txt"});
-  Convert(temp, {"-q", "-o", "d.epub", "--language", "en", "--font", kDejaVu, "--bold", "--margin", "wide",
-                 "--line-height", "wide", "--font-size", "small", "--no-chapters", "novel.txt"});
+  Convert(temp,
+          {"-q", "-o", "d.epub", "--language", "en", "--font", kDejaVu, "--bold", "--margin",
+           "wide", "--line-height", "wide", "--font-size", "small", "--no-chapters", "novel.txt"});
   ASSERT_EQ(EntryBytes(temp / "d.epub", "OEBPS/font.ttf"), ReadFile(kDejaVu));
 
   std::string digests;

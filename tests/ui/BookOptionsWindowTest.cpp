@@ -53,8 +53,8 @@ void Choose(QWidget* control, const BookOption& option, const std::string& word)
 class BookOptionsWindowTest : public WindowFixture {
  protected:
   QWidget* Control(const BookOption& option) const {
-    return window->findChild<QWidget*>(QString::fromUtf8(option.control.data(),
-                                                         static_cast<qsizetype>(option.control.size())));
+    return window->findChild<QWidget*>(
+        QString::fromUtf8(option.control.data(), static_cast<qsizetype>(option.control.size())));
   }
   // Adds `source` as `target` with every control at `words` (name, word) and starts.
   void MakeBook(const fs::path& source, const fs::path& target,
@@ -94,7 +94,8 @@ TEST_F(BookOptionsWindowTest, EveryOptionMakesTheSameBookInTheWindowAndOnTheComm
       if (word == option.DefaultWord()) continue;
       SCOPED_TRACE(std::string(option.name) + "=" + word);
       MakeBook(temp / "novel.txt", temp / "window.epub", {{std::string(option.name), word}});
-      ASSERT_TRUE(fs::exists(temp / "window.epub")) << dialogs.TextsOf("error").join("\n").toStdString();
+      ASSERT_TRUE(fs::exists(temp / "window.epub"))
+          << dialogs.TextsOf("error").join("\n").toStdString();
       std::vector<std::string> arguments = {"-q", "-o", "cli.epub"};
       const auto flag = std::find_if(option.flags.begin(), option.flags.end(),
                                      [&](const OptionFlag& f) { return f.word == word; });
@@ -117,8 +118,9 @@ TEST_F(BookOptionsWindowTest, EveryOptionMakesTheSameBookInTheWindowAndOnTheComm
 }
 
 TEST_F(BookOptionsWindowTest, TheBookOptionsDialogMakesAValidEpub3Book) {
-  WriteFile(temp / "novel.txt", "第一卷 风起\r\n第一章 开端\r\n正文。\r\n\r\n\r\n正文。\r\n"
-                                "第二章 继续\r\n正文。\r\n第二卷 云涌\r\n第三章 终\r\n正文。\r\n");
+  WriteFile(temp / "novel.txt",
+            "第一卷 风起\r\n第一章 开端\r\n正文。\r\n\r\n\r\n正文。\r\n"
+            "第二章 继续\r\n正文。\r\n第二卷 云涌\r\n第三章 终\r\n正文。\r\n");
   QImage picture(40, 60, QImage::Format_RGB32);
   picture.fill(Qt::blue);
   const QString cover = QString::fromStdString((temp / "cover.jpg").string());
@@ -129,9 +131,11 @@ TEST_F(BookOptionsWindowTest, TheBookOptionsDialogMakesAValidEpub3Book) {
     auto* dialog = window->findChild<QDialog*>(QStringLiteral("Dialog_BookOptions"));
     ASSERT_NE(dialog, nullptr);
     dialog->findChild<QLineEdit*>(QStringLiteral("Edit_Cover"))->setText(cover);
-    const std::vector<std::pair<std::string, std::string>> choices = {
-        {"volumes", "on"}, {"epub3", "on"}, {"heading-style", "title"},
-        {"indent", "2"},   {"blank-lines", "single"}};
+    const std::vector<std::pair<std::string, std::string>> choices = {{"volumes", "on"},
+                                                                      {"epub3", "on"},
+                                                                      {"heading-style", "title"},
+                                                                      {"indent", "2"},
+                                                                      {"blank-lines", "single"}};
     for (const auto& [name, word] : choices) {
       Choose(dialog->findChild<QWidget*>(QString::fromUtf8(FindBookOption(name).control.data())),
              FindBookOption(name), word);

@@ -1,11 +1,10 @@
 // GoogleTest main for the widget tests: one QApplication for the whole program (the
 // platform comes from QT_QPA_PLATFORM, offscreen under ctest).
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <filesystem>
-#include <gtest/gtest.h>
-
 #include <QApplication>
+#include <filesystem>
 
 int main(int argc, char** argv) {
   // The window keeps its settings under XDG_CONFIG_HOME: never the tester's own.
