@@ -16,6 +16,7 @@
 #include "conversion/BookOptionTable.h"
 #include "conversion/BookRequest.h"
 #include "ui/BookOptionControls.h"
+#include "ui/DesignSizes.h"
 #include "ui/DialogService.h"
 #include "ui/SourceField.h"
 
@@ -76,10 +77,13 @@ BookOptionsDialog::BookOptionsDialog(const std::function<bool(std::string_view n
         auto* choose = new QPushButton(QStringLiteral("..."), this);
         choose->setObjectName(QStringLiteral("Button_") + Text(option.control));
         choose->setAutoDefault(false);
+        choose->setFixedSize(design::kEllipsisButton);
+        // Shown only while the field names a picture.
         auto* preview = new QLabel(this);
         preview->setObjectName(QStringLiteral("Preview_") + Text(option.control));
         preview->setFixedSize(kPreviewSize, kPreviewSize);
         preview->setAlignment(Qt::AlignCenter);
+        preview->hide();
         connect(choose, &QPushButton::clicked, this, [this, name] { ChooseFile(name); });
         connect(field, &QLineEdit::textChanged, this, [this, name] { ShowPreview(name); });
         row = new QWidget(this);
@@ -173,10 +177,12 @@ void BookOptionsDialog::ShowPreview(const QString& option_name) {
   const QPixmap picture(field->text());
   if (picture.isNull()) {
     preview->clear();
+    preview->hide();
     return;
   }
   preview->setPixmap(
       picture.scaled(kPreviewSize, kPreviewSize, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  preview->show();
 }
 
 void BookOptionsDialog::CountHeadings() {

@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QGuiApplication>
 #include <QProgressBar>
@@ -105,6 +108,37 @@ TEST_F(EndToEndTest, ConvertsAGb18030NovelFromTheWindow) {
   EXPECT_EQ(RunCommand("unzip -t " + ShellQuote(target.string()), &output), 0) << output;
   EXPECT_TRUE(window->isEnabled());
   EXPECT_FALSE(waiting->isVisible());
+}
+
+// The Book options dialog on a real display, in the interface's language: chosen with the
+// keyboard's and mouse's widgets, kept by OK, it makes the novel an EPUB 3 book with one empty
+// paragraph for a run of blank lines. The screen is saved as book-options-<language>.png.
+TEST_F(EndToEndTest, BookOptionsOnARealDisplay) {
+  const fs::path source = Gb18030Copy("西游记.txt", temp.path(), "西游记.txt");
+  window->activateWindow();
+  Type("Edit_SourceFile", QString::fromStdString(source.string()));  // target, title follow
+  bool shown = false;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = window->findChild<QDialog*>(QStringLiteral("Dialog_BookOptions"));
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+    shown = true;
+    dialog->findChild<QCheckBox*>(QStringLiteral("CheckBox_Epub3"))->setChecked(true);
+    dialog->findChild<QComboBox*>(QStringLiteral("ComboBox_BlankLines"))->setCurrentIndex(1);
+    QTest::qWait(400);  // the heading count follows the choices
+    SaveScreen("book-options");
+    QTest::keyClick(dialog, Qt::Key_Return);
+  });
+  Click(Button("Button_BookOptions"));
+  ASSERT_TRUE(shown);
+  const fs::path target = Edit("Edit_TargetFile")->text().toStdString();
+  Click(Button("Button_Add"));
+  Click(Button("Button_Start"));
+  ASSERT_TRUE(fs::exists(target)) << dialogs.TextsOf("error").join("\n").toStdString();
+  std::string output;
+  ASSERT_EQ(RunCommand("unzip -p " + ShellQuote(target.string()) + " OEBPS/book.opf", &output), 0);
+  EXPECT_NE(output.find("<package version=\"3.0\""), std::string::npos);
+  EXPECT_NE(output.find("<dc:language>zh</dc:language>"), std::string::npos);
 }
 
 // Two novels, the second picked in the source dialog from a name with a blank; the job list
