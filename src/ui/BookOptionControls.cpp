@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QWidget>
+#include <algorithm>
 
 #include "conversion/BookOptionTable.h"
 
@@ -75,6 +76,27 @@ void ShowControlWord(QWidget* control, const BookOption& option, const QString& 
   } else if (auto* field = qobject_cast<QLineEdit*>(control)) {
     field->setText(word);
   }
+}
+
+QString OptionsSummary(const BookOptions& options, const InterfaceTexts& texts) {
+  QStringList lines;
+  for (const BookOption& option : BookOptionTable()) {
+    const std::string word = option.get(options);
+    if (word == option.DefaultWord()) continue;
+    const QString name = Word(option.name);
+    const QString caption = texts.option_captions.value(name, name);
+    const QStringList items = texts.option_items.value(name);
+    const auto at = std::find(option.words.begin(), option.words.end(), word);
+    if (at == option.words.end()) {
+      lines.append(caption + QStringLiteral(": ") + QString::fromStdString(word));
+    } else if (items.isEmpty()) {
+      lines.append(caption);  // a check box: its caption says it
+    } else {
+      lines.append(caption + QStringLiteral(": ") +
+                   items.value(static_cast<qsizetype>(at - option.words.begin())));
+    }
+  }
+  return lines.join(QLatin1Char('\n'));
 }
 
 void ReadOptionControls(const QWidget& root, BookOptions* options) {

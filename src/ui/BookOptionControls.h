@@ -9,6 +9,7 @@
 #include <QString>
 
 #include "conversion/BookOptions.h"
+#include "ui/InterfaceLanguage.h"
 
 class QWidget;
 
@@ -22,6 +23,10 @@ void ReadOptionControls(const QWidget& root, BookOptions* options);
 
 // Shows `options` in every control under `root` that belongs to an option.
 void ShowOptionControls(QWidget* root, const BookOptions& options);
+
+// The options of `options` that differ from the defaults, one line each ("Caption: item"),
+// in the interface's language; empty when all are the defaults.
+QString OptionsSummary(const BookOptions& options, const InterfaceTexts& texts);
 
 // The word a control holds, and the control's showing of a word.
 QString ControlWord(const QWidget& control, const BookOption& option);

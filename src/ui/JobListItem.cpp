@@ -1,6 +1,7 @@
 #include "ui/JobListItem.h"
 
 #include "conversion/ConvertFile.h"
+#include "ui/BookOptionControls.h"
 #include "ui/InterfaceLanguage.h"
 
 namespace quireforge {
@@ -36,7 +37,14 @@ void JobListItem::SetStatus(State state, const InterfaceTexts& texts, const QStr
       setText(kTag, texts.cancelled_mark);
       break;
   }
-  for (int column = 0; column < columnCount(); ++column) setToolTip(column, reason_);
+  QStringList tip;
+  if (!reason_.isEmpty()) tip.append(reason_);
+  if (const QString options = OptionsSummary(job_->Options(), texts); !options.isEmpty()) {
+    tip.append(options);
+  }
+  for (int column = 0; column < columnCount(); ++column) {
+    setToolTip(column, tip.join(QLatin1Char('\n')));
+  }
 }
 
 void JobListItem::ShowChapterCount() { setText(kChapters, QString::number(job_->ChapterCount())); }

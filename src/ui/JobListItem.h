@@ -36,8 +36,8 @@ class JobListItem : public QTreeWidgetItem {
   bool IsPending() const { return state_ != State::kDone; }
   // Why the book failed; empty unless the row failed.
   const QString& Reason() const { return reason_; }
-  // Sets the state and writes its mark from `texts` into the "Tag" column; `reason` is the
-  // tooltip of a failed row.
+  // Sets the state and writes its mark from `texts` into the "Tag" column; the row's tooltip
+  // is `reason` (of a failed row) over the book options the job was made with.
   void SetStatus(State state, const InterfaceTexts& texts, const QString& reason = QString());
   // Writes the mark of the current state again, in another language.
   void Relabel(const InterfaceTexts& texts) { SetStatus(state_, texts, reason_); }

@@ -585,6 +585,7 @@ void TForm_Main::AddJob() {
   if (!job->StagingPath().empty()) job_folders_.push_back(job->StagingPath());
   JobListItem* row = ListView_JobList->AppendRow(title, author, std::move(job));
   row->SetSourceText(source);
+  row->Relabel(texts_);  // its tooltip names the options it was made with
 
   // The conversion let the window work meanwhile: a field the user changed keeps what was
   // typed; the others are emptied for the next book.

@@ -149,6 +149,9 @@ TEST_F(BookOptionsWindowTest, TheBookOptionsDialogMakesAValidEpub3Book) {
   Type("Edit_TargetFile", QString::fromStdString((temp / "book.epub").string()));
   Type("Edit_Title", QStringLiteral("书"));
   Click(Button("Button_Add"));
+  // The row keeps its own options and names them.
+  ASSERT_EQ(JobList()->topLevelItemCount(), 1);
+  EXPECT_TRUE(JobList()->topLevelItem(0)->toolTip(0).contains("EPUB 3"));
   Click(Button("Button_Start"));
   ASSERT_TRUE(fs::exists(temp / "book.epub")) << dialogs.TextsOf("error").join("\n").toStdString();
   EXPECT_EQ(EpubCheckProblemsOf({{temp / "book.epub", false, true}}).front(),
