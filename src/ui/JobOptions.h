@@ -1,5 +1,6 @@
-// How the four option lists of the main window map to job parameters. Only the item index
-// counts, so both interface languages give the same values.
+// How the four option lists of the main window map to book options: the item at an index is
+// the option's word at that place in the option table, so both interface languages give the
+// same values; an index outside the list gives the default.
 #ifndef QUIREFORGE_UI_JOBOPTIONS_H_
 #define QUIREFORGE_UI_JOBOPTIONS_H_
 
@@ -8,13 +9,13 @@
 
 namespace quireforge {
 
-// Page margin in points: 5 for index 1 ("Wide"), 2 otherwise.
+// Page margin in points: 2 for index 0 ("Normal"), 5 for index 1 ("Wide").
 int32_t MarginForIndex(int index);
-// Line height in percent: 100 for index 0 ("Normal"), 120 otherwise.
+// Line height in percent: 100 for index 0 ("Normal"), 120 for index 1 ("Wide").
 int32_t LineHeightForIndex(int index);
-// Font size in percent: 110 for index 0, 105 for index 1, 100 otherwise.
+// Font size in percent: 110 for index 0, 105 for index 1, 100 for index 2.
 int32_t FontSizeForIndex(int index);
-// Extra style-sheet declaration: none for index 0, "font-weight:bold;" otherwise.
+// Extra style-sheet declaration: none for index 0, "font-weight:bold;" for index 1.
 std::u16string WeightLineForIndex(int index);
 
 }  // namespace quireforge
