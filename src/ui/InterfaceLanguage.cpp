@@ -4,6 +4,21 @@ namespace quireforge {
 
 namespace {
 
+// The option line's options, as the job list's summary names them: by their labels and items.
+void NameOptionLine(InterfaceTexts* t) {
+  t->option_captions.insert({{QStringLiteral("margin"), t->label_page_margin},
+                             {QStringLiteral("line-height"), t->label_line_height},
+                             {QStringLiteral("font-size"), t->label_font_size},
+                             {QStringLiteral("bold"), t->label_font_weight},
+                             {QStringLiteral("chapters"), t->check_no_chapters},
+                             {QStringLiteral("filename-chapters"), t->check_file_name_chapters},
+                             {QStringLiteral("font"), t->check_font_file}});
+  t->option_items.insert({{QStringLiteral("margin"), t->margin_items},
+                          {QStringLiteral("line-height"), t->line_height_items},
+                          {QStringLiteral("font-size"), t->font_size_items},
+                          {QStringLiteral("bold"), t->font_weight_items}});
+}
+
 InterfaceTexts MakeEnglish() {
   InterfaceTexts t;
   t.label_source_file = QStringLiteral("Source File");
@@ -108,18 +123,7 @@ InterfaceTexts MakeEnglish() {
        {QStringLiteral("Keep"), QStringLiteral("One for a run"), QStringLiteral("None")}},
   };
   t.option_file_filters = {{QStringLiteral("cover"), QStringLiteral("Picture|*.jpg;*.jpeg;*.png")}};
-  // The option line's options, as the job list's summary names them.
-  t.option_captions.insert({{QStringLiteral("margin"), t.label_page_margin},
-                            {QStringLiteral("line-height"), t.label_line_height},
-                            {QStringLiteral("font-size"), t.label_font_size},
-                            {QStringLiteral("bold"), t.label_font_weight},
-                            {QStringLiteral("chapters"), t.check_no_chapters},
-                            {QStringLiteral("filename-chapters"), t.check_file_name_chapters},
-                            {QStringLiteral("font"), t.check_font_file}});
-  t.option_items.insert({{QStringLiteral("margin"), t.margin_items},
-                         {QStringLiteral("line-height"), t.line_height_items},
-                         {QStringLiteral("font-size"), t.font_size_items},
-                         {QStringLiteral("bold"), t.font_weight_items}});
+  NameOptionLine(&t);
   t.heading_count = QStringLiteral("%1 chapter headings in %2");
   t.heading_count_none = QStringLiteral("Choose one source file to count its headings.");
   t.replace_caption = QStringLiteral("Replace");
@@ -270,18 +274,7 @@ InterfaceTexts MakeChinese() {
        {QStringLiteral("保留"), QStringLiteral("连续空行只留一行"), QStringLiteral("删除")}},
   };
   t.option_file_filters = {{QStringLiteral("cover"), QStringLiteral("图片|*.jpg;*.jpeg;*.png")}};
-  // The option line's options, as the job list's summary names them.
-  t.option_captions.insert({{QStringLiteral("margin"), t.label_page_margin},
-                            {QStringLiteral("line-height"), t.label_line_height},
-                            {QStringLiteral("font-size"), t.label_font_size},
-                            {QStringLiteral("bold"), t.label_font_weight},
-                            {QStringLiteral("chapters"), t.check_no_chapters},
-                            {QStringLiteral("filename-chapters"), t.check_file_name_chapters},
-                            {QStringLiteral("font"), t.check_font_file}});
-  t.option_items.insert({{QStringLiteral("margin"), t.margin_items},
-                         {QStringLiteral("line-height"), t.line_height_items},
-                         {QStringLiteral("font-size"), t.font_size_items},
-                         {QStringLiteral("bold"), t.font_weight_items}});
+  NameOptionLine(&t);
   t.heading_count = QStringLiteral("%2 中有 %1 个章节标题");
   t.heading_count_none = QStringLiteral("选择一个源文件后显示其章节数。");
   t.replace_caption = QStringLiteral("替换");
