@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QSettings>
 #include <QSplitter>
 #include <QTimer>
 #include <QTranslator>
@@ -32,7 +31,6 @@
 #include "conversion/SharedStagingRoot.h"
 #include "conversion/StagingRoot.h"
 #include "conversion/XmlText.h"
-#include "ui/BookOptionControls.h"
 #include "ui/BookOptionsDialog.h"
 #include "ui/ChapterListBox.h"
 #include "ui/ChapterListModel.h"
@@ -738,73 +736,6 @@ JobListItem* TForm_Main::ShownRow() const {
 bool TForm_Main::ChaptersReadOnly() const {
   const JobListItem* row = ShownRow();
   return row != nullptr && !row->IsPending();
-}
-
-// ---- Options ----
-
-BookOptions TForm_Main::ChosenOptions() const {
-  // The dialog's controls are the window's own: one reading takes both.
-  BookOptions options;
-  ReadOptionControls(*this, &options);
-  return options;
-}
-
-// The user's choices of the last run: every book option, the last folders and the window's
-// place. A word an option no longer takes (a file edited by hand) is passed over.
-void TForm_Main::LoadSettings() {
-  const QString file = values_.SettingsFile();
-  if (file.isEmpty()) return;
-  QSettings settings(file, QSettings::IniFormat);
-  for (const BookOption& option : BookOptionTable()) {
-    const QString key =
-        QStringLiteral("book/") +
-        QString::fromUtf8(option.name.data(), static_cast<qsizetype>(option.name.size()));
-    if (!settings.contains(key)) continue;
-    const QString word = settings.value(key).toString();
-    BookOptions check;
-    try {
-      option.set(&check, word.toStdString());
-    } catch (const std::exception&) {
-      continue;
-    }
-    const std::string_view control = option.control;
-    if (auto* widget = findChild<QWidget*>(
-            QString::fromUtf8(control.data(), static_cast<qsizetype>(control.size())))) {
-      ShowControlWord(widget, option, word);
-    }
-  }
-  // The font field shows only with its check box.
-  CheckBox_UF->setChecked(!Edit_UF->text().isEmpty());
-  Edit_UF->setVisible(CheckBox_UF->isChecked());
-  last_source_folder_ = settings.value(QStringLiteral("folders/source")).toString();
-  last_target_folder_ = settings.value(QStringLiteral("folders/target")).toString();
-  const QByteArray geometry = settings.value(QStringLiteral("window/geometry")).toByteArray();
-  if (!geometry.isEmpty()) restoreGeometry(geometry);
-}
-
-void TForm_Main::SaveSettings() {
-  const QString file = values_.SettingsFile();
-  if (file.isEmpty()) return;
-  QSettings settings(file, QSettings::IniFormat);
-  BookOptions options;
-  try {
-    options = ChosenOptions();
-  } catch (const std::exception&) {
-    return;  // a field holds what no option takes: the last good choices stay
-  }
-  for (const BookOption& option : BookOptionTable()) {
-    settings.setValue(
-        QStringLiteral("book/") +
-            QString::fromUtf8(option.name.data(), static_cast<qsizetype>(option.name.size())),
-        QString::fromStdString(option.get(options)));
-  }
-  settings.setValue(QStringLiteral("folders/source"), last_source_folder_);
-  settings.setValue(QStringLiteral("folders/target"), last_target_folder_);
-  settings.setValue(QStringLiteral("window/geometry"), saveGeometry());
-}
-
-void TForm_Main::Button_BookOptionsClick() {
-  if (Dialog_BookOptions->Edit()) SaveSettings();
 }
 
 // ---- Option check boxes ----

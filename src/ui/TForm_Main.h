@@ -6,11 +6,14 @@
 // ask while a row is not converted, closing during Start asks and cancels, and text typed
 // during an Add stays. Start names each book in the progress window, may be cancelled, marks
 // every row Done, Failed or Cancelled and ends with a summary.
+// The Book options dialog holds the book options beyond the option line, the window remembers
+// every choice between runs, and each row names the options its book was made with.
 // The chapter list box shows the selected job's own chapter list through a model; every
 // chapter edit goes through that model. Owned by main; window thread only. Its handlers live
 // in TForm_Main.cpp (construction, texts, jobs and window), TForm_MainStart.cpp (Start, its
-// progress, Cancel and summary), TForm_MainChapters.cpp (chapter editor) and
-// TForm_MainFiles.cpp (file dialogs, drops, typed sources).
+// progress, Cancel and summary), TForm_MainChapters.cpp (chapter editor),
+// TForm_MainFiles.cpp (file dialogs, drops, typed sources) and TForm_MainOptions.cpp (book
+// options and settings).
 #ifndef QUIREFORGE_UI_TFORM_MAIN_H_
 #define QUIREFORGE_UI_TFORM_MAIN_H_
 
