@@ -199,16 +199,16 @@ void TForm_Main::BuildOptionLine(QVBoxLayout* lines) {
   ComboBox_FS = MakeOptionList(QStringLiteral("ComboBox_FS"), this);
   Label_FW = MakeLabel(QStringLiteral("Label_FW"), this);
   ComboBox_FW = MakeOptionList(QStringLiteral("ComboBox_FW"), this);
-  // Last on the option line, so the keyboard reaches it before the check line.
-  Button_BookOptions = new QPushButton(this);
-  Button_BookOptions->setObjectName(QStringLiteral("Button_BookOptions"));
-  Button_BookOptions->setAutoDefault(false);
 
   CheckBox_NC = MakeCheckBox(QStringLiteral("CheckBox_NC"), design::kNoChaptersBoxWidth, this);
   CheckBox_PH =
       MakeCheckBox(QStringLiteral("CheckBox_PH"), design::kFileNameChaptersBoxWidth, this);
   CheckBox_UF = MakeCheckBox(QStringLiteral("CheckBox_UF"), design::kFontFileBoxWidth, this);
   Edit_UF = MakeEdit(QStringLiteral("Edit_UF"), this);
+  // At the end of the check line, where the option lists leave room.
+  Button_BookOptions = new QPushButton(this);
+  Button_BookOptions->setObjectName(QStringLiteral("Button_BookOptions"));
+  Button_BookOptions->setAutoDefault(false);
   Edit_UF->setReadOnly(true);
   KeepPlaceWhenHidden(CheckBox_PH);
   KeepPlaceWhenHidden(Edit_UF);
@@ -227,7 +227,6 @@ void TForm_Main::BuildOptionLine(QVBoxLayout* lines) {
     option_line->addWidget(list);
     option_line->addSpacing(design::kAfterOptionList);
   }
-  option_line->addWidget(Button_BookOptions);
   option_line->addStretch(1);
 
   // Every book option the option line does not hold has its control in the dialog.
@@ -245,6 +244,7 @@ void TForm_Main::BuildOptionLine(QVBoxLayout* lines) {
   check_line->addWidget(CheckBox_PH);
   check_line->addWidget(CheckBox_UF);
   check_line->addWidget(Edit_UF, 1);
+  check_line->addWidget(Button_BookOptions);
 
   lines->addLayout(option_line);
   lines->addLayout(check_line);
