@@ -50,7 +50,8 @@ void TForm_Main::LoadSettings() {
       ShowControlWord(widget, option, word);
     }
   }
-  // The font field shows only with its check box.
+  // The file-name box is for chapters only; the font field shows only with its check box.
+  CheckBox_PH->setEnabled(!CheckBox_NC->isChecked());
   CheckBox_UF->setChecked(!Edit_UF->text().isEmpty());
   Edit_UF->setVisible(CheckBox_UF->isChecked());
   last_source_folder_ = settings.value(QStringLiteral("folders/source")).toString();
