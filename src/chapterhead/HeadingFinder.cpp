@@ -7,37 +7,26 @@
 #include "base/StringOps.h"
 #include "chapterhead/BareTitleFinder.h"
 #include "chapterhead/HeadingLine.h"
+#include "chapterhead/HeadingTunables.h"
 
 namespace quireforge {
 
 namespace {
 
-// A series of known chapter markers is the book's when most of its steps count up (a fall
-// to 1 starts a new volume's count).
-constexpr double kMinRisingShare = 0.5;
-// Markers with an unusual counter (第一封信), and bare or bracketed numbers, must count one by
-// one from the start, since sentences and lists use them too.
-constexpr double kMinStepShare = 0.7;
-constexpr int64_t kMaxFirstNumber = 3;
-constexpr size_t kMinLooseSeries = 3;
-// A bare-number series spreads through the book with text between its lines.
-constexpr double kMinNumeralSpan = 0.3;
-constexpr size_t kMinNumeralGap = 3;
-// A second chapter series beside the main one counts when it is at least this share of it.
-constexpr double kMinSideSeries = 0.2;
-// Heading lines with at most this many text lines between them, each no longer than a title,
-// form a run (a contents list may give a title on a line of its own); a run of at least
-// kMinContentsRun whose headings come again elsewhere is a contents list.
-constexpr size_t kContentsGap = 1;
-constexpr size_t kContentsTextLine = 30;
-constexpr size_t kMinContentsRun = 3;
-// The same front or back matter line may head the book this often (a preface and its
-// repetition as a page title), not more.
-constexpr size_t kMaxMatterRepeats = 2;
-// A lone first chapter or volume line counts only near the start of the text: within this
-// share of its lines, or its first few lines.
-constexpr double kLoneHeadingReach = 0.05;
-constexpr size_t kLoneHeadingLines = 10;
+using tunables::kContentsGap;
+using tunables::kContentsTextLine;
+using tunables::kLoneHeadingLines;
+using tunables::kLoneHeadingReach;
+using tunables::kMaxFirstNumber;
+using tunables::kMaxMatterRepeats;
+using tunables::kMinContentsRun;
+using tunables::kMinLooseSeries;
+using tunables::kMinNumeralGap;
+using tunables::kMinNumeralSpan;
+using tunables::kMinRisingShare;
+using tunables::kMinSideSeries;
+using tunables::kMinStepShare;
+using tunables::kRepeatReach;
 
 struct Candidate {
   size_t line = 0;
@@ -62,8 +51,20 @@ uint64_t SeriesKey(const HeadingMarker& marker) {
 
 // One heading: its series and its number, as a key for hashing.
 uint64_t HeadingIdentity(const Candidate& candidate) {
-  return candidate.key * 0x9E3779B97F4A7C15ull + static_cast<uint64_t>(candidate.marker.number);
+  const HeadingMarker& marker = candidate.marker;
+  uint64_t identity = candidate.key * 0x9E3779B97F4A7C15ull + static_cast<uint64_t>(marker.number);
+  identity = identity * 0x100000001B3ull + static_cast<uint64_t>(marker.page + 1);
+  return identity * 0x100000001B3ull + marker.stem;
 }
+
+// True when two headings of one series name the same chapter (and page).
+bool SameHeading(const HeadingMarker& a, const HeadingMarker& b) {
+  return a.number == b.number && a.page == b.page && a.stem == b.stem;
+}
+
+// True for lines taken only where their series expects them: titles that run on from the
+// counter, and titles that read as summaries.
+bool IsSoft(const HeadingMarker& marker) { return marker.tight || marker.weak; }
 
 // Markers that sentences and lists use too: their lines count only as a series that counts
 // one by one.
@@ -81,12 +82,20 @@ void MarkContentsLists(std::vector<Candidate>* candidates) {
   std::vector<size_t> firm;
   std::unordered_map<uint64_t, uint32_t> occurrences;
   for (size_t i = 0; i < candidates->size(); ++i) {
-    if ((*candidates)[i].marker.tight) continue;
+    if (IsSoft((*candidates)[i].marker)) continue;
     firm.push_back(i);
     ++occurrences[HeadingIdentity((*candidates)[i])];
   }
   auto mark_if_list = [&](size_t begin, size_t end) {
     if (end - begin < kMinContentsRun) return;
+    // A contents list lists many headings of one series; 第一部, 第一卷, 第一章 in a row open
+    // a part, its first volume and its first chapter.
+    std::unordered_map<uint64_t, size_t> per_series;
+    size_t largest = 0;
+    for (size_t i = begin; i < end; ++i) {
+      largest = std::max(largest, ++per_series[(*candidates)[firm[i]].key]);
+    }
+    if (largest < kMinContentsRun) return;
     size_t repeated = 0;
     size_t last_repeated = begin;
     for (size_t i = begin; i < end; ++i) {
@@ -142,14 +151,24 @@ class SeriesJudge {
   // Fills `series.headings` when the series is the book's: its firm members when they
   // count as the family asks, and each run-on member whose number fits between them.
   void Judge(Series* series, const std::vector<size_t>& volume_lines) const {
-    std::vector<size_t> firm;
-    size_t tight = 0;
-    for (size_t member : series->members) tight += candidates_[member].marker.tight ? 1 : 0;
-    const bool tight_style = 2 * tight > series->members.size();
-    for (size_t member : series->members) {
-      if (!candidates_[member].marker.tight || tight_style) firm.push_back(member);
+    if (series->shape.family == MarkerFamily::kPage) {
+      series->headings = PagesThatCount(series->members);
+      return;
     }
-    if (!Counts(*series, firm, volume_lines)) return;
+    std::vector<size_t> firm;
+    size_t soft = 0;
+    size_t weak = 0;
+    for (size_t member : series->members) {
+      soft += IsSoft(candidates_[member].marker) ? 1 : 0;
+      weak += candidates_[member].marker.weak ? 1 : 0;
+    }
+    // Where most lines run on or summarise, that is the book's style of heading, but then the
+    // series must count one by one, as a list in the body would not.
+    const bool soft_style = 2 * soft > series->members.size();
+    for (size_t member : series->members) {
+      if (!IsSoft(candidates_[member].marker) || soft_style) firm.push_back(member);
+    }
+    if (!Counts(*series, firm, volume_lines, soft_style && weak > 0)) return;
     series->headings = WithFittingRunOns(series->members, firm);
   }
 
@@ -157,12 +176,20 @@ class SeriesJudge {
   Steps StepsOf(const std::vector<size_t>& members) const {
     Steps steps;
     for (size_t i = 1; i < members.size(); ++i) {
-      const int64_t before = candidates_[members[i - 1]].marker.number;
-      const int64_t after = candidates_[members[i]].marker.number;
+      const HeadingMarker& before = candidates_[members[i - 1]].marker;
+      const HeadingMarker& after = candidates_[members[i]].marker;
       ++steps.pairs;
-      if (after > before) ++steps.rising;
-      if (after == before + 1) ++steps.by_one;
-      if (after <= 1 && before > 1) {
+      if (after.number == before.number && before.page >= 0 && after.page >= 0) {
+        // The next page of the same chapter.
+        if (after.page == before.page + 1) {
+          ++steps.rising;
+          ++steps.by_one;
+        }
+        continue;
+      }
+      if (after.number > before.number) ++steps.rising;
+      if (after.number == before.number + 1) ++steps.by_one;
+      if (after.number <= 1 && before.number > 1) {
         ++steps.rising;
         ++steps.resets;
       }
@@ -170,13 +197,49 @@ class SeriesJudge {
     return steps;
   }
 
+  // The page heads of a book cut into web pages: each chapter's pages share the title before
+  // the page number and count 1, 2, 3 …; the members in runs that count so.
+  std::vector<size_t> PagesThatCount(const std::vector<size_t>& members) const {
+    std::vector<size_t> taken;
+    size_t counting_runs = 0;
+    size_t pages_in_runs = 0;
+    size_t begin = 0;
+    for (size_t i = 1; i <= members.size(); ++i) {
+      const bool same_run = i < members.size() &&
+                            candidates_[members[i]].marker.stem ==
+                                candidates_[members[i - 1]].marker.stem;
+      if (same_run) continue;
+      // One run: [begin, i). It counts when it starts at 1 and goes up one page at a time.
+      bool counts = candidates_[members[begin]].marker.page == 1;
+      for (size_t k = begin + 1; k < i && counts; ++k) {
+        counts = candidates_[members[k]].marker.page == candidates_[members[k - 1]].marker.page + 1;
+      }
+      if (counts) {
+        ++counting_runs;
+        pages_in_runs += i - begin;
+        taken.insert(taken.end(), members.begin() + begin, members.begin() + i);
+      }
+      begin = i;
+    }
+    const bool book_is_paged = taken.size() >= kMinLooseSeries &&
+                               pages_in_runs > counting_runs &&
+                               static_cast<double>(taken.size()) >=
+                                   kMinStepShare * static_cast<double>(members.size());
+    if (!book_is_paged) taken.clear();
+    return taken;
+  }
+
   bool Counts(const Series& series, const std::vector<size_t>& firm,
-              const std::vector<size_t>& volume_lines) const {
+              const std::vector<size_t>& volume_lines, bool summaries) const {
     if (firm.empty()) return false;
     const HeadingMarker& shape = series.shape;
     const Steps steps = StepsOf(firm);
     if (shape.family == MarkerFamily::kMatter) return false;
     if (shape.volume_like && forced_volumes_) return true;
+    if (summaries && (firm.size() < kMinLooseSeries ||
+                      steps.by_one < kMinStepShare * static_cast<double>(steps.pairs))) {
+      return false;
+    }
     if (!IsLoose(shape)) {
       if (firm.size() == 1) return IsLoneOpening(firm.front());
       return steps.rising >= kMinRisingShare * static_cast<double>(steps.pairs);
@@ -329,12 +392,16 @@ std::vector<Series> GroupIntoSeries(const std::vector<Candidate>& candidates,
     auto [slot, added] = series_of_key.try_emplace(candidate.key, all_series.size());
     if (added) all_series.push_back(Series{candidate.key, candidate.marker, {}, {}});
     std::vector<size_t>& members = all_series[slot->second].members;
-    // A heading said again right below itself (the site's page title over the chapter's
-    // own) is one heading.
+    // A heading said again soon after itself, with only short lines between (a site's page
+    // title, then the chapter's own head), is one heading: the later, which the text
+    // follows. Said again after text, it is a running head over a later page.
     if (!members.empty()) {
       const Candidate& before = candidates[members.back()];
-      if (before.marker.number == candidate.marker.number &&
-          candidate.text_index - before.text_index <= kContentsGap + 1) {
+      if (SameHeading(before.marker, candidate.marker)) {
+        if (candidate.text_index - before.text_index <= kRepeatReach &&
+            candidate.text_before <= kContentsTextLine) {
+          members.back() = i;
+        }
         continue;
       }
     }
@@ -361,8 +428,14 @@ bool IsNumberSeries(const Series& series) {
          series.shape.family == MarkerFamily::kBracketed;
 }
 
+// True for section counters (第三节): below the chapter level where a book has chapters.
+bool IsSectionCounter(char16_t counter) { return counter == u'节' || counter == u'節'; }
+
+bool IsChapterCounter(char16_t counter) { return counter == u'章' || counter == u'回'; }
+
 // Keeps the series that hold the book's headings: no lone line where the book has other
-// series, and no short chapter series beside a much longer one.
+// series, no sections where the book has chapters, and no short chapter series beside a
+// much longer one of the same rank.
 void KeepTheBooksSeries(std::vector<const Series*>* list, bool chapters) {
   if (list->size() >= 2) {
     list->erase(std::remove_if(list->begin(), list->end(),
@@ -370,6 +443,13 @@ void KeepTheBooksSeries(std::vector<const Series*>* list, bool chapters) {
                 list->end());
   }
   if (!chapters) return;
+  const bool has_chapters = std::any_of(list->begin(), list->end(), [](const Series* s) {
+    return s->shape.family == MarkerFamily::kOrdinal && IsChapterCounter(s->shape.counter);
+  });
+  auto is_section = [](const Series* s) {
+    return s->shape.family == MarkerFamily::kOrdinal && IsSectionCounter(s->shape.counter);
+  };
+  if (has_chapters) list->erase(std::remove_if(list->begin(), list->end(), is_section), list->end());
   size_t largest = 0;
   for (const Series* series : *list) largest = std::max(largest, series->headings.size());
   list->erase(std::remove_if(list->begin(), list->end(),
@@ -378,6 +458,19 @@ void KeepTheBooksSeries(std::vector<const Series*>* list, bool chapters) {
                                       kMinSideSeries * static_cast<double>(largest);
                              }),
               list->end());
+}
+
+// The lines of the headings of every series in `list`, rising. Sorting once keeps the
+// finder linear when a book has thousands of series (a different name before every heading).
+std::vector<size_t> LinesOfAll(const std::vector<Candidate>& candidates,
+                               const std::vector<const Series*>& list) {
+  std::vector<size_t> lines;
+  for (const Series* series : list) {
+    for (size_t member : series->headings) lines.push_back(candidates[member].line);
+  }
+  std::sort(lines.begin(), lines.end());
+  lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+  return lines;
 }
 
 }  // namespace
@@ -402,14 +495,8 @@ FoundHeadings HeadingFinder::Find(const std::vector<std::u16string_view>& lines)
   }
   KeepTheBooksSeries(&chapter_series, true);
   KeepTheBooksSeries(&volume_series, false);
-  std::vector<size_t> chapters;
-  for (const Series* series : chapter_series) {
-    Merge(&chapters, LinesOf(candidates, series->headings));
-  }
-  std::vector<size_t> volume_lines;
-  for (const Series* series : volume_series) {
-    Merge(&volume_lines, LinesOf(candidates, series->headings));
-  }
+  std::vector<size_t> chapters = LinesOfAll(candidates, chapter_series);
+  std::vector<size_t> volume_lines = LinesOfAll(candidates, volume_series);
   if (chapters.empty()) {
     const Series* best = nullptr;
     for (Series& series : all_series) {

@@ -5,25 +5,21 @@
 #include <cctype>
 
 #include "base/StringOps.h"
+#include "chapterhead/HeadingTunables.h"
 
 namespace quireforge {
 
 namespace {
 
-// A title longer than this, in code units, is a sentence; English titles may be longer.
-constexpr size_t kMaxTitle = 50;
-constexpr size_t kMaxEnglishTitle = 80;
-// A numbered list item in the body reads like a short title too: titles after a bare
-// number are held to a tighter measure.
-constexpr size_t kMaxNumeralTitle = 25;
-// A title may hold two commas when it is this short (one in any title), and end with a full
-// stop when it is this short.
-constexpr size_t kMaxTitleWithCommas = 30;
-constexpr size_t kMaxTitleWithStop = 15;
-// A name put before every heading is at most this long.
-constexpr size_t kMaxNamedLead = 15;
-// Bare numbers beyond this are years, amounts and codes, not chapters.
-constexpr int64_t kMaxBareNumber = 9999;
+using tunables::kMaxBareNumber;
+using tunables::kMaxEnglishTitle;
+using tunables::kMaxNamedLead;
+using tunables::kMaxNumeralTitle;
+using tunables::kMaxPageNumber;
+using tunables::kMaxTitleWithCommas;
+using tunables::kMaxTitleWithStop;
+using tunables::kMaxWeakTitle;
+constexpr size_t kMaxTitle = tunables::kMaxMarkedTitle;
 
 bool IsBlank(char16_t c) { return IsTypesetBlank(c); }
 
@@ -57,6 +53,8 @@ bool StartsWithWord(std::u16string_view text, std::u16string_view word) {
 
 constexpr std::u16string_view kChapterCounters = u"章回节節话話讲講幕封折课課场場";
 constexpr std::u16string_view kVolumeCounters = u"卷部编編篇集册冊季";
+// Counters that may stand before or after a number without 第: 章一, 卷三, 二回.
+constexpr std::u16string_view kCounterFirst = u"章回节節卷";
 // Characters that count things in sentences (第一次, 第二天, 第三个): never a heading counter.
 constexpr std::u16string_view kSentenceCounters =
     u"次天个個位名种種步点點条條年日号號月时時代批届屆层層排件句声聲眼口遍类類把只隻根张張份"
@@ -71,16 +69,35 @@ constexpr std::array<std::u16string_view, 8> kEnglishMatter = {
     u"prologue",  u"epilogue", u"preface",   u"foreword",
     u"afterword", u"appendix", u"interlude", u"introduction"};
 
-// Leads that may stand before a marker, with the bracket that closes them (0: none).
-struct Lead {
-  std::u16string_view text;
-  char16_t close;
-};
-constexpr std::array<Lead, 6> kLeads = {
-    {{u"正文", 0}, {u"【", u'】'}, {u"[", u']'}, {u"〖", u'〗'}, {u"「", u'」'}, {u"〔", u'〕'}}};
-
 bool IsDecoration(char16_t c) {
-  return std::u16string_view(u"=*#~～☆★◆◇●○■□§※").find(c) != std::u16string_view::npos;
+  return std::u16string_view(u"=*#~～☆★◆◇●○■□§※·•").find(c) != std::u16string_view::npos;
+}
+
+// Rule characters: a run of them boxes a heading (----第五封信----).
+bool IsRule(char16_t c) {
+  return IsDecoration(c) || std::u16string_view(u"-—─━_＿－").find(c) != std::u16string_view::npos;
+}
+
+// The bracket that closes `open`, or 0 when `open` opens no lead.
+char16_t ClosingBracket(char16_t open) {
+  constexpr std::u16string_view kOpen = u"[(（【〖「〔<＜";
+  constexpr std::u16string_view kClose = u"])）】〗」〕>＞";
+  const size_t at = kOpen.find(open);
+  return at == std::u16string_view::npos ? 0 : kClose[at];
+}
+
+// True when `close` closes a number bracketed by `open`; round brackets of either width pair.
+bool IsClosingOf(char16_t open, char16_t close) {
+  if (open == u'(' || open == u'（') return close == u')' || close == u'）';
+  return (open == u'[' || open == u'【') && close == ClosingBracket(open);
+}
+
+uint32_t HashOf(std::u16string_view text) {
+  uint32_t hash = 2166136261u;  // FNV-1a over the letters, blanks left out
+  for (char16_t c : text) {
+    if (!IsBlank(c)) hash = (hash ^ c) * 16777619u;
+  }
+  return hash == 0 ? 1 : hash;
 }
 
 bool IsSeparatorMark(char16_t c) {
@@ -157,6 +174,20 @@ bool ReadsAsTitle(std::u16string_view title, MarkerFamily family) {
   return commas <= 1 || (commas == 2 && title.size() <= kMaxTitleWithCommas);
 }
 
+// True when `title` after a strong marker reads at least as a chapter's summary: not too
+// long, no clause left open at its end, and not dialogue.
+bool ReadsAsSummary(std::u16string_view title, MarkerFamily family) {
+  if (family != MarkerFamily::kOrdinal && family != MarkerFamily::kVolumeFirst &&
+      family != MarkerFamily::kEnglish) {
+    return false;
+  }
+  if (title.size() > kMaxWeakTitle || title.empty()) return false;
+  if (std::u16string_view(u"，,；;：:、“「").find(title.back()) != std::u16string_view::npos) {
+    return false;
+  }
+  return Count(title, u"“”「」\"") == 0;
+}
+
 // The marker that opens `text` after 第, if any: number, counter and what follows.
 struct Ordinal {
   bool found = false;
@@ -207,6 +238,20 @@ std::optional<HeadingMarker> ReadMarker(std::u16string_view text, std::u16string
     marker.volume_like = IsVolumeCounter(ordinal.counter);
     *rest = ordinal.rest;
     if (marker.volume_like) TakeChapterAfterVolume(&marker, rest);
+    return marker;
+  }
+  // The counter before its number: 章一, 回十二 (卷三 below, which heads a volume).
+  if (text[0] != u'卷' && kCounterFirst.find(text[0]) != std::u16string_view::npos) {
+    const std::u16string_view after = SkipBlanks(text.substr(1));
+    const HeadingNumber number = LeadingNumber(after);
+    if (number.length == 0) return std::nullopt;
+    marker.family = MarkerFamily::kOrdinal;
+    marker.counter = text[0];
+    marker.number = number.value;
+    marker.script = number.script;
+    marker.volume_like = IsVolumeCounter(text[0]);
+    *rest = after.substr(number.length);
+    if (!rest->empty() && IsLetter((*rest)[0])) return std::nullopt;  // 回一趟家
     return marker;
   }
   if (text[0] == u'卷') {
@@ -287,14 +332,15 @@ std::optional<HeadingMarker> ReadMarker(std::u16string_view text, std::u16string
     }
     return std::nullopt;
   }
-  if (text[0] == u'（' || text[0] == u'(') {
+  if (ClosingBracket(text[0]) != 0) {
+    // （一）, (12), [3], 【4】: a number in brackets; 〔 and 「 do not count.
     const std::u16string_view inside = SkipBlanks(text.substr(1));
     const HeadingNumber number = LeadingNumber(inside);
     if (number.length == 0) return std::nullopt;
     const std::u16string_view after = SkipBlanks(inside.substr(number.length));
-    if (after.empty() || (after[0] != u'）' && after[0] != u')')) return std::nullopt;
+    if (after.empty() || !IsClosingOf(text[0], after[0])) return std::nullopt;
     marker.family = MarkerFamily::kBracketed;
-    marker.counter = u'(';
+    marker.counter = text[0] == u'[' || text[0] == u'【' ? u'[' : u'(';
     marker.number = number.value;
     marker.script = number.script;
     *rest = after.substr(1);
@@ -303,6 +349,17 @@ std::optional<HeadingMarker> ReadMarker(std::u16string_view text, std::u16string
   const HeadingNumber number = LeadingNumber(text);
   if (number.length == 0 || number.value > kMaxBareNumber) return std::nullopt;
   std::u16string_view after = text.substr(number.length);
+  // A counter after the number without 第 (二回, 三章 title): the series of 第一回 goes on.
+  if (!after.empty() && kCounterFirst.find(after[0]) != std::u16string_view::npos &&
+      (after.size() == 1 || !IsLetter(after[1]))) {
+    marker.family = MarkerFamily::kOrdinal;
+    marker.counter = after[0];
+    marker.number = number.value;
+    marker.script = number.script;
+    marker.volume_like = IsVolumeCounter(after[0]);
+    *rest = after.substr(1);
+    return marker;
+  }
   marker.family = MarkerFamily::kNumeral;
   marker.number = number.value;
   marker.script = number.script;
@@ -336,10 +393,111 @@ std::optional<HeadingMarker> ReadNamedLead(std::u16string_view text, std::u16str
   }
   std::optional<HeadingMarker> marker = ReadMarker(text.substr(at), rest);
   if (!marker || marker->family != MarkerFamily::kOrdinal) return std::nullopt;
-  uint32_t hash = 2166136261u;  // FNV-1a
-  for (char16_t c : name) hash = (hash ^ c) * 16777619u;
-  marker->named_lead = hash == 0 ? 1 : hash;
+  marker->named_lead = HashOf(name);
   return marker;
+}
+
+// What stands around a heading's marker: decoration, brackets, 正文, the book's name in
+// 《》 before it, and a page number in brackets at the end.
+struct Frame {
+  std::u16string_view text;  // what is left: the marker and its title
+  char16_t closes[4] = {};   // the brackets the leads opened, outermost first
+  size_t open = 0;
+  uint32_t named_lead = 0;   // the hash of a 《书名》 lead
+  bool ruled = false;        // the line opens with a run of rule characters
+  int64_t page = -1;
+};
+
+// The page number in brackets that ends `text` (（3）, (12)); a picture mark after it ((图))
+// is dropped. Leaves `text` without them.
+int64_t TakePageNumber(std::u16string_view* text) {
+  std::u16string_view t = TrimBlanks(*text);
+  for (std::u16string_view picture : {u"(图)", u"（图）", u"（组图）", u"(组图)"}) {
+    if (t.size() > picture.size() && t.substr(t.size() - picture.size()) == picture) {
+      t = TrimBlanks(t.substr(0, t.size() - picture.size()));
+    }
+  }
+  if (t.size() < 4 || (t.back() != u')' && t.back() != u'）')) return -1;
+  const size_t open = t.find_last_of(u"(（");
+  if (open == std::u16string_view::npos || open == 0) return -1;
+  const std::u16string_view inside = t.substr(open + 1, t.size() - open - 2);
+  const HeadingNumber number = LeadingNumber(inside);
+  if (number.length == 0 || number.length != inside.size() || number.value < 1 ||
+      number.value > kMaxPageNumber) {
+    return -1;
+  }
+  *text = TrimBlanks(t.substr(0, open));
+  return number.value;
+}
+
+Frame ReadFrame(std::u16string_view text) {
+  Frame frame;
+  for (int round = 0; round < 4 && !text.empty(); ++round) {
+    text = SkipBlanks(text);
+    size_t rule = 0;
+    while (rule < text.size() && IsRule(text[rule])) ++rule;
+    if (rule > 0) {
+      frame.ruled = frame.ruled || rule >= 2;
+      text = text.substr(rule);
+      if (!text.empty() && text[0] == u'、') text.remove_prefix(1);
+      continue;
+    }
+    if (StartsWith(text, u"正文")) {
+      text = SkipBlanks(text.substr(2));
+      // 【正文】: the bracket of the lead closes right after it.
+      if (frame.open > 0 && !text.empty() && text[0] == frame.closes[frame.open - 1]) {
+        --frame.open;
+        text = text.substr(1);
+      }
+      continue;
+    }
+    if (text[0] == u'《') {
+      const size_t end = text.find(u'》');
+      if (end == std::u16string_view::npos || end > kMaxNamedLead + 1 ||
+          SkipBlanks(text.substr(end + 1)).empty()) {
+        break;
+      }
+      frame.named_lead = HashOf(text.substr(1, end - 1));
+      text = text.substr(end + 1);
+      continue;
+    }
+    const char16_t close = ClosingBracket(text[0]);
+    if (close == 0 || frame.open == std::size(frame.closes)) break;
+    // （一）, (12) and [3] are markers of their own, not brackets around one.
+    const std::u16string_view inside = SkipBlanks(text.substr(1));
+    const HeadingNumber number = LeadingNumber(inside);
+    if (number.length > 0) {
+      const std::u16string_view after = SkipBlanks(inside.substr(number.length));
+      if (!after.empty() && IsClosingOf(text[0], after[0])) break;
+    }
+    frame.closes[frame.open++] = close;
+    text = text.substr(1);
+  }
+  // The end: the brackets the leads opened close in turn from the outermost, with rule
+  // characters and a page number between them.
+  for (int round = 0; round < 6; ++round) {
+    text = TrimBlanks(text);
+    if (text.empty()) break;
+    if (frame.open > 0 && text.back() == frame.closes[0]) {
+      text.remove_suffix(1);
+      std::copy(frame.closes + 1, frame.closes + frame.open, frame.closes);
+      --frame.open;
+      continue;
+    }
+    size_t rule = 0;
+    while (rule < text.size() && IsRule(text[text.size() - 1 - rule])) ++rule;
+    if (rule >= 2 || (rule == 1 && frame.ruled)) {
+      text.remove_suffix(rule);
+      continue;
+    }
+    if (frame.page < 0) {
+      frame.page = TakePageNumber(&text);
+      if (frame.page >= 0) continue;
+    }
+    break;
+  }
+  frame.text = text;
+  return frame;
 }
 
 }  // namespace
@@ -349,31 +507,32 @@ bool IsKnownCounter(char16_t counter) {
 }
 
 std::optional<HeadingMarker> ReadHeadingLine(std::u16string_view line) {
-  std::u16string_view text = TrimBlanks(line);
-  if (text.empty() || text.size() > kMaxEnglishTitle + 20) return std::nullopt;
-  // Decoration some sites put around headings: ===第一章===, ☆、第一章, ◆ 第一章.
-  size_t decoration = 0;
-  while (decoration < text.size() && IsDecoration(text[decoration])) ++decoration;
-  if (decoration > 0) {
-    text = text.substr(decoration);
-    if (!text.empty() && text[0] == u'、') text.remove_prefix(1);
-    text = SkipBlanks(text);
-  }
-  char16_t close = 0;
-  for (const Lead& lead : kLeads) {
-    if (StartsWith(text, lead.text)) {
-      text = SkipBlanks(text.substr(lead.text.size()));
-      close = lead.close;
-      break;
-    }
-  }
-  if (text.empty()) return std::nullopt;
+  const std::u16string_view trimmed = TrimBlanks(line);
+  if (trimmed.empty() || trimmed.size() > kMaxEnglishTitle + 20) return std::nullopt;
+  const Frame frame = ReadFrame(trimmed);
+  if (frame.text.empty()) return std::nullopt;
   std::u16string_view rest;
-  std::optional<HeadingMarker> marker = ReadMarker(text, &rest);
-  if (!marker && close == 0) marker = ReadNamedLead(text, &rest);
-  if (!marker) return std::nullopt;
-  // A closing bracket of the lead ends the marker or the whole line: 【第一章】 title.
-  if (close != 0 && !rest.empty() && rest.back() == close) rest.remove_suffix(1);
+  std::optional<HeadingMarker> marker = ReadMarker(frame.text, &rest);
+  if (!marker && frame.open == 0) marker = ReadNamedLead(frame.text, &rest);
+  if (!marker) {
+    // A page head without a marker: a short title and its page number.
+    if (frame.page < 0 || !ReadsAsTitle(frame.text, MarkerFamily::kPage)) return std::nullopt;
+    HeadingMarker page;
+    page.family = MarkerFamily::kPage;
+    page.counter = u'(';
+    page.number = frame.page;
+    page.page = frame.page;
+    page.stem = HashOf(frame.text);
+    page.named_lead = frame.named_lead;
+    return page;
+  }
+  if (frame.named_lead != 0 && marker->named_lead == 0) marker->named_lead = frame.named_lead;
+  // A closing bracket of a lead may end the marker instead of the line: 【第一章】 title.
+  if (frame.open > 0 && !rest.empty() && rest[0] == frame.closes[frame.open - 1]) {
+    rest.remove_prefix(1);
+    rest = SkipBlanks(rest);
+    if (rest.empty()) rest = u" ";
+  }
   const bool tight_allowed =
       marker->family == MarkerFamily::kOrdinal || marker->family == MarkerFamily::kVolumeFirst;
   const AfterMarker after = marker->family == MarkerFamily::kBracketed
@@ -385,11 +544,20 @@ std::optional<HeadingMarker> ReadHeadingLine(std::u16string_view line) {
   if (marker->family == MarkerFamily::kNumeral && marker->counter != 0 && title.empty()) {
     return std::nullopt;
   }
-  if (!ReadsAsTitle(title, marker->family)) return std::nullopt;
-  // A title that runs on from its counter holds no punctuation at all: 第一回合和第二回合，…
-  // is a sentence.
-  if (after.tight && Count(title, u"，,。；;：:、") > 0) return std::nullopt;
   marker->tight = after.tight;
+  marker->page = frame.page;
+  // A title that runs on from its counter holds no punctuation at all (第一回合和第二回合，…
+  // is a sentence), and any other reads as a title, or at least as a summary.
+  const bool clean = after.tight ? Count(title, u"，,。；;：:、") == 0
+                                 : ReadsAsTitle(title, marker->family);
+  if (!clean) {
+    // Only the counters chapters are known to use may head a summary: 第一款…，… is an
+    // article of a treaty quoted in the text.
+    if (!IsKnownCounter(marker->counter) || !ReadsAsSummary(title, marker->family)) {
+      return std::nullopt;
+    }
+    marker->weak = true;
+  }
   return marker;
 }
 
