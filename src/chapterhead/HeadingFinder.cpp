@@ -1,6 +1,8 @@
 #include "chapterhead/HeadingFinder.h"
 
 #include <algorithm>
+#include <cctype>
+#include <string>
 #include <optional>
 #include <unordered_map>
 
@@ -15,6 +17,8 @@ namespace {
 
 using tunables::kContentsGap;
 using tunables::kContentsTextLine;
+using tunables::kContentsTitleReach;
+using tunables::kMaxContentsEntryText;
 using tunables::kLoneHeadingLines;
 using tunables::kLoneHeadingReach;
 using tunables::kMaxFirstNumber;
@@ -32,6 +36,8 @@ struct Candidate {
   size_t line = 0;
   size_t text_index = 0;   // how many non-blank lines come before it
   size_t text_before = 0;  // the longest text line between it and the heading line before it
+  size_t chars_before = 0;  // the text between it and the heading line before it
+  bool under_contents_title = false;  // a 目录 line stands right before it
   HeadingMarker marker;
   uint64_t key = 0;
   bool contents = false;
@@ -47,6 +53,17 @@ uint64_t SeriesKey(const HeadingMarker& marker) {
     key |= static_cast<uint64_t>(marker.script) << 16;
   }
   return key | (static_cast<uint64_t>(marker.named_lead) << 32);
+}
+
+// True for a line that titles a contents list: 目录, 【目 录】, Contents.
+bool IsContentsTitle(std::u16string_view text) {
+  std::u16string letters;
+  for (char16_t c : text) {
+    if (!IsTypesetBlank(c) && std::u16string_view(u"【】[]〖〗《》<>").find(c) == std::u16string_view::npos) {
+      letters += c < 128 ? static_cast<char16_t>(std::tolower(c)) : c;
+    }
+  }
+  return letters == u"目录" || letters == u"目錄" || letters == u"目次" || letters == u"contents";
 }
 
 // One heading: its series and its number, as a key for hashing.
@@ -78,11 +95,12 @@ bool IsLoose(const HeadingMarker& marker) {
 // has again elsewhere: a contents list, which is text. A heading that comes again within a
 // run ends the list there (the list is followed by the first real heading), and the run-on
 // lines, which may be sentences, take no part.
-void MarkContentsLists(std::vector<Candidate>* candidates) {
+void MarkRepeatedLists(std::vector<Candidate>* candidates) {
   std::vector<size_t> firm;
   std::unordered_map<uint64_t, uint32_t> occurrences;
   for (size_t i = 0; i < candidates->size(); ++i) {
-    if (IsSoft((*candidates)[i].marker)) continue;
+    const HeadingMarker& marker = (*candidates)[i].marker;
+    if (IsSoft(marker) && marker.page < 0) continue;
     firm.push_back(i);
     ++occurrences[HeadingIdentity((*candidates)[i])];
   }
@@ -126,6 +144,28 @@ void MarkContentsLists(std::vector<Candidate>* candidates) {
   mark_if_list(begin, firm.size());
 }
 
+// Marks the heading lines listed under a contents title (目录): from the first one right
+// below it, each next one with hardly any text before it (a page number, a line of teaser).
+void MarkTitledLists(std::vector<Candidate>* candidates) {
+  for (size_t i = 0; i < candidates->size(); ++i) {
+    if (!(*candidates)[i].under_contents_title) continue;
+    size_t end = i + 1;
+    while (end < candidates->size() && (*candidates)[end].chars_before <= kMaxContentsEntryText) {
+      ++end;
+    }
+    if (end - i >= kMinContentsRun) {
+      for (size_t k = i; k < end; ++k) (*candidates)[k].contents = true;
+    }
+    i = end - 1;
+  }
+}
+
+// Marks the heading lines of contents lists inside the text, which are text.
+void MarkContentsLists(std::vector<Candidate>* candidates) {
+  MarkTitledLists(candidates);
+  MarkRepeatedLists(candidates);
+}
+
 // The lines of one marker shape, and which of them the book takes as headings.
 struct Series {
   uint64_t key = 0;
@@ -155,6 +195,7 @@ class SeriesJudge {
       series->headings = PagesThatCount(series->members);
       return;
     }
+    KeepPagedOnly(series);
     std::vector<size_t> firm;
     size_t soft = 0;
     size_t weak = 0;
@@ -195,6 +236,35 @@ class SeriesJudge {
       }
     }
     return steps;
+  }
+
+  // In a series of page heads (第一章(1), 第一章(2), …), a head without page number is the
+  // chapter's title page only right before its first page; elsewhere it is a contents line or
+  // a mention.
+  void KeepPagedOnly(Series* series) const {
+    std::vector<size_t>& members = series->members;
+    size_t paged = 0;
+    size_t same_chapter = 0;  // pages that follow a page of the same chapter number
+    for (size_t i = 0; i < members.size(); ++i) {
+      const HeadingMarker& marker = candidates_[members[i]].marker;
+      if (marker.page < 0) continue;
+      ++paged;
+      if (i > 0 && candidates_[members[i - 1]].marker.number == marker.number) ++same_chapter;
+    }
+    if (static_cast<double>(paged) < kMinStepShare * static_cast<double>(members.size()) ||
+        2 * same_chapter < paged) {
+      return;
+    }
+    std::vector<size_t> kept;
+    for (size_t i = 0; i < members.size(); ++i) {
+      const Candidate& member = candidates_[members[i]];
+      const bool titles_its_pages =
+          i + 1 < members.size() && candidates_[members[i + 1]].marker.page >= 0 &&
+          candidates_[members[i + 1]].marker.number == member.marker.number &&
+          candidates_[members[i + 1]].text_index - member.text_index <= kRepeatReach;
+      if (member.marker.page >= 0 || titles_its_pages) kept.push_back(members[i]);
+    }
+    members = std::move(kept);
   }
 
   // The page heads of a book cut into web pages: each chapter's pages share the title before
@@ -356,20 +426,29 @@ std::vector<Candidate> ReadCandidates(const std::vector<std::u16string_view>& li
                                       size_t* text_lines) {
   std::vector<Candidate> candidates;
   size_t longest_text = 0;  // since the last heading line
+  size_t chars = 0;         // since the last heading line
+  size_t contents_title = SIZE_MAX;  // the text index of the last 目录 line
   *text_lines = 0;
   for (size_t i = 0; i < lines.size(); ++i) {
-    if (TrimBlanks(lines[i]).empty()) continue;
+    const std::u16string_view text = TrimBlanks(lines[i]);
+    if (text.empty()) continue;
     if (std::optional<HeadingMarker> marker = ReadHeadingLine(lines[i])) {
       Candidate candidate;
       candidate.line = i;
       candidate.text_index = *text_lines;
       candidate.text_before = longest_text;
+      candidate.chars_before = chars;
+      candidate.under_contents_title =
+          contents_title != SIZE_MAX && *text_lines - contents_title <= kContentsTitleReach;
       candidate.marker = *marker;
       candidate.key = SeriesKey(*marker);
       candidates.push_back(candidate);
       if (!marker->tight) longest_text = 0;
+      chars = 0;
     } else {
       longest_text = std::max(longest_text, lines[i].size());
+      chars += text.size();
+      if (IsContentsTitle(text)) contents_title = *text_lines;
     }
     ++*text_lines;
   }

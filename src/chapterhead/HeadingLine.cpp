@@ -403,7 +403,6 @@ struct Frame {
   std::u16string_view text;  // what is left: the marker and its title
   char16_t closes[4] = {};   // the brackets the leads opened, outermost first
   size_t open = 0;
-  uint32_t named_lead = 0;   // the hash of a 《书名》 lead
   bool ruled = false;        // the line opens with a run of rule characters
   int64_t page = -1;
 };
@@ -457,7 +456,6 @@ Frame ReadFrame(std::u16string_view text) {
           SkipBlanks(text.substr(end + 1)).empty()) {
         break;
       }
-      frame.named_lead = HashOf(text.substr(1, end - 1));
       text = text.substr(end + 1);
       continue;
     }
@@ -523,10 +521,8 @@ std::optional<HeadingMarker> ReadHeadingLine(std::u16string_view line) {
     page.number = frame.page;
     page.page = frame.page;
     page.stem = HashOf(frame.text);
-    page.named_lead = frame.named_lead;
     return page;
   }
-  if (frame.named_lead != 0 && marker->named_lead == 0) marker->named_lead = frame.named_lead;
   // A closing bracket of a lead may end the marker instead of the line: 【第一章】 title.
   if (frame.open > 0 && !rest.empty() && rest[0] == frame.closes[frame.open - 1]) {
     rest.remove_prefix(1);

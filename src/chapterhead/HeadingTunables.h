@@ -52,6 +52,11 @@ inline constexpr double kMinSideSeries = 0.2;
 inline constexpr size_t kContentsGap = 1;
 inline constexpr size_t kContentsTextLine = 30;
 inline constexpr size_t kMinContentsRun = 3;
+// A contents title (目录) heads a list when its first heading line follows within this many
+// lines; the list goes on while each next heading line has at most this much text before it
+// (a page number, a teaser line).
+inline constexpr size_t kContentsTitleReach = 3;
+inline constexpr size_t kMaxContentsEntryText = 150;
 // The same front or back matter line may head the book this often (a preface and its
 // repetition as a page title), not more.
 inline constexpr size_t kMaxMatterRepeats = 2;
