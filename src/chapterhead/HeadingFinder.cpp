@@ -7,9 +7,10 @@
 #include <unordered_map>
 
 #include "base/StringOps.h"
-#include "chapterhead/BareTitleFinder.h"
 #include "chapterhead/HeadingLine.h"
 #include "chapterhead/HeadingTunables.h"
+#include "chapterhead/LayoutTitles.h"
+#include "chapterhead/LineLayout.h"
 
 namespace quireforge {
 
@@ -610,8 +611,20 @@ FoundHeadings HeadingFinder::Find(const std::vector<std::u16string_view>& lines)
   } else {
     Merge(&chapters, volume_lines);
   }
-  // A book without any numbered heading may still set its titles apart by its layout alone.
-  if (chapters.empty() && found.volumes.empty()) chapters = FindBareTitles(lines);
+  // A book without any numbered heading may still set its titles apart by its layout alone;
+  // one with them may lay out its other heads (前言, 书评) as it lays out those.
+  const std::vector<LineLayout> layout = ReadLayout(lines);
+  if (chapters.empty() && found.volumes.empty()) {
+    chapters = FindLayoutTitles(layout);
+  } else {
+    std::vector<size_t> known = chapters;
+    Merge(&known, found.volumes);
+    std::vector<size_t> alike = FindLikeHeadings(layout, known);
+    std::vector<size_t> new_lines;
+    std::set_difference(alike.begin(), alike.end(), found.volumes.begin(), found.volumes.end(),
+                        std::back_inserter(new_lines));
+    Merge(&chapters, new_lines);
+  }
   // Front and back matter stand as chapters wherever they stand as headings.
   Merge(&chapters, StandingMatter(lines, matter));
   std::set_difference(chapters.begin(), chapters.end(), found.volumes.begin(), found.volumes.end(),

@@ -19,6 +19,8 @@ using tunables::kMaxPageNumber;
 using tunables::kMaxTitleWithCommas;
 using tunables::kMaxTitleWithStop;
 using tunables::kMaxWeakTitle;
+// The letters of a title that tell it from another's.
+constexpr size_t kTitleHeadLength = 4;
 constexpr size_t kMaxTitle = tunables::kMaxMarkedTitle;
 
 bool IsBlank(char16_t c) { return IsTypesetBlank(c); }
@@ -542,6 +544,7 @@ std::optional<HeadingMarker> ReadHeadingLine(std::u16string_view line) {
   }
   marker->tight = after.tight;
   marker->page = frame.page;
+  marker->title = title.empty() ? 0 : HashOf(title.substr(0, kTitleHeadLength));
   // A title that runs on from its counter holds no punctuation at all (第一回合和第二回合，…
   // is a sentence), and any other reads as a title, or at least as a summary.
   const bool clean = after.tight ? Count(title, u"，,。；;：:、") == 0

@@ -52,6 +52,10 @@ struct HeadingMarker {
   // For page heads, a hash of the title before the page number: the pages of one chapter
   // share it.
   uint32_t stem = 0;
+  // A hash of the first letters of the title after the marker (0: none), which tells a
+  // heading said again (a running head may add a page number to it) from another heading
+  // with the same number.
+  uint32_t title = 0;
 };
 
 // The marker `line` opens with, when the line reads as a heading: after blanks, ideographic

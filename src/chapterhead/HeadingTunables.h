@@ -68,7 +68,7 @@ inline constexpr size_t kLoneHeadingLines = 10;
 // the chapter's own head) is one heading, the later one, which the text follows.
 inline constexpr size_t kRepeatReach = 12;
 
-// --- Titles set apart by layout alone (BareTitleFinder) ---
+// --- Titles set apart by layout alone (LayoutTitles) ---
 
 // A bare title is at most this long, in code units, once trimmed.
 inline constexpr size_t kMaxBareTitle = 20;
@@ -78,6 +78,10 @@ inline constexpr size_t kMinBareTitles = 3;
 inline constexpr double kMinBareSpan = 0.5;
 inline constexpr size_t kMinBareGap = 5;
 inline constexpr size_t kMaxBareShare = 5;  // at most one line in five
+// Rule lines and dates set a title apart more surely than blank lines: it may be this long.
+inline constexpr size_t kMaxLayoutTitle = 40;
+// A layout is the headings' when at least this share of them have it.
+inline constexpr double kMinLayoutShare = 0.8;
 
 }  // namespace quireforge::tunables
 

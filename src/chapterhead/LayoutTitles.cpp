@@ -1,0 +1,225 @@
+#include "chapterhead/LayoutTitles.h"
+
+#include <algorithm>
+#include <array>
+#include <unordered_map>
+
+#include "chapterhead/HeadingTunables.h"
+
+namespace quireforge {
+
+namespace {
+
+using tunables::kMaxBareShare;
+using tunables::kMaxBareTitle;
+using tunables::kMaxLayoutTitle;
+using tunables::kMinBareGap;
+using tunables::kMinBareSpan;
+using tunables::kMinBareTitles;
+using tunables::kMinLayoutShare;
+
+bool IsLetter(char16_t c) {
+  return (c >= u'\u3400' && c <= u'\u9FFF') || (c >= u'a' && c <= u'z') ||
+         (c >= u'A' && c <= u'Z') || (c >= u'\uF900' && c <= u'\uFAFF');
+}
+
+bool Holds(std::u16string_view text, std::u16string_view marks) {
+  return text.find_first_of(marks) != std::u16string_view::npos;
+}
+
+// How much a line reads as a title.
+enum class Shape { kNone, kLong, kClean };
+
+// kClean: short, with a letter, and no mark that joins clauses or opens dialogue. kLong: up
+// to kMaxLayoutTitle units, no full stop or semicolon, and no clause left open at its end.
+Shape ShapeOf(std::u16string_view text) {
+  if (text.empty() || text.size() > kMaxLayoutTitle) return Shape::kNone;
+  if (std::none_of(text.begin(), text.end(), IsLetter)) return Shape::kNone;
+  if (Holds(text.substr(text.size() - 1), u"，,；;：:、")) return Shape::kNone;
+  if (Holds(text, u"。；;…“”\"「」『』")) return Shape::kNone;
+  if (text.size() <= kMaxBareTitle && !Holds(text, u"，,.!！")) return Shape::kClean;
+  return Shape::kLong;
+}
+
+// A way in which a book may lay out its titles.
+enum class Kind { kBlankApart, kBoxed, kDateAfter, kIndent };
+
+struct Feature {
+  Kind kind;
+  uint32_t value = 0;  // blank lines before (kBlankApart), the indent (kIndent)
+};
+
+bool Has(const LineLayout& line, const Feature& feature) {
+  switch (feature.kind) {
+    case Kind::kBlankApart:
+      return line.blanks_before >= feature.value && line.blanks_after >= 1;
+    case Kind::kBoxed:
+      return line.boxed;
+    case Kind::kDateAfter:
+      return line.date_after;
+    case Kind::kIndent:
+      return line.indent == feature.value;
+  }
+  return false;
+}
+
+// Rule lines, dates and boxes say more than blank lines and indentation: a title set apart
+// by them may be longer and hold commas.
+bool IsStrong(const Feature& feature) {
+  return feature.kind == Kind::kBoxed || feature.kind == Kind::kDateAfter;
+}
+
+// A body line: longer than any title.
+bool IsBody(const LineLayout& line) { return line.text.size() > kMaxLayoutTitle; }
+
+// What most of `values` are.
+template <typename T>
+T MostCommon(const std::vector<T>& values) {
+  std::unordered_map<T, size_t> counts;
+  T best{};
+  size_t most = 0;
+  for (T value : values) {
+    if (++counts[value] > most) {
+      most = counts[value];
+      best = value;
+    }
+  }
+  return best;
+}
+
+// The book's usual way: blank lines between two text lines, and the indentation of its
+// paragraphs.
+struct Usual {
+  uint32_t blanks = 0;
+  uint16_t indent = 0;
+};
+
+Usual UsualOf(const std::vector<LineLayout>& layout) {
+  std::vector<uint32_t> blanks;
+  std::vector<uint16_t> indents;
+  for (size_t i = 1; i < layout.size(); ++i) blanks.push_back(std::min(layout[i].blanks_before, 3u));
+  for (const LineLayout& line : layout) {
+    if (IsBody(line)) indents.push_back(line.indent);
+  }
+  return {MostCommon(blanks), MostCommon(indents)};
+}
+
+// True when the lines `titles` (indices into `layout`) spread through the book as its
+// headings do: enough of them, few of its lines, over most of it, with text between.
+bool SpreadAsHeadings(const std::vector<LineLayout>& layout, const std::vector<size_t>& titles) {
+  if (titles.size() < kMinBareTitles || titles.size() * kMaxBareShare > layout.size()) {
+    return false;
+  }
+  const size_t span = titles.back() - titles.front();
+  if (static_cast<double>(span) < kMinBareSpan * static_cast<double>(layout.size())) return false;
+  std::vector<size_t> gaps;
+  for (size_t i = 1; i < titles.size(); ++i) gaps.push_back(titles[i] - titles[i - 1] - 1);
+  std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
+  return gaps[gaps.size() / 2] >= kMinBareGap;
+}
+
+std::vector<size_t> LinesOf(const std::vector<LineLayout>& layout,
+                            const std::vector<size_t>& indices) {
+  std::vector<size_t> lines;
+  for (size_t index : indices) lines.push_back(layout[index].line);
+  return lines;
+}
+
+}  // namespace
+
+std::vector<size_t> FindLayoutTitles(const std::vector<LineLayout>& layout) {
+  if (layout.size() < 2) return {};
+  const Usual usual = UsualOf(layout);
+  std::vector<Feature> features = {{Kind::kBoxed}, {Kind::kDateAfter}};
+  features.push_back({Kind::kBlankApart, usual.blanks + 1});
+  // An indentation that the book's paragraphs do not use.
+  std::vector<uint16_t> indents;
+  for (const LineLayout& line : layout) {
+    if (line.indent != usual.indent && ShapeOf(line.text) == Shape::kClean) {
+      indents.push_back(line.indent);
+    }
+  }
+  if (!indents.empty()) features.push_back({Kind::kIndent, MostCommon(indents)});
+
+  std::vector<size_t> found;
+  for (const Feature& feature : features) {
+    std::vector<size_t> titles;
+    size_t body = 0;
+    // The first line of a book is its own title, unless a date dates it as a piece's.
+    for (size_t i = feature.kind == Kind::kDateAfter ? 0 : 1; i < layout.size(); ++i) {
+      const LineLayout& line = layout[i];
+      if (!Has(line, feature)) continue;
+      const Shape shape = ShapeOf(line.text);
+      if (IsBody(line)) ++body;
+      if (shape == Shape::kClean || (shape == Shape::kLong && IsStrong(feature))) {
+        // A title heads text: the last line of a book, or one followed by a rule, heads none.
+        if (i + 1 < layout.size() && !layout[i + 1].rule) titles.push_back(i);
+      }
+    }
+    // The paragraphs of the book must not share the layout of its titles.
+    if (body * 4 > titles.size() || !SpreadAsHeadings(layout, titles)) continue;
+    found.insert(found.end(), titles.begin(), titles.end());
+  }
+  std::sort(found.begin(), found.end());
+  found.erase(std::unique(found.begin(), found.end()), found.end());
+  return LinesOf(layout, found);
+}
+
+std::vector<size_t> FindLikeHeadings(const std::vector<LineLayout>& layout,
+                                     const std::vector<size_t>& headings) {
+  if (headings.size() < kMinBareTitles) return {};
+  std::vector<bool> known(layout.size(), false);
+  std::vector<size_t> heading_layout;
+  for (size_t i = 0, h = 0; i < layout.size() && h < headings.size(); ++i) {
+    while (h < headings.size() && headings[h] < layout[i].line) ++h;
+    if (h < headings.size() && headings[h] == layout[i].line) {
+      known[i] = true;
+      heading_layout.push_back(i);
+    }
+  }
+  if (heading_layout.size() < kMinBareTitles) return {};
+  const Usual usual = UsualOf(layout);
+  // The layouts most of the headings share: the blank lines before the fewest of that most
+  // have, an indentation of their own, rules, dates.
+  std::vector<uint32_t> blanks;
+  std::vector<uint16_t> indents;
+  for (size_t i : heading_layout) {
+    blanks.push_back(layout[i].blanks_before);
+    indents.push_back(layout[i].indent);
+  }
+  std::sort(blanks.begin(), blanks.end());
+  const uint32_t fewest = blanks[static_cast<size_t>((1.0 - kMinLayoutShare) *
+                                                     static_cast<double>(blanks.size()))];
+  std::vector<Feature> features = {{Kind::kBoxed}, {Kind::kDateAfter}};
+  if (fewest >= usual.blanks + 2) features.push_back({Kind::kBlankApart, fewest});
+  const uint16_t indent = MostCommon(indents);
+  if (indent != usual.indent) features.push_back({Kind::kIndent, indent});
+
+  std::vector<size_t> found;
+  for (const Feature& feature : features) {
+    size_t sharing = 0;
+    for (size_t i : heading_layout) sharing += Has(layout[i], feature) ? 1 : 0;
+    if (static_cast<double>(sharing) < kMinLayoutShare * static_cast<double>(heading_layout.size())) {
+      continue;
+    }
+    std::vector<size_t> alike;
+    size_t body = 0;
+    for (size_t i = 1; i < layout.size(); ++i) {
+      if (known[i] || !Has(layout[i], feature)) continue;
+      if (IsBody(layout[i])) ++body;
+      if (ShapeOf(layout[i].text) != Shape::kNone && i + 1 < layout.size() && !layout[i + 1].rule) {
+        alike.push_back(i);
+      }
+    }
+    // The layout tells headings only when hardly any other line shares it.
+    if (body * 10 > heading_layout.size() || alike.size() * 2 > heading_layout.size() + 2) {
+      continue;
+    }
+    found.insert(found.end(), alike.begin(), alike.end());
+  }
+  std::sort(found.begin(), found.end());
+  found.erase(std::unique(found.begin(), found.end()), found.end());
+  return LinesOf(layout, found);
+}
+
+}  // namespace quireforge
