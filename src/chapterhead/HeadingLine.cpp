@@ -6,6 +6,7 @@
 
 #include "base/StringOps.h"
 #include "chapterhead/HeadingTunables.h"
+#include "chapterhead/LineLayout.h"
 
 namespace quireforge {
 
@@ -19,6 +20,8 @@ using tunables::kMaxPageNumber;
 using tunables::kMaxTitleWithCommas;
 using tunables::kMaxTitleWithStop;
 using tunables::kMaxWeakTitle;
+// A title that ends by naming itself front or back matter (中文版序) is at most this long.
+constexpr size_t kMaxEndingMatter = 16;
 // The letters of a title that tell it from another's.
 constexpr size_t kTitleHeadLength = 4;
 constexpr size_t kMaxTitle = tunables::kMaxMarkedTitle;
@@ -63,22 +66,15 @@ constexpr std::u16string_view kSentenceCounters =
     u"项項级級等轮輪波道关關手阶階段线線站座世人间間堂刻分秒周週条";
 
 // Front and back matter, longest first where one starts another.
-constexpr std::array<std::u16string_view, 26> kMatterWords = {
-    u"完本感言", u"完结感言", u"序章", u"序言", u"序幕", u"序曲", u"自序", u"代序", u"后序",
-    u"前言",     u"引言",     u"引子", u"楔子", u"开篇", u"题记", u"尾声", u"后记", u"跋",
-    u"附录",     u"番外篇",   u"番外", u"外传", u"终章", u"终曲", u"结语", u"序"};
+constexpr std::array<std::u16string_view, 34> kMatterWords = {
+    u"完本感言", u"完结感言", u"序章",     u"序言",     u"序幕",     u"序曲",   u"自序",
+    u"代序",     u"后序",     u"前言",     u"引言",     u"引子",     u"楔子",   u"开篇",
+    u"题记",     u"尾声",     u"后记",     u"跋",       u"附录",     u"番外篇", u"番外",
+    u"外传",     u"终章",     u"终曲",     u"结语",     u"结束语",   u"译后记", u"译者后记",
+    u"书评",     u"图书简介", u"作者简介", u"背景介绍", u"出版说明", u"序"};
 constexpr std::array<std::u16string_view, 8> kEnglishMatter = {
     u"prologue",  u"epilogue", u"preface",   u"foreword",
     u"afterword", u"appendix", u"interlude", u"introduction"};
-
-bool IsDecoration(char16_t c) {
-  return std::u16string_view(u"=*#~～☆★◆◇●○■□§※·•").find(c) != std::u16string_view::npos;
-}
-
-// Rule characters: a run of them boxes a heading (----第五封信----).
-bool IsRule(char16_t c) {
-  return IsDecoration(c) || std::u16string_view(u"-—─━_＿－").find(c) != std::u16string_view::npos;
-}
 
 // The bracket that closes `open`, or 0 when `open` opens no lead.
 char16_t ClosingBracket(char16_t open) {
@@ -229,6 +225,36 @@ void TakeChapterAfterVolume(HeadingMarker* marker, std::u16string_view* rest) {
   *rest = inner.rest;
 }
 
+// The length of `word` at the start of `text`, its characters perhaps set apart by blanks
+// (序　言, 尾 声); 0 when `text` does not start with it.
+size_t SpacedPrefix(std::u16string_view text, std::u16string_view word) {
+  size_t at = 0;
+  for (size_t i = 0; i < word.size(); ++i) {
+    if (i > 0) {
+      while (at < text.size() && IsBlank(text[at])) ++at;
+    }
+    if (at >= text.size() || text[at] != word[i]) return 0;
+    ++at;
+  }
+  return at;
+}
+
+// True when a short title ends by naming itself front or back matter: 中文版序, 原著第八版序言,
+// 爱马（自序）, 我想告诉读者一点什么——代后记.
+bool EndsAsMatter(std::u16string_view text) {
+  while (!text.empty() && std::u16string_view(u"）)】」").find(text.back()) !=
+                              std::u16string_view::npos) {
+    text.remove_suffix(1);
+  }
+  if (text.size() < 3 || text.size() > kMaxEndingMatter) return false;
+  for (std::u16string_view word : {u"序言", u"前言", u"后记", u"跋"}) {
+    if (text.size() > word.size() && text.substr(text.size() - word.size()) == word) return true;
+  }
+  return text.back() == u'序' &&
+         std::u16string_view(u"版者自代（(—").find(text[text.size() - 2]) !=
+             std::u16string_view::npos;
+}
+
 // Tells the marker of `text` (the line without its lead); `rest` gets what follows it.
 std::optional<HeadingMarker> ReadMarker(std::u16string_view text, std::u16string_view* rest) {
   HeadingMarker marker;
@@ -281,16 +307,23 @@ std::optional<HeadingMarker> ReadMarker(std::u16string_view text, std::u16string
   }
   for (size_t i = 0; i < kMatterWords.size(); ++i) {
     const std::u16string_view word = kMatterWords[i];
-    if (!StartsWith(text, word)) continue;
+    const size_t length = SpacedPrefix(text, word);
+    if (length == 0) continue;
     marker.family = MarkerFamily::kMatter;
     marker.counter = static_cast<char16_t>(i + 1);
-    std::u16string_view after = text.substr(word.size());
+    std::u16string_view after = text.substr(length);
     const HeadingNumber number = LeadingNumber(after);
     if (number.length > 0) {
       marker.number = number.value;
       after = after.substr(number.length);
     }
     *rest = after;
+    return marker;
+  }
+  if (EndsAsMatter(text) && Count(text, u"，,。；;：:！!？?“”\"") == 0) {
+    marker.family = MarkerFamily::kMatter;
+    marker.counter = static_cast<char16_t>(kMatterWords.size() + kEnglishMatter.size() + 1);
+    *rest = std::u16string_view();
     return marker;
   }
   if (IsAsciiLetter(text[0])) {
@@ -436,7 +469,7 @@ Frame ReadFrame(std::u16string_view text) {
   for (int round = 0; round < 4 && !text.empty(); ++round) {
     text = SkipBlanks(text);
     size_t rule = 0;
-    while (rule < text.size() && IsRule(text[rule])) ++rule;
+    while (rule < text.size() && IsRuleCharacter(text[rule])) ++rule;
     if (rule > 0) {
       frame.ruled = frame.ruled || rule >= 2;
       text = text.substr(rule);
@@ -485,7 +518,7 @@ Frame ReadFrame(std::u16string_view text) {
       continue;
     }
     size_t rule = 0;
-    while (rule < text.size() && IsRule(text[text.size() - 1 - rule])) ++rule;
+    while (rule < text.size() && IsRuleCharacter(text[text.size() - 1 - rule])) ++rule;
     if (rule >= 2 || (rule == 1 && frame.ruled)) {
       text.remove_suffix(rule);
       continue;

@@ -27,6 +27,30 @@ bool Holds(std::u16string_view text, std::u16string_view marks) {
   return text.find_first_of(marks) != std::u16string_view::npos;
 }
 
+// A field of a download site's record of the book: 【作者】…, 作者：…, 类别：….
+bool IsField(std::u16string_view text) {
+  constexpr std::array<std::u16string_view, 14> kFields = {
+      u"书名", u"作者", u"译者", u"类别", u"分类", u"状态", u"更新",
+      u"字数", u"简介", u"标签", u"来源", u"出版", u"本册章节", u"内容"};
+  if (text[0] == u'【') {
+    const size_t close = text.find(u'】');
+    return close != std::u16string_view::npos && close + 1 < text.size();
+  }
+  for (std::u16string_view field : kFields) {
+    if (text.substr(0, field.size()) == field && text.size() > field.size() &&
+        Holds(text.substr(field.size(), 1), u"：:")) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// A line that opens with rule characters (---开始阅读---) is the site's furniture; headings
+// in rules are read by their markers.
+bool StartsWithRule(std::u16string_view text) {
+  return text.size() >= 2 && IsRuleCharacter(text[0]) && text[1] == text[0];
+}
+
 // How much a line reads as a title.
 enum class Shape { kNone, kLong, kClean };
 
@@ -37,6 +61,7 @@ Shape ShapeOf(std::u16string_view text) {
   if (std::none_of(text.begin(), text.end(), IsLetter)) return Shape::kNone;
   if (Holds(text.substr(text.size() - 1), u"，,；;：:、")) return Shape::kNone;
   if (Holds(text, u"。；;…“”\"「」『』")) return Shape::kNone;
+  if (IsField(text) || StartsWithRule(text)) return Shape::kNone;
   if (text.size() <= kMaxBareTitle && !Holds(text, u"，,.!！")) return Shape::kClean;
   return Shape::kLong;
 }
@@ -195,7 +220,7 @@ std::vector<size_t> FindLikeHeadings(const std::vector<LineLayout>& layout,
   const uint16_t indent = MostCommon(indents);
   if (indent != usual.indent) features.push_back({Kind::kIndent, indent});
 
-  std::vector<size_t> found;
+  // The surest layout the headings share, strongest first.
   for (const Feature& feature : features) {
     size_t sharing = 0;
     for (size_t i : heading_layout) sharing += Has(layout[i], feature) ? 1 : 0;
@@ -204,22 +229,21 @@ std::vector<size_t> FindLikeHeadings(const std::vector<LineLayout>& layout,
     }
     std::vector<size_t> alike;
     size_t body = 0;
-    for (size_t i = 1; i < layout.size(); ++i) {
+    for (size_t i = 1; i + 1 < layout.size(); ++i) {
       if (known[i] || !Has(layout[i], feature)) continue;
       if (IsBody(layout[i])) ++body;
-      if (ShapeOf(layout[i].text) != Shape::kNone && i + 1 < layout.size() && !layout[i + 1].rule) {
+      // A heading heads text, not a rule or another heading.
+      if (ShapeOf(layout[i].text) != Shape::kNone && !layout[i + 1].rule && !known[i + 1]) {
         alike.push_back(i);
       }
     }
     // The layout tells headings only when hardly any other line shares it.
     if (body * 10 > heading_layout.size() || alike.size() * 2 > heading_layout.size() + 2) {
-      continue;
+      return {};
     }
-    found.insert(found.end(), alike.begin(), alike.end());
+    return LinesOf(layout, alike);
   }
-  std::sort(found.begin(), found.end());
-  found.erase(std::unique(found.begin(), found.end()), found.end());
-  return LinesOf(layout, found);
+  return {};
 }
 
 }  // namespace quireforge

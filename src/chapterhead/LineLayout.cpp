@@ -8,11 +8,6 @@ namespace quireforge {
 
 namespace {
 
-bool IsRuleCharacter(char16_t c) {
-  return std::u16string_view(u"=*#~～☆★◆◇●○■□§※·•-—─━_＿－").find(c) !=
-         std::u16string_view::npos;
-}
-
 bool IsDigit(char16_t c) { return (c >= u'0' && c <= u'9') || (c >= u'０' && c <= u'９'); }
 
 // Reads a run of one to `most` digits at `at`; 0 when there is none.
@@ -23,6 +18,11 @@ size_t Digits(std::u16string_view text, size_t at, size_t most) {
 }
 
 }  // namespace
+
+bool IsRuleCharacter(char16_t c) {
+  return std::u16string_view(u"=*#~～☆★◆◇●○■□§※·•-—─━_＿－").find(c) !=
+         std::u16string_view::npos;
+}
 
 uint16_t IndentOf(std::u16string_view line) {
   unsigned spaces = 0;

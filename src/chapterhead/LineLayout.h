@@ -30,6 +30,9 @@ std::vector<LineLayout> ReadLayout(const std::vector<std::u16string_view>& lines
 // counted up to a few; 0 for none.
 uint16_t IndentOf(std::u16string_view line);
 
+// True for the characters rule lines are drawn with: - = * ~ _ ☆ ★ ….
+bool IsRuleCharacter(char16_t c);
+
 // True for a line of rule characters only, at least three of them.
 bool IsRuleLine(std::u16string_view text);
 
