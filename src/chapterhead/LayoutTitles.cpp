@@ -27,6 +27,11 @@ bool Holds(std::u16string_view text, std::u16string_view marks) {
   return text.find_first_of(marks) != std::u16string_view::npos;
 }
 
+// True when every opening quotation mark is closed: “活动写真” names, a dialogue line does not.
+bool QuotesPaired(std::u16string_view text) {
+  return std::count(text.begin(), text.end(), u'“') == std::count(text.begin(), text.end(), u'”');
+}
+
 // A field of a download site's record of the book: 【作者】…, 作者：…, 类别：….
 bool IsField(std::u16string_view text) {
   constexpr std::array<std::u16string_view, 14> kFields = {
@@ -60,7 +65,7 @@ Shape ShapeOf(std::u16string_view text) {
   if (text.empty() || text.size() > kMaxLayoutTitle) return Shape::kNone;
   if (std::none_of(text.begin(), text.end(), IsLetter)) return Shape::kNone;
   if (Holds(text.substr(text.size() - 1), u"，,；;：:、")) return Shape::kNone;
-  if (Holds(text, u"。；;…“”\"「」『』")) return Shape::kNone;
+  if (Holds(text, u"。；;…\"「」『』") || !QuotesPaired(text)) return Shape::kNone;
   if (IsField(text) || StartsWithRule(text)) return Shape::kNone;
   if (text.size() <= kMaxBareTitle && !Holds(text, u"，,.!！")) return Shape::kClean;
   return Shape::kLong;
@@ -110,6 +115,13 @@ T MostCommon(const std::vector<T>& values) {
     }
   }
   return best;
+}
+
+// True when text follows the line at `i` (after the rule that closes its box): the last
+// line of a book, or one followed by a rule of its own, heads nothing.
+bool HeadsText(const std::vector<LineLayout>& layout, size_t i) {
+  const size_t next = i + (layout[i].boxed ? 2 : 1);
+  return next < layout.size() && !layout[next].rule;
 }
 
 // The book's usual way: blank lines between two text lines, and the indentation of its
@@ -176,9 +188,9 @@ std::vector<size_t> FindLayoutTitles(const std::vector<LineLayout>& layout) {
       if (!Has(line, feature)) continue;
       const Shape shape = ShapeOf(line.text);
       if (IsBody(line)) ++body;
-      if (shape == Shape::kClean || (shape == Shape::kLong && IsStrong(feature))) {
-        // A title heads text: the last line of a book, or one followed by a rule, heads none.
-        if (i + 1 < layout.size() && !layout[i + 1].rule) titles.push_back(i);
+      if ((shape == Shape::kClean || (shape == Shape::kLong && IsStrong(feature))) &&
+          HeadsText(layout, i)) {
+        titles.push_back(i);
       }
     }
     // The paragraphs of the book must not share the layout of its titles.
@@ -229,18 +241,22 @@ std::vector<size_t> FindLikeHeadings(const std::vector<LineLayout>& layout,
     }
     std::vector<size_t> alike;
     size_t body = 0;
-    for (size_t i = 1; i + 1 < layout.size(); ++i) {
+    for (size_t i = feature.kind == Kind::kDateAfter ? 0 : 1; i < layout.size(); ++i) {
       if (known[i] || !Has(layout[i], feature)) continue;
       if (IsBody(layout[i])) ++body;
-      // A heading heads text, not a rule or another heading.
-      if (ShapeOf(layout[i].text) != Shape::kNone && !layout[i + 1].rule && !known[i + 1]) {
+      // A heading heads text, not another heading.
+      if (ShapeOf(layout[i].text) != Shape::kNone && HeadsText(layout, i) &&
+          !known[i + (layout[i].boxed ? 2 : 1)]) {
         alike.push_back(i);
       }
     }
-    // The layout tells headings only when hardly any other line shares it.
-    if (body * 10 > heading_layout.size() || alike.size() * 2 > heading_layout.size() + 2) {
-      return {};
-    }
+    // The layout tells headings only when hardly any other line shares it; rules and dates
+    // tell them even where the book's other headings are few.
+    const bool tells = IsStrong(feature)
+                           ? body * 4 <= alike.size() + heading_layout.size()
+                           : body * 10 <= heading_layout.size() &&
+                                 alike.size() * 2 <= heading_layout.size() + 2;
+    if (!tells) return {};
     return LinesOf(layout, alike);
   }
   return {};
