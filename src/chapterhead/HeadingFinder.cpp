@@ -28,6 +28,8 @@ using tunables::kMinContentsRun;
 using tunables::kMinLooseSeries;
 using tunables::kMinNumeralGap;
 using tunables::kMinNumeralSpan;
+using tunables::kMaxUnmarkedParts;
+using tunables::kMinPartCount;
 using tunables::kMinRisingShare;
 using tunables::kMinSideSeries;
 using tunables::kMinStepShare;
@@ -333,15 +335,25 @@ class SeriesJudge {
     }
     std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
     if (gaps[gaps.size() / 2] < kMinNumeralGap) return false;
+    // A count that starts again at one without a volume line is a list in the body, unless
+    // each count is as long as a book's part.
     size_t stray_resets = 0;
+    size_t shortest_count = firm.size();
+    size_t count_begin = 0;
     for (size_t i = 1; i < firm.size(); ++i) {
       const Candidate& before = candidates_[firm[i - 1]];
       const Candidate& after = candidates_[firm[i]];
       if (!(after.marker.number <= 1 && before.marker.number > 1)) continue;
+      shortest_count = std::min(shortest_count, i - count_begin);
+      count_begin = i;
       const auto volume = std::lower_bound(volume_lines.begin(), volume_lines.end(), before.line);
       if (volume == volume_lines.end() || *volume > after.line) ++stray_resets;
     }
-    return stray_resets == 0;
+    shortest_count = std::min(shortest_count, firm.size() - count_begin);
+    // Lists number with 、; parts with the number alone or a blank after it.
+    const bool part_style = shape.counter == 0 || shape.counter == u' ';
+    return stray_resets == 0 || (part_style && stray_resets < kMaxUnmarkedParts &&
+                                 shortest_count >= kMinPartCount);
   }
 
   // A series of one line: a first chapter or volume near the start of the text.
@@ -357,17 +369,17 @@ class SeriesJudge {
   // leads to the one after it (第一回合 in the middle of a 第N回 book does neither).
   std::vector<size_t> WithFittingRunOns(const std::vector<size_t>& members,
                                         const std::vector<size_t>& firm) const {
-    std::vector<size_t> taken;
-    size_t next_firm = 0;
     // The numbers around a run-on member; the first has no number before it, the last none
     // after it.
     constexpr int64_t kNone = -2;
+    std::vector<bool> taken(members.size(), false);
+    size_t next_firm = 0;
     int64_t previous = kNone;
-    for (size_t member : members) {
-      while (next_firm < firm.size() && firm[next_firm] < member) ++next_firm;
-      const int64_t number = candidates_[member].marker.number;
-      if (next_firm < firm.size() && firm[next_firm] == member) {
-        taken.push_back(member);
+    for (size_t i = 0; i < members.size(); ++i) {
+      while (next_firm < firm.size() && firm[next_firm] < members[i]) ++next_firm;
+      const int64_t number = candidates_[members[i]].marker.number;
+      if (next_firm < firm.size() && firm[next_firm] == members[i]) {
+        taken[i] = true;
         previous = number;
         continue;
       }
@@ -378,11 +390,31 @@ class SeriesJudge {
       const bool continues = previous != kNone && number == previous + 1;
       const bool leads = next != kNone && number == next - 1;
       if (between && (continues || leads)) {
-        taken.push_back(member);
+        taken[i] = true;
         previous = number;
       }
     }
-    return taken;
+    // Backwards, the run-on members that lead to a taken one (一…, 二… before 三　title).
+    std::vector<int64_t> before(members.size(), kNone);
+    previous = kNone;
+    for (size_t i = 0; i < members.size(); ++i) {
+      before[i] = previous;
+      if (taken[i]) previous = candidates_[members[i]].marker.number;
+    }
+    int64_t following = kNone;
+    for (size_t i = members.size(); i-- > 0;) {
+      const int64_t number = candidates_[members[i]].marker.number;
+      if (!taken[i] && following != kNone && number == following - 1 &&
+          (before[i] == kNone || number > before[i])) {
+        taken[i] = true;
+      }
+      if (taken[i]) following = number;
+    }
+    std::vector<size_t> result;
+    for (size_t i = 0; i < members.size(); ++i) {
+      if (taken[i]) result.push_back(members[i]);
+    }
+    return result;
   }
 
   const std::vector<Candidate>& candidates_;

@@ -411,6 +411,9 @@ std::optional<HeadingMarker> ReadMarker(std::u16string_view text, std::u16string
     marker.counter = u'.';
   } else if (after[0] == u'：' || after[0] == u':') {
     marker.counter = u':';
+  } else if (number.script == NumeralScript::kChinese && IsIdeograph(after[0])) {
+    // 一神和鬼的问题: a title run on from a Chinese numeral, as in the series 二　有关人的问题.
+    marker.counter = u' ';
   } else {
     return std::nullopt;
   }
@@ -564,8 +567,9 @@ std::optional<HeadingMarker> ReadHeadingLine(std::u16string_view line) {
     rest = SkipBlanks(rest);
     if (rest.empty()) rest = u" ";
   }
-  const bool tight_allowed =
-      marker->family == MarkerFamily::kOrdinal || marker->family == MarkerFamily::kVolumeFirst;
+  const bool tight_allowed = marker->family == MarkerFamily::kOrdinal ||
+                             marker->family == MarkerFamily::kVolumeFirst ||
+                             (marker->family == MarkerFamily::kNumeral && marker->counter == u' ');
   const AfterMarker after = marker->family == MarkerFamily::kBracketed
                                 ? AfterMarker{true, false, SkipBlanks(rest)}
                                 : ReadAfter(rest, tight_allowed);

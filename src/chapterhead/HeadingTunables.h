@@ -44,6 +44,10 @@ inline constexpr size_t kMinLooseSeries = 3;
 // A bare-number series spreads through the book with text between its lines.
 inline constexpr double kMinNumeralSpan = 0.3;
 inline constexpr size_t kMinNumeralGap = 3;
+// A bare-number count may start again at one without a volume line when every count is at
+// least this long and there are few counts: a book's parts, not lists in its chapters.
+inline constexpr size_t kMinPartCount = 6;
+inline constexpr size_t kMaxUnmarkedParts = 4;
 // A second chapter series beside the main one counts when it is at least this share of it.
 inline constexpr double kMinSideSeries = 0.2;
 // Heading lines with at most this many text lines between them, each no longer than a title,
