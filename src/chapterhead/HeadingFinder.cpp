@@ -5,6 +5,7 @@
 #include <string>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "base/StringOps.h"
 #include "chapterhead/HeadingLine.h"
@@ -152,8 +153,11 @@ void MarkRepeatedLists(std::vector<Candidate>* candidates) {
 void MarkTitledLists(std::vector<Candidate>* candidates) {
   for (size_t i = 0; i < candidates->size(); ++i) {
     if (!(*candidates)[i].under_contents_title) continue;
+    // The list ends where a heading comes again: the body's first heading after it.
+    std::unordered_set<uint64_t> listed = {HeadingIdentity((*candidates)[i])};
     size_t end = i + 1;
-    while (end < candidates->size() && (*candidates)[end].chars_before <= kMaxContentsEntryText) {
+    while (end < candidates->size() && (*candidates)[end].chars_before <= kMaxContentsEntryText &&
+           listed.insert(HeadingIdentity((*candidates)[end])).second) {
       ++end;
     }
     if (end - i >= kMinContentsRun) {

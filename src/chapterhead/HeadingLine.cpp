@@ -20,6 +20,8 @@ using tunables::kMaxPageNumber;
 using tunables::kMaxTitleWithCommas;
 using tunables::kMaxTitleWithStop;
 using tunables::kMaxWeakTitle;
+// A summary holds at most this many commas.
+constexpr size_t kMaxSummaryCommas = 2;
 // A title that ends by naming itself front or back matter (中文版序) is at most this long.
 constexpr size_t kMaxEndingMatter = 16;
 // The letters of a title that tell it from another's.
@@ -174,7 +176,7 @@ bool ReadsAsTitle(std::u16string_view title, MarkerFamily family) {
 
 // True when `title` after a strong marker reads at least as a chapter's summary: not too
 // long, no clause left open at its end, and not dialogue.
-bool ReadsAsSummary(std::u16string_view title, MarkerFamily family) {
+bool ReadsAsSummary(std::u16string_view title, MarkerFamily family, bool tight) {
   if (family != MarkerFamily::kOrdinal && family != MarkerFamily::kVolumeFirst &&
       family != MarkerFamily::kEnglish) {
     return false;
@@ -183,7 +185,12 @@ bool ReadsAsSummary(std::u16string_view title, MarkerFamily family) {
   if (std::u16string_view(u"，,；;：:、“「").find(title.back()) != std::u16string_view::npos) {
     return false;
   }
-  return Count(title, u"“”「」\"") == 0;
+  // A summary holds few clauses; one that runs on from its counter, or holds a clause, and
+  // ends with a stop is a sentence.
+  const size_t commas = Count(title, u"，,");
+  const bool stops = std::u16string_view(u"。！!？?").find(title.back()) != std::u16string_view::npos;
+  return Count(title, u"“”「」\"") == 0 && commas <= kMaxSummaryCommas &&
+         !(stops && (tight || commas > 0));
 }
 
 // The marker that opens `text` after 第, if any: number, counter and what follows.
@@ -205,7 +212,8 @@ Ordinal ReadOrdinal(std::u16string_view text) {
   ordinal.counter = rest[0];
   if (kSentenceCounters.find(ordinal.counter) != std::u16string_view::npos) return ordinal;
   ordinal.found = true;
-  ordinal.rest = rest.substr(1);
+  // 第一部分: the part counted by a word of two characters.
+  ordinal.rest = rest.substr(rest.substr(0, 2) == u"部分" ? 2 : 1);
   return ordinal;
 }
 
@@ -589,7 +597,8 @@ std::optional<HeadingMarker> ReadHeadingLine(std::u16string_view line) {
   if (!clean) {
     // Only the counters chapters are known to use may head a summary: 第一款…，… is an
     // article of a treaty quoted in the text.
-    if (!IsKnownCounter(marker->counter) || !ReadsAsSummary(title, marker->family)) {
+    if (!IsKnownCounter(marker->counter) ||
+        !ReadsAsSummary(title, marker->family, after.tight)) {
       return std::nullopt;
     }
     marker->weak = true;

@@ -216,21 +216,16 @@ std::vector<size_t> FindLikeHeadings(const std::vector<LineLayout>& layout,
   }
   if (heading_layout.size() < kMinBareTitles) return {};
   const Usual usual = UsualOf(layout);
-  // The layouts most of the headings share: the blank lines before the fewest of that most
-  // have, an indentation of their own, rules, dates.
+  // The layouts most of the headings share: rules, dates, or more blank lines before them
+  // than the book puts between paragraphs. (An indentation of their own is no sign here: the
+  // book's short lines, dialogue and verse, often share it.)
   std::vector<uint32_t> blanks;
-  std::vector<uint16_t> indents;
-  for (size_t i : heading_layout) {
-    blanks.push_back(layout[i].blanks_before);
-    indents.push_back(layout[i].indent);
-  }
+  for (size_t i : heading_layout) blanks.push_back(layout[i].blanks_before);
   std::sort(blanks.begin(), blanks.end());
   const uint32_t fewest = blanks[static_cast<size_t>((1.0 - kMinLayoutShare) *
                                                      static_cast<double>(blanks.size()))];
   std::vector<Feature> features = {{Kind::kBoxed}, {Kind::kDateAfter}};
   if (fewest >= usual.blanks + 2) features.push_back({Kind::kBlankApart, fewest});
-  const uint16_t indent = MostCommon(indents);
-  if (indent != usual.indent) features.push_back({Kind::kIndent, indent});
 
   // The surest layout the headings share, strongest first.
   for (const Feature& feature : features) {

@@ -106,9 +106,10 @@ const std::vector<BookCase>& Cases() {
       {"LeadsBracketsBlanksAndUnusualCounters",
        "　　正文 第一封信 致友人\n~\n【第二封信】\n~\n〖第三封信〗 再致\n~\n[第四封信]回信\n~\n",
        {"C 　　正文 第一封信 致友人", "C 【第二封信】", "C 〖第三封信〗 再致", "C [第四封信]回信"}},
+      // A heading said again right below itself is one heading: the one the text follows.
       {"DecoratedAndRepeatedHeadings",
        "===第一章 起===\n第一章 起\n~\n☆、第二章 承\n~\n◆ 第三章 转\n~\n",
-       {"C ===第一章 起===", "C ☆、第二章 承", "C ◆ 第三章 转"}},
+       {"C 第一章 起", "C ☆、第二章 承", "C ◆ 第三章 转"}},
       {"RunOnTitlesCountOnlyInTheirPlace",
        "第一回 甲\n~\n第二回乙\n~\n第一回合\n~\n第三回 丙\n~\n",
        {"C 第一回 甲", "C 第二回乙", "C 第三回 丙"}},
