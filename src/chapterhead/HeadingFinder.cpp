@@ -34,6 +34,7 @@ using tunables::kMinPartCount;
 using tunables::kMinRisingShare;
 using tunables::kMinSideSeries;
 using tunables::kMinStepShare;
+using tunables::kMaxRepeatText;
 using tunables::kRepeatReach;
 
 struct Candidate {
@@ -482,7 +483,7 @@ std::vector<Candidate> ReadCandidates(const std::vector<std::u16string_view>& li
       candidates.push_back(candidate);
       if (!marker->tight) longest_text = 0;
       chars = 0;
-    } else {
+    } else if (!IsRuleLine(text)) {
       longest_text = std::max(longest_text, lines[i].size());
       chars += text.size();
       if (IsContentsTitle(text)) contents_title = *text_lines;
@@ -515,7 +516,7 @@ std::vector<Series> GroupIntoSeries(const std::vector<Candidate>& candidates,
       const Candidate& before = candidates[members.back()];
       if (SameHeading(before.marker, candidate.marker)) {
         if (candidate.text_index - before.text_index <= kRepeatReach &&
-            candidate.text_before <= kContentsTextLine) {
+            candidate.chars_before <= kMaxRepeatText) {
           members.back() = i;
         }
         continue;

@@ -68,9 +68,11 @@ inline constexpr size_t kMaxMatterRepeats = 2;
 // share of its lines, or its first few lines.
 inline constexpr double kLoneHeadingReach = 0.05;
 inline constexpr size_t kLoneHeadingLines = 10;
-// A heading said again with at most this many short lines between (a site's page title over
-// the chapter's own head) is one heading, the later one, which the text follows.
+// A heading said again within this many lines and this much text (a site's page title, a
+// forum's furniture, then the chapter's own head) is one heading, the later one, which the
+// text follows.
 inline constexpr size_t kRepeatReach = 12;
+inline constexpr size_t kMaxRepeatText = 200;
 
 // --- Titles set apart by layout alone (LayoutTitles) ---
 
@@ -86,6 +88,12 @@ inline constexpr size_t kMaxBareShare = 5;  // at most one line in five
 inline constexpr size_t kMaxLayoutTitle = 40;
 // A layout is the headings' when at least this share of them have it.
 inline constexpr double kMinLayoutShare = 0.8;
+// Lines that open with the same this many letters, at least this many of them, each adding a
+// title of its own, are page titles after a running prefix.
+inline constexpr size_t kPrefixKey = 6;
+inline constexpr size_t kMinPrefixedTitles = 5;
+// One part's prefixed pages may span this share of the book.
+inline constexpr double kMinPrefixedSpan = 0.2;
 
 }  // namespace quireforge::tunables
 

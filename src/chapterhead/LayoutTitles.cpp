@@ -17,6 +17,9 @@ using tunables::kMinBareGap;
 using tunables::kMinBareSpan;
 using tunables::kMinBareTitles;
 using tunables::kMinLayoutShare;
+using tunables::kMinPrefixedSpan;
+using tunables::kMinPrefixedTitles;
+using tunables::kPrefixKey;
 
 bool IsLetter(char16_t c) {
   return (c >= u'\u3400' && c <= u'\u9FFF') || (c >= u'a' && c <= u'z') ||
@@ -143,12 +146,13 @@ Usual UsualOf(const std::vector<LineLayout>& layout) {
 
 // True when the lines `titles` (indices into `layout`) spread through the book as its
 // headings do: enough of them, few of its lines, over most of it, with text between.
-bool SpreadAsHeadings(const std::vector<LineLayout>& layout, const std::vector<size_t>& titles) {
+bool SpreadAsHeadings(const std::vector<LineLayout>& layout, const std::vector<size_t>& titles,
+                      double min_span = kMinBareSpan) {
   if (titles.size() < kMinBareTitles || titles.size() * kMaxBareShare > layout.size()) {
     return false;
   }
   const size_t span = titles.back() - titles.front();
-  if (static_cast<double>(span) < kMinBareSpan * static_cast<double>(layout.size())) return false;
+  if (static_cast<double>(span) < min_span * static_cast<double>(layout.size())) return false;
   std::vector<size_t> gaps;
   for (size_t i = 1; i < titles.size(); ++i) gaps.push_back(titles[i] - titles[i - 1] - 1);
   std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
@@ -160,6 +164,49 @@ std::vector<size_t> LinesOf(const std::vector<LineLayout>& layout,
   std::vector<size_t> lines;
   for (size_t index : indices) lines.push_back(layout[index].line);
   return lines;
+}
+
+// Titles after a running prefix: the book's or part's name put before the title of every
+// page (上篇日本人经营之道　一 + title). The lines that share their first letters, each with a
+// title of its own after what they all share.
+std::vector<size_t> PrefixedTitles(const std::vector<LineLayout>& layout) {
+  std::unordered_map<std::u16string_view, std::vector<size_t>> groups;
+  for (size_t i = 0; i < layout.size(); ++i) {
+    const std::u16string_view text = layout[i].text;
+    if (text.size() > kPrefixKey + 1 && text.size() <= kMaxLayoutTitle + kPrefixKey &&
+        !layout[i].rule && HeadsText(layout, i)) {
+      groups[text.substr(0, kPrefixKey)].push_back(i);
+    }
+  }
+  std::vector<size_t> found;
+  for (const auto& [key, members] : groups) {
+    if (members.size() < kMinPrefixedTitles) continue;
+    // What they all share, and what each adds to it.
+    size_t shared = layout[members.front()].text.size();
+    for (size_t i : members) {
+      const std::u16string_view text = layout[i].text;
+      const std::u16string_view first = layout[members.front()].text;
+      size_t common = 0;
+      while (common < shared && common < text.size() && text[common] == first[common]) ++common;
+      shared = common;
+    }
+    std::unordered_map<std::u16string_view, size_t> titles;
+    size_t real_titles = 0;
+    for (size_t i : members) {
+      const std::u16string_view title = layout[i].text.substr(shared);
+      // A running head adds a page number or a stray mark to the same title; a page title adds
+      // words of its own.
+      const size_t letters = static_cast<size_t>(std::count_if(title.begin(), title.end(), IsLetter));
+      if (letters >= 2 && ShapeOf(title) == Shape::kClean && ++titles[title] == 1) ++real_titles;
+    }
+    // One part's pages may fill only a part of the book.
+    if (static_cast<double>(real_titles) < kMinLayoutShare * static_cast<double>(members.size()) ||
+        !SpreadAsHeadings(layout, members, kMinPrefixedSpan)) {
+      continue;
+    }
+    found.insert(found.end(), members.begin(), members.end());
+  }
+  return found;
 }
 
 }  // namespace
@@ -197,6 +244,8 @@ std::vector<size_t> FindLayoutTitles(const std::vector<LineLayout>& layout) {
     if (body * 4 > titles.size() || !SpreadAsHeadings(layout, titles)) continue;
     found.insert(found.end(), titles.begin(), titles.end());
   }
+  const std::vector<size_t> prefixed = PrefixedTitles(layout);
+  found.insert(found.end(), prefixed.begin(), prefixed.end());
   std::sort(found.begin(), found.end());
   found.erase(std::unique(found.begin(), found.end()), found.end());
   return LinesOf(layout, found);
