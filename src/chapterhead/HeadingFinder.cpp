@@ -26,6 +26,7 @@ using tunables::kLoneHeadingReach;
 using tunables::kMaxFirstNumber;
 using tunables::kMaxMatterRepeats;
 using tunables::kMinContentsRun;
+using tunables::kMinChapterText;
 using tunables::kMinLooseSeries;
 using tunables::kMinNumeralGap;
 using tunables::kMinNumeralSpan;
@@ -42,6 +43,7 @@ struct Candidate {
   size_t text_index = 0;   // how many non-blank lines come before it
   size_t text_before = 0;  // the longest text line between it and the heading line before it
   size_t chars_before = 0;  // the text between it and the heading line before it
+  size_t chars_after = 0;   // the text between it and the next heading line
   bool under_contents_title = false;  // a 目录 line stands right before it
   HeadingMarker marker;
   uint64_t key = 0;
@@ -247,8 +249,8 @@ class SeriesJudge {
   }
 
   // In a series of page heads (第一章(1), 第一章(2), …), a head without page number is the
-  // chapter's title page only right before its first page; elsewhere it is a contents line or
-  // a mention.
+  // chapter's title right before its first page, or a chapter of one page that holds text;
+  // elsewhere it is a contents line or a mention.
   void KeepPagedOnly(Series* series) const {
     std::vector<size_t>& members = series->members;
     size_t paged = 0;
@@ -270,7 +272,9 @@ class SeriesJudge {
           i + 1 < members.size() && candidates_[members[i + 1]].marker.page >= 0 &&
           candidates_[members[i + 1]].marker.number == member.marker.number &&
           candidates_[members[i + 1]].text_index - member.text_index <= kRepeatReach;
-      if (member.marker.page >= 0 || titles_its_pages) kept.push_back(members[i]);
+      if (member.marker.page >= 0 || titles_its_pages || member.chars_after >= kMinChapterText) {
+        kept.push_back(members[i]);
+      }
     }
     members = std::move(kept);
   }
@@ -489,6 +493,9 @@ std::vector<Candidate> ReadCandidates(const std::vector<std::u16string_view>& li
       if (IsContentsTitle(text)) contents_title = *text_lines;
     }
     ++*text_lines;
+  }
+  for (size_t i = 0; i < candidates.size(); ++i) {
+    candidates[i].chars_after = i + 1 < candidates.size() ? candidates[i + 1].chars_before : chars;
   }
   return candidates;
 }

@@ -61,6 +61,9 @@ inline constexpr size_t kMinContentsRun = 3;
 // (a page number, a teaser line).
 inline constexpr size_t kContentsTitleReach = 3;
 inline constexpr size_t kMaxContentsEntryText = 150;
+// A heading that holds at least this much text before the next one is a chapter of its own,
+// not a line of a list.
+inline constexpr size_t kMinChapterText = 500;
 // The same front or back matter line may head the book this often (a preface and its
 // repetition as a page title), not more.
 inline constexpr size_t kMaxMatterRepeats = 2;
