@@ -152,7 +152,8 @@ void MarkRepeatedLists(std::vector<Candidate>* candidates) {
 }
 
 // Marks the heading lines listed under a contents title (目录): from the first one right
-// below it, each next one with hardly any text before it (a page number, a line of teaser).
+// below it, each next one with hardly any text before it (a page number, a line of teaser),
+// up to the first that holds a chapter's text or comes again.
 void MarkTitledLists(std::vector<Candidate>* candidates) {
   for (size_t i = 0; i < candidates->size(); ++i) {
     if (!(*candidates)[i].under_contents_title) continue;
@@ -160,6 +161,7 @@ void MarkTitledLists(std::vector<Candidate>* candidates) {
     std::unordered_set<uint64_t> listed = {HeadingIdentity((*candidates)[i])};
     size_t end = i + 1;
     while (end < candidates->size() && (*candidates)[end].chars_before <= kMaxContentsEntryText &&
+           (*candidates)[end].chars_after < kMinChapterText &&
            listed.insert(HeadingIdentity((*candidates)[end])).second) {
       ++end;
     }
