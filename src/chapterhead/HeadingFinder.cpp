@@ -1,8 +1,6 @@
 #include "chapterhead/HeadingFinder.h"
 
 #include <algorithm>
-#include <cctype>
-#include <string>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -60,17 +58,6 @@ uint64_t SeriesKey(const HeadingMarker& marker) {
     key |= static_cast<uint64_t>(marker.script) << 16;
   }
   return key | (static_cast<uint64_t>(marker.named_lead) << 32);
-}
-
-// True for a line that titles a contents list: 目录, 【目 录】, Contents.
-bool IsContentsTitle(std::u16string_view text) {
-  std::u16string letters;
-  for (char16_t c : text) {
-    if (!IsTypesetBlank(c) && std::u16string_view(u"【】[]〖〗《》<>").find(c) == std::u16string_view::npos) {
-      letters += c < 128 ? static_cast<char16_t>(std::tolower(c)) : c;
-    }
-  }
-  return letters == u"目录" || letters == u"目錄" || letters == u"目次" || letters == u"contents";
 }
 
 // One heading: its series and its number, as a key for hashing.
@@ -657,22 +644,36 @@ FoundHeadings HeadingFinder::Find(const std::vector<std::u16string_view>& lines)
   } else {
     Merge(&chapters, volume_lines);
   }
-  // A book without any numbered heading may still set its titles apart by its layout alone;
-  // one with them may lay out its other heads (前言, 书评) as it lays out those.
+  // A book without any numbered heading may still set its titles apart by its layout alone,
+  // and may set apart longer ones as it sets apart those; one with them may lay out its other
+  // heads (前言, 书评) as it lays out those. Above the end of a contents list stand the book's
+  // title page and the list: no heading there is told by its layout or its words alone.
   const std::vector<LineLayout> layout = ReadLayout(lines);
-  if (chapters.empty() && found.volumes.empty()) {
-    chapters = FindLayoutTitles(layout);
-  } else {
-    std::vector<size_t> known = chapters;
-    Merge(&known, found.volumes);
-    std::vector<size_t> alike = FindLikeHeadings(layout, known);
-    std::vector<size_t> new_lines;
-    std::set_difference(alike.begin(), alike.end(), found.volumes.begin(), found.volumes.end(),
-                        std::back_inserter(new_lines));
-    Merge(&chapters, new_lines);
+  const LineRange contents = TitledContents(layout, tunables::kMaxLayoutTitle);
+  auto below_contents = [&contents](std::vector<size_t> found_lines) {
+    found_lines.erase(found_lines.begin(), std::lower_bound(found_lines.begin(), found_lines.end(),
+                                                            contents.end));
+    return found_lines;
+  };
+  std::vector<size_t> known = chapters;
+  Merge(&known, found.volumes);
+  if (known.empty()) {
+    chapters = below_contents(FindLayoutTitles(layout));
+    known = chapters;
   }
-  // Front and back matter stand as chapters wherever they stand as headings.
-  Merge(&chapters, StandingMatter(lines, matter));
+  std::vector<size_t> alike = below_contents(FindLikeHeadings(layout, known));
+  std::vector<size_t> new_lines;
+  std::set_difference(alike.begin(), alike.end(), found.volumes.begin(), found.volumes.end(),
+                      std::back_inserter(new_lines));
+  Merge(&chapters, new_lines);
+  // Front and back matter stand as chapters wherever they stand as headings, but in the list.
+  std::vector<size_t> standing = StandingMatter(lines, matter);
+  standing.erase(std::remove_if(standing.begin(), standing.end(),
+                                [&contents](size_t line) {
+                                  return line >= contents.begin && line < contents.end;
+                                }),
+                 standing.end());
+  Merge(&chapters, standing);
   std::set_difference(chapters.begin(), chapters.end(), found.volumes.begin(), found.volumes.end(),
                       std::back_inserter(found.chapters));
   return found;

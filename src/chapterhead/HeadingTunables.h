@@ -89,6 +89,9 @@ inline constexpr size_t kMinBareGap = 5;
 inline constexpr size_t kMaxBareShare = 5;  // at most one line in five
 // Rule lines and dates set a title apart more surely than blank lines: it may be this long.
 inline constexpr size_t kMaxLayoutTitle = 40;
+// Headings after at least this many more blank lines than the book puts between paragraphs
+// are set apart as surely as by rule lines.
+inline constexpr uint32_t kWideBlankGap = 3;
 // A layout is the headings' when at least this share of them have it.
 inline constexpr double kMinLayoutShare = 0.8;
 // Lines that open with the same this many letters, at least this many of them, each adding a

@@ -13,6 +13,7 @@ namespace {
 using tunables::kMaxBareShare;
 using tunables::kMaxBareTitle;
 using tunables::kMaxLayoutTitle;
+constexpr size_t kMaxRepeats = tunables::kMaxMatterRepeats;
 using tunables::kMinBareGap;
 using tunables::kMinBareSpan;
 using tunables::kMinBareTitles;
@@ -20,6 +21,7 @@ using tunables::kMinLayoutShare;
 using tunables::kMinPrefixedSpan;
 using tunables::kMinPrefixedTitles;
 using tunables::kPrefixKey;
+using tunables::kWideBlankGap;
 
 bool IsLetter(char16_t c) {
   return (c >= u'\u3400' && c <= u'\u9FFF') || (c >= u'a' && c <= u'z') ||
@@ -68,9 +70,9 @@ Shape ShapeOf(std::u16string_view text) {
   if (text.empty() || text.size() > kMaxLayoutTitle) return Shape::kNone;
   if (std::none_of(text.begin(), text.end(), IsLetter)) return Shape::kNone;
   if (Holds(text.substr(text.size() - 1), u"，,；;：:、")) return Shape::kNone;
-  if (Holds(text, u"。；;…\"「」『』") || !QuotesPaired(text)) return Shape::kNone;
+  if (Holds(text, u"。…\"「」『』") || !QuotesPaired(text)) return Shape::kNone;
   if (IsField(text) || StartsWithRule(text)) return Shape::kNone;
-  if (text.size() <= kMaxBareTitle && !Holds(text, u"，,.!！")) return Shape::kClean;
+  if (text.size() <= kMaxBareTitle && !Holds(text, u"，,.!！；;")) return Shape::kClean;
   return Shape::kLong;
 }
 
@@ -96,10 +98,18 @@ bool Has(const LineLayout& line, const Feature& feature) {
   return false;
 }
 
-// Rule lines, dates and boxes say more than blank lines and indentation: a title set apart
-// by them may be longer and hold commas.
-bool IsStrong(const Feature& feature) {
-  return feature.kind == Kind::kBoxed || feature.kind == Kind::kDateAfter;
+// The book's usual way: blank lines between two text lines, and the indentation of its
+// paragraphs.
+struct Usual {
+  uint32_t blanks = 0;
+  uint16_t indent = 0;
+};
+
+// Rule lines, dates, boxes and many more blank lines than between paragraphs say more than a
+// blank line or an indentation: a title set apart by them may be longer and hold commas.
+bool IsStrong(const Feature& feature, const Usual& usual) {
+  return feature.kind == Kind::kBoxed || feature.kind == Kind::kDateAfter ||
+         (feature.kind == Kind::kBlankApart && feature.value >= usual.blanks + kWideBlankGap);
 }
 
 // A body line: longer than any title.
@@ -120,19 +130,20 @@ T MostCommon(const std::vector<T>& values) {
   return best;
 }
 
+// How often each line's text is said in the book: a line said over and over (a site's mark
+// before every chapter) is no heading.
+std::unordered_map<std::u16string_view, size_t> TimesSaid(const std::vector<LineLayout>& layout) {
+  std::unordered_map<std::u16string_view, size_t> said;
+  for (const LineLayout& line : layout) ++said[line.text];
+  return said;
+}
+
 // True when text follows the line at `i` (after the rule that closes its box): the last
 // line of a book, or one followed by a rule of its own, heads nothing.
 bool HeadsText(const std::vector<LineLayout>& layout, size_t i) {
   const size_t next = i + (layout[i].boxed ? 2 : 1);
   return next < layout.size() && !layout[next].rule;
 }
-
-// The book's usual way: blank lines between two text lines, and the indentation of its
-// paragraphs.
-struct Usual {
-  uint32_t blanks = 0;
-  uint16_t indent = 0;
-};
 
 Usual UsualOf(const std::vector<LineLayout>& layout) {
   std::vector<uint32_t> blanks;
@@ -214,6 +225,7 @@ std::vector<size_t> PrefixedTitles(const std::vector<LineLayout>& layout) {
 std::vector<size_t> FindLayoutTitles(const std::vector<LineLayout>& layout) {
   if (layout.size() < 2) return {};
   const Usual usual = UsualOf(layout);
+  const std::unordered_map<std::u16string_view, size_t> said = TimesSaid(layout);
   std::vector<Feature> features = {{Kind::kBoxed}, {Kind::kDateAfter}};
   features.push_back({Kind::kBlankApart, usual.blanks + 1});
   // An indentation that the book's paragraphs do not use.
@@ -235,8 +247,8 @@ std::vector<size_t> FindLayoutTitles(const std::vector<LineLayout>& layout) {
       if (!Has(line, feature)) continue;
       const Shape shape = ShapeOf(line.text);
       if (IsBody(line)) ++body;
-      if ((shape == Shape::kClean || (shape == Shape::kLong && IsStrong(feature))) &&
-          HeadsText(layout, i)) {
+      if ((shape == Shape::kClean || (shape == Shape::kLong && IsStrong(feature, usual))) &&
+          HeadsText(layout, i) && said.at(line.text) <= kMaxRepeats) {
         titles.push_back(i);
       }
     }
@@ -265,6 +277,7 @@ std::vector<size_t> FindLikeHeadings(const std::vector<LineLayout>& layout,
   }
   if (heading_layout.size() < kMinBareTitles) return {};
   const Usual usual = UsualOf(layout);
+  std::unordered_map<std::u16string_view, size_t> said = TimesSaid(layout);
   // The layouts most of the headings share: rules, dates, or more blank lines before them
   // than the book puts between paragraphs. (An indentation of their own is no sign here: the
   // book's short lines, dialogue and verse, often share it.)
@@ -288,15 +301,15 @@ std::vector<size_t> FindLikeHeadings(const std::vector<LineLayout>& layout,
     for (size_t i = feature.kind == Kind::kDateAfter ? 0 : 1; i < layout.size(); ++i) {
       if (known[i] || !Has(layout[i], feature)) continue;
       if (IsBody(layout[i])) ++body;
-      // A heading heads text, not another heading.
+      // A heading heads text, not another heading; a line said over and over is the site's.
       if (ShapeOf(layout[i].text) != Shape::kNone && HeadsText(layout, i) &&
-          !known[i + (layout[i].boxed ? 2 : 1)]) {
+          !known[i + (layout[i].boxed ? 2 : 1)] && said[layout[i].text] <= kMaxRepeats) {
         alike.push_back(i);
       }
     }
     // The layout tells headings only when hardly any other line shares it; rules and dates
     // tell them even where the book's other headings are few.
-    const bool tells = IsStrong(feature)
+    const bool tells = IsStrong(feature, usual)
                            ? body * 4 <= alike.size() + heading_layout.size()
                            : body * 10 <= heading_layout.size() &&
                                  alike.size() * 2 <= heading_layout.size() + 2;

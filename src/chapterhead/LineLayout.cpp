@@ -1,6 +1,8 @@
 #include "chapterhead/LineLayout.h"
 
 #include <algorithm>
+#include <cctype>
+#include <string>
 
 #include "base/StringOps.h"
 
@@ -61,6 +63,31 @@ bool IsDateLine(std::u16string_view text) {
   }
   if (at < text.size() && text[at] == u'日') ++at;
   return TrimBlanks(text.substr(at)).empty();
+}
+
+bool IsContentsTitle(std::u16string_view text) {
+  std::u16string letters;
+  for (char16_t c : text) {
+    if (IsTypesetBlank(c) ||
+        std::u16string_view(u"【】[]〖〗《》<>").find(c) != std::u16string_view::npos) {
+      continue;
+    }
+    letters += c < 128 ? static_cast<char16_t>(std::tolower(c)) : c;
+  }
+  return letters == u"目录" || letters == u"目錄" || letters == u"目次" || letters == u"contents";
+}
+
+LineRange TitledContents(const std::vector<LineLayout>& layout, size_t max_entry) {
+  for (size_t i = 0; i < layout.size(); ++i) {
+    if (!IsContentsTitle(layout[i].text)) continue;
+    size_t end = i + 1;
+    while (end < layout.size() && layout[end].text.size() <= max_entry &&
+           layout[end].blanks_before <= 1) {
+      ++end;
+    }
+    return {layout[i].line, end < layout.size() ? layout[end].line : layout.back().line + 1};
+  }
+  return {};
 }
 
 std::vector<LineLayout> ReadLayout(const std::vector<std::u16string_view>& lines) {

@@ -39,6 +39,18 @@ bool IsRuleLine(std::u16string_view text);
 // True for a date alone on a line: 2009-01-04, 2009.1.4, 2009年1月4日, 2009年1月.
 bool IsDateLine(std::u16string_view text);
 
+// True for a line that titles a contents list: 目录, 【目 录】, Contents.
+bool IsContentsTitle(std::u16string_view text);
+
+// The source lines [begin, end) of the first contents list that a contents title opens: from
+// the title to the first line too long for a list entry or set apart by blank lines. Empty
+// (begin == end) when the book has no contents title.
+struct LineRange {
+  size_t begin = 0;
+  size_t end = 0;
+};
+LineRange TitledContents(const std::vector<LineLayout>& layout, size_t max_entry);
+
 }  // namespace quireforge
 
 #endif  // QUIREFORGE_CHAPTERHEAD_LINELAYOUT_H_
