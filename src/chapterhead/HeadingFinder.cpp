@@ -306,6 +306,13 @@ class SeriesJudge {
     const HeadingMarker& shape = series.shape;
     const Steps steps = StepsOf(firm);
     if (shape.family == MarkerFamily::kMatter) return false;
+    // Titles dated by the years they cover: a biography's periods, in order, spread through it.
+    if (shape.family == MarkerFamily::kDated) {
+      return firm.size() >= kMinLooseSeries && steps.rising == steps.pairs &&
+             static_cast<double>(candidates_[firm.back()].text_index -
+                                 candidates_[firm.front()].text_index) >=
+                 kMinNumeralSpan * static_cast<double>(text_lines_);
+    }
     if (shape.volume_like && forced_volumes_) return true;
     if (summaries && (firm.size() < kMinLooseSeries ||
                       steps.by_one < kMinStepShare * static_cast<double>(steps.pairs))) {

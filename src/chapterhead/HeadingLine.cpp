@@ -451,6 +451,7 @@ struct Frame {
   size_t open = 0;
   bool ruled = false;        // the line opens with a run of rule characters
   int64_t page = -1;
+  int64_t year = -1;  // the first year of a span of years in brackets at the end
 };
 
 // The page number in brackets that ends `text` (（3）, (12)); a picture mark after it ((图))
@@ -473,6 +474,28 @@ int64_t TakePageNumber(std::u16string_view* text) {
   }
   *text = TrimBlanks(t.substr(0, open));
   return number.value;
+}
+
+// The first year of the span of years in brackets that ends `text` （1893—1910）, (1972),
+// or -1; leaves `text` as it is: the years belong to the title.
+int64_t TakeYears(const std::u16string_view* text) {
+  const std::u16string_view t = *text;
+  if (t.size() < 7 || (t.back() != u')' && t.back() != u'）')) return -1;
+  const size_t open = t.find_last_of(u"(（");
+  if (open == std::u16string_view::npos || open == 0) return -1;
+  std::u16string_view inside = t.substr(open + 1, t.size() - open - 2);
+  const HeadingNumber first = LeadingNumber(inside);
+  if (first.length != 4 || first.script != NumeralScript::kDigits) return -1;
+  inside = inside.substr(4);
+  while (!inside.empty() && std::u16string_view(u"-—–－~～至").find(inside[0]) !=
+                                std::u16string_view::npos) {
+    inside.remove_prefix(1);
+  }
+  const HeadingNumber last = LeadingNumber(inside);
+  if (last.length > 0 && (last.length != 4 || last.value < first.value)) return -1;
+  inside = inside.substr(last.length);
+  if (!inside.empty() && inside[0] == u'年') inside.remove_prefix(1);
+  return inside.empty() ? first.value : -1;
 }
 
 Frame ReadFrame(std::u16string_view text) {
@@ -538,6 +561,7 @@ Frame ReadFrame(std::u16string_view text) {
       frame.page = TakePageNumber(&text);
       if (frame.page >= 0) continue;
     }
+    if (frame.year < 0) frame.year = TakeYears(&text);
     break;
   }
   frame.text = text;
@@ -559,15 +583,23 @@ std::optional<HeadingMarker> ReadHeadingLine(std::u16string_view line) {
   std::optional<HeadingMarker> marker = ReadMarker(frame.text, &rest);
   if (!marker && frame.open == 0) marker = ReadNamedLead(frame.text, &rest);
   if (!marker) {
-    // A page head without a marker: a short title and its page number.
-    if (frame.page < 0 || !ReadsAsTitle(frame.text, MarkerFamily::kPage)) return std::nullopt;
-    HeadingMarker page;
-    page.family = MarkerFamily::kPage;
-    page.counter = u'(';
-    page.number = frame.page;
-    page.page = frame.page;
-    page.stem = HashOf(frame.text);
-    return page;
+    // A page head without a marker: a short title and its page number; or a title and the
+    // years it covers.
+    if (!ReadsAsTitle(frame.text, MarkerFamily::kPage)) return std::nullopt;
+    HeadingMarker plain;
+    if (frame.page >= 0) {
+      plain.family = MarkerFamily::kPage;
+      plain.counter = u'(';
+      plain.number = frame.page;
+      plain.page = frame.page;
+      plain.stem = HashOf(frame.text);
+      return plain;
+    }
+    if (frame.year < 0) return std::nullopt;
+    plain.family = MarkerFamily::kDated;
+    plain.counter = u'y';
+    plain.number = frame.year;
+    return plain;
   }
   // A closing bracket of a lead may end the marker instead of the line: 【第一章】 title.
   if (frame.open > 0 && !rest.empty() && rest[0] == frame.closes[frame.open - 1]) {

@@ -23,6 +23,7 @@ enum class MarkerFamily : uint8_t {
   kBracketed,    // （一）, (12)
   kEnglish,      // Chapter 4, PART TWO, Book III
   kPage,         // a title with a page number in brackets and no other marker: 童年时光(2)
+  kDated,        // a title with the years it covers in brackets: 少年时代（1893—1910）
 };
 
 struct HeadingMarker {
