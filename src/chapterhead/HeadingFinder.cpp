@@ -60,6 +60,14 @@ uint64_t SeriesKey(const HeadingMarker& marker) {
   return key | (static_cast<uint64_t>(marker.named_lead) << 32);
 }
 
+// True when `text` stops in the middle of a sentence: on a letter or a comma.
+bool EndsOpen(std::u16string_view text) {
+  if (text.empty()) return false;
+  const char16_t last = text.back();
+  return (last >= u'\u3400' && last <= u'\u9FFF') || (last >= u'a' && last <= u'z') ||
+         (last >= u'A' && last <= u'Z') || last == u'，' || last == u',' || last == u'、';
+}
+
 // One heading: its series and its number, as a key for hashing.
 uint64_t HeadingIdentity(const Candidate& candidate) {
   const HeadingMarker& marker = candidate.marker;
@@ -171,6 +179,7 @@ struct Series {
   HeadingMarker shape;           // the first member's marker
   std::vector<size_t> members;   // indices into the candidates, in reading order
   std::vector<size_t> headings;  // the members taken, in reading order
+  size_t running = 0;            // how often a member was said again over later pages
 };
 
 // How a sequence of numbers moves from one to the next.
@@ -319,7 +328,10 @@ class SeriesJudge {
       return false;
     }
     if (!IsLoose(shape)) {
-      if (firm.size() == 1) return IsLoneOpening(firm.front());
+      // A lone part line said again over every page of the part (第三部分) heads it.
+      if (firm.size() == 1) {
+        return IsLoneOpening(firm.front()) || (shape.volume_like && series.running >= kMinLooseSeries);
+      }
       return steps.rising >= kMinRisingShare * static_cast<double>(steps.pairs);
     }
     if (firm.size() < kMinLooseSeries) return false;
@@ -467,10 +479,35 @@ std::vector<Candidate> ReadCandidates(const std::vector<std::u16string_view>& li
   size_t chars = 0;         // since the last heading line
   size_t contents_title = SIZE_MAX;  // the text index of the last 目录 line
   *text_lines = 0;
+  std::u16string_view last_text;   // the line before, when it holds text
+  size_t taken_number = SIZE_MAX;  // the number line of a heading spread over two lines
   for (size_t i = 0; i < lines.size(); ++i) {
     const std::u16string_view text = TrimBlanks(lines[i]);
-    if (text.empty()) continue;
-    if (std::optional<HeadingMarker> marker = ReadHeadingLine(lines[i])) {
+    if (text.empty()) {
+      last_text = std::u16string_view();
+      continue;
+    }
+    std::optional<HeadingMarker> marker;
+    if (i != taken_number) {
+      marker = ReadHeadingLine(lines[i]);
+      if (!marker) {
+        size_t next = i + 1;
+        while (next < lines.size() && next <= i + kContentsGap + 1 && TrimBlanks(lines[next]).empty()) {
+          ++next;
+        }
+        if (next < lines.size() && (marker = ReadSpreadHeading(lines[i], lines[next]))) {
+          taken_number = next;
+        }
+      }
+    }
+    // A number alone in the middle of a sentence, right under its first half, is a scanned
+    // page's number.
+    if (marker && marker->family == MarkerFamily::kNumeral && marker->counter == 0 &&
+        EndsOpen(last_text)) {
+      marker.reset();
+    }
+    last_text = text;
+    if (marker) {
       Candidate candidate;
       candidate.line = i;
       candidate.text_index = *text_lines;
@@ -497,7 +534,7 @@ std::vector<Candidate> ReadCandidates(const std::vector<std::u16string_view>& li
 }
 
 // The candidates outside contents lists grouped by marker shape, in reading order; the front
-// and back matter lines go to `matter` instead.
+// and back matter candidates go to `matter` instead.
 std::vector<Series> GroupIntoSeries(const std::vector<Candidate>& candidates,
                                     std::vector<size_t>* matter) {
   std::vector<Series> all_series;
@@ -506,7 +543,7 @@ std::vector<Series> GroupIntoSeries(const std::vector<Candidate>& candidates,
     const Candidate& candidate = candidates[i];
     if (candidate.contents) continue;
     if (candidate.marker.family == MarkerFamily::kMatter) {
-      matter->push_back(candidate.line);
+      matter->push_back(i);
       continue;
     }
     auto [slot, added] = series_of_key.try_emplace(candidate.key, all_series.size());
@@ -521,6 +558,8 @@ std::vector<Series> GroupIntoSeries(const std::vector<Candidate>& candidates,
         if (candidate.text_index - before.text_index <= kRepeatReach &&
             candidate.chars_before <= kMaxRepeatText) {
           members.back() = i;
+        } else {
+          ++all_series[slot->second].running;
         }
         continue;
       }
@@ -530,15 +569,28 @@ std::vector<Series> GroupIntoSeries(const std::vector<Candidate>& candidates,
   return all_series;
 }
 
-// The front and back matter lines among `matter` that a book could head with: a line said
-// more than kMaxMatterRepeats times (序 over every page of a scanned preface) is no heading.
+// The front and back matter lines among `matter` (candidates) that a book could head with: a
+// line said more than kMaxMatterRepeats times (序 over every page of a scanned preface) is no
+// heading, and one said again right below itself is one heading, the later.
 std::vector<size_t> StandingMatter(const std::vector<std::u16string_view>& lines,
+                                   const std::vector<Candidate>& candidates,
                                    const std::vector<size_t>& matter) {
   std::unordered_map<std::u16string_view, size_t> said;
-  for (size_t line : matter) ++said[TrimBlanks(lines[line])];
+  for (size_t i : matter) ++said[TrimBlanks(lines[candidates[i].line])];
   std::vector<size_t> standing;
-  for (size_t line : matter) {
-    if (said[TrimBlanks(lines[line])] <= kMaxMatterRepeats) standing.push_back(line);
+  for (size_t k = 0; k < matter.size(); ++k) {
+    const Candidate& candidate = candidates[matter[k]];
+    const std::u16string_view text = TrimBlanks(lines[candidate.line]);
+    if (said[text] > kMaxMatterRepeats) continue;
+    if (k + 1 < matter.size()) {
+      const Candidate& next = candidates[matter[k + 1]];
+      if (TrimBlanks(lines[next.line]) == text &&
+          next.text_index - candidate.text_index <= kRepeatReach &&
+          next.chars_before <= kMaxRepeatText) {
+        continue;
+      }
+    }
+    standing.push_back(candidate.line);
   }
   return standing;
 }
@@ -674,7 +726,7 @@ FoundHeadings HeadingFinder::Find(const std::vector<std::u16string_view>& lines)
                       std::back_inserter(new_lines));
   Merge(&chapters, new_lines);
   // Front and back matter stand as chapters wherever they stand as headings, but in the list.
-  std::vector<size_t> standing = StandingMatter(lines, matter);
+  std::vector<size_t> standing = StandingMatter(lines, candidates, matter);
   standing.erase(std::remove_if(standing.begin(), standing.end(),
                                 [&contents](size_t line) {
                                   return line >= contents.begin && line < contents.end;

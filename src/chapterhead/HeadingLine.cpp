@@ -24,8 +24,6 @@ using tunables::kMaxWeakTitle;
 constexpr size_t kMaxSummaryCommas = 2;
 // A title that ends by naming itself front or back matter (中文版序) is at most this long.
 constexpr size_t kMaxEndingMatter = 16;
-// The letters of a title that tell it from another's.
-constexpr size_t kTitleHeadLength = 4;
 constexpr size_t kMaxTitle = tunables::kMaxMarkedTitle;
 
 bool IsBlank(char16_t c) { return IsTypesetBlank(c); }
@@ -429,10 +427,14 @@ std::optional<HeadingMarker> ReadMarker(std::u16string_view text, std::u16string
   return marker;
 }
 
-// A short name, a blank and a 第 marker: 斗破苍穹 第一章 陨落的天才.
-std::optional<HeadingMarker> ReadNamedLead(std::u16string_view text, std::u16string_view* rest) {
+// A short name, a blank and a 第 marker: 斗破苍穹 第一章 陨落的天才; inside rule lines the
+// blank may be missing: ----书名第五封信----.
+std::optional<HeadingMarker> ReadNamedLead(std::u16string_view text, std::u16string_view* rest,
+                                           bool ruled) {
   const size_t at = text.substr(0, kMaxNamedLead + 2).find(u'第');
-  if (at == std::u16string_view::npos || at < 2 || !IsBlank(text[at - 1])) return std::nullopt;
+  if (at == std::u16string_view::npos || at < 2 || (!ruled && !IsBlank(text[at - 1]))) {
+    return std::nullopt;
+  }
   const std::u16string_view name = TrimBlanks(text.substr(0, at));
   if (name.size() > kMaxNamedLead || Count(name, u"，,。；;：:！!？?“”\"") > 0) {
     return std::nullopt;
@@ -570,6 +572,31 @@ Frame ReadFrame(std::u16string_view text) {
 
 }  // namespace
 
+std::optional<HeadingMarker> ReadSpreadHeading(std::u16string_view line,
+                                               std::u16string_view next) {
+  const std::u16string_view word = TrimBlanks(line);
+  char16_t counter = 0;
+  for (const auto& [name, letter] : {std::pair{u"chapter", u'C'}, {u"part", u'P'}, {u"book", u'B'}}) {
+    if (word.size() == std::u16string_view(name).size() && StartsWithWord(word, name)) {
+      counter = letter;
+    }
+  }
+  if (counter == 0) return std::nullopt;
+  const std::u16string_view number_text = TrimBlanks(next);
+  HeadingNumber number = LeadingNumber(number_text);
+  if (number.length == 0 || number.script == NumeralScript::kChinese) {
+    number = LeadingLatinNumber(number_text);
+  }
+  if (number.length == 0 || number.length != number_text.size()) return std::nullopt;
+  HeadingMarker marker;
+  marker.family = MarkerFamily::kEnglish;
+  marker.counter = counter;
+  marker.number = number.value;
+  marker.script = number.script;
+  marker.volume_like = counter != u'C';
+  return marker;
+}
+
 bool IsKnownCounter(char16_t counter) {
   return kChapterCounters.find(counter) != std::u16string_view::npos || IsVolumeCounter(counter);
 }
@@ -581,7 +608,7 @@ std::optional<HeadingMarker> ReadHeadingLine(std::u16string_view line) {
   if (frame.text.empty()) return std::nullopt;
   std::u16string_view rest;
   std::optional<HeadingMarker> marker = ReadMarker(frame.text, &rest);
-  if (!marker && frame.open == 0) marker = ReadNamedLead(frame.text, &rest);
+  if (!marker && frame.open == 0) marker = ReadNamedLead(frame.text, &rest, frame.ruled);
   if (!marker) {
     // A page head without a marker: a short title and its page number; or a title and the
     // years it covers.
@@ -621,7 +648,6 @@ std::optional<HeadingMarker> ReadHeadingLine(std::u16string_view line) {
   }
   marker->tight = after.tight;
   marker->page = frame.page;
-  marker->title = title.empty() ? 0 : HashOf(title.substr(0, kTitleHeadLength));
   // A title that runs on from its counter holds no punctuation at all (第一回合和第二回合，…
   // is a sentence), and any other reads as a title, or at least as a summary.
   const bool clean = after.tight ? Count(title, u"，,。；;：:、") == 0

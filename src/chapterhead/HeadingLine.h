@@ -53,10 +53,6 @@ struct HeadingMarker {
   // For page heads, a hash of the title before the page number: the pages of one chapter
   // share it.
   uint32_t stem = 0;
-  // A hash of the first letters of the title after the marker (0: none), which tells a
-  // heading said again (a running head may add a page number to it) from another heading
-  // with the same number.
-  uint32_t title = 0;
 };
 
 // The marker `line` opens with, when the line reads as a heading: after blanks, ideographic
@@ -66,6 +62,12 @@ struct HeadingMarker {
 // may end the line. A short title that ends with a page number and has no marker is a page
 // head. std::nullopt for every other line.
 std::optional<HeadingMarker> ReadHeadingLine(std::u16string_view line);
+
+// The marker of a heading spread over two lines, as scans of printed books give it: a line
+// that is only CHAPTER (Part, Book), and the next text line, only its number. The title may
+// follow on a line of its own. std::nullopt for every other pair of lines.
+std::optional<HeadingMarker> ReadSpreadHeading(std::u16string_view line,
+                                               std::u16string_view next);
 
 // True for the chapter counters a heading is known to use (章 回 节 卷 集 部 篇 编 讲 幕 话 …);
 // other characters after 第 and a number make a heading only when a book counts with them

@@ -82,7 +82,7 @@ LineRange TitledContents(const std::vector<LineLayout>& layout, size_t max_entry
     if (!IsContentsTitle(layout[i].text)) continue;
     size_t end = i + 1;
     while (end < layout.size() && layout[end].text.size() <= max_entry &&
-           layout[end].blanks_before <= 1) {
+           (end == i + 1 || layout[end].blanks_before == 0)) {
       ++end;
     }
     return {layout[i].line, end < layout.size() ? layout[end].line : layout.back().line + 1};
