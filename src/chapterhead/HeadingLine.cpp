@@ -19,11 +19,9 @@ using tunables::kMaxNumeralTitle;
 using tunables::kMaxPageNumber;
 using tunables::kMaxTitleWithCommas;
 using tunables::kMaxTitleWithStop;
+using tunables::kMaxEndingMatter;
+using tunables::kMaxSummaryCommas;
 using tunables::kMaxWeakTitle;
-// A summary holds at most this many commas.
-constexpr size_t kMaxSummaryCommas = 2;
-// A title that ends by naming itself front or back matter (中文版序) is at most this long.
-constexpr size_t kMaxEndingMatter = 16;
 constexpr size_t kMaxTitle = tunables::kMaxMarkedTitle;
 
 bool IsBlank(char16_t c) { return IsTypesetBlank(c); }

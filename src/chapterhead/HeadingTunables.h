@@ -21,9 +21,13 @@ inline constexpr size_t kMaxNumeralTitle = 25;
 // stop when it is this short.
 inline constexpr size_t kMaxTitleWithCommas = 30;
 inline constexpr size_t kMaxTitleWithStop = 15;
-// A marked title that reads as a summary (clauses, full stops) up to this length is a weak
-// heading: taken only where the book's own series needs the line.
+// A marked title that reads as a summary (clauses, full stops) up to this length, with at
+// most this many commas, is a weak heading: taken only where the book's series needs it.
 inline constexpr size_t kMaxWeakTitle = 80;
+inline constexpr size_t kMaxSummaryCommas = 2;
+// A title that ends by naming itself front or back matter (中文版序, 爱马（自序）) is at most
+// this long.
+inline constexpr size_t kMaxEndingMatter = 16;
 // A name put before every heading (斗破苍穹 第一章, 《书名》第一章) is at most this long.
 inline constexpr size_t kMaxNamedLead = 15;
 // Bare numbers beyond this are years, amounts and codes, not chapters; page numbers of a
