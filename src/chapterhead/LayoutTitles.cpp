@@ -61,6 +61,16 @@ bool StartsWithRule(std::u16string_view text) {
   return text.size() >= 2 && IsRuleCharacter(text[0]) && text[1] == text[0];
 }
 
+// A line that opens with a year (2003年8月21日于守愚斋) signs off a piece.
+bool StartsWithYear(std::u16string_view text) {
+  size_t digits = 0;
+  while (digits < text.size() && ((text[digits] >= u'0' && text[digits] <= u'9') ||
+                                  (text[digits] >= u'０' && text[digits] <= u'９'))) {
+    ++digits;
+  }
+  return digits == 4 && digits < text.size() && text[digits] == u'年';
+}
+
 // How much a line reads as a title.
 enum class Shape { kNone, kLong, kClean };
 
@@ -71,7 +81,7 @@ Shape ShapeOf(std::u16string_view text) {
   if (std::none_of(text.begin(), text.end(), IsLetter)) return Shape::kNone;
   if (Holds(text.substr(text.size() - 1), u"，,；;：:、")) return Shape::kNone;
   if (Holds(text, u"。…\"「」『』") || !QuotesPaired(text)) return Shape::kNone;
-  if (IsField(text) || StartsWithRule(text)) return Shape::kNone;
+  if (IsField(text) || StartsWithRule(text) || StartsWithYear(text)) return Shape::kNone;
   if (text.size() <= kMaxBareTitle && !Holds(text, u"，,.!！；;")) return Shape::kClean;
   return Shape::kLong;
 }
@@ -136,6 +146,12 @@ std::unordered_map<std::u16string_view, size_t> TimesSaid(const std::vector<Line
   std::unordered_map<std::u16string_view, size_t> said;
   for (const LineLayout& line : layout) ++said[line.text];
   return said;
+}
+
+// True when the line at `i` opens the text under a title: it has the blank lines its title
+// puts after itself, and they are not the paragraph's own.
+bool UnderATitle(const std::vector<LineLayout>& layout, size_t i) {
+  return i > 0 && ShapeOf(layout[i - 1].text) != Shape::kNone;
 }
 
 // True when text follows the line at `i` (after the rule that closes its box): the last
@@ -225,6 +241,7 @@ std::vector<size_t> PrefixedTitles(const std::vector<LineLayout>& layout) {
 std::vector<size_t> FindLayoutTitles(const std::vector<LineLayout>& layout) {
   if (layout.size() < 2) return {};
   const Usual usual = UsualOf(layout);
+  const LineRange contents = TitledContents(layout, kMaxLayoutTitle);
   const std::unordered_map<std::u16string_view, size_t> said = TimesSaid(layout);
   std::vector<Feature> features = {{Kind::kBoxed}, {Kind::kDateAfter}};
   features.push_back({Kind::kBlankApart, usual.blanks + 1});
@@ -238,15 +255,19 @@ std::vector<size_t> FindLayoutTitles(const std::vector<LineLayout>& layout) {
   if (!indents.empty()) features.push_back({Kind::kIndent, MostCommon(indents)});
 
   std::vector<size_t> found;
+  std::vector<std::vector<size_t>> weak;  // the titles of the weaker layouts
   for (const Feature& feature : features) {
     std::vector<size_t> titles;
     size_t body = 0;
-    // The first line of a book is its own title, unless a date dates it as a piece's.
+    // The first line of a book is its own title, unless a date dates it as a piece's; the
+    // lines of a contents list are no titles.
     for (size_t i = feature.kind == Kind::kDateAfter ? 0 : 1; i < layout.size(); ++i) {
       const LineLayout& line = layout[i];
-      if (!Has(line, feature)) continue;
+      if (!Has(line, feature) || (line.line >= contents.begin && line.line < contents.end)) {
+        continue;
+      }
       const Shape shape = ShapeOf(line.text);
-      if (IsBody(line)) ++body;
+      if (IsBody(line) && !UnderATitle(layout, i)) ++body;
       if ((shape == Shape::kClean || (shape == Shape::kLong && IsStrong(feature, usual))) &&
           HeadsText(layout, i) && said.at(line.text) <= kMaxRepeats) {
         titles.push_back(i);
@@ -254,7 +275,24 @@ std::vector<size_t> FindLayoutTitles(const std::vector<LineLayout>& layout) {
     }
     // The paragraphs of the book must not share the layout of its titles.
     if (body * 4 > titles.size() || !SpreadAsHeadings(layout, titles)) continue;
-    found.insert(found.end(), titles.begin(), titles.end());
+    if (IsStrong(feature, usual)) {
+      found.insert(found.end(), titles.begin(), titles.end());
+    } else {
+      weak.push_back(std::move(titles));
+    }
+  }
+  // Blank lines and indentation each set apart short lines of other kinds too (a sign-off, a
+  // note, a sub-head); where both tell titles, the titles are the lines both set apart, or
+  // else those of the layout that sets apart more.
+  if (weak.size() == 1) found.insert(found.end(), weak[0].begin(), weak[0].end());
+  if (weak.size() == 2) {
+    std::vector<size_t> both;
+    std::set_intersection(weak[0].begin(), weak[0].end(), weak[1].begin(), weak[1].end(),
+                          std::back_inserter(both));
+    const std::vector<size_t>& chosen = SpreadAsHeadings(layout, both)
+                                            ? both
+                                            : (weak[0].size() > weak[1].size() ? weak[0] : weak[1]);
+    found.insert(found.end(), chosen.begin(), chosen.end());
   }
   const std::vector<size_t> prefixed = PrefixedTitles(layout);
   found.insert(found.end(), prefixed.begin(), prefixed.end());

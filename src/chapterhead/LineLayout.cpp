@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <string>
+#include <unordered_set>
 
 #include "base/StringOps.h"
 
@@ -80,9 +81,12 @@ bool IsContentsTitle(std::u16string_view text) {
 LineRange TitledContents(const std::vector<LineLayout>& layout, size_t max_entry) {
   for (size_t i = 0; i < layout.size(); ++i) {
     if (!IsContentsTitle(layout[i].text)) continue;
+    // The list goes on over single blank lines until an entry comes again (the body's first
+    // heading) or a line too long for it.
+    std::unordered_set<std::u16string_view> listed;
     size_t end = i + 1;
     while (end < layout.size() && layout[end].text.size() <= max_entry &&
-           (end == i + 1 || layout[end].blanks_before == 0)) {
+           layout[end].blanks_before <= 1 && listed.insert(layout[end].text).second) {
       ++end;
     }
     return {layout[i].line, end < layout.size() ? layout[end].line : layout.back().line + 1};

@@ -43,7 +43,8 @@ bool IsDateLine(std::u16string_view text);
 bool IsContentsTitle(std::u16string_view text);
 
 // The source lines [begin, end) of the first contents list that a contents title opens: from
-// the title to the first line too long for a list entry or after a blank line. Empty
+// the title over single blank lines to the first line too long for a list entry, after more
+// blank lines, or that the list holds already. Empty
 // (begin == end) when the book has no contents title.
 struct LineRange {
   size_t begin = 0;
