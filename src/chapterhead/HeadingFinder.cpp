@@ -608,7 +608,8 @@ bool IsChapterCounter(char16_t counter) { return counter == u'章' || counter ==
 // Keeps the series that hold the book's headings: no lone line where the book has other
 // series, no sections where the book has chapters, and no short chapter series beside a
 // much longer one of the same rank.
-void KeepTheBooksSeries(std::vector<const Series*>* list, bool chapters) {
+void KeepTheBooksSeries(const std::vector<Candidate>& candidates, std::vector<const Series*>* list,
+                        bool chapters) {
   if (list->size() >= 2) {
     list->erase(std::remove_if(list->begin(), list->end(),
                                [](const Series* s) { return s->headings.size() < 2; }),
@@ -618,8 +619,15 @@ void KeepTheBooksSeries(std::vector<const Series*>* list, bool chapters) {
   const bool has_chapters = std::any_of(list->begin(), list->end(), [](const Series* s) {
     return s->shape.family == MarkerFamily::kOrdinal && IsChapterCounter(s->shape.counter);
   });
-  auto is_section = [](const Series* s) {
-    return s->shape.family == MarkerFamily::kOrdinal && IsSectionCounter(s->shape.counter);
+  // Site pages numbered as sections (第3节：第1章 paypal公司 (3)) carry their page numbers and
+  // are page heads, not sections.
+  auto is_section = [&candidates](const Series* s) {
+    if (s->shape.family != MarkerFamily::kOrdinal || !IsSectionCounter(s->shape.counter)) {
+      return false;
+    }
+    size_t paged = 0;
+    for (size_t member : s->headings) paged += candidates[member].marker.page >= 0 ? 1 : 0;
+    return 2 * paged < s->headings.size();
   };
   if (has_chapters) list->erase(std::remove_if(list->begin(), list->end(), is_section), list->end());
   size_t largest = 0;
@@ -665,8 +673,8 @@ FoundHeadings HeadingFinder::Find(const std::vector<std::u16string_view>& lines)
     if (series.headings.empty()) continue;
     (series.shape.volume_like ? volume_series : chapter_series).push_back(&series);
   }
-  KeepTheBooksSeries(&chapter_series, true);
-  KeepTheBooksSeries(&volume_series, false);
+  KeepTheBooksSeries(candidates, &chapter_series, true);
+  KeepTheBooksSeries(candidates, &volume_series, false);
   std::vector<size_t> chapters = LinesOfAll(candidates, chapter_series);
   std::vector<size_t> volume_lines = LinesOfAll(candidates, volume_series);
   if (chapters.empty()) {

@@ -429,10 +429,11 @@ std::optional<HeadingMarker> ReadMarker(std::u16string_view text, std::u16string
 // blank may be missing: ----书名第五封信----.
 std::optional<HeadingMarker> ReadNamedLead(std::u16string_view text, std::u16string_view* rest,
                                            bool ruled) {
-  const size_t at = text.substr(0, kMaxNamedLead + 2).find(u'第');
-  if (at == std::u16string_view::npos || at < 2 || (!ruled && !IsBlank(text[at - 1]))) {
-    return std::nullopt;
-  }
+  // The 第 after the name: the first that a blank precedes (any one inside rules).
+  const std::u16string_view reach = text.substr(0, kMaxNamedLead + 2);
+  size_t at = 2;
+  while (at < reach.size() && !(reach[at] == u'第' && (ruled || IsBlank(reach[at - 1])))) ++at;
+  if (at >= reach.size()) return std::nullopt;
   const std::u16string_view name = TrimBlanks(text.substr(0, at));
   if (name.size() > kMaxNamedLead || Count(name, u"，,。；;：:！!？?“”\"") > 0) {
     return std::nullopt;
@@ -606,7 +607,16 @@ std::optional<HeadingMarker> ReadHeadingLine(std::u16string_view line) {
   if (frame.text.empty()) return std::nullopt;
   std::u16string_view rest;
   std::optional<HeadingMarker> marker = ReadMarker(frame.text, &rest);
-  if (!marker && frame.open == 0) marker = ReadNamedLead(frame.text, &rest, frame.ruled);
+  // 第一梦 红蝗 第01章: a part named before a chapter marker that counts with a known counter.
+  if (frame.open == 0 && (!marker || (marker->family == MarkerFamily::kOrdinal &&
+                                      !IsKnownCounter(marker->counter)))) {
+    std::u16string_view named_rest;
+    std::optional<HeadingMarker> named = ReadNamedLead(frame.text, &named_rest, frame.ruled);
+    if (named && (!marker || IsKnownCounter(named->counter))) {
+      marker = named;
+      rest = named_rest;
+    }
+  }
   if (!marker) {
     // A page head without a marker: a short title and its page number; or a title and the
     // years it covers.
