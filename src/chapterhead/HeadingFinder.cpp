@@ -31,6 +31,7 @@ using tunables::kMinNumeralSpan;
 using tunables::kMaxUnmarkedParts;
 using tunables::kMinPartCount;
 using tunables::kMinRisingShare;
+using tunables::kMinSharedTitle;
 using tunables::kMinSideSeries;
 using tunables::kMinStepShare;
 using tunables::kMaxRepeatText;
@@ -76,9 +77,37 @@ uint64_t HeadingIdentity(const Candidate& candidate) {
   return identity * 0x100000001B3ull + marker.stem;
 }
 
+// `title` without what a running head adds at its end: a page number, stray marks.
+std::u16string_view TitleCore(std::u16string_view title) {
+  while (!title.empty() && !(title.back() >= u'\u3400' && title.back() <= u'\u9FFF')) {
+    title.remove_suffix(1);
+  }
+  return title;
+}
+
+// True when two titles name the same chapter: one of them is missing (a running head may give
+// the number alone), or most letters of the shorter stand in the longer (a scan's running
+// head misreads a letter or two).
+bool TitlesAlike(std::u16string_view a, std::u16string_view b) {
+  a = TitleCore(a);
+  b = TitleCore(b);
+  if (a.empty() || b.empty()) return true;
+  if (a.size() > b.size()) std::swap(a, b);
+  std::u16string longer(b);
+  size_t shared = 0;
+  for (char16_t c : a) {
+    const size_t at = longer.find(c);
+    if (at == std::u16string::npos) continue;
+    longer[at] = 0;
+    ++shared;
+  }
+  return static_cast<double>(shared) >= kMinSharedTitle * static_cast<double>(a.size());
+}
+
 // True when two headings of one series name the same chapter (and page).
 bool SameHeading(const HeadingMarker& a, const HeadingMarker& b) {
-  return a.number == b.number && a.page == b.page && a.stem == b.stem;
+  return a.number == b.number && a.page == b.page && a.stem == b.stem &&
+         TitlesAlike(a.title, b.title);
 }
 
 // True for lines taken only where their series expects them: titles that run on from the
@@ -717,9 +746,17 @@ FoundHeadings HeadingFinder::Find(const std::vector<std::u16string_view>& lines)
   // title page and the list: no heading there is told by its layout or its words alone.
   const std::vector<LineLayout> layout = ReadLayout(lines);
   const LineRange contents = TitledContents(layout, tunables::kMaxLayoutTitle);
-  auto below_contents = [&contents](std::vector<size_t> found_lines) {
-    found_lines.erase(found_lines.begin(), std::lower_bound(found_lines.begin(), found_lines.end(),
-                                                            contents.end));
+  // (A contents list at the back of the book leaves the lines above it alone.)
+  const size_t front_end = contents.begin <= tunables::kFrontShare * static_cast<double>(lines.size())
+                               ? contents.end
+                               : 0;
+  auto below_contents = [&contents, front_end](std::vector<size_t> found_lines) {
+    found_lines.erase(std::remove_if(found_lines.begin(), found_lines.end(),
+                                     [&](size_t line) {
+                                       return line < front_end ||
+                                              (line >= contents.begin && line < contents.end);
+                                     }),
+                      found_lines.end());
     return found_lines;
   };
   std::vector<size_t> known = chapters;

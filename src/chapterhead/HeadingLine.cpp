@@ -656,6 +656,7 @@ std::optional<HeadingMarker> ReadHeadingLine(std::u16string_view line) {
   }
   marker->tight = after.tight;
   marker->page = frame.page;
+  marker->title = title;
   // A title that runs on from its counter holds no punctuation at all (第一回合和第二回合，…
   // is a sentence), and any other reads as a title, or at least as a summary.
   const bool clean = after.tight ? Count(title, u"，,。；;：:、") == 0

@@ -53,6 +53,8 @@ struct HeadingMarker {
   // For page heads, a hash of the title before the page number: the pages of one chapter
   // share it.
   uint32_t stem = 0;
+  // The title after the marker, a view into the line read; empty when there is none.
+  std::u16string_view title;
 };
 
 // The marker `line` opens with, when the line reads as a heading: after blanks, ideographic

@@ -65,6 +65,9 @@ inline constexpr size_t kMinContentsRun = 3;
 // (a page number, a teaser line).
 inline constexpr size_t kContentsTitleReach = 3;
 inline constexpr size_t kMaxContentsEntryText = 150;
+// A contents list in this first share of the book's lines follows its title page; above it no
+// heading is told by layout alone.
+inline constexpr double kFrontShare = 0.1;
 // A heading that holds at least this much text before the next one is a chapter of its own,
 // not a line of a list.
 inline constexpr size_t kMinChapterText = 500;
@@ -80,6 +83,10 @@ inline constexpr size_t kLoneHeadingLines = 10;
 // text follows.
 inline constexpr size_t kRepeatReach = 12;
 inline constexpr size_t kMaxRepeatText = 200;
+// Two headings with one number name the same chapter when this share of the letters of the
+// shorter title stand in the longer (a scan's running head misreads a few); else they are
+// pages of one part (第一部分 消逝的钟声, 第一部分 我的幼儿园).
+inline constexpr double kMinSharedTitle = 0.6;
 
 // --- Titles set apart by layout alone (LayoutTitles) ---
 

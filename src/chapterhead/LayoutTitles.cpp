@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <unordered_map>
 
 #include "chapterhead/HeadingTunables.h"
@@ -87,7 +88,7 @@ Shape ShapeOf(std::u16string_view text) {
 }
 
 // A way in which a book may lay out its titles.
-enum class Kind { kBlankApart, kBoxed, kDateAfter, kIndent };
+enum class Kind { kBlankApart, kBoxed, kDateAfter, kIndent, kRuledAbove };
 
 struct Feature {
   Kind kind;
@@ -100,6 +101,8 @@ bool Has(const LineLayout& line, const Feature& feature) {
       return line.blanks_before >= feature.value && line.blanks_after >= 1;
     case Kind::kBoxed:
       return line.boxed;
+    case Kind::kRuledAbove:
+      return line.ruled_above && !line.boxed;
     case Kind::kDateAfter:
       return line.date_after;
     case Kind::kIndent:
@@ -243,8 +246,7 @@ std::vector<size_t> FindLayoutTitles(const std::vector<LineLayout>& layout) {
   const Usual usual = UsualOf(layout);
   const LineRange contents = TitledContents(layout, kMaxLayoutTitle);
   const std::unordered_map<std::u16string_view, size_t> said = TimesSaid(layout);
-  std::vector<Feature> features = {{Kind::kBoxed}, {Kind::kDateAfter}};
-  features.push_back({Kind::kBlankApart, usual.blanks + 1});
+  std::vector<Feature> features = {{Kind::kBoxed}, {Kind::kDateAfter}, {Kind::kRuledAbove}};
   // An indentation that the book's paragraphs do not use.
   std::vector<uint16_t> indents;
   for (const LineLayout& line : layout) {
@@ -254,9 +256,9 @@ std::vector<size_t> FindLayoutTitles(const std::vector<LineLayout>& layout) {
   }
   if (!indents.empty()) features.push_back({Kind::kIndent, MostCommon(indents)});
 
-  std::vector<size_t> found;
-  std::vector<std::vector<size_t>> weak;  // the titles of the weaker layouts
-  for (const Feature& feature : features) {
+  // The titles a layout sets apart, when the book's paragraphs do not share it and they spread
+  // through the book as headings do.
+  auto titles_of = [&](const Feature& feature) -> std::optional<std::vector<size_t>> {
     std::vector<size_t> titles;
     size_t body = 0;
     // The first line of a book is its own title, unless a date dates it as a piece's; the
@@ -273,26 +275,44 @@ std::vector<size_t> FindLayoutTitles(const std::vector<LineLayout>& layout) {
         titles.push_back(i);
       }
     }
-    // The paragraphs of the book must not share the layout of its titles.
-    if (body * 4 > titles.size() || !SpreadAsHeadings(layout, titles)) continue;
-    if (IsStrong(feature, usual)) {
-      found.insert(found.end(), titles.begin(), titles.end());
-    } else {
-      weak.push_back(std::move(titles));
+    if (body * 4 > titles.size() || !SpreadAsHeadings(layout, titles)) return std::nullopt;
+    return titles;
+  };
+  // More blank lines than between paragraphs: the fewest that set titles apart.
+  for (uint32_t blanks = usual.blanks + 1; blanks <= usual.blanks + kWideBlankGap; ++blanks) {
+    if (titles_of({Kind::kBlankApart, blanks})) {
+      features.push_back({Kind::kBlankApart, blanks});
+      break;
     }
   }
-  // Blank lines and indentation each set apart short lines of other kinds too (a sign-off, a
-  // note, a sub-head); where both tell titles, the titles are the lines both set apart, or
-  // else those of the layout that sets apart more.
-  if (weak.size() == 1) found.insert(found.end(), weak[0].begin(), weak[0].end());
-  if (weak.size() == 2) {
-    std::vector<size_t> both;
-    std::set_intersection(weak[0].begin(), weak[0].end(), weak[1].begin(), weak[1].end(),
-                          std::back_inserter(both));
-    const std::vector<size_t>& chosen = SpreadAsHeadings(layout, both)
-                                            ? both
-                                            : (weak[0].size() > weak[1].size() ? weak[0] : weak[1]);
-    found.insert(found.end(), chosen.begin(), chosen.end());
+
+  std::vector<size_t> found;
+  std::vector<std::vector<size_t>> weak;  // the titles of the weaker layouts
+  for (const Feature& feature : features) {
+    std::optional<std::vector<size_t>> titles = titles_of(feature);
+    if (!titles) continue;
+    if (IsStrong(feature, usual)) {
+      found.insert(found.end(), titles->begin(), titles->end());
+    } else {
+      weak.push_back(std::move(*titles));
+    }
+  }
+  // Blank lines, indentation and a rule above each set apart short lines of other kinds too
+  // (a sign-off, a note, a sub-head); where several tell titles, the titles are the lines they
+  // all set apart, or else those of the layout that sets apart most.
+  if (!weak.empty()) {
+    std::vector<size_t> all = weak[0];
+    for (size_t k = 1; k < weak.size(); ++k) {
+      std::vector<size_t> both;
+      std::set_intersection(all.begin(), all.end(), weak[k].begin(), weak[k].end(),
+                            std::back_inserter(both));
+      all = std::move(both);
+    }
+    if (!SpreadAsHeadings(layout, all)) {
+      all = *std::max_element(weak.begin(), weak.end(),
+                              [](const auto& a, const auto& b) { return a.size() < b.size(); });
+    }
+    found.insert(found.end(), all.begin(), all.end());
   }
   const std::vector<size_t> prefixed = PrefixedTitles(layout);
   found.insert(found.end(), prefixed.begin(), prefixed.end());

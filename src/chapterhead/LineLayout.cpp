@@ -116,6 +116,7 @@ std::vector<LineLayout> ReadLayout(const std::vector<std::u16string_view>& lines
   if (!layout.empty()) layout.back().blanks_after = blanks;
   for (size_t i = 0; i + 1 < layout.size(); ++i) {
     layout[i].date_after = layout[i + 1].blanks_before == 0 && IsDateLine(layout[i + 1].text);
+    layout[i].ruled_above = i > 0 && !layout[i].rule && layout[i - 1].rule;
     layout[i].boxed = i > 0 && !layout[i].rule && layout[i - 1].rule && layout[i + 1].rule &&
                       layout[i].blanks_before == 0 && layout[i].blanks_after == 0;
   }

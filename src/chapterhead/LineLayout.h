@@ -20,6 +20,7 @@ struct LineLayout {
   uint32_t blanks_after = 0;   // blank lines between it and the text line after
   bool rule = false;           // a rule line: ----, ****, ☆★☆★
   bool boxed = false;          // a rule line right above and right below it
+  bool ruled_above = false;    // the text line before it is a rule line
   bool date_after = false;     // the next text line is a date alone (2009-01-04)
 };
 
