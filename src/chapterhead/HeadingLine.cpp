@@ -642,6 +642,11 @@ std::optional<HeadingMarker> ReadHeadingLine(std::u16string_view line) {
     rest = SkipBlanks(rest);
     if (rest.empty()) rest = u" ";
   }
+  // A number alone between rule characters (-- 12 --) is a scanned page's number.
+  if (marker->family == MarkerFamily::kNumeral && frame.ruled &&
+      TrimBlanks(rest).empty()) {
+    return std::nullopt;
+  }
   const bool tight_allowed = marker->family == MarkerFamily::kOrdinal ||
                              marker->family == MarkerFamily::kVolumeFirst ||
                              (marker->family == MarkerFamily::kNumeral && marker->counter == u' ');
