@@ -78,8 +78,9 @@ const std::vector<ShapeCase>& Cases() {
       {"CountersWithout第AfterTheFirst", "",
        "第一回 甲\n~2\n二回 乙\n~2\n三回 丙\n~2\n", Chapters({"第一回 甲", "二回 乙", "三回 丙"})},
       {"NumbersWithAColonOrAPoint", "kMinNumeralGap kMinNumeralSpan kMaxNumeralTitle",
-       "一：出发\n~3\n二：归来\n~3\n三：再会\n~3\n四：离别\n~3\n1．先把米洗干净\n2．放进锅里\n3．煮熟\n~3\n",
-       Chapters({"一：出发", "二：归来", "三：再会", "四：离别"})},
+       "一：出发去远方寻找失落的家园\n~3\n二：归来\n~3\n三：再会\n~3\n四：离别\n~3\n"
+       "1．先把米洗干净\n2．放进锅里\n3．煮熟\n~3\n",
+       Chapters({"一：出发去远方寻找失落的家园", "二：归来", "三：再会", "四：离别"})},
       {"NumbersRunOnIntoTitlesAndPartsThatCountAgain", "kMinPartCount kMaxUnmarkedParts",
        "一神和鬼\n~3\n二　人生\n~3\n三　灵与肉\n~3\n四　天命\n~3\n五　万物\n~3\n六　文明\n~3\n"
        "七　修身\n~3\n一　阿菊\n~3\n二　温德\n~3\n三　神父\n~3\n四　双鹊\n~3\n五　恋爱\n~3\n"
@@ -157,12 +158,47 @@ const std::vector<ShapeCase>& Cases() {
        "第一章 甲\n~\n第二章 乙\n~\n第五章 戊\n~\n第三章 丙\n~\n第四章 丁\n~\n"
        "2\n~3\n3\n~3\n4\n~3\n5\n~3\n7\n~3\n",
        Chapters({"第一章 甲", "第二章 乙", "第五章 戊", "第三章 丙", "第四章 丁"})},
-      {"FrontMatterAndItsPageTitle", "kMaxMatterRepeats kMaxBareNumber",
-       "序\n序\n~\n第一章 甲\n~\n第二章 乙\n~\n25周年版序言\n~\n2019 年\n~\n",
+      {"FrontMatterAndItsPageTitle", "kMaxMatterRepeats kMaxEndingMatter",
+       "序\n序\n~\n第一章 甲\n~\n第二章 乙\n~\n25周年版序言\n~\n2019 年\n~\n"
+       "这是我为这本书的新版写的一篇很长的说明性质的序言\n~\n",
        {"C 序", "C 第一章 甲", "C 第二章 乙", "C 25周年版序言"}},
       {"ALoneFirstVolumeNearTheStart", "kLoneHeadingReach kLoneHeadingLines",
        "书名\n作者\n~5\n第一卷 初入江湖\n第一章 甲\n~\n第二章 乙\n~\n第三章 丙\n~\n",
        {"V 第一卷 初入江湖", "C 第一章 甲", "C 第二章 乙", "C 第三章 丙"}},
+      // --- Traps and the thresholds that keep them out, long titles after a gap ---
+      {"LongTitlesAfterGapsInTheNumbering",
+       "kMaxMarkedTitle kMaxTitleWithCommas kMaxTitleWithStop kMaxEnglishTitle",
+       "第一章 甲\n~\n第二章 乙\n~\n第四章 他在暴风雨中独自穿过了整片森林回到了村庄\n~\n"
+       "第六章 风起云涌，天地变色，英雄出世\n~\n第八章 他终于回到了故乡。\n~\n",
+       Chapters({"第一章 甲", "第二章 乙", "第四章 他在暴风雨中独自穿过了整片森林回到了村庄",
+                 "第六章 风起云涌，天地变色，英雄出世", "第八章 他终于回到了故乡。"})},
+      {"LongEnglishTitlesAfterAGap", "kMaxEnglishTitle",
+       "Chapter 1\nIt began.\nChapter 2\nIt went on.\n"
+       "Chapter 4: The Long Road Home Through the Darkest Forest\nIt ended.\n",
+       Chapters({"Chapter 1", "Chapter 2", "Chapter 4: The Long Road Home Through the Darkest Forest"})},
+      {"BareNumbersNotCountingOneByOneAreAList", "kMinStepShare kMaxFirstNumber",
+       "书名\n~\n1 出发\n~3\n2 归来\n~3\n3 远行\n~3\n5 重逢\n~3\n7 离别\n~3\n"
+       "五 甲\n~3\n六 乙\n~3\n七 丙\n~3\n八 丁\n~3\n",
+       {}},
+      {"AListInReverseOrderIsNoSeries", "kMinRisingShare",
+       "第五章 甲\n~\n第四章 乙\n~\n第三章 丙\n~\n第二章 丁\n~\n第一章 戊\n~\n", {}},
+      {"ALoneUnusualCounterIsText", "kMinLooseSeries",
+       "第一章 甲\n~\n第一封信 致友人\n~\n第二章 乙\n~\n", Chapters({"第一章 甲", "第二章 乙"})},
+      {"ANumberedListInOnePartOfTheBookIsText", "kMinNumeralSpan kMinNumeralGap",
+       "1 甲\n~3\n2 乙\n~3\n3 丙\n~3\n~20\n一 甲\n~\n二 乙\n~\n三 丙\n~\n四 丁\n~\n~20\n", {}},
+      {"ShortCountsStartingAgainAreListsInChapters", "kMinPartCount kMaxUnmarkedParts",
+       "书名\n~\n一 甲\n~3\n二 乙\n~3\n三 丙\n~3\n一 丁\n~3\n二 戊\n~3\n一 己\n~3\n二 庚\n~3\n"
+       "三 辛\n~3\n~10\n"
+       "1 甲\n~3\n2 乙\n~3\n3 丙\n~3\n4 丁\n~3\n5 戊\n~3\n6 己\n~3\n1 庚\n~3\n2 辛\n~3\n"
+       "3 壬\n~3\n4 癸\n~3\n5 子\n~3\n6 丑\n~3\n1 寅\n~3\n2 卯\n~3\n3 辰\n~3\n4 巳\n~3\n"
+       "5 午\n~3\n6 未\n~3\n1 申\n~3\n2 酉\n~3\n3 戌\n~3\n4 亥\n~3\n5 天\n~3\n6 地\n~3\n"
+       "1 春\n~3\n2 夏\n~3\n3 秋\n~3\n4 冬\n~3\n5 晨\n~3\n6 暮\n~3\n",
+       {}},
+      {"AShortSideSeriesBesideManyChaptersIsText", "kMinSideSeries",
+       "第一章 甲\n~\n第二章 乙\n~\n第三章 丙\n~\n第四章 丁\n~\n第五章 戊\n~\n第六章 己\n~\n"
+       "第七章 庚\n~\n第八章 辛\n~\n第九章 壬\n~\n第十章 癸\n~\n第十一章 子\n~\n第一话 引\n~\n",
+       Chapters({"第一章 甲", "第二章 乙", "第三章 丙", "第四章 丁", "第五章 戊", "第六章 己",
+                 "第七章 庚", "第八章 辛", "第九章 壬", "第十章 癸", "第十一章 子"})},
       // --- Scans of printed books ---
       {"AHeadSpreadOverLinesAndPageNumbersAlone", "",
        "CHAPTER\n1\nWeapons of Influence\nIt was a dark and stormy\n4\nnight, and the rain fell.\n"
