@@ -12,7 +12,7 @@
 #include "ui/ChapterSearch.h"
 #include "ui/DialogService.h"
 #include "ui/FindReplaceDialog.h"
-#include "ui/JobListItem.h"
+#include "ui/JobListModel.h"
 #include "ui/TForm_Main.h"
 
 namespace quireforge {
@@ -61,7 +61,7 @@ void TForm_Main::Button_FRemoveClick() {
         }
         chapter_model_->RemoveChapter(line);
         ListBox_Files->clearSelection();
-        if (JobListItem* row = ShownRow()) row->ShowChapterCount();
+        if (const int row = ShownRow(); row >= 0) jobs_->ChaptersChanged(row);
       },
       [this] { CheckStatus(); });
 }

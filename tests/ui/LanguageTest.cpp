@@ -33,8 +33,8 @@ class LanguageTest : public WindowFixture {
  protected:
   QStringList Columns() {
     QStringList captions;
-    for (int i = 0; i < JobList()->columnCount(); ++i) {
-      captions.append(JobList()->headerItem()->text(i));
+    for (int i = 0; i < JobList()->model()->columnCount(); ++i) {
+      captions.append(JobList()->model()->headerData(i, Qt::Horizontal).toString());
     }
     return captions;
   }
@@ -108,9 +108,9 @@ TEST_F(LanguageTest, MessagesAndTheDoneMark) {
   dialogs.yes_no_answers = {false};
   window->close();
   ASSERT_EQ(dialogs.shown.size(), 6u);
-  const QString done = JobList()->topLevelItem(0)->text(3);
-  const QString failed = JobList()->topLevelItem(1)->text(3);
-  const QString reason = JobList()->topLevelItem(1)->toolTip(3);
+  const QString done = Cell(0, 3);
+  const QString failed = Cell(1, 3);
+  const QString reason = Tip(1, 3);
   const QString summary = dialogs.shown[2].text;
   const QString missing = QString::fromStdString((temp / "missing").string()) + "/";
   if (ExpectChinese()) {
@@ -161,7 +161,7 @@ TEST_F(LanguageTest, ClearAsksInTheInterfaceLanguage) {
     EXPECT_EQ(dialogs.shown[0].text,
               "Some files are not converted yet! Clear the file list anyway?");
   }
-  EXPECT_EQ(JobList()->topLevelItemCount(), 2);  // the scripted answer is No
+  EXPECT_EQ(RowCount(), 2);  // the scripted answer is No
 }
 
 TEST_F(LanguageTest, ChapterEditorAndFontDialogTexts) {
@@ -215,8 +215,8 @@ TEST_F(LanguageTest, RetranslateUiSwitchesEveryTextBothWays) {
   EXPECT_EQ(Columns(), (QStringList{"文章标题", "作者", "章节数", "标志"}));
   EXPECT_EQ(Items(Find<QComboBox>("ComboBox_LH")), (QStringList{"小", "大"}));
   EXPECT_EQ(Find<QComboBox>("ComboBox_FS")->currentText(), "小");  // the index stays
-  EXPECT_EQ(JobList()->topLevelItem(0)->text(3), "完成");
-  EXPECT_EQ(JobList()->topLevelItem(1)->text(3), "");
+  EXPECT_EQ(Cell(0, 3), "完成");
+  EXPECT_EQ(Cell(1, 3), "");
   EXPECT_EQ(waiting->PanelText(), "正在处理，请稍候……");
   EXPECT_EQ(window->findChild<QDialog*>("ReplaceDialog_Head")->windowTitle(), "替换");
   dialogs.yes_no_answers = {false};
@@ -233,8 +233,8 @@ TEST_F(LanguageTest, RetranslateUiSwitchesEveryTextBothWays) {
   EXPECT_EQ(Check("CheckBox_UF")->text(), "Usage Font File");
   EXPECT_EQ(Columns(), (QStringList{"Title", "Author", "Charpters", "Tag"}));
   EXPECT_EQ(Find<QComboBox>("ComboBox_FS")->currentText(), "Small");
-  EXPECT_EQ(JobList()->topLevelItem(0)->text(3), "Done");
-  EXPECT_EQ(JobList()->topLevelItem(1)->text(3), "");
+  EXPECT_EQ(Cell(0, 3), "Done");
+  EXPECT_EQ(Cell(1, 3), "");
   EXPECT_EQ(waiting->PanelText(), "Processing, please waiting...");
   dialogs.yes_no_answers = {false};
   Click(Check("CheckBox_UF"));
