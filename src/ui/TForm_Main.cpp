@@ -149,8 +149,7 @@ TForm_Main::TForm_Main(const ProgramValues& values, DialogService& dialogs, User
   // The texts come with the first showing, in the system's language (FormShow).
   resize(design::kClientArea);
 
-  // FormCreate: no chapter is being dragged; dropped files are welcome.
-  drag_source_index_ = -1;
+  // FormCreate: dropped files are welcome.
   setAcceptDrops(true);
 }
 
@@ -356,7 +355,6 @@ void TForm_Main::ConnectHandlers() {
           &TForm_Main::ListView_JobListChange);
 
   connect(ListBox_Files, &ChapterListBox::Clicked, this, &TForm_Main::ListBox_FilesClick);
-  connect(ListBox_Files, &ChapterListBox::MouseDown, this, &TForm_Main::ListBox_FilesMouseDown);
   connect(ListBox_Files, &ChapterListBox::DragOver, this, &TForm_Main::ListBox_FilesDragOver);
   connect(ListBox_Files, &ChapterListBox::DeleteRequested, this, &TForm_Main::Button_FRemoveClick);
   connect(ListBox_Files, &ChapterListBox::EditRequested, this, &TForm_Main::Button_FEditClick);

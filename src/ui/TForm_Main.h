@@ -86,14 +86,12 @@ class TForm_Main : public QWidget {
   TArchiver& Archiver() { return archiver_; }
   // The folder the source dialog opens at: the folder of the last source chosen there.
   QString LastSourceFolder() const { return last_source_folder_; }
-  void SetLastSourceFolder(const QString& folder) { last_source_folder_ = folder; }
   InterfaceLanguage Language() const { return language_; }
   bool IsIdle() const { return idle_; }
   bool IsAdding() const { return adding_; }
   // The job list the window shows, and the job of row `row` (null outside the list).
   const JobListModel& Jobs() const { return *jobs_; }
   TConvertFile* JobOfRow(int row) const;
-  int DragSourceIndex() const { return drag_source_index_; }
 
  public slots:
   void Button_AddClick();
@@ -123,8 +121,8 @@ class TForm_Main : public QWidget {
   void ListBox_FilesClick();
   void Button_FEditClick();
   void Button_FRemoveClick();
-  void ListBox_FilesMouseDown(int line);
-  void ListBox_FilesDragOver(int line);
+  // Moves the dragged entry from line `from` to line `to` (the list box tracks the drag).
+  void ListBox_FilesDragOver(int from, int to);
   void Button_FReplaceClick();
   void ReplaceDialog_HeadFind();
   void ReplaceDialog_HeadReplace();
@@ -218,7 +216,6 @@ class TForm_Main : public QWidget {
   // This window's hold on the staging root; null when the root was refused.
   std::unique_ptr<SharedStagingRoot> staging_root_;
   QString staging_problem_;
-  int drag_source_index_ = -1;
   // The folder of the last book added, where the Save dialog opens without a target.
   QString last_target_folder_;
   // The jobs, their states and reasons; the Start command over them.
@@ -227,6 +224,27 @@ class TForm_Main : public QWidget {
   // What the chapter list box shows: the chapter list of one job (its Job()), or none.
   ChapterListModel* chapter_model_ = nullptr;
 
+  // The controls keep the names this window has always had, kind and role joined by "_" (the
+  // object names, which tests and the settings find them by). Where the role is not plain:
+  //   Label_OP             "Option", the caption of the option line
+  //   ComboBox_PM          page margin (normal, wide)
+  //   ComboBox_LH          line height (normal, wide)
+  //   ComboBox_FS          font size (large, middle, small)
+  //   ComboBox_FW          font weight (normal, bold)
+  //   CheckBox_NC          "no chapters": the book's chapters are not recognised
+  //   CheckBox_PH          with several sources, each chapter titled by its file name (path
+  //                        heading); shown only while the source field holds several files
+  //   CheckBox_UF          use a font file: shows Edit_UF, the font file's path (read only; a
+  //                        click opens the font dialog)
+  //   Button_Open          the "..." of the source line (the source dialog)
+  //   Button_Save          the "..." of the target line (the save dialog)
+  //   ListView_JobList     the job list: one row per book, a view of the job list model
+  //   Splitter_Bottom      the border between the job list and the chapter panel
+  //   ListBox_Files        the chapter list of the shown book, one line per chapter title
+  //                        (files: the page files the chapters begin in)
+  //   Button_FReplace, Button_FEdit, Button_FRemove
+  //                        Replace, Edit and Remove under the chapter list
+  //   ReplaceDialog_Head   find and replace in the chapter titles (heads)
   QLabel* Label_SourceFile;
   QLineEdit* Edit_SourceFile;
   QPushButton* Button_Open;
