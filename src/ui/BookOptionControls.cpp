@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QWidget>
 #include <algorithm>
+#include <iterator>
 
 #include "conversion/BookOptionTable.h"
 
@@ -12,29 +13,90 @@ namespace quireforge {
 
 namespace {
 
-QString Word(std::string_view word) {
-  return QString::fromUtf8(word.data(), static_cast<qsizetype>(word.size()));
-}
-
 // The word a checked box stands for: the one its option's flag sets.
 QString CheckedWord(const BookOption& option) {
-  return option.flags.empty() ? QStringLiteral("on") : Word(option.flags.front().word);
+  return option.flags.empty() ? QStringLiteral("on") : TableText(option.flags.front().word);
 }
 
 // The word an unchecked box stands for: the other of the option's two words.
 QString UncheckedWord(const BookOption& option) {
   const QString checked = CheckedWord(option);
   for (std::string_view word : option.words) {
-    if (Word(word) != checked) return Word(word);
+    if (TableText(word) != checked) return TableText(word);
   }
   return QString();
 }
 
 QWidget* ControlOf(const QWidget& root, const BookOption& option) {
-  return root.findChild<QWidget*>(Word(option.control));
+  return root.findChild<QWidget*>(OptionControlName(option));
+}
+
+// The option line's controls: the window's own, under their inherited names.
+struct LineControl {
+  std::string_view option;
+  const char* control;
+};
+constexpr LineControl kOptionLine[] = {
+    {"margin", "ComboBox_PM"}, {"line-height", "ComboBox_LH"}, {"font-size", "ComboBox_FS"},
+    {"bold", "ComboBox_FW"},   {"chapters", "CheckBox_NC"},    {"filename-chapters", "CheckBox_PH"},
+    {"font", "Edit_UF"},
+};
+
+// "chapter-rule" as "ChapterRule".
+QString CamelCase(std::string_view name) {
+  QString text;
+  bool capital = true;
+  for (const char c : name) {
+    if (c == '-') {
+      capital = true;
+      continue;
+    }
+    text += capital ? QChar(c).toUpper() : QChar(c);
+    capital = false;
+  }
+  return text;
 }
 
 }  // namespace
+
+QString TableText(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+OptionControlKind ControlKindOf(const BookOption& option) {
+  switch (option.kind) {
+    case OptionKind::kChoice:
+      return option.words.size() == 2 && !option.flags.empty() ? OptionControlKind::kCheckBox
+                                                               : OptionControlKind::kList;
+    case OptionKind::kText:
+      return option.words.empty() ? OptionControlKind::kField : OptionControlKind::kEditableList;
+    case OptionKind::kPath:
+      return OptionControlKind::kFileField;
+  }
+  return OptionControlKind::kField;
+}
+
+bool IsOnOptionLine(const BookOption& option) {
+  return std::any_of(std::begin(kOptionLine), std::end(kOptionLine),
+                     [&option](const LineControl& line) { return line.option == option.name; });
+}
+
+QString OptionControlName(const BookOption& option) {
+  for (const LineControl& line : kOptionLine) {
+    if (line.option == option.name) return QString::fromLatin1(line.control);
+  }
+  switch (ControlKindOf(option)) {
+    case OptionControlKind::kCheckBox:
+      return QStringLiteral("CheckBox_") + CamelCase(option.name);
+    case OptionControlKind::kList:
+    case OptionControlKind::kEditableList:
+      return QStringLiteral("ComboBox_") + CamelCase(option.name);
+    case OptionControlKind::kField:
+    case OptionControlKind::kFileField:
+      break;
+  }
+  return QStringLiteral("Edit_") + CamelCase(option.name);
+}
 
 QString ControlWord(const QWidget& control, const BookOption& option) {
   if (const auto* box = qobject_cast<const QCheckBox*>(&control)) {
@@ -50,7 +112,7 @@ QString ControlWord(const QWidget& control, const BookOption& option) {
     }
     const int index = list->currentIndex();
     if (index >= 0 && static_cast<size_t>(index) < option.words.size()) {
-      return Word(option.words[static_cast<size_t>(index)]);
+      return TableText(option.words[static_cast<size_t>(index)]);
     }
     return QString::fromStdString(option.DefaultWord());
   }
@@ -71,11 +133,22 @@ void ShowControlWord(QWidget* control, const BookOption& option, const QString& 
       return;
     }
     for (size_t i = 0; i < option.words.size(); ++i) {
-      if (Word(option.words[i]) == word) list->setCurrentIndex(static_cast<int>(i));
+      if (TableText(option.words[i]) == word) list->setCurrentIndex(static_cast<int>(i));
     }
   } else if (auto* field = qobject_cast<QLineEdit*>(control)) {
     field->setText(word);
   }
+}
+
+QStringList OptionItems(const BookOption& option, const InterfaceTexts& texts) {
+  const QString name = TableText(option.name);
+  QStringList items = texts.option_items.value(name);
+  const QString format = texts.option_word_formats.value(name);
+  while (items.size() < static_cast<qsizetype>(option.words.size())) {
+    const QString word = TableText(option.words[static_cast<size_t>(items.size())]);
+    items.append(format.isEmpty() ? word : format.arg(word));
+  }
+  return items;
 }
 
 QString OptionsSummary(const BookOptions& options, const InterfaceTexts& texts) {
@@ -83,13 +156,14 @@ QString OptionsSummary(const BookOptions& options, const InterfaceTexts& texts) 
   for (const BookOption& option : BookOptionTable()) {
     const std::string word = option.get(options);
     if (word == option.DefaultWord()) continue;
-    const QString name = Word(option.name);
+    const QString name = TableText(option.name);
     const QString caption = texts.option_captions.value(name, name);
-    const QStringList items = texts.option_items.value(name);
+    const QStringList items = OptionItems(option, texts);
     const auto at = std::find(option.words.begin(), option.words.end(), word);
     if (at == option.words.end()) {
       lines.append(caption + QStringLiteral(": ") + QString::fromStdString(word));
-    } else if (items.isEmpty()) {
+    } else if (!texts.option_items.contains(name) &&
+               ControlKindOf(option) == OptionControlKind::kCheckBox) {
       lines.append(caption);  // a check box: its caption says it
     } else {
       lines.append(caption + QStringLiteral(": ") +
