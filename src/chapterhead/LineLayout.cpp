@@ -36,7 +36,7 @@ uint16_t IndentOf(std::u16string_view line) {
       ++ideographic;
     } else if (c == u'\t') {
       ++tabs;
-    } else if (IsTypesetBlank(c)) {
+    } else if (IsBlank(c)) {
       ++spaces;
     } else {
       break;
@@ -69,7 +69,7 @@ bool IsDateLine(std::u16string_view text) {
 bool IsContentsTitle(std::u16string_view text) {
   std::u16string letters;
   for (char16_t c : text) {
-    if (IsTypesetBlank(c) ||
+    if (IsBlank(c) ||
         std::u16string_view(u"【】[]〖〗《》<>").find(c) != std::u16string_view::npos) {
       continue;
     }
