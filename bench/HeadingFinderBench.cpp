@@ -87,7 +87,8 @@ std::u16string Numeral(int64_t n) {
 
 Book ShapeBook(int shape, int64_t headings) {
   const std::u16string body =
-      u"　　他走在路上，心里想着昨天的事情，天色渐渐暗了下来，远处传来几声犬吠，这一夜谁也没有睡着。";
+      u"　　他走在路上，心里想着昨天的事情，天色渐渐暗了下来，远处传来几声犬吠，这一夜谁也没有睡着"
+      u"。";
   Book book;
   for (int64_t i = 1; i <= headings; ++i) {
     const std::u16string n = Numeral(i);
@@ -149,11 +150,11 @@ void FinderOnShape(benchmark::State& state, int shape) {
   state.counters["found"] = static_cast<double>(found.chapters.size() + found.volumes.size());
 }
 
-#define QF_SHAPE(name, shape)                          \
-  BENCHMARK_CAPTURE(FinderOnShape, name, shape)        \
-      ->RangeMultiplier(2)                             \
-      ->Range(15000, 240000)                           \
-      ->Unit(benchmark::kMillisecond)                  \
+#define QF_SHAPE(name, shape)                   \
+  BENCHMARK_CAPTURE(FinderOnShape, name, shape) \
+      ->RangeMultiplier(2)                      \
+      ->Range(15000, 240000)                    \
+      ->Unit(benchmark::kMillisecond)           \
       ->Complexity(benchmark::oN)
 
 QF_SHAPE(ordinal, 0);

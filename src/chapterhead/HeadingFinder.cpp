@@ -18,29 +18,29 @@ namespace {
 using tunables::kContentsGap;
 using tunables::kContentsTextLine;
 using tunables::kContentsTitleReach;
-using tunables::kMaxContentsEntryText;
 using tunables::kLoneHeadingLines;
 using tunables::kLoneHeadingReach;
+using tunables::kMaxContentsEntryText;
 using tunables::kMaxFirstNumber;
 using tunables::kMaxMatterRepeats;
-using tunables::kMinContentsRun;
+using tunables::kMaxRepeatText;
+using tunables::kMaxUnmarkedParts;
 using tunables::kMinChapterText;
+using tunables::kMinContentsRun;
 using tunables::kMinLooseSeries;
 using tunables::kMinNumeralGap;
 using tunables::kMinNumeralSpan;
-using tunables::kMaxUnmarkedParts;
 using tunables::kMinPartCount;
 using tunables::kMinRisingShare;
 using tunables::kMinSharedTitle;
 using tunables::kMinSideSeries;
 using tunables::kMinStepShare;
-using tunables::kMaxRepeatText;
 using tunables::kRepeatReach;
 
 struct Candidate {
   size_t line = 0;
-  size_t text_index = 0;   // how many non-blank lines come before it
-  size_t text_before = 0;  // the longest text line between it and the heading line before it
+  size_t text_index = 0;    // how many non-blank lines come before it
+  size_t text_before = 0;   // the longest text line between it and the heading line before it
   size_t chars_before = 0;  // the text between it and the heading line before it
   size_t chars_after = 0;   // the text between it and the next heading line
   bool under_contents_title = false;  // a 目录 line stands right before it
@@ -314,9 +314,8 @@ class SeriesJudge {
     size_t pages_in_runs = 0;
     size_t begin = 0;
     for (size_t i = 1; i <= members.size(); ++i) {
-      const bool same_run = i < members.size() &&
-                            candidates_[members[i]].marker.stem ==
-                                candidates_[members[i - 1]].marker.stem;
+      const bool same_run = i < members.size() && candidates_[members[i]].marker.stem ==
+                                                      candidates_[members[i - 1]].marker.stem;
       if (same_run) continue;
       // One run: [begin, i). It counts when it starts at 1 and goes up one page at a time.
       bool counts = candidates_[members[begin]].marker.page == 1;
@@ -330,10 +329,9 @@ class SeriesJudge {
       }
       begin = i;
     }
-    const bool book_is_paged = taken.size() >= kMinLooseSeries &&
-                               pages_in_runs > counting_runs &&
-                               static_cast<double>(taken.size()) >=
-                                   kMinStepShare * static_cast<double>(members.size());
+    const bool book_is_paged =
+        taken.size() >= kMinLooseSeries && pages_in_runs > counting_runs &&
+        static_cast<double>(taken.size()) >= kMinStepShare * static_cast<double>(members.size());
     if (!book_is_paged) taken.clear();
     return taken;
   }
@@ -359,7 +357,8 @@ class SeriesJudge {
     if (!IsLoose(shape)) {
       // A lone part line said again over every page of the part (第三部分) heads it.
       if (firm.size() == 1) {
-        return IsLoneOpening(firm.front()) || (shape.volume_like && series.running >= kMinLooseSeries);
+        return IsLoneOpening(firm.front()) ||
+               (shape.volume_like && series.running >= kMinLooseSeries);
       }
       return steps.rising >= kMinRisingShare * static_cast<double>(steps.pairs);
     }
@@ -398,8 +397,8 @@ class SeriesJudge {
     shortest_count = std::min(shortest_count, firm.size() - count_begin);
     // Lists number with 、; parts with the number alone or a blank after it.
     const bool part_style = shape.counter == 0 || shape.counter == u' ';
-    return stray_resets == 0 || (part_style && stray_resets < kMaxUnmarkedParts &&
-                                 shortest_count >= kMinPartCount);
+    return stray_resets == 0 ||
+           (part_style && stray_resets < kMaxUnmarkedParts && shortest_count >= kMinPartCount);
   }
 
   // A series of one line: a first chapter or volume near the start of the text.
@@ -504,8 +503,8 @@ void Merge(std::vector<size_t>* into, const std::vector<size_t>& lines) {
 std::vector<Candidate> ReadCandidates(const std::vector<std::u16string_view>& lines,
                                       size_t* text_lines) {
   std::vector<Candidate> candidates;
-  size_t longest_text = 0;  // since the last heading line
-  size_t chars = 0;         // since the last heading line
+  size_t longest_text = 0;           // since the last heading line
+  size_t chars = 0;                  // since the last heading line
   size_t contents_title = SIZE_MAX;  // the text index of the last 目录 line
   *text_lines = 0;
   std::u16string_view last_text;   // the line before, when it holds text
@@ -521,7 +520,8 @@ std::vector<Candidate> ReadCandidates(const std::vector<std::u16string_view>& li
       marker = ReadHeadingLine(lines[i]);
       if (!marker) {
         size_t next = i + 1;
-        while (next < lines.size() && next <= i + kContentsGap + 1 && TrimBlanks(lines[next]).empty()) {
+        while (next < lines.size() && next <= i + kContentsGap + 1 &&
+               TrimBlanks(lines[next]).empty()) {
           ++next;
         }
         if (next < lines.size() && (marker = ReadSpreadHeading(lines[i], lines[next]))) {
@@ -658,7 +658,8 @@ void KeepTheBooksSeries(const std::vector<Candidate>& candidates, std::vector<co
     for (size_t member : s->headings) paged += candidates[member].marker.page >= 0 ? 1 : 0;
     return 2 * paged < s->headings.size();
   };
-  if (has_chapters) list->erase(std::remove_if(list->begin(), list->end(), is_section), list->end());
+  if (has_chapters)
+    list->erase(std::remove_if(list->begin(), list->end(), is_section), list->end());
   size_t largest = 0;
   for (const Series* series : *list) largest = std::max(largest, series->headings.size());
   list->erase(std::remove_if(list->begin(), list->end(),
@@ -747,9 +748,9 @@ FoundHeadings HeadingFinder::Find(const std::vector<std::u16string_view>& lines)
   const std::vector<LineLayout> layout = ReadLayout(lines);
   const LineRange contents = TitledContents(layout, tunables::kMaxLayoutTitle);
   // (A contents list at the back of the book leaves the lines above it alone.)
-  const size_t front_end = contents.begin <= tunables::kFrontShare * static_cast<double>(lines.size())
-                               ? contents.end
-                               : 0;
+  const size_t front_end =
+      contents.begin <= tunables::kFrontShare * static_cast<double>(lines.size()) ? contents.end
+                                                                                  : 0;
   auto below_contents = [&contents, front_end](std::vector<size_t> found_lines) {
     found_lines.erase(std::remove_if(found_lines.begin(), found_lines.end(),
                                      [&](size_t line) {

@@ -14,14 +14,14 @@ namespace quireforge {
 namespace {
 
 using tunables::kMaxBareNumber;
+using tunables::kMaxEndingMatter;
 using tunables::kMaxEnglishTitle;
 using tunables::kMaxNamedLead;
 using tunables::kMaxNumeralTitle;
 using tunables::kMaxPageNumber;
+using tunables::kMaxSummaryCommas;
 using tunables::kMaxTitleWithCommas;
 using tunables::kMaxTitleWithStop;
-using tunables::kMaxEndingMatter;
-using tunables::kMaxSummaryCommas;
 using tunables::kMaxWeakTitle;
 constexpr size_t kMaxTitle = tunables::kMaxMarkedTitle;
 
@@ -182,7 +182,8 @@ bool ReadsAsSummary(std::u16string_view title, MarkerFamily family, bool tight) 
   // A summary holds few clauses; one that runs on from its counter, or holds a clause, and
   // ends with a stop is a sentence.
   const size_t commas = Count(title, u"，,");
-  const bool stops = std::u16string_view(u"。！!？?").find(title.back()) != std::u16string_view::npos;
+  const bool stops =
+      std::u16string_view(u"。！!？?").find(title.back()) != std::u16string_view::npos;
   return Count(title, u"“”「」\"") == 0 && commas <= kMaxSummaryCommas &&
          !(stops && (tight || commas > 0));
 }
@@ -244,17 +245,16 @@ size_t SpacedPrefix(std::u16string_view text, std::u16string_view word) {
 // True when a short title ends by naming itself front or back matter: 中文版序, 原著第八版序言,
 // 爱马（自序）, 我想告诉读者一点什么——代后记.
 bool EndsAsMatter(std::u16string_view text) {
-  while (!text.empty() && std::u16string_view(u"）)】」").find(text.back()) !=
-                              std::u16string_view::npos) {
+  while (!text.empty() &&
+         std::u16string_view(u"）)】」").find(text.back()) != std::u16string_view::npos) {
     text.remove_suffix(1);
   }
   if (text.size() < 3 || text.size() > kMaxEndingMatter) return false;
   for (std::u16string_view word : {u"序言", u"前言", u"后记", u"跋"}) {
     if (text.size() > word.size() && text.substr(text.size() - word.size()) == word) return true;
   }
-  return text.back() == u'序' &&
-         std::u16string_view(u"版者自代（(—").find(text[text.size() - 2]) !=
-             std::u16string_view::npos;
+  return text.back() == u'序' && std::u16string_view(u"版者自代（(—").find(text[text.size() - 2]) !=
+                                     std::u16string_view::npos;
 }
 
 // Tells the marker of `text` (the line without its lead); `rest` gets what follows it.
@@ -448,7 +448,7 @@ struct Frame {
   std::u16string_view text;  // what is left: the marker and its title
   char16_t closes[4] = {};   // the brackets the leads opened, outermost first
   size_t open = 0;
-  bool ruled = false;        // the line opens with a run of rule characters
+  bool ruled = false;  // the line opens with a run of rule characters
   int64_t page = -1;
   int64_t year = -1;  // the first year of a span of years in brackets at the end
 };
@@ -486,8 +486,8 @@ int64_t TakeYears(const std::u16string_view* text) {
   const HeadingNumber first = LeadingNumber(inside);
   if (first.length != 4 || first.script != NumeralScript::kDigits) return -1;
   inside = inside.substr(4);
-  while (!inside.empty() && std::u16string_view(u"-—–－~～至").find(inside[0]) !=
-                                std::u16string_view::npos) {
+  while (!inside.empty() &&
+         std::u16string_view(u"-—–－~～至").find(inside[0]) != std::u16string_view::npos) {
     inside.remove_prefix(1);
   }
   const HeadingNumber last = LeadingNumber(inside);
@@ -569,11 +569,11 @@ Frame ReadFrame(std::u16string_view text) {
 
 }  // namespace
 
-std::optional<HeadingMarker> ReadSpreadHeading(std::u16string_view line,
-                                               std::u16string_view next) {
+std::optional<HeadingMarker> ReadSpreadHeading(std::u16string_view line, std::u16string_view next) {
   const std::u16string_view word = TrimBlanks(line);
   char16_t counter = 0;
-  for (const auto& [name, letter] : {std::pair{u"chapter", u'C'}, {u"part", u'P'}, {u"book", u'B'}}) {
+  for (const auto& [name, letter] :
+       {std::pair{u"chapter", u'C'}, {u"part", u'P'}, {u"book", u'B'}}) {
     if (word.size() == std::u16string_view(name).size() && StartsWithWord(word, name)) {
       counter = letter;
     }
@@ -606,8 +606,8 @@ std::optional<HeadingMarker> ReadHeadingLine(std::u16string_view line) {
   std::u16string_view rest;
   std::optional<HeadingMarker> marker = ReadMarker(frame.text, &rest);
   // 第一梦 红蝗 第01章: a part named before a chapter marker that counts with a known counter.
-  if (frame.open == 0 && (!marker || (marker->family == MarkerFamily::kOrdinal &&
-                                      !IsKnownCounter(marker->counter)))) {
+  if (frame.open == 0 &&
+      (!marker || (marker->family == MarkerFamily::kOrdinal && !IsKnownCounter(marker->counter)))) {
     std::u16string_view named_rest;
     std::optional<HeadingMarker> named = ReadNamedLead(frame.text, &named_rest, frame.ruled);
     if (named && (!marker || IsKnownCounter(named->counter))) {
@@ -641,8 +641,7 @@ std::optional<HeadingMarker> ReadHeadingLine(std::u16string_view line) {
     if (rest.empty()) rest = u" ";
   }
   // A number alone between rule characters (-- 12 --) is a scanned page's number.
-  if (marker->family == MarkerFamily::kNumeral && frame.ruled &&
-      TrimBlanks(rest).empty()) {
+  if (marker->family == MarkerFamily::kNumeral && frame.ruled && TrimBlanks(rest).empty()) {
     return std::nullopt;
   }
   const bool tight_allowed = marker->family == MarkerFamily::kOrdinal ||
@@ -662,13 +661,12 @@ std::optional<HeadingMarker> ReadHeadingLine(std::u16string_view line) {
   marker->title = title;
   // A title that runs on from its counter holds no punctuation at all (第一回合和第二回合，…
   // is a sentence), and any other reads as a title, or at least as a summary.
-  const bool clean = after.tight ? Count(title, u"，,。；;：:、") == 0
-                                 : ReadsAsTitle(title, marker->family);
+  const bool clean =
+      after.tight ? Count(title, u"，,。；;：:、") == 0 : ReadsAsTitle(title, marker->family);
   if (!clean) {
     // Only the counters chapters are known to use may head a summary: 第一款…，… is an
     // article of a treaty quoted in the text.
-    if (!IsKnownCounter(marker->counter) ||
-        !ReadsAsSummary(title, marker->family, after.tight)) {
+    if (!IsKnownCounter(marker->counter) || !ReadsAsSummary(title, marker->family, after.tight)) {
       return std::nullopt;
     }
     marker->weak = true;

@@ -68,8 +68,7 @@ std::optional<HeadingMarker> ReadHeadingLine(std::u16string_view line);
 // The marker of a heading spread over two lines, as scans of printed books give it: a line
 // that is only CHAPTER (Part, Book), and the next text line, only its number. The title may
 // follow on a line of its own. std::nullopt for every other pair of lines.
-std::optional<HeadingMarker> ReadSpreadHeading(std::u16string_view line,
-                                               std::u16string_view next);
+std::optional<HeadingMarker> ReadSpreadHeading(std::u16string_view line, std::u16string_view next);
 
 // True for the chapter counters a heading is known to use (章 回 节 卷 集 部 篇 编 讲 幕 话 …);
 // other characters after 第 and a number make a heading only when a book counts with them

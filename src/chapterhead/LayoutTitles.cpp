@@ -41,7 +41,7 @@ bool QuotesPaired(std::u16string_view text) {
 // A field of a download site's record of the book: 【作者】…, 作者：…, 类别：….
 bool IsField(std::u16string_view text) {
   constexpr std::array<std::u16string_view, 14> kFields = {
-      u"书名", u"作者", u"译者", u"类别", u"分类", u"状态", u"更新",
+      u"书名", u"作者", u"译者", u"类别", u"分类", u"状态",     u"更新",
       u"字数", u"简介", u"标签", u"来源", u"出版", u"本册章节", u"内容"};
   if (text[0] == u'【') {
     const size_t close = text.find(u'】');
@@ -167,7 +167,8 @@ bool HeadsText(const std::vector<LineLayout>& layout, size_t i) {
 Usual UsualOf(const std::vector<LineLayout>& layout) {
   std::vector<uint32_t> blanks;
   std::vector<uint16_t> indents;
-  for (size_t i = 1; i < layout.size(); ++i) blanks.push_back(std::min(layout[i].blanks_before, 3u));
+  for (size_t i = 1; i < layout.size(); ++i)
+    blanks.push_back(std::min(layout[i].blanks_before, 3u));
   for (const LineLayout& line : layout) {
     if (IsBody(line)) indents.push_back(line.indent);
   }
@@ -226,7 +227,8 @@ std::vector<size_t> PrefixedTitles(const std::vector<LineLayout>& layout) {
       const std::u16string_view title = layout[i].text.substr(shared);
       // A running head adds a page number or a stray mark to the same title; a page title adds
       // words of its own.
-      const size_t letters = static_cast<size_t>(std::count_if(title.begin(), title.end(), IsLetter));
+      const size_t letters =
+          static_cast<size_t>(std::count_if(title.begin(), title.end(), IsLetter));
       if (letters >= 2 && ShapeOf(title) == Shape::kClean && ++titles[title] == 1) ++real_titles;
     }
     // One part's pages may fill only a part of the book.
@@ -342,8 +344,8 @@ std::vector<size_t> FindLikeHeadings(const std::vector<LineLayout>& layout,
   std::vector<uint32_t> blanks;
   for (size_t i : heading_layout) blanks.push_back(layout[i].blanks_before);
   std::sort(blanks.begin(), blanks.end());
-  const uint32_t fewest = blanks[static_cast<size_t>((1.0 - kMinLayoutShare) *
-                                                     static_cast<double>(blanks.size()))];
+  const uint32_t fewest =
+      blanks[static_cast<size_t>((1.0 - kMinLayoutShare) * static_cast<double>(blanks.size()))];
   std::vector<Feature> features = {{Kind::kBoxed}, {Kind::kDateAfter}};
   if (fewest >= usual.blanks + 2) features.push_back({Kind::kBlankApart, fewest});
 
@@ -351,7 +353,8 @@ std::vector<size_t> FindLikeHeadings(const std::vector<LineLayout>& layout,
   for (const Feature& feature : features) {
     size_t sharing = 0;
     for (size_t i : heading_layout) sharing += Has(layout[i], feature) ? 1 : 0;
-    if (static_cast<double>(sharing) < kMinLayoutShare * static_cast<double>(heading_layout.size())) {
+    if (static_cast<double>(sharing) <
+        kMinLayoutShare * static_cast<double>(heading_layout.size())) {
       continue;
     }
     std::vector<size_t> alike;
@@ -367,10 +370,9 @@ std::vector<size_t> FindLikeHeadings(const std::vector<LineLayout>& layout,
     }
     // The layout tells headings only when hardly any other line shares it; rules and dates
     // tell them even where the book's other headings are few.
-    const bool tells = IsStrong(feature, usual)
-                           ? body * 4 <= alike.size() + heading_layout.size()
-                           : body * 10 <= heading_layout.size() &&
-                                 alike.size() * 2 <= heading_layout.size() + 2;
+    const bool tells = IsStrong(feature, usual) ? body * 4 <= alike.size() + heading_layout.size()
+                                                : body * 10 <= heading_layout.size() &&
+                                                      alike.size() * 2 <= heading_layout.size() + 2;
     if (!tells) return {};
     return LinesOf(layout, alike);
   }

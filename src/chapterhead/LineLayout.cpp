@@ -23,8 +23,7 @@ size_t Digits(std::u16string_view text, size_t at, size_t most) {
 }  // namespace
 
 bool IsRuleCharacter(char16_t c) {
-  return std::u16string_view(u"=*#~～☆★◆◇●○■□§※·•-—─━_＿－").find(c) !=
-         std::u16string_view::npos;
+  return std::u16string_view(u"=*#~～☆★◆◇●○■□§※·•-—─━_＿－").find(c) != std::u16string_view::npos;
 }
 
 uint16_t IndentOf(std::u16string_view line) {

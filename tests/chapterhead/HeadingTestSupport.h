@@ -24,7 +24,8 @@ inline std::vector<std::u16string> BookLines(std::string_view text) {
     size_t end = text.find('\n', begin);
     if (end == std::string_view::npos) end = text.size();
     const std::string line(text.substr(begin, end - begin));
-    if (!line.empty() && line[0] == '~' && line.find_first_not_of("0123456789", 1) == std::string::npos) {
+    if (!line.empty() && line[0] == '~' &&
+        line.find_first_not_of("0123456789", 1) == std::string::npos) {
       const int count = line.size() == 1 ? 1 : std::stoi(line.substr(1));
       for (int i = 0; i < count; ++i) lines.push_back(FromUtf8(kBody));
     } else {
