@@ -215,16 +215,18 @@ Ordinal ReadOrdinal(std::u16string_view text) {
 bool IsVolumeCounter(char16_t c) { return kVolumeCounters.find(c) != std::u16string_view::npos; }
 
 // 第一卷 第三章, 卷一 第三章: a chapter marker after the volume marker makes the line that
-// chapter's heading; the volume prefix only places it.
+// chapter's heading; the volume prefix only places it. So does a volume of another counter
+// after a larger part: 第一季 第二卷 heads the second volume of the first season.
 void TakeChapterAfterVolume(HeadingMarker* marker, std::u16string_view* rest) {
   const Ordinal inner = ReadOrdinal(SkipBlanks(*rest));
-  if (!inner.found || IsVolumeCounter(inner.counter)) return;
+  if (!inner.found || inner.counter == marker->counter) return;
+  const bool volume = IsVolumeCounter(inner.counter);
   marker->family = MarkerFamily::kOrdinal;
   marker->counter = inner.counter;
   marker->number = inner.number.value;
   marker->script = inner.number.script;
-  marker->volume_like = false;
-  marker->after_volume = true;
+  marker->volume_like = volume;
+  marker->after_volume = !volume;
   *rest = inner.rest;
 }
 
