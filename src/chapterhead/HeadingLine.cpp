@@ -245,14 +245,14 @@ size_t SpacedPrefix(std::u16string_view text, std::u16string_view word) {
 }
 
 // True when a short title ends by naming itself front or back matter: 中文版序, 原著第八版序言,
-// 爱马（自序）, 我想告诉读者一点什么——代后记.
+// 爱马（自序）, 我想告诉读者一点什么——代后记, 不是结语.
 bool EndsAsMatter(std::u16string_view text) {
   while (!text.empty() &&
          std::u16string_view(u"）)】」").find(text.back()) != std::u16string_view::npos) {
     text.remove_suffix(1);
   }
   if (text.size() < 3 || text.size() > kMaxEndingMatter) return false;
-  for (std::u16string_view word : {u"序言", u"前言", u"后记", u"跋"}) {
+  for (std::u16string_view word : {u"序言", u"前言", u"后记", u"跋", u"结语"}) {
     if (text.size() > word.size() && text.substr(text.size() - word.size()) == word) return true;
   }
   return text.back() == u'序' && std::u16string_view(u"版者自代（(—").find(text[text.size() - 2]) !=
