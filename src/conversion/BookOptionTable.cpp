@@ -19,7 +19,9 @@ bool BookOptions::operator==(const BookOptions& other) const {
          chapter_pattern == other.chapter_pattern && volumes == other.volumes &&
          volume_pattern == other.volume_pattern && language == other.language &&
          heading_style == other.heading_style && indent == other.indent &&
-         blank_lines == other.blank_lines && epub3 == other.epub3;
+         blank_lines == other.blank_lines && epub3 == other.epub3 &&
+         draw_cover == other.draw_cover && chinese == other.chinese && vertical == other.vertical &&
+         contents_page == other.contents_page && classic == other.classic;
 }
 
 namespace {
