@@ -33,7 +33,9 @@ constexpr const char* kFooter =
     "  quireforge-cli -t Title -a Author -o out.epub part1.txt part2.txt\n"
     "  quireforge-cli --each -j 4 books/*.txt        one book per source, four at once\n"
     "  quireforge-cli --volumes --cover cover.jpg --language zh novel.txt\n"
-    "  quireforge-cli --epub3 --heading-style title --indent 2 novel.txt";
+    "  quireforge-cli --epub3 --heading-style title --indent 2 novel.txt\n"
+    "  quireforge-cli --chinese s2tw --vertical --contents-page novel.txt\n"
+    "  quireforge-cli --classic novel.txt            the book earlier versions wrote";
 
 // A usage error found after parsing: printed as CLI11 prints its own.
 int UsageError(const std::string& option, const std::string& text) {

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "base/Utf.h"
+#include "conversion/ChineseConverter.h"
+#include "conversion/ClassicBook.h"
 #include "chapterhead/PatternEngineError.h"
 #include "chapterhead/PatternLineRule.h"
 #include "conversion/JobParameters.h"
@@ -102,11 +104,36 @@ const std::vector<std::string_view> kVolumes = {"auto", "on", "off"};
 const std::vector<std::string_view> kHeadingStyles = {"plain", "title"};
 const std::vector<std::string_view> kIndents = {"", "0", "1", "2", "3", "4"};
 const std::vector<std::string_view> kBlankLines = {"keep", "single", "none"};
+// "" is no conversion (the window's "none"); the others in the order of ChineseConversion.
+const std::vector<std::string_view> kChinese = {"",     "s2t",   "t2s",  "s2tw", "tw2s",
+                                                "s2twp", "tw2sp", "s2hk", "hk2s"};
+
+// The cover's words beside a picture's path.
+constexpr std::string_view kDrawnCover = "drawn";
+constexpr std::string_view kNoCover = "none";
 
 constexpr int32_t kFontSizeValues[] = {110, 105, 100};
 
 std::vector<BookOption> MakeTable() {
   std::vector<BookOption> table;
+  // First, so that every reader of the table sets it before the options it chooses for.
+  table.push_back(BookOption{
+      .name = "classic",
+      .flags = {{"--classic", "on",
+                 "The classic book, byte for byte: the classic chapter rule and language, no "
+                 "drawn cover, no names from the text, the old style sheet (options given "
+                 "beside it still count)"}},
+      .words = kOffOn,
+      .control = "CheckBox_Classic",
+      .set =
+          [](BookOptions* o, const std::string& w) {
+            if (Choose(w, kOffOn) == 1) {
+              ChooseClassicBook(o);
+            } else {
+              o->classic = false;
+            }
+          },
+      .get = [](const BookOptions& o) { return std::string(o.classic ? "on" : "off"); }});
   table.push_back(BookOption{
       .name = "margin",
       .option = "--margin",
@@ -179,15 +206,25 @@ std::vector<BookOption> MakeTable() {
                  .control = "Edit_UF",
                  .set = [](BookOptions* o, const std::string& w) { o->font = FromUtf8Escaped(w); },
                  .get = [](const BookOptions& o) { return ToUtf8(o.font); }});
-  table.push_back(
-      BookOption{.name = "cover",
-                 .option = "--cover",
-                 .kind = OptionKind::kPath,
-                 .placeholder = "FILE",
-                 .help = "Cover picture (JPEG or PNG) shown first in the book",
-                 .control = "Edit_Cover",
-                 .set = [](BookOptions* o, const std::string& w) { o->cover = FromUtf8Escaped(w); },
-                 .get = [](const BookOptions& o) { return ToUtf8(o.cover); }});
+  table.push_back(BookOption{
+      .name = "cover",
+      .option = "--cover",
+      .kind = OptionKind::kPath,
+      .placeholder = "FILE|drawn|none",
+      .help = "Cover picture (JPEG or PNG) shown first in the book; drawn (the default): a cover "
+              "drawn from title and author; none: no cover (a file of either name: ./none)",
+      .control = "Edit_Cover",
+      .set =
+          [](BookOptions* o, const std::string& w) {
+            o->cover.clear();
+            o->draw_cover = w != kNoCover;
+            if (w != kNoCover && w != kDrawnCover) o->cover = FromUtf8Escaped(w);
+          },
+      .get =
+          [](const BookOptions& o) {
+            if (!o.cover.empty()) return ToUtf8(o.cover);
+            return std::string(o.draw_cover ? "" : kNoCover);
+          }});
   table.push_back(BookOption{
       .name = "chapter-rule",
       .option = "--chapter-rule",
@@ -340,6 +377,39 @@ std::vector<BookOption> MakeTable() {
       .control = "CheckBox_Epub3",
       .set = [](BookOptions* o, const std::string& w) { o->epub3 = Choose(w, kOffOn) == 1; },
       .get = [](const BookOptions& o) { return std::string(o.epub3 ? "on" : "off"); }});
+  table.push_back(BookOption{
+      .name = "chinese",
+      .option = "--chinese",
+      .words = kChinese,
+      .placeholder = "s2t|t2s|s2tw|tw2s|s2twp|tw2sp|s2hk|hk2s",
+      .help = "Turn the text, titles and names into the other Chinese script with OpenCC: s2t "
+              "Simplified to Traditional, t2s back, s2tw/tw2s Taiwan, s2twp/tw2sp Taiwan with "
+              "its phrases, s2hk/hk2s Hong Kong; the language follows unless --language is "
+              "given",
+      .control = "ComboBox_Chinese",
+      .set =
+          [](BookOptions* o, const std::string& w) {
+            o->chinese = static_cast<ChineseConversion>(Choose(w, kChinese));
+          },
+      .get =
+          [](const BookOptions& o) { return std::string(kChinese[static_cast<size_t>(o.chinese)]); }});
+  table.push_back(BookOption{
+      .name = "vertical",
+      .flags = {{"--vertical", "on",
+                 "Set the book top to bottom, right to left (an EPUB 3 book; implies --epub3)"}},
+      .words = kOffOn,
+      .control = "CheckBox_Vertical",
+      .set = [](BookOptions* o, const std::string& w) { o->vertical = Choose(w, kOffOn) == 1; },
+      .get = [](const BookOptions& o) { return std::string(o.vertical ? "on" : "off"); }});
+  table.push_back(BookOption{
+      .name = "contents-page",
+      .flags = {{"--contents-page", "on",
+                 "A page after the cover listing every chapter (and volume) with its link"}},
+      .words = kOffOn,
+      .control = "CheckBox_ContentsPage",
+      .set =
+          [](BookOptions* o, const std::string& w) { o->contents_page = Choose(w, kOffOn) == 1; },
+      .get = [](const BookOptions& o) { return std::string(o.contents_page ? "on" : "off"); }});
   return table;
 }
 
@@ -368,9 +438,13 @@ const BookOption& FindBookOption(std::string_view name) {
 
 std::vector<std::string> OptionArguments(const BookOptions& options) {
   std::vector<std::string> arguments;
+  // What the child has before each option: the defaults, as the arguments so far change them
+  // (--classic, first, chooses for several).
+  BookOptions child;
   for (const BookOption& option : BookOptionTable()) {
     const std::string word = option.get(options);
-    if (word == option.DefaultWord()) continue;
+    if (word == option.get(child)) continue;
+    option.set(&child, word);
     const auto flag = std::find_if(option.flags.begin(), option.flags.end(),
                                    [&word](const OptionFlag& f) { return f.word == word; });
     if (flag != option.flags.end()) {

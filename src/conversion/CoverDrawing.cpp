@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <system_error>
+#include <thread>
 
 #include "base/Utf.h"
 #include "conversion/PngEncoder.h"
@@ -202,10 +204,33 @@ std::string CoverText(std::u16string_view text) {
   return bytes;
 }
 
+// Pango loads the font configuration in a thread of its own, once per process, and ends the
+// process when it cannot start one: a process that cannot (a limit on its processes) draws no
+// cover instead.
+bool CanStartThread() {
+  static bool started = false;
+  if (started) return true;
+  try {
+    std::thread([] {}).join();
+  } catch (const std::system_error&) {
+    return false;
+  }
+  started = true;
+  return true;
+}
+
 }  // namespace
 
 std::optional<DrawnCover> DrawCover(std::u16string_view title, std::u16string_view author,
                                     std::string* problem) {
+  if (!CanStartThread()) {
+    if (problem != nullptr) {
+      *problem = "The cover of \"" + ToUtf8(title) +
+                 "\" cannot be drawn: no thread can be started to load the fonts; the book has "
+                 "no cover.";
+    }
+    return std::nullopt;
+  }
   const std::string title_text = CoverText(title);
   const std::vector<char32_t> title_points = CodePoints(FromUtf8(title_text));
   const std::string title_family = title_points.empty() ? "" : FontFamilyFor(title_points);

@@ -236,7 +236,9 @@ void TForm_Main::BuildOptionLine(QVBoxLayout* lines) {
         return findChild<QWidget*>(QString::fromUtf8(
                    control.data(), static_cast<qsizetype>(control.size()))) != nullptr;
       },
-      [this] { return Edit_SourceFile->text(); }, dialogs_, values_.CodePages(), this);
+      [this] { return Edit_SourceFile->text(); },
+      [this] { return std::pair<QString, QString>(Edit_Title->text(), Edit_Author->text()); },
+      dialogs_, values_.CodePages(), this);
 
   auto* check_line = new QHBoxLayout;
   check_line->addSpacing(design::kCheckLineIndent - design::kWindowMargin);
@@ -581,9 +583,19 @@ void TForm_Main::AddJob() {
 
   std::unique_ptr<TConvertFile> job = BuildJob(source, target, title, author);
   if (!job->StagingPath().empty()) job_folders_.push_back(job->StagingPath());
-  JobListItem* row = ListView_JobList->AppendRow(title, author, std::move(job));
+  // The names as the book has them (in the other script, when it was converted).
+  const QStringList notes = [&job] {
+    QStringList texts;
+    for (const std::string& note : job->Notes()) texts.append(QString::fromStdString(note));
+    return texts;
+  }();
+  JobListItem* row = ListView_JobList->AppendRow(QString::fromStdU16String(job->Title()),
+                                                 QString::fromStdU16String(job->Author()),
+                                                 std::move(job));
   row->SetSourceText(source);
   row->Relabel(texts_);  // its tooltip names the options it was made with
+  // What the user should know about the book (a cover that could not be drawn), once.
+  if (!notes.isEmpty()) dialogs_.ShowMessage(notes.join(QLatin1Char('\n')));
 
   // The conversion let the window work meanwhile: a field the user changed keeps what was
   // typed; the others are emptied for the next book.

@@ -15,7 +15,7 @@ namespace {
 std::vector<std::string> Lines(const std::vector<std::u16string>& chapters) {
   std::vector<std::string> lines;
   for (const auto& line : NavigationLines(
-           {u"0A1B2C3D-0000-4000-8000-00000000000F", u"T", u"A", &chapters, nullptr, u""})) {
+           {u"0A1B2C3D-0000-4000-8000-00000000000F", u"T", u"A", &chapters, nullptr, u"", false, {}, false})) {
     lines.push_back(U8(line));
   }
   return lines;
@@ -48,7 +48,7 @@ std::vector<std::string> LinesWithVolumes(const std::vector<std::u16string>& cha
                                           std::u16string_view language = u"") {
   std::vector<std::string> lines;
   for (const auto& line : NavigationLines(
-           {u"0A1B2C3D-0000-4000-8000-00000000000F", u"T", u"A", &chapters, &volumes, language})) {
+           {u"0A1B2C3D-0000-4000-8000-00000000000F", u"T", u"A", &chapters, &volumes, language, false, {}, false})) {
     lines.push_back(U8(line));
   }
   return lines;
@@ -125,7 +125,7 @@ TEST(NavigationFileTest, AnEpub3BookHasItsIdentifierAndNoDocumentTypeDeclaration
   const std::vector<std::u16string> chapters;
   std::vector<std::string> lines;
   for (const auto& line : NavigationLines({u"0A1B2C3D-0000-4000-8000-00000000000F", u"T", u"A",
-                                           &chapters, nullptr, u"", /*epub3=*/true})) {
+                                           &chapters, nullptr, u"", /*epub3=*/true, {}, false})) {
     lines.push_back(U8(line));
   }
   EXPECT_EQ(lines, (std::vector<std::string>{
@@ -158,7 +158,7 @@ std::vector<std::string> NavigationDocument(const std::vector<std::u16string>& c
                                             std::u16string_view language = u"") {
   std::vector<std::string> lines;
   for (const auto& line : NavigationDocumentLines({u"0A1B2C3D-0000-4000-8000-00000000000F", title,
-                                                   u"A", &chapters, &volumes, language, true})) {
+                                                   u"A", &chapters, &volumes, language, true, {}, false})) {
     lines.push_back(U8(line));
   }
   return lines;
