@@ -137,7 +137,8 @@ int Convert(const CliOptions& options, const CodePageChoice& code_pages,
   if (!options.quiet) {
     PrintCodePages(*job, ui);
     WarnOfMissingHeadings(book, *job, ui);
-    for (const std::string& note : job->Notes()) ui.PrintLine(ToUtf8(book.sources.front()) + ": " + note);
+    for (const std::string& note : job->Notes())
+      ui.PrintLine(ToUtf8(book.sources.front()) + ": " + note);
   }
 
   if (options.list_chapters) {

@@ -4,10 +4,10 @@
 #include <string>
 
 #include "base/Utf.h"
-#include "conversion/ChineseConverter.h"
-#include "conversion/ClassicBook.h"
 #include "chapterhead/PatternEngineError.h"
 #include "chapterhead/PatternLineRule.h"
+#include "conversion/ChineseConverter.h"
+#include "conversion/ClassicBook.h"
 #include "conversion/JobParameters.h"
 #include "conversion/LanguageTag.h"
 
@@ -105,7 +105,7 @@ const std::vector<std::string_view> kHeadingStyles = {"plain", "title"};
 const std::vector<std::string_view> kIndents = {"", "0", "1", "2", "3", "4"};
 const std::vector<std::string_view> kBlankLines = {"keep", "single", "none"};
 // "" is no conversion (the window's "none"); the others in the order of ChineseConversion.
-const std::vector<std::string_view> kChinese = {"",     "s2t",   "t2s",  "s2tw", "tw2s",
+const std::vector<std::string_view> kChinese = {"",      "s2t",   "t2s",  "s2tw", "tw2s",
                                                 "s2twp", "tw2sp", "s2hk", "hk2s"};
 
 // The cover's words beside a picture's path.
@@ -392,7 +392,9 @@ std::vector<BookOption> MakeTable() {
             o->chinese = static_cast<ChineseConversion>(Choose(w, kChinese));
           },
       .get =
-          [](const BookOptions& o) { return std::string(kChinese[static_cast<size_t>(o.chinese)]); }});
+          [](const BookOptions& o) {
+            return std::string(kChinese[static_cast<size_t>(o.chinese)]);
+          }});
   table.push_back(BookOption{
       .name = "vertical",
       .flags = {{"--vertical", "on",
@@ -407,8 +409,8 @@ std::vector<BookOption> MakeTable() {
                  "A page after the cover listing every chapter (and volume) with its link"}},
       .words = kOffOn,
       .control = "CheckBox_ContentsPage",
-      .set =
-          [](BookOptions* o, const std::string& w) { o->contents_page = Choose(w, kOffOn) == 1; },
+      .set = [](BookOptions* o,
+                const std::string& w) { o->contents_page = Choose(w, kOffOn) == 1; },
       .get = [](const BookOptions& o) { return std::string(o.contents_page ? "on" : "off"); }});
   return table;
 }

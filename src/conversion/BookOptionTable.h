@@ -68,8 +68,8 @@ const BookOption& FindBookOption(std::string_view name);
 std::string ExpressionProblem(std::u16string_view expression);
 
 // The command line that gives `options` to a child: for each option away from what the child
-// has by then (its default, or --classic's choice), its flag when a flag sets that word, else "--option=word" (so that a word beginning with "-"
-// is never taken for an option).
+// has by then (its default, or --classic's choice), its flag when a flag sets that word, else
+// "--option=word" (so that a word beginning with "-" is never taken for an option).
 std::vector<std::string> OptionArguments(const BookOptions& options);
 
 }  // namespace quireforge

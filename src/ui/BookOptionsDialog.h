@@ -3,8 +3,9 @@
 // option, a text field, or a file field with a "..." button and a small preview of the
 // picture it names), with a live count of the headings the chosen chapter rule finds in the
 // selected source. The cover is chosen as a picture, a drawn cover (previewed with the book's
-// names) or none; the classic book's box sets the choices it makes in their controls. Its controls are the window's choices for the next Add: OK keeps them,
-// Cancel puts back those it opened with. Owned by the main window; window thread only.
+// names) or none; the classic book's box sets the choices it makes in their controls. Its controls
+// are the window's choices for the next Add: OK keeps them, Cancel puts back those it opened with.
+// Owned by the main window; window thread only.
 #ifndef QUIREFORGE_UI_BOOKOPTIONSDIALOG_H_
 #define QUIREFORGE_UI_BOOKOPTIONSDIALOG_H_
 

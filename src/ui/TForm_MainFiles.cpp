@@ -15,8 +15,8 @@
 
 #include "conversion/BookNames.h"
 #include "conversion/BookRequest.h"
-#include "ui/ProgramValues.h"
 #include "ui/DialogService.h"
+#include "ui/ProgramValues.h"
 #include "ui/SourceField.h"
 #include "ui/TForm_Main.h"
 
@@ -82,9 +82,8 @@ void TForm_Main::FillNamesFrom(const QString& path, bool typed) {
   } catch (const std::exception&) {
     // A field holds what no option takes: Add says so; the names follow the defaults.
   }
-  const TitleAndAuthor names =
-      BookNamesOf(path.toStdU16String(), values_.CodePages(), options)
-          .value_or(TitleAndAuthorFromFileName(path.toStdU16String()));
+  const TitleAndAuthor names = BookNamesOf(path.toStdU16String(), values_.CodePages(), options)
+                                   .value_or(TitleAndAuthorFromFileName(path.toStdU16String()));
   Edit_Title->setText(QString::fromStdU16String(names.title));
   // Only into an empty Author field. While a path is being typed, the author taken from
   // the name typed so far is still the window's own and follows the name.
