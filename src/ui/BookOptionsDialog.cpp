@@ -75,7 +75,7 @@ BookOptionsDialog::BookOptionsDialog(const std::function<bool(std::string_view n
       auto* box = new QCheckBox(this);
       connect(box, &QCheckBox::toggled, this, recount);
       if (option.name == "classic") {
-        connect(box, &QCheckBox::clicked, this, &BookOptionsDialog::ClassicToggled);
+        connect(box, &QCheckBox::toggled, this, &BookOptionsDialog::ClassicToggled);
       }
       control = box;
     } else if (option.kind == OptionKind::kChoice ||

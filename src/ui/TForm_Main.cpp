@@ -589,9 +589,9 @@ void TForm_Main::AddJob() {
     for (const std::string& note : job->Notes()) texts.append(QString::fromStdString(note));
     return texts;
   }();
-  JobListItem* row =
-      ListView_JobList->AppendRow(QString::fromStdU16String(job->Title()),
-                                  QString::fromStdU16String(job->Author()), std::move(job));
+  const QString job_title = QString::fromStdU16String(job->Title());
+  const QString job_author = QString::fromStdU16String(job->Author());
+  JobListItem* row = ListView_JobList->AppendRow(job_title, job_author, std::move(job));
   row->SetSourceText(source);
   row->Relabel(texts_);  // its tooltip names the options it was made with
   // What the user should know about the book (a cover that could not be drawn), once.
