@@ -72,7 +72,7 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
     if (!option.option.empty()) {
       given[option.option] =
           app.add_option(std::string(option.option), words[option.name], std::string(option.help))
-              ->option_text(std::string(option.placeholder));
+              ->option_text(option.ValueText());
     }
     for (const OptionFlag& flag : option.flags) flags.push_back(FlagGiven{&option, &flag});
   }
@@ -134,7 +134,11 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
   if (options->title && IsEmptyAsXmlText(FromUtf8(*options->title))) {
     return UsageError("--title", "the title must not be empty");
   }
-  // The book options, each checked by the table: flags first, then the options with words.
+  // The book options, each checked by the table: what a flag chooses for others (--classic)
+  // first, then the flags, then the options with words, which may change those choices again.
+  for (const FlagGiven& flag : flags) {
+    if (flag.set && flag.option->chooses != nullptr) flag.option->chooses(&options->book);
+  }
   for (const FlagGiven& flag : flags) {
     if (flag.set) flag.option->set(&options->book, std::string(flag.flag->word));
   }

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "base/Utf.h"
+#include "conversion/BookOptionTable.h"
 #include "conversion/ChineseConverter.h"
 #include "conversion/ClassicBook.h"
 #include "conversion/CoverDrawing.h"
@@ -25,20 +26,6 @@ namespace {
 
 // The folders inside the staging directory, in the order they are created.
 constexpr const char16_t* kFolders[] = {u"/OEBPS", u"/OEBPS/css", u"/META-INF"};
-
-void CheckLanguage(const std::u16string& language) {
-  if (language.empty() || language == kLanguageFromText || IsWellFormedLanguageTag(language)) {
-    return;
-  }
-  throw std::invalid_argument("Language tag \"" + ToUtf8(language) +
-                              "\" is not a well-formed BCP 47 tag.");
-}
-
-void CheckIndent(const std::optional<int32_t>& indent) {
-  if (!indent || (*indent >= 0 && *indent <= kMaxIndent)) return;
-  throw std::invalid_argument("Indent " + std::to_string(*indent) + " is not between 0 and " +
-                              std::to_string(kMaxIndent) + ".");
-}
 
 }  // namespace
 
@@ -71,8 +58,7 @@ void TConvertFile::Build(const JobParameters& parameters, const JobEnvironment& 
   options_ = parameters.options;
   // Vertical writing is EPUB 3's.
   if (options_.vertical) options_.epub3 = true;
-  CheckLanguage(options_.language);
-  CheckIndent(options_.indent);
+  CheckBookOptions(options_);
   std::optional<ChineseConverter> chinese;
   if (options_.chinese != ChineseConversion::kNone) chinese.emplace(options_.chinese);
   title_ = chinese ? chinese->Convert(parameters.title) : parameters.title;
