@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <opencc/Config.hpp>
 #include <opencc/Conversion.hpp>
 #include <opencc/ConversionChain.hpp>
@@ -57,16 +56,27 @@ class ChineseConverter::Dictionary {
   Dictionary() : single_(kUnits, -1), longest_(kUnits, 0) {}
 
   // Adds every entry of `dict` (and, for a group, of each of its dictionaries in order) that
-  // no earlier entry has the key of.
+  // no earlier entry has the key of. Finish() makes them ready for Match.
   void AddAll(const opencc::DictPtr& dict) {
     if (const auto group = std::dynamic_pointer_cast<opencc::DictGroup>(dict)) {
       for (const opencc::DictPtr& member : group->GetDicts()) AddAll(member);
       return;
     }
     const opencc::LexiconPtr lexicon = dict->GetLexicon();
+    pending_.reserve(pending_.size() + lexicon->Length());
     for (const std::unique_ptr<opencc::DictEntry>& entry : *lexicon) {
-      Add(FromUtf8(entry->Key()), FromUtf8(entry->GetDefault()));
+      pending_.emplace_back(FromUtf8(entry->Key()), FromUtf8(entry->GetDefault()));
     }
+  }
+
+  // Files the entries added: their texts in one arena, the phrases in a map sized at once.
+  void Finish() {
+    size_t length = 0;
+    for (const auto& [key, value] : pending_) length += key.size() + value.size();
+    arena_.reserve(length);  // never grows past this, so the views into it stay valid
+    phrases_.reserve(pending_.size());
+    for (const auto& [key, value] : pending_) Add(key, value);
+    pending_ = {};
   }
 
   // The length of the longest key that `text` begins with, its value in `value`; 0 when none.
@@ -80,7 +90,8 @@ class ChineseConverter::Dictionary {
       }
     }
     if (single_[first] >= 0) {
-      *value = values_[static_cast<size_t>(single_[first])];
+      const Span& span = singles_[static_cast<size_t>(single_[first])];
+      *value = std::u16string_view(arena_).substr(span.at, span.length);
       return 1;
     }
     return 0;
@@ -89,25 +100,39 @@ class ChineseConverter::Dictionary {
  private:
   static constexpr size_t kUnits = 0x10000;
 
-  void Add(std::u16string key, std::u16string value) {
+  struct Span {
+    size_t at;
+    size_t length;
+  };
+
+  // The arena's copy of `text`.
+  std::u16string_view Keep(const std::u16string& text) {
+    const size_t at = arena_.size();
+    arena_ += text;
+    return std::u16string_view(arena_).substr(at, text.size());
+  }
+
+  void Add(const std::u16string& key, const std::u16string& value) {
     if (key.empty() || key.size() > UINT8_MAX) return;
     const char16_t first = key.front();
     if (key.size() == 1) {
       if (single_[first] >= 0) return;
-      single_[first] = static_cast<int32_t>(values_.size());
-      values_.push_back(std::move(value));
+      single_[first] = static_cast<int32_t>(singles_.size());
+      singles_.push_back(Span{arena_.size(), value.size()});
+      arena_ += value;
       return;
     }
-    const std::u16string& stored_key = strings_.emplace_back(std::move(key));
-    const std::u16string& stored_value = strings_.emplace_back(std::move(value));
-    if (!phrases_.emplace(stored_key, stored_value).second) return;
-    longest_[first] = std::max<uint8_t>(longest_[first], static_cast<uint8_t>(stored_key.size()));
+    if (phrases_.count(key) != 0) return;
+    const std::u16string_view stored_key = Keep(key);
+    phrases_.emplace(stored_key, Keep(value));
+    longest_[first] = std::max<uint8_t>(longest_[first], static_cast<uint8_t>(key.size()));
   }
 
-  std::vector<int32_t> single_;  // by unit: index into values_, -1 for none
-  std::vector<std::u16string> values_;
-  std::vector<uint8_t> longest_;        // by first unit: the longest key's length
-  std::deque<std::u16string> strings_;  // owns the phrases' keys and values; never moves them
+  std::vector<std::pair<std::u16string, std::u16string>> pending_;
+  std::u16string arena_;  // every key and value, once Finish() ran
+  std::vector<int32_t> single_;  // by unit: index into singles_, -1 for none
+  std::vector<Span> singles_;     // the values of one-unit keys, in the arena
+  std::vector<uint8_t> longest_;  // by first unit: the longest key's length
   std::unordered_map<std::u16string_view, std::u16string_view> phrases_;
 };
 
@@ -130,9 +155,11 @@ ChineseConverter::ChineseConverter(ChineseConversion conversion) {
     if (!segmentation) throw opencc::InvalidFormat("its segmentation is not by longest match");
     segmentation_ = std::make_unique<Dictionary>();
     segmentation_->AddAll(segmentation->GetDict());
+    segmentation_->Finish();
     for (const opencc::ConversionPtr& step : converter->GetConversionChain()->GetConversions()) {
       chain_.push_back(std::make_unique<Dictionary>());
       chain_.back()->AddAll(step->GetDict());
+      chain_.back()->Finish();
     }
   } catch (const opencc::Exception& error) {
     throw ChineseConversionError("Cannot convert the text with OpenCC's \"" + name +
