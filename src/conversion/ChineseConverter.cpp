@@ -129,8 +129,8 @@ class ChineseConverter::Dictionary {
   }
 
   std::vector<std::pair<std::u16string, std::u16string>> pending_;
-  std::u16string arena_;  // every key and value, once Finish() ran
-  std::vector<int32_t> single_;  // by unit: index into singles_, -1 for none
+  std::u16string arena_;          // every key and value, once Finish() ran
+  std::vector<int32_t> single_;   // by unit: index into singles_, -1 for none
   std::vector<Span> singles_;     // the values of one-unit keys, in the arena
   std::vector<uint8_t> longest_;  // by first unit: the longest key's length
   std::unordered_map<std::u16string_view, std::u16string_view> phrases_;
