@@ -66,9 +66,12 @@ TEST(BookOptionTableTest, TheCommandLineShowsTheWordsOfEachChoice) {
   const struct {
     const char* name;
     const char* value_text;
-  } kCases[] = {{"margin", "normal|wide"}, {"font-size", "large|middle|small"},
-                {"bold", "off|on"},        {"indent", "0|1|2|3|4"},
-                {"language", "TAG"},       {"cover", "FILE|drawn|none"},
+  } kCases[] = {{"margin", "normal|wide"},
+                {"font-size", "large|middle|small"},
+                {"bold", "off|on"},
+                {"indent", "0|1|2|3|4"},
+                {"language", "TAG"},
+                {"cover", "FILE|drawn|none"},
                 {"chinese", "s2t|t2s|s2tw|tw2s|s2twp|tw2sp|s2hk|hk2s"}};
   for (const auto& c : kCases) {
     EXPECT_EQ(FindBookOption(c.name).ValueText(), c.value_text) << c.name;
