@@ -18,6 +18,7 @@ using tunables::kContentsGap;
 using tunables::kContentsTextLine;
 using tunables::kContentsTitleReach;
 using tunables::kMaxContentsEntryText;
+using tunables::kMaxHeadingLine;
 using tunables::kMinChapterText;
 using tunables::kMinContentsRun;
 using tunables::kMinSharedTitle;
@@ -168,61 +169,47 @@ void MarkContentsLists(std::vector<Candidate>* candidates) {
   MarkRepeatedLists(candidates);
 }
 
-std::vector<Candidate> ReadCandidates(const std::vector<std::u16string_view>& lines,
-                                      size_t* text_lines) {
+std::vector<Candidate> ReadCandidates(const std::vector<LineLayout>& layout) {
   std::vector<Candidate> candidates;
   size_t longest_text = 0;           // since the last heading line
   size_t chars = 0;                  // since the last heading line
   size_t contents_title = SIZE_MAX;  // the text index of the last 目录 line
-  *text_lines = 0;
-  std::u16string_view last_text;   // the line before, when it holds text
-  size_t taken_number = SIZE_MAX;  // the number line of a heading spread over two lines
-  for (size_t i = 0; i < lines.size(); ++i) {
-    const std::u16string_view text = TrimBlanks(lines[i]);
-    if (text.empty()) {
-      last_text = std::u16string_view();
-      continue;
-    }
+  size_t taken_number = SIZE_MAX;    // the number line of a heading spread over two lines
+  for (size_t k = 0; k < layout.size(); ++k) {
+    const std::u16string_view text = layout[k].text;
     std::optional<HeadingMarker> marker;
-    if (i != taken_number) {
-      marker = ReadHeadingLine(lines[i]);
-      if (!marker) {
-        size_t next = i + 1;
-        while (next < lines.size() && next <= i + kContentsGap + 1 &&
-               TrimBlanks(lines[next]).empty()) {
-          ++next;
-        }
-        if (next < lines.size() && (marker = ReadSpreadHeading(lines[i], lines[next]))) {
-          taken_number = next;
-        }
+    // Paragraphs are far longer than any heading: most lines are answered here.
+    if (k != taken_number && text.size() <= kMaxHeadingLine) {
+      marker = ReadHeadingLine(text);
+      if (!marker && k + 1 < layout.size() && layout[k + 1].blanks_before <= kContentsGap) {
+        marker = ReadSpreadHeading(text, layout[k + 1].text);
+        if (marker) taken_number = k + 1;
       }
     }
     // A number alone in the middle of a sentence, right under its first half, is a scanned
     // page's number.
-    if (marker && marker->family == MarkerFamily::kNumeral && marker->counter == 0 &&
-        EndsOpen(last_text)) {
+    if (marker && marker->family == MarkerFamily::kNumeral && marker->counter == 0 && k > 0 &&
+        layout[k].blanks_before == 0 && EndsOpen(layout[k - 1].text)) {
       marker.reset();
     }
-    last_text = text;
     if (marker) {
       Candidate candidate;
-      candidate.line = i;
-      candidate.text_index = *text_lines;
+      candidate.line = layout[k].line;
+      candidate.text_index = k;
       candidate.text_before = longest_text;
       candidate.chars_before = chars;
       candidate.under_contents_title =
-          contents_title != SIZE_MAX && *text_lines - contents_title <= kContentsTitleReach;
+          contents_title != SIZE_MAX && k - contents_title <= kContentsTitleReach;
       candidate.marker = *marker;
       candidate.key = SeriesKey(*marker);
       candidates.push_back(candidate);
       if (!marker->tight) longest_text = 0;
       chars = 0;
-    } else if (!IsRuleLine(text)) {
-      longest_text = std::max(longest_text, lines[i].size());
+    } else if (!layout[k].rule) {
+      longest_text = std::max(longest_text, text.size() + (layout[k].indent != 0 ? 2 : 0));
       chars += text.size();
-      if (IsContentsTitle(text)) contents_title = *text_lines;
+      if (IsContentsTitle(text)) contents_title = k;
     }
-    ++*text_lines;
   }
   for (size_t i = 0; i < candidates.size(); ++i) {
     candidates[i].chars_after = i + 1 < candidates.size() ? candidates[i + 1].chars_before : chars;

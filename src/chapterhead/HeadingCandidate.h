@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "chapterhead/HeadingLine.h"
+#include "chapterhead/LineLayout.h"
 
 namespace quireforge {
 
@@ -45,10 +46,9 @@ bool IsSoft(const HeadingMarker& marker);
 // one by one.
 bool IsLoose(const HeadingMarker& marker);
 
-// Every line of `lines` that reads as a heading, with where it stands among the text lines;
-// counts the non-blank lines into `text_lines`.
-std::vector<Candidate> ReadCandidates(const std::vector<std::u16string_view>& lines,
-                                      size_t* text_lines);
+// Every text line of a book (`layout`, in order) that reads as a heading, with where it
+// stands among them.
+std::vector<Candidate> ReadCandidates(const std::vector<LineLayout>& layout);
 
 // Marks the candidates of contents lists inside the text, which are text: runs of heading
 // lines with hardly any text between them whose headings come again, and the lines under a

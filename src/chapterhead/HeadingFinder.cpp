@@ -39,8 +39,9 @@ void Merge(std::vector<size_t>* into, const std::vector<size_t>& lines) {
 }  // namespace
 
 FoundHeadings HeadingFinder::Find(const std::vector<std::u16string_view>& lines) const {
-  size_t text_lines = 0;
-  std::vector<Candidate> candidates = ReadCandidates(lines, &text_lines);
+  const std::vector<LineLayout> layout = ReadLayout(lines);
+  const size_t text_lines = layout.size();
+  std::vector<Candidate> candidates = ReadCandidates(layout);
   MarkContentsLists(&candidates);
   std::vector<size_t> matter;
   std::vector<Series> all_series = GroupIntoSeries(candidates, &matter);
@@ -98,7 +99,6 @@ FoundHeadings HeadingFinder::Find(const std::vector<std::u16string_view>& lines)
   // and may set apart longer ones as it sets apart those; one with them may lay out its other
   // heads (前言, 书评) as it lays out those. Above the end of a contents list stand the book's
   // title page and the list: no heading there is told by its layout or its words alone.
-  const std::vector<LineLayout> layout = ReadLayout(lines);
   const LineRange contents = TitledContents(layout, tunables::kMaxLayoutTitle);
   // (A contents list at the back of the book leaves the lines above it alone.)
   const size_t front_end =

@@ -602,7 +602,7 @@ bool IsKnownCounter(char16_t counter) {
 
 std::optional<HeadingMarker> ReadHeadingLine(std::u16string_view line) {
   const std::u16string_view trimmed = TrimBlanks(line);
-  if (trimmed.empty() || trimmed.size() > kMaxEnglishTitle + 20) return std::nullopt;
+  if (trimmed.empty() || trimmed.size() > tunables::kMaxHeadingLine) return std::nullopt;
   const Frame frame = ReadFrame(trimmed);
   if (frame.text.empty()) return std::nullopt;
   std::u16string_view rest;

@@ -16,6 +16,8 @@ namespace quireforge::tunables {
 // numbered list item in the body reads like a short title too.
 inline constexpr size_t kMaxMarkedTitle = 50;
 inline constexpr size_t kMaxEnglishTitle = 80;
+// No heading line, marker and title and decoration, is longer than this.
+inline constexpr size_t kMaxHeadingLine = kMaxEnglishTitle + 20;
 inline constexpr size_t kMaxNumeralTitle = 25;
 // A title may hold two commas when it is this short (one in any title), and end with a full
 // stop when it is this short.

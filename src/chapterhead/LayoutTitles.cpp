@@ -147,7 +147,9 @@ T MostCommon(const std::vector<T>& values) {
 // before every chapter) is no heading.
 std::unordered_map<std::u16string_view, size_t> TimesSaid(const std::vector<LineLayout>& layout) {
   std::unordered_map<std::u16string_view, size_t> said;
-  for (const LineLayout& line : layout) ++said[line.text];
+  for (const LineLayout& line : layout) {
+    if (line.text.size() <= kMaxLayoutTitle) ++said[line.text];  // only titles are asked about
+  }
   return said;
 }
 

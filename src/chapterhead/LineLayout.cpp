@@ -66,6 +66,7 @@ bool IsDateLine(std::u16string_view text) {
 }
 
 bool IsContentsTitle(std::u16string_view text) {
+  if (text.size() > 12) return false;  // 【 目 录 】 at most, with its blanks
   std::u16string letters;
   for (char16_t c : text) {
     if (IsBlank(c) ||
