@@ -33,6 +33,8 @@ InterfaceTexts MakeEnglish() {
   t.check_no_chapters = QStringLiteral("Dont Convert Charpter");
   t.check_file_name_chapters = QStringLiteral("Filename As Charpter");
   t.check_font_file = QStringLiteral("Usage Font File");
+  t.check_one_book = QStringLiteral("One book of all files");
+  t.names_from_each_file = QStringLiteral("From each file's name");
   t.button_add = QStringLiteral("Add");
   t.button_edit = QStringLiteral("Edit");
   t.button_remove = QStringLiteral("Remove");
@@ -161,6 +163,8 @@ InterfaceTexts MakeChinese() {
   t.label_font_weight = QStringLiteral("字型");
   t.check_no_chapters = QStringLiteral("不转换章节");
   t.check_file_name_chapters = QStringLiteral("文件名作为章节名");
+  t.check_one_book = QStringLiteral("所有文件合为一本书");
+  t.names_from_each_file = QStringLiteral("取自各自的文件名");
   t.check_font_file = QStringLiteral("嵌入字体文件");
   t.button_add = QStringLiteral("添加");
   t.button_edit = QStringLiteral("编辑");

@@ -23,6 +23,9 @@ struct InterfaceTexts {
   QString label_source_file, label_target_file, label_title, label_author;
   QString label_option, label_page_margin, label_line_height, label_font_size, label_font_weight;
   QString check_no_chapters, check_file_name_chapters, check_font_file;
+  // With several sources: one book of them all, and what the name fields say meanwhile
+  // when each file makes its own book.
+  QString check_one_book, names_from_each_file;
   QString button_add, button_edit, button_remove, button_clear, button_start;
   QString button_chapter_edit, button_chapter_remove, button_chapter_replace;
   QStringList job_columns;  // Title, Author, Charpters, Tag

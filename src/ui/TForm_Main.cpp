@@ -167,6 +167,9 @@ void TForm_Main::BuildSourceFields(QVBoxLayout* lines) {
   Label_SourceFile = MakeLabel(QStringLiteral("Label_SourceFile"), this);
   Edit_SourceFile = MakeEdit(QStringLiteral("Edit_SourceFile"), this);
   Button_Open = MakeButton(QStringLiteral("Button_Open"), design::kEllipsisButton, this);
+  CheckBox_OneBook = new QCheckBox(this);
+  CheckBox_OneBook->setObjectName(QStringLiteral("CheckBox_OneBook"));
+  CheckBox_OneBook->hide();
   Label_TargetFile = MakeLabel(QStringLiteral("Label_TargetFile"), this);
   Edit_TargetFile = MakeEdit(QStringLiteral("Edit_TargetFile"), this);
   Button_Save = MakeButton(QStringLiteral("Button_Save"), design::kEllipsisButton, this);
@@ -180,7 +183,9 @@ void TForm_Main::BuildSourceFields(QVBoxLayout* lines) {
   Label_Author = MakeLabel(QStringLiteral("Label_Author"), this);
   Edit_Author = MakeEdit(QStringLiteral("Edit_Author"), this);
 
-  lines->addLayout(FieldLine(Label_SourceFile, Edit_SourceFile, Button_Open));
+  QHBoxLayout* source_line = FieldLine(Label_SourceFile, Edit_SourceFile, Button_Open);
+  source_line->addWidget(CheckBox_OneBook);
+  lines->addLayout(source_line);
   lines->addLayout(FieldLine(Label_TargetFile, Edit_TargetFile, Button_Save));
   lines->addLayout(FieldLine(Label_Title, Edit_Title, nullptr));
   lines->addLayout(FieldLine(Label_Author, Edit_Author, nullptr));
@@ -337,11 +342,10 @@ void TForm_Main::ConnectHandlers() {
           guarded(&TForm_Main::Button_BookOptionsClick));
   // Typing or pasting a source derives the other fields; setText (dialogs, drops) does not
   // come through here.
-  // An author the user typed is never replaced by a derived one.
-  connect(Edit_Author, &QLineEdit::textEdited, this, [this] { derived_author_.clear(); });
   connect(Edit_SourceFile, &QLineEdit::textEdited, this,
           [this](const QString& text) { Guarded([this, &text] { Edit_SourceFileEdited(text); }); });
   connect(CheckBox_NC, &QCheckBox::clicked, this, guarded(&TForm_Main::CheckBox_NCClick));
+  connect(CheckBox_OneBook, &QCheckBox::clicked, this, guarded(&TForm_Main::CheckBox_OneBookClick));
   connect(CheckBox_UF, &QCheckBox::clicked, this, guarded(&TForm_Main::CheckBox_UFClick));
 
   connect(Button_Add, &QPushButton::clicked, this, &TForm_Main::Button_AddClick);
@@ -388,6 +392,8 @@ void TForm_Main::RetranslateUi(const InterfaceTexts& texts) {
   SetItems(ComboBox_FW, t.font_weight_items);
   CheckBox_NC->setText(t.check_no_chapters);
   CheckBox_PH->setText(t.check_file_name_chapters);
+  CheckBox_OneBook->setText(t.check_one_book);
+  ShowSourceChoice(ParseSourceField(Edit_SourceFile->text()).size());
   CheckBox_UF->setText(t.check_font_file);
   Button_BookOptions->setText(t.button_book_options);
   Dialog_BookOptions->ApplyTexts(t);
@@ -556,6 +562,13 @@ void TForm_Main::AddJob() {
     dialogs_.ShowMessage(texts_.add_no_source);
     return;
   }
+  if (!staging_problem_.isEmpty()) throw std::runtime_error(staging_problem_.toStdString());
+  if (MakesBookPerFile()) {
+    AddBookPerFile(ParseSourceField(source));
+    if (Edit_SourceFile->text() == source) Edit_SourceFile->clear();
+    ShowSourceChoice(ParseSourceField(Edit_SourceFile->text()).size());
+    return;
+  }
   if (target.isEmpty()) {
     dialogs_.ShowMessage(texts_.add_no_target);
     return;
@@ -564,12 +577,12 @@ void TForm_Main::AddJob() {
     dialogs_.ShowMessage(texts_.add_no_title);
     return;
   }
-  if (!staging_problem_.isEmpty()) throw std::runtime_error(staging_problem_.toStdString());
 
   std::unique_ptr<TConvertFile> job = BuildJob(source, target, title, author);
   QStringList notes;
   for (const std::string& note : job->Notes()) notes.append(QString::fromStdString(note));
   jobs_->Append(std::move(job), source);
+  ForgetCoverPicture();
   // What the user should know about the book (a cover that could not be drawn), once.
   if (!notes.isEmpty()) dialogs_.ShowMessage(notes.join(QLatin1Char('\n')));
 
@@ -582,7 +595,11 @@ void TForm_Main::AddJob() {
                               {Edit_Author, author}}) {
     if (field->text() == added) field->clear();
   }
-  if (same_source) CheckBox_PH->setChecked(false);
+  if (same_source) {
+    CheckBox_PH->setChecked(false);
+    CheckBox_OneBook->setChecked(false);
+    ShowSourceChoice(ParseSourceField(Edit_SourceFile->text()).size());
+  }
 }
 
 std::unique_ptr<TConvertFile> TForm_Main::BuildJob(const QString& source, const QString& target,

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "archive/Archiver.h"
+#include "conversion/BookNames.h"
 #include "conversion/BookOptions.h"
 #include "ui/InterfaceLanguage.h"
 #include "ui/StartRun.h"
@@ -105,6 +106,8 @@ class TForm_Main : public QWidget {
   void ListView_JobListChange();
   void Button_BookOptionsClick();
   void CheckBox_NCClick();
+  // "One book of all files" changed: the fields name that book, or none.
+  void CheckBox_OneBookClick();
   void CheckBox_UFClick();
   void CheckStatus();
   // Stops a Start run: the book being packed ends as cancelled, leaving nothing behind, and
@@ -150,14 +153,28 @@ class TForm_Main : public QWidget {
   // A drag or drop of local files arriving at a text field, handled as the window's own;
   // returns false for other events, which the field keeps.
   bool TakeFileDrop(QEvent* event);
-  // Title (and Author, when that field is empty) from the file name of `path`; `typed` when
-  // the path is being typed into the source field.
-  void FillNamesFrom(const QString& path, bool typed);
+  // Puts `paths` into the source field; `name_path` names a book of them all.
+  void SetSources(const QStringList& paths, const QString& name_path);
+  // Shows the choices that `source_count` sources offer: one book of all files, file names as
+  // chapter names, and the target and name fields, which name no book while each file
+  // makes its own.
+  void ShowSourceChoice(qsizetype source_count);
+  // Whether Add makes one book of each source (several sources, not joined).
+  bool MakesBookPerFile() const;
+  // Target, title and author from the source `path` (all empty when each file makes its own).
+  void FillFieldsFrom(const QString& path);
+  // The title and author a book of `path` gets: its file name's, or its text's first lines'.
+  TitleAndAuthor NamesOf(const QString& path) const;
   void AddJob();
+  // Add of several sources, one book each with the target and names of its own file; a book
+  // that cannot be made is told of, and the others are added.
+  void AddBookPerFile(const QStringList& sources);
   // The options the next Add gives its job: the option line's and the Book options dialog's.
   BookOptions ChosenOptions() const;
   // The user's choices, kept between runs in the settings file (none when it is unnamed).
   void LoadSettings();
+  // Empties the cover field when it names a picture: the picture was for the book just added.
+  void ForgetCoverPicture();
   void SaveSettings();
   // The job the fields and option controls describe, built now (the conversion runs here).
   // Raises the refusals of the core (a target among the sources or naming the font) and the
@@ -210,9 +227,8 @@ class TForm_Main : public QWidget {
   bool close_after_start_ = false;
   // The folder sources were last taken from (the source dialog opens there).
   QString last_source_folder_;
-  // The author the window derived from a file name last: still the window's to replace
-  // while the Author field holds it.
-  QString derived_author_;
+  // The source that names a book of all the sources (the first picked, the last dropped).
+  QString joined_name_path_;
   // This window's hold on the staging root; null when the root was refused.
   std::unique_ptr<SharedStagingRoot> staging_root_;
   QString staging_problem_;
@@ -237,6 +253,8 @@ class TForm_Main : public QWidget {
   //   CheckBox_UF          use a font file: shows Edit_UF, the font file's path (read only; a
   //                        click opens the font dialog)
   //   Button_Open          the "..." of the source line (the source dialog)
+  //   CheckBox_OneBook     with several sources, one book of them all (each file a chapter)
+  //                        instead of one book each; off by default
   //   Button_Save          the "..." of the target line (the save dialog)
   //   ListView_JobList     the job list: one row per book, a view of the job list model
   //   Splitter_Bottom      the border between the job list and the chapter panel
@@ -248,6 +266,7 @@ class TForm_Main : public QWidget {
   QLabel* Label_SourceFile;
   QLineEdit* Edit_SourceFile;
   QPushButton* Button_Open;
+  QCheckBox* CheckBox_OneBook;
   QLabel* Label_TargetFile;
   QLineEdit* Edit_TargetFile;
   QPushButton* Button_Save;

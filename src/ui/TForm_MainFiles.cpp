@@ -1,8 +1,8 @@
 // Source, target and font selection of TForm_Main: the three file dialogs, files dropped
 // from the desktop and a source typed or pasted into its field. Every way of picking a source
-// derives the target path and the title, and the author when the file name names one and the
-// Author field is still empty (or holds the author derived before). The source dialog opens
-// at the last folder chosen in it, the Save dialog at the current target.
+// derives the target path, the title and the author from it. Several files make one book
+// each (the fields then name none), or one book of all when the user asks for it. The source
+// dialog opens at the last folder chosen in it, the Save dialog at the current target.
 #include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -10,13 +10,16 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QUrl>
 #include <exception>
 
 #include "base/AsciiText.h"
 #include "conversion/BookNames.h"
 #include "conversion/BookRequest.h"
+#include "conversion/ConvertFile.h"
 #include "ui/DialogService.h"
+#include "ui/JobListModel.h"
 #include "ui/ProgramValues.h"
 #include "ui/SourceField.h"
 #include "ui/TForm_Main.h"
@@ -50,22 +53,57 @@ void TForm_Main::Button_OpenClick() {
   request.start_path = last_source_folder_;
   const QStringList files = dialogs_.RunFileDialog(request);
   if (files.isEmpty()) return;
-
-  const QString first = files.first();
-  last_source_folder_ = QFileInfo(first).absolutePath();
-  if (files.size() == 1) {
-    // Quoted when it holds a comma, a blank or a quote, so that Add reads one source back.
-    Edit_SourceFile->setText(QuoteSourcePath(first, false));
-    CheckBox_PH->hide();
-  } else {
-    Edit_SourceFile->setText(JoinSourcePaths(files));
-    CheckBox_PH->show();
-  }
-  Edit_TargetFile->setText(TargetFor(first, u".epub"));
-  FillNamesFrom(first, false);
+  last_source_folder_ = QFileInfo(files.first()).absolutePath();
+  SetSources(files, files.first());
 }
 
-void TForm_Main::FillNamesFrom(const QString& path, bool typed) {
+void TForm_Main::SetSources(const QStringList& paths, const QString& name_path) {
+  // Quoted when it holds a comma, a blank or a quote, so that Add reads one source back.
+  Edit_SourceFile->setText(paths.size() == 1 ? QuoteSourcePath(paths.first(), false)
+                                             : JoinSourcePaths(paths));
+  joined_name_path_ = name_path;
+  ShowSourceChoice(paths.size());
+  FillFieldsFrom(name_path);
+}
+
+bool TForm_Main::MakesBookPerFile() const {
+  return ParseSourceField(Edit_SourceFile->text()).size() > 1 && !CheckBox_OneBook->isChecked();
+}
+
+void TForm_Main::ShowSourceChoice(qsizetype source_count) {
+  const bool several = source_count > 1;
+  CheckBox_OneBook->setVisible(several);
+  // File names as chapter names only mean something in one book of several files.
+  CheckBox_PH->setVisible(several && CheckBox_OneBook->isChecked());
+  // One book per file: each book takes its target and names from its own file.
+  const bool per_file = several && !CheckBox_OneBook->isChecked();
+  for (QLineEdit* field : {Edit_TargetFile, Edit_Title, Edit_Author}) {
+    field->setEnabled(!per_file);
+    field->setPlaceholderText(per_file ? texts_.names_from_each_file : QString());
+  }
+  Button_Save->setEnabled(!per_file);
+}
+
+void TForm_Main::CheckBox_OneBookClick() {
+  ShowSourceChoice(ParseSourceField(Edit_SourceFile->text()).size());
+  FillFieldsFrom(joined_name_path_);
+}
+
+void TForm_Main::FillFieldsFrom(const QString& path) {
+  if (MakesBookPerFile() || path.isEmpty()) {
+    // The fields name no book of their own.
+    for (QLineEdit* field : {Edit_TargetFile, Edit_Title, Edit_Author}) field->clear();
+    return;
+  }
+  Edit_TargetFile->setText(TargetFor(path, u".epub"));
+  // The names belong to their file: a new source replaces both, so that no author of the
+  // previous book is left behind. What the user types stays until the source changes.
+  const TitleAndAuthor names = NamesOf(path);
+  Edit_Title->setText(QString::fromStdU16String(names.title));
+  Edit_Author->setText(QString::fromStdU16String(names.author));
+}
+
+TitleAndAuthor TForm_Main::NamesOf(const QString& path) const {
   // The names the command line would give the book: the file name's, or the text's first
   // lines' where the name names no author.
   BookOptions options;
@@ -74,29 +112,39 @@ void TForm_Main::FillNamesFrom(const QString& path, bool typed) {
   } catch (const std::exception&) {
     // A field holds what no option takes: Add says so; the names follow the defaults.
   }
-  const TitleAndAuthor names = BookNamesOf(path.toStdU16String(), values_.CodePages(), options)
-                                   .value_or(TitleAndAuthorFromFileName(path.toStdU16String()));
-  Edit_Title->setText(QString::fromStdU16String(names.title));
-  // Only into an empty Author field. While a path is being typed, the author taken from
-  // the name typed so far is still the window's own and follows the name.
-  const QString author = QString::fromStdU16String(names.author);
-  const bool ours = Edit_Author->text().isEmpty() ||
-                    (typed && !derived_author_.isEmpty() && Edit_Author->text() == derived_author_);
-  if (!typed) derived_author_.clear();
-  if (ours && (typed || !author.isEmpty())) {
-    Edit_Author->setText(author);
-    if (typed) derived_author_ = author;
-  }
+  return BookNamesOf(path.toStdU16String(), values_.CodePages(), options)
+      .value_or(TitleAndAuthorFromFileName(path.toStdU16String()));
 }
 
 void TForm_Main::Edit_SourceFileEdited(const QString& text) {
   const QStringList sources = ParseSourceField(text);
+  ShowSourceChoice(sources.size());
   if (sources.isEmpty() || sources.first().isEmpty()) return;
-  // As the source dialog does: the first source names target and title, and several
-  // sources offer file names as chapter names.
-  CheckBox_PH->setVisible(sources.size() > 1);
-  Edit_TargetFile->setText(TargetFor(sources.first(), u".epub"));
-  FillNamesFrom(sources.first(), true);
+  // As the source dialog does: the first source names a book of all files.
+  joined_name_path_ = sources.first();
+  FillFieldsFrom(sources.first());
+}
+
+void TForm_Main::AddBookPerFile(const QStringList& sources) {
+  QStringList failures;
+  QStringList notes;
+  for (const QString& source : sources) {
+    try {
+      const TitleAndAuthor names = NamesOf(source);
+      const QString text = QuoteSourcePath(source, false);
+      std::unique_ptr<TConvertFile> job =
+          BuildJob(text, TargetFor(source, u".epub"), QString::fromStdU16String(names.title),
+                   QString::fromStdU16String(names.author));
+      for (const std::string& note : job->Notes()) notes.append(QString::fromStdString(note));
+      jobs_->Append(std::move(job), text);
+    } catch (const std::exception& e) {
+      failures.append(QString::fromUtf8(e.what()));
+    }
+  }
+  if (failures.size() < sources.size()) ForgetCoverPicture();
+  if (!notes.isEmpty()) dialogs_.ShowMessage(notes.join(QLatin1Char('\n')));
+  // The books that could be made are in the list; the others are named with their reasons.
+  if (!failures.isEmpty()) ShowFailure(failures.join(QLatin1Char('\n')));
 }
 
 void TForm_Main::Button_SaveClick() {
@@ -127,23 +175,18 @@ void TForm_Main::Edit_UFClick() {
 
 void TForm_Main::DropFiles(const QStringList& paths) {
   if (paths.isEmpty()) return;
-  QString source;
   if (paths.size() == 1) {
-    source = QuoteSourcePath(paths.first(), false);
-    CheckBox_PH->hide();
-  } else {
-    // Only text files join the list, each in quotes; the last file names target and title
-    // whatever its kind.
-    for (const QString& path : paths) {
-      if (AsciiLowered(ExtensionOf(path.toStdU16String())) != u".txt") continue;
-      if (!source.isEmpty()) source += QLatin1Char(',');
-      source += QuoteSourcePath(path, true);
-    }
-    CheckBox_PH->show();
+    // Any single item becomes the source.
+    SetSources(paths, paths.first());
+    return;
   }
-  Edit_SourceFile->setText(source);
-  Edit_TargetFile->setText(TargetFor(paths.last(), u".EPUB"));
-  FillNamesFrom(paths.last(), false);
+  // Of several items only the text files are books; the last one names a book of all.
+  QStringList texts;
+  for (const QString& path : paths) {
+    if (AsciiLowered(ExtensionOf(path.toStdU16String())) == u".txt") texts.append(path);
+  }
+  if (texts.isEmpty()) texts = paths;  // none is a text file: Add says what each is
+  SetSources(texts, texts.last());
 }
 
 void TForm_Main::OpenFiles(const QStringList& paths) {

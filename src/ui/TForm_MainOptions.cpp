@@ -22,6 +22,23 @@ BookOptions TForm_Main::ChosenOptions() const {
   return options;
 }
 
+namespace {
+
+// A cover picture belongs to one book: it is neither kept for the next Add nor remembered.
+bool IsCoverPicture(const BookOption& option, const QString& word) {
+  return option.name == "cover" && !word.isEmpty() && word != QStringLiteral("none");
+}
+
+}  // namespace
+
+void TForm_Main::ForgetCoverPicture() {
+  const BookOption& option = FindBookOption("cover");
+  auto* widget = findChild<QWidget*>(OptionControlName(option));
+  if (widget != nullptr && IsCoverPicture(option, ControlWord(*widget, option))) {
+    ShowControlWord(widget, option, QString());
+  }
+}
+
 // The user's choices of the last run: every book option, the last folders and the window's
 // place. A word an option no longer takes (a file edited by hand) is passed over.
 void TForm_Main::LoadSettings() {
@@ -32,6 +49,7 @@ void TForm_Main::LoadSettings() {
     const QString key = QStringLiteral("book/") + TableText(option.name);
     if (!settings.contains(key)) continue;
     const QString word = settings.value(key).toString();
+    if (IsCoverPicture(option, word)) continue;
     BookOptions check;
     try {
       option.set(&check, word.toStdString());
@@ -63,8 +81,9 @@ void TForm_Main::SaveSettings() {
     return;  // a field holds what no option takes: the last good choices stay
   }
   for (const BookOption& option : BookOptionTable()) {
+    const QString word = QString::fromStdString(option.get(options));
     settings.setValue(QStringLiteral("book/") + TableText(option.name),
-                      QString::fromStdString(option.get(options)));
+                      IsCoverPicture(option, word) ? QString() : word);
   }
   settings.setValue(QStringLiteral("folders/source"), last_source_folder_);
   settings.setValue(QStringLiteral("folders/target"), last_target_folder_);

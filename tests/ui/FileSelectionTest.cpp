@@ -1,17 +1,21 @@
 // Picking sources, targets and fonts in the file dialogs and dropping files on the window:
 // the fields they fill, the target and title derived from the picked path, and the
-// visibility of "Filename As Charpter". Drops arrive as real QDropEvents with file URLs.
+// visibility of "One book of all files" and "File name as chapter". Drops arrive as real
+// QDropEvents with file URLs.
 #include <gtest/gtest.h>
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QImage>
 #include <QMimeData>
 #include <QUrl>
 #include <filesystem>
+#include <functional>
 
 #include "WindowFixture.h"
 #include "conversion/ConvertFile.h"
 #include "ui/ProgramArguments.h"
+#include "ui/SourceField.h"
 
 namespace quireforge::test {
 namespace {
@@ -76,9 +80,9 @@ TEST_F(FileSelectionTest, AFileDroppedOnATextFieldIsTakenByTheWindow) {
     Edit("Edit_Author")->setText("Author");
     ASSERT_TRUE(DropOn(Edit(name), file)) << name;
     EXPECT_EQ(Field("Edit_SourceFile"), "/books/novel.txt") << name;
-    EXPECT_EQ(Field("Edit_TargetFile"), "/books/novel.EPUB") << name;
+    EXPECT_EQ(Field("Edit_TargetFile"), "/books/novel.epub") << name;
     EXPECT_EQ(Field("Edit_Title"), "novel") << name;
-    EXPECT_EQ(Field("Edit_Author"), "Author") << name;
+    EXPECT_EQ(Field("Edit_Author"), "") << name;  // the previous book's author goes
   }
   // The read-only font file field and the lists hand file drops to the window as well.
   for (QWidget* other : {static_cast<QWidget*>(Edit("Edit_UF")), JobList()->viewport(),
@@ -108,8 +112,9 @@ TEST_F(FileSelectionTest, OneSourceFromTheDialogFillsSourceTargetAndTitle) {
   EXPECT_EQ(Field("Edit_SourceFile"), "/books/novel.txt");
   EXPECT_EQ(Field("Edit_TargetFile"), "/books/novel.epub");
   EXPECT_EQ(Field("Edit_Title"), "novel");
-  EXPECT_EQ(Field("Edit_Author"), "kept");
+  EXPECT_EQ(Field("Edit_Author"), "");
   EXPECT_FALSE(Check("CheckBox_PH")->isVisible());
+  EXPECT_FALSE(Check("CheckBox_OneBook")->isVisible());
 }
 
 TEST_F(FileSelectionTest, OnlyTheFinalExtensionOfTheFileNameIsReplaced) {
@@ -132,12 +137,11 @@ TEST_F(FileSelectionTest, TheDialogTakesTitleAndAnAuthorFromTheFileName) {
   PickSources({QString::fromUtf8("/书库/《希灵帝国》（校对版全本）作者：远瞳.txt")});
   EXPECT_EQ(Field("Edit_Title"), QString::fromUtf8("希灵帝国"));
   EXPECT_EQ(Field("Edit_Author"), QString::fromUtf8("远瞳"));
-  // The Author field now holds text: the next name's author does not replace it.
+  // The next file's names replace the previous book's.
   PickSources({QString::fromUtf8("/书库/斗破苍穹 作者：天蚕土豆.txt")});
   EXPECT_EQ(Field("Edit_Title"), QString::fromUtf8("斗破苍穹"));
-  EXPECT_EQ(Field("Edit_Author"), QString::fromUtf8("远瞳"));
-  // A name without an author leaves the field alone too, and keeps today's title.
-  Edit("Edit_Author")->clear();
+  EXPECT_EQ(Field("Edit_Author"), QString::fromUtf8("天蚕土豆"));
+  // A name without an author empties the field, and keeps today's title.
   PickSources({QString::fromUtf8("/书库/李敖《北京法源寺》.txt")});
   EXPECT_EQ(Field("Edit_Title"), QString::fromUtf8("李敖《北京法源寺》"));
   EXPECT_EQ(Field("Edit_Author"), "");
@@ -147,8 +151,17 @@ TEST_F(FileSelectionTest, TheDialogTakesTitleAndAnAuthorFromTheFileName) {
 TEST_F(FileSelectionTest, SeveralSourcesAreJoinedAndQuotedWhereNeeded) {
   PickSources({"/my books/a.txt", "/plain/b.txt", "/odd/c,\"d\".txt"});
   EXPECT_EQ(Field("Edit_SourceFile"), "\"/my books/a.txt\",/plain/b.txt,\"/odd/c,\"\"d\"\".txt\"");
+  // One book each, by default: the fields name none of them.
+  EXPECT_TRUE(Check("CheckBox_OneBook")->isVisible());
+  EXPECT_FALSE(Check("CheckBox_OneBook")->isChecked());
+  EXPECT_FALSE(Check("CheckBox_PH")->isVisible());
+  EXPECT_EQ(Field("Edit_TargetFile"), "");
+  EXPECT_FALSE(Edit("Edit_Title")->isEnabled());
+  // One book of all: the first file names it, and file names may title its chapters.
+  Click(Check("CheckBox_OneBook"));
   EXPECT_EQ(Field("Edit_TargetFile"), "/my books/a.epub");
   EXPECT_EQ(Field("Edit_Title"), "a");
+  EXPECT_TRUE(Edit("Edit_Title")->isEnabled());
   EXPECT_TRUE(Check("CheckBox_PH")->isVisible());
 }
 
@@ -171,9 +184,12 @@ TEST_F(FileSelectionTest, ASinglePathWithACommaOrBlankIsQuotedAndAddReadsItAsOne
 
   ASSERT_TRUE(Drop({path}));
   EXPECT_EQ(Field("Edit_SourceFile"), quoted);
+  EXPECT_EQ(Field("Edit_TargetFile"),
+            QString::fromStdString((folder / "Vol 1, part 2.epub").string()));
+  Edit("Edit_TargetFile")->setText(QString::fromStdString((folder / "again.epub").string()));
   Click(Button("Button_Add"));
   ASSERT_EQ(RowCount(), 2) << dialogs.TextsOf("error").join("\n").toStdString();
-  EXPECT_EQ(window->JobOfRow(1)->TargetPath(), (folder / "Vol 1, part 2.EPUB").u16string());
+  EXPECT_EQ(window->JobOfRow(1)->TargetPath(), (folder / "again.epub").u16string());
 
   // A path with a double quote in its name.
   const fs::path odd = temp / "say \"hi\".txt";
@@ -224,25 +240,22 @@ TEST_F(FileSelectionTest, ASingleDroppedFileIsTakenAsItIs) {
   Check("CheckBox_PH")->setChecked(true);
   ASSERT_TRUE(Drop({"/my books/novel.txt"}));
   EXPECT_EQ(Field("Edit_SourceFile"), "\"/my books/novel.txt\"");
-  EXPECT_EQ(Field("Edit_TargetFile"), "/my books/novel.EPUB");
+  EXPECT_EQ(Field("Edit_TargetFile"), "/my books/novel.epub");
   EXPECT_EQ(Field("Edit_Title"), "novel");
   EXPECT_FALSE(Check("CheckBox_PH")->isVisible());
   EXPECT_TRUE(Check("CheckBox_PH")->isChecked());
   // Any single item, a folder or a picture, becomes the source.
   ASSERT_TRUE(Drop({"/pictures/cover.png"}));
   EXPECT_EQ(Field("Edit_SourceFile"), "/pictures/cover.png");
-  EXPECT_EQ(Field("Edit_TargetFile"), "/pictures/cover.EPUB");
+  EXPECT_EQ(Field("Edit_TargetFile"), "/pictures/cover.epub");
 }
 
 TEST_F(FileSelectionTest, ADroppedBookIsAddedWithTheTitleAndAuthorOfItsName) {
   const std::string name = "《缔造苹果神话》作者_杰弗里_扬.txt";
   WriteFile(temp / name, "第一章 开始\r\ntext\r\n");
-  Edit("Edit_Author")->setText("typed");
+  Edit("Edit_Author")->setText("typed for another book");
   ASSERT_TRUE(Drop({QString::fromStdString((temp / name).string())}));
   EXPECT_EQ(Field("Edit_Title"), QString::fromUtf8("缔造苹果神话"));
-  EXPECT_EQ(Field("Edit_Author"), "typed");  // never over what the user typed
-  Edit("Edit_Author")->clear();
-  ASSERT_TRUE(Drop({QString::fromStdString((temp / name).string())}));
   EXPECT_EQ(Field("Edit_Author"), QString::fromUtf8("杰弗里_扬"));
   Click(Button("Button_Add"));
   ASSERT_EQ(RowCount(), 1) << dialogs.TextsOf("error").join("\n").toStdString();
@@ -251,21 +264,24 @@ TEST_F(FileSelectionTest, ADroppedBookIsAddedWithTheTitleAndAuthorOfItsName) {
   EXPECT_EQ(window->JobOfRow(0)->Author(), U16("杰弗里_扬"));
 }
 
-TEST_F(FileSelectionTest, SeveralDroppedFilesKeepOnlyTextFilesQuoted) {
+TEST_F(FileSelectionTest, SeveralDroppedFilesKeepOnlyTextFiles) {
   ASSERT_TRUE(Drop({"/b/a.txt", "/b/pic.png", "/b/c.TxT"}));
-  EXPECT_EQ(Field("Edit_SourceFile"), "\"/b/a.txt\",\"/b/c.TxT\"");
-  EXPECT_EQ(Field("Edit_TargetFile"), "/b/c.EPUB");
+  EXPECT_EQ(Field("Edit_SourceFile"), "/b/a.txt,/b/c.TxT");
+  EXPECT_EQ(Field("Edit_TargetFile"), "");
+  // Joined, the last text file names the book.
+  Click(Check("CheckBox_OneBook"));
+  EXPECT_EQ(Field("Edit_TargetFile"), "/b/c.epub");
   EXPECT_EQ(Field("Edit_Title"), "c");
   EXPECT_TRUE(Check("CheckBox_PH")->isVisible());
 
   ASSERT_TRUE(Drop({"/b/a.txt", "/b/c.txt", "/b/pic.png"}));
-  EXPECT_EQ(Field("Edit_SourceFile"), "\"/b/a.txt\",\"/b/c.txt\"");
-  EXPECT_EQ(Field("Edit_TargetFile"), "/b/pic.EPUB");
-  EXPECT_EQ(Field("Edit_Title"), "pic");
+  EXPECT_EQ(Field("Edit_SourceFile"), "/b/a.txt,/b/c.txt");
+  EXPECT_EQ(Field("Edit_TargetFile"), "/b/c.epub");
+  EXPECT_EQ(Field("Edit_Title"), "c");
 
+  // No text file among them: each is taken, and Add says what it cannot read.
   ASSERT_TRUE(Drop({"/b/x.png", "/b/y.doc"}));
-  EXPECT_EQ(Field("Edit_SourceFile"), "");
-  EXPECT_EQ(Field("Edit_TargetFile"), "/b/y.EPUB");
+  EXPECT_EQ(Field("Edit_SourceFile"), "/b/x.png,/b/y.doc");
 }
 
 TEST_F(FileSelectionTest, DroppedPathsAreNeverCutShortAndOtherUrlsAreIgnored) {
@@ -284,6 +300,7 @@ TEST_F(FileSelectionTest, DroppedBooksConvertAndTheHiddenFileNameBoxStillCounts)
   const QString first = QString::fromStdString((temp / "first part.txt").string());
   const QString second = QString::fromStdString((temp / "second.txt").string());
   ASSERT_TRUE(Drop({first, second}));
+  Click(Check("CheckBox_OneBook"));
   Click(Check("CheckBox_PH"));
   ASSERT_TRUE(Check("CheckBox_PH")->isChecked());
   const QString two_sources = Field("Edit_SourceFile");
@@ -295,7 +312,7 @@ TEST_F(FileSelectionTest, DroppedBooksConvertAndTheHiddenFileNameBoxStillCounts)
   ASSERT_EQ(job->ChapterCount(), 2);
   EXPECT_EQ(job->ChapterTitle(0), u"first part");
   EXPECT_EQ(job->ChapterTitle(1), u"second");
-  EXPECT_EQ(job->TargetPath(), (temp / "first part.EPUB").u16string());
+  EXPECT_EQ(job->TargetPath(), (temp / "first part.epub").u16string());
 }
 
 // Files on the program's command line ("Open with") fill the fields exactly as a drop of the
@@ -349,6 +366,134 @@ TEST(ProgramArgumentsTest, ReadsFilesHelpVersionAndUnknownOptions) {
   }
   EXPECT_EQ(ParseProgramArguments({"-x"}, "/").error,
             "unknown option \"-x\"; run quireforge --help for the usage");
+}
+
+// What the book at `book` says its title and author are (from its package document).
+std::string PackageOf(const fs::path& book) {
+  std::string opf;
+  RunCommand("unzip -p " + ShellQuote(book.string()) + " '*.opf'", &opf);
+  return opf;
+}
+
+// Several novels picked, dropped, opened or typed make one book each, named after its own file;
+// "One book of all files" joins them as each file a chapter.
+TEST_F(FileSelectionTest, SeveralFilesMakeOneBookEachUnlessJoined) {
+  const std::string names[] = {"《甲书》作者：张三.txt", "乙书.txt", "丙书 作者：李四.txt"};
+  QStringList files;
+  for (const std::string& name : names) {
+    WriteFile(temp / name, "第一章 开始\r\n正文。\r\n第二章 继续\r\n正文。\r\n");
+    files.append(QString::fromStdString((temp / name).string()));
+  }
+  struct Way {
+    const char* name;
+    std::function<void()> give;
+    bool join;
+  };
+  const Way ways[] = {
+      {"dialog", [&] { PickSources(files); }, false},
+      {"drop", [&] { ASSERT_TRUE(Drop(files)); }, false},
+      {"open with", [&] { window->OpenFiles(files); }, false},
+      {"typed", [&] { Type("Edit_SourceFile", JoinSourcePaths(files)); }, false},
+      {"joined",
+       [&] {
+         PickSources(files);
+         Click(Check("CheckBox_OneBook"));
+       },
+       true},
+  };
+  for (const Way& way : ways) {
+    Edit("Edit_Author")->setText("stale");
+    way.give();
+    Click(Button("Button_Add"));
+    EXPECT_TRUE(dialogs.TextsOf("error").isEmpty()) << way.name;
+    EXPECT_EQ(Field("Edit_SourceFile"), "") << way.name;
+    EXPECT_FALSE(Check("CheckBox_OneBook")->isChecked()) << way.name;
+    if (way.join) {
+      ASSERT_EQ(RowCount(), 1) << way.name;
+      EXPECT_EQ(Cell(0, 0), QString::fromUtf8("甲书"));
+      EXPECT_EQ(window->JobOfRow(0)->ChapterCount(), 3);  // each file a chapter
+    } else {
+      ASSERT_EQ(RowCount(), 3) << way.name;
+      const char* titles[] = {"甲书", "乙书", "丙书"};
+      const char* authors[] = {"张三", "", "李四"};
+      for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(Cell(row, 0), QString::fromUtf8(titles[row])) << way.name;
+        EXPECT_EQ(Cell(row, 1), QString::fromUtf8(authors[row])) << way.name;
+        EXPECT_EQ(window->JobOfRow(row)->ChapterCount(), 2) << way.name;
+      }
+    }
+    // Each book is written where its own file is, with its own names.
+    Click(Button("Button_Start"));
+    for (int row = 0; row < RowCount(); ++row) {
+      const fs::path book(window->JobOfRow(row)->TargetPath());
+      EXPECT_EQ(book.extension(), ".epub");
+      EXPECT_EQ(book.parent_path(), temp.path());
+      const std::string opf = PackageOf(book);
+      EXPECT_NE(opf.find("<dc:title>" + U8(window->JobOfRow(row)->Title()) + "</dc:title>"),
+                std::string::npos)
+          << way.name << opf;
+      EXPECT_EQ(opf.find("stale"), std::string::npos) << way.name;
+    }
+    Click(Button("Button_Clear"));
+    dialogs.shown.clear();
+  }
+}
+
+// The fields belong to the file they were taken from: a new source replaces title and author,
+// and a cover picture goes into the next book only and is not remembered.
+TEST_F(FileSelectionTest, FieldsBelongToTheirFileAndACoverToOneBook) {
+  struct Case {
+    const char* file;
+    const char* typed_author;  // typed before the source is given; null: none
+    const char* title;
+    const char* author;
+  };
+  const Case cases[] = {
+      {"《甲书》作者：张三.txt", nullptr, "甲书", "张三"},
+      {"乙书.txt", nullptr, "乙书", ""},  // no author of the previous book is kept
+      {"丙书 作者：李四.txt", "王五", "丙书", "李四"},
+      {"丁书.txt", "王五", "丁书", ""},
+  };
+  for (const Case& c : cases) {
+    if (c.typed_author != nullptr) Edit("Edit_Author")->setText(QString::fromUtf8(c.typed_author));
+    PickSources({QString::fromStdString((temp / c.file).string())});
+    EXPECT_EQ(Field("Edit_Title"), QString::fromUtf8(c.title)) << c.file;
+    EXPECT_EQ(Field("Edit_Author"), QString::fromUtf8(c.author)) << c.file;
+  }
+
+  // A typed author stays for the source it was typed for.
+  const fs::path novel = WriteNovel("novel.txt", 2);
+  const fs::path picture = temp / "cover.png";
+  QImage(60, 80, QImage::Format_RGB32).save(QString::fromStdString(picture.string()));
+  PickSources({QString::fromStdString(novel.string())});
+  Type("Edit_Author", "Typed Author");
+  auto* cover = window->findChild<QLineEdit*>(QStringLiteral("Edit_Cover"));
+  ASSERT_NE(cover, nullptr);
+  cover->setText(QString::fromStdString(picture.string()));
+  Click(Button("Button_Add"));
+  ASSERT_EQ(RowCount(), 1) << dialogs.TextsOf("error").join("\n").toStdString();
+  EXPECT_EQ(Cell(0, 1), "Typed Author");
+  EXPECT_EQ(cover->text(), "");  // the next book gets no picture of this one
+  Type("Edit_SourceFile", QString::fromStdString(novel.string()));
+  Edit("Edit_TargetFile")->setText(QString::fromStdString((temp / "second.epub").string()));
+  Click(Button("Button_Add"));
+  ASSERT_EQ(RowCount(), 2) << dialogs.TextsOf("error").join("\n").toStdString();
+  Click(Button("Button_Start"));
+  // The first book shows the picture; the second has its own drawn cover.
+  std::string first_cover, second_cover;
+  RunCommand("unzip -p " + ShellQuote(U8(window->JobOfRow(0)->TargetPath())) + " '*cover.*g'",
+             &first_cover);
+  RunCommand("unzip -p " + ShellQuote((temp / "second.epub").string()) + " '*cover.*g'",
+             &second_cover);
+  EXPECT_EQ(first_cover, ReadFile(picture));
+  EXPECT_FALSE(second_cover.empty());
+  EXPECT_NE(second_cover, ReadFile(picture));
+
+  // Not remembered across runs either.
+  cover->setText(QString::fromStdString(picture.string()));
+  CloseWindow();
+  OpenWindow();
+  EXPECT_EQ(window->findChild<QLineEdit*>(QStringLiteral("Edit_Cover"))->text(), "");
 }
 
 }  // namespace

@@ -119,14 +119,15 @@ TEST_F(MainWindowTest, OpensWithItsDesignSizesAndItsControlsInOrder) {
       order.append(control->objectName());
     }
   }
-  EXPECT_EQ(order,
-            (QStringList{"Edit_SourceFile",  "Button_Open",   "Edit_TargetFile",    "Button_Save",
-                         "Edit_Title",       "Edit_Author",   "ComboBox_PM",        "ComboBox_LH",
-                         "ComboBox_FS",      "ComboBox_FW",   "CheckBox_NC",        "CheckBox_PH",
-                         "CheckBox_UF",      "Edit_UF",       "Button_BookOptions", "Button_Add",
-                         "Button_Edit",      "Button_Remove", "Button_Clear",       "Button_Start",
-                         "ListView_JobList", "ListBox_Files", "Button_FReplace",    "Button_FEdit",
-                         "Button_FRemove"}));
+  EXPECT_EQ(
+      order,
+      (QStringList{"Edit_SourceFile", "Button_Open",      "CheckBox_OneBook", "Edit_TargetFile",
+                   "Button_Save",     "Edit_Title",       "Edit_Author",      "ComboBox_PM",
+                   "ComboBox_LH",     "ComboBox_FS",      "ComboBox_FW",      "CheckBox_NC",
+                   "CheckBox_PH",     "CheckBox_UF",      "Edit_UF",          "Button_BookOptions",
+                   "Button_Add",      "Button_Edit",      "Button_Remove",    "Button_Clear",
+                   "Button_Start",    "ListView_JobList", "ListBox_Files",    "Button_FReplace",
+                   "Button_FEdit",    "Button_FRemove"}));
 }
 
 // The program's own dialogs: a failed handler first restores the window, then shows the
