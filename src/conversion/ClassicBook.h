@@ -26,6 +26,10 @@ inline bool NamesDeviceFont(const BookOptions& options) {
 // Title and author come from the text's first lines where the file name names no author.
 inline bool TakesNamesFromText(const BookOptions& options) { return !options.classic; }
 
+// Contents entries are the heading without the blanks around it (ideographic spaces too),
+// and each page's <title> is its chapter's title rather than its number.
+inline bool NamesPagesByHeading(const BookOptions& options) { return !options.classic; }
+
 // A book without a cover picture gets a drawn cover.
 inline bool DrawsCover(const BookOptions& options) {
   return options.cover.empty() && options.draw_cover;

@@ -92,6 +92,7 @@ void TConvertFile::Build(const JobParameters& parameters, const JobEnvironment& 
   const bool from_text = options_.language == kLanguageFromText;
   if (from_text) splitter.CountLanguage(&guess);
   if (chinese) splitter.ConvertScript(&*chinese);
+  splitter.NameByHeadings(title_);
   page_counter_ = 1;
   if (parameters.sources.size() == 1) {
     splitter.SplitSingleSource(parameters.sources.front());

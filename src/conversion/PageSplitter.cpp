@@ -9,9 +9,11 @@
 #include "base/UserInterface.h"
 #include "conversion/BookNames.h"
 #include "conversion/ChineseConverter.h"
+#include "conversion/ClassicBook.h"
 #include "conversion/FileErrors.h"
 #include "conversion/LanguageTag.h"
 #include "conversion/TextFile.h"
+#include "conversion/XmlText.h"
 
 namespace quireforge {
 
@@ -108,6 +110,7 @@ bool PageSplitter::PlaceLine(std::u16string_view line, LineKind kind, bool opens
   if (opens_entry && kind == LineKind::kChapterHead) AddChapter(line);
   if (opens_entry && kind == LineKind::kVolumeHead) {
     volumes_->push_back(VolumeEntry{chapters_->size(), EntryFor(line)});
+    TitlePagesBy(line);
   }
   pages_.StartPage();
   pages_.AppendParagraph(paragraph_);
@@ -115,14 +118,30 @@ bool PageSplitter::PlaceLine(std::u16string_view line, LineKind kind, bool opens
   return true;
 }
 
+void PageSplitter::NameByHeadings(std::u16string_view book_title) {
+  if (!NamesPagesByHeading(options_)) return;
+  by_headings_ = true;
+  book_title_ = book_title;
+  TitlePagesBy(std::u16string_view());
+}
+
+void PageSplitter::TitlePagesBy(std::u16string_view heading) {
+  if (!by_headings_) return;
+  const std::u16string_view title = TrimBlanks(heading);
+  pages_.SetPageTitle(IsEmptyAsXmlText(title) ? std::u16string_view(book_title_) : title);
+}
+
 std::u16string PageSplitter::EntryFor(std::u16string_view title) const {
   std::u16string entry = pages_.page_file_name();
   entry += u'=';
-  entry += title;
+  entry += by_headings_ ? TrimBlanks(title) : title;
   return entry;
 }
 
-void PageSplitter::AddChapter(std::u16string_view title) { chapters_->push_back(EntryFor(title)); }
+void PageSplitter::AddChapter(std::u16string_view title) {
+  chapters_->push_back(EntryFor(title));
+  TitlePagesBy(title);
+}
 
 void PageSplitter::SplitSingleSource(const std::u16string& source) {
   const bool detect_chapters = options_.chapters;

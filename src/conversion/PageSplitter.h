@@ -50,6 +50,11 @@ class PageSplitter {
   // lines as read.
   void ConvertScript(const ChineseConverter* converter) { converter_ = converter; }
 
+  // From now on (unless the book is the classic one) pages are titled by their chapter, the
+  // pages before the first chapter by `book_title`, and contents entries hold their headings
+  // without the blanks around them.
+  void NameByHeadings(std::u16string_view book_title);
+
   PageSplitter(const PageSplitter&) = delete;
   PageSplitter& operator=(const PageSplitter&) = delete;
 
@@ -84,7 +89,10 @@ class PageSplitter {
   // `opens_entry` opens a page and its chapter or volume entry; otherwise a page is opened only
   // when the budget is exceeded.
   bool PlaceLine(std::u16string_view line, LineKind kind, bool opens_entry);
-  // "ch_N.html=" (or "ch_N.xhtml=") for the page under construction, and `title`.
+  // Titles the pages started from now on by `heading` (trimmed; the book's title when empty).
+  void TitlePagesBy(std::u16string_view heading);
+  // "ch_N.html=" (or "ch_N.xhtml=") for the page under construction, and `title` (trimmed of
+  // blanks when the book names its entries by their headings).
   std::u16string EntryFor(std::u16string_view title) const;
   void AddChapter(std::u16string_view title);
 
@@ -103,6 +111,8 @@ class PageSplitter {
   std::u16string paragraph_;
   int64_t budget_ = 0;
   bool after_blank_ = false;  // the last line placed was a blank one
+  bool by_headings_ = false;  // NameByHeadings
+  std::u16string book_title_;
 };
 
 }  // namespace quireforge

@@ -4,6 +4,7 @@
 
 #include "base/Utf.h"
 #include "conversion/TextFile.h"
+#include "conversion/XmlText.h"
 
 namespace quireforge {
 
@@ -62,10 +63,12 @@ void PageWriter::Append(std::string_view bytes) {
   length_ += bytes.size();
 }
 
+void PageWriter::SetPageTitle(std::u16string_view title) { title_ = ToUtf8(XmlText(title)); }
+
 void PageWriter::StartPage() {
   length_ = 0;
   Append(xhtml5_ ? kXhtml5TemplateStart : kTemplateStart);
-  Append(std::to_string(page_number_));
+  Append(title_.empty() ? std::to_string(page_number_) : title_);
   Append(kTemplateEnd);
   has_paragraph_ = false;
 }

@@ -30,6 +30,9 @@ class PageWriter {
   std::u16string page_file_name() const { return PageFileName(page_number_, xhtml5_); }
   bool has_paragraph() const { return has_paragraph_; }
 
+  // The <title> of the pages started from now on: `title` (as text, escaped here), or, when
+  // empty, the page's number.
+  void SetPageTitle(std::u16string_view title);
   // Begins the page under construction afresh: the page template, no paragraph.
   void StartPage();
   // Appends one paragraph line (as ParagraphFormat builds it).
@@ -52,7 +55,8 @@ class PageWriter {
   bool xhtml5_ = false;
   int32_t page_number_ = 1;
   bool has_paragraph_ = false;
-  std::string page_;  // the page so far in its first length_ bytes; the rest is room
+  std::string title_;  // the <title> text in UTF-8, escaped; empty: the page number
+  std::string page_;   // the page so far in its first length_ bytes; the rest is room
   size_t length_ = 0;
   std::vector<int32_t> saved_pages_;
 };

@@ -69,8 +69,9 @@ class DialogService {
   // empty, a button of that caption; true when that button was pressed.
   virtual bool ShowSummary(const QString& caption, const QString& text,
                            const QString& open_folder) = 0;
-  // Shows `folder` in the desktop's file manager; returns at once.
-  virtual void OpenFolder(const QString& folder) = 0;
+  // Shows `folder` in the desktop's file manager; returns at once, false when no program
+  // could be started to show it.
+  virtual bool OpenFolder(const QString& folder) = 0;
 };
 
 // "Text File|*.txt" as Qt writes a name filter: "Text File (*.txt)". Several pairs are

@@ -1,5 +1,10 @@
 #include "ui/InterfaceLanguage.h"
 
+#include <optional>
+#include <utility>
+
+#include "conversion/ChineseConverter.h"
+
 namespace quireforge {
 
 namespace {
@@ -30,9 +35,9 @@ InterfaceTexts MakeEnglish() {
   t.label_line_height = QStringLiteral("Line Height");
   t.label_font_size = QStringLiteral("Font Size");
   t.label_font_weight = QStringLiteral("Font Weight");
-  t.check_no_chapters = QStringLiteral("Dont Convert Charpter");
-  t.check_file_name_chapters = QStringLiteral("Filename As Charpter");
-  t.check_font_file = QStringLiteral("Usage Font File");
+  t.check_no_chapters = QStringLiteral("Don't convert chapters");
+  t.check_file_name_chapters = QStringLiteral("File name as chapter");
+  t.check_font_file = QStringLiteral("Use font file");
   t.check_one_book = QStringLiteral("One book of all files");
   t.names_from_each_file = QStringLiteral("From each file's name");
   t.button_add = QStringLiteral("Add");
@@ -43,13 +48,13 @@ InterfaceTexts MakeEnglish() {
   t.button_chapter_edit = QStringLiteral("Edit");
   t.button_chapter_remove = QStringLiteral("Remove");
   t.button_chapter_replace = QStringLiteral("Replace");
-  t.job_columns = {QStringLiteral("Title"), QStringLiteral("Author"), QStringLiteral("Charpters"),
-                   QStringLiteral("Tag")};
+  t.job_columns = {QStringLiteral("Title"), QStringLiteral("Author"), QStringLiteral("Chapters"),
+                   QStringLiteral("Status")};
   t.margin_items = {QStringLiteral("Normal"), QStringLiteral("Wide")};
   t.line_height_items = {QStringLiteral("Normal"), QStringLiteral("Wide")};
   t.font_size_items = {QStringLiteral("Large"), QStringLiteral("Middle"), QStringLiteral("Small")};
   t.font_weight_items = {QStringLiteral("Normal"), QStringLiteral("Bold")};
-  t.waiting_panel = QStringLiteral("Processing, please waiting...");
+  t.waiting_panel = QStringLiteral("Working, please wait…");
   t.waiting_book = QStringLiteral("Book %1 of %2: %3");
   t.button_cancel = QStringLiteral("Cancel");
   t.waiting_cancelling = QStringLiteral("Cancelling...");
@@ -63,6 +68,19 @@ InterfaceTexts MakeEnglish() {
       "Target File is empty. Choose where to save the book with \"...\" or type "
       "its path.");
   t.add_no_title = QStringLiteral("Title is empty. Type the title of the book.");
+  t.target_is_folder =
+      QStringLiteral("Target File \"%1\" is a folder. Type the name of the book's file after it.");
+  t.target_folder_missing = QStringLiteral(
+      "The folder of Target File, \"%1\", does not exist. Choose a folder that exists with "
+      "\"...\".");
+  t.target_folder_read_only = QStringLiteral(
+      "The folder of Target File, \"%1\", cannot be written to. Choose another folder with "
+      "\"...\".");
+  t.target_in_other_row = QStringLiteral(
+      "Another book in the list is written to Target File \"%1\" already. Choose another "
+      "Target File.");
+  t.target_exists_question =
+      QStringLiteral("Target File \"%1\" exists already. Replace it with the new book?");
   t.edit_row_caption = QStringLiteral("Edit Book");
   t.row_finished_message = QStringLiteral(
       "This book is converted already. Its names and chapters can no longer be "
@@ -83,7 +101,11 @@ InterfaceTexts MakeEnglish() {
   t.summary_not_started = QStringLiteral("Not started (%1):");
   t.summary_nothing = QStringLiteral("No book was written.");
   t.button_open_folder = QStringLiteral("Open folder");
-  t.chapter_edit_caption = QStringLiteral("Edit Charpter Name");
+  t.open_folder_failed =
+      QStringLiteral("No program here can open folders. The books are in the folder \"%1\".");
+  t.source_dialog_filter = QStringLiteral("Text File|*.txt");
+  t.target_dialog_filter = QStringLiteral("ePub File|*.epub");
+  t.chapter_edit_caption = QStringLiteral("Edit chapter name");
   t.chapter_edit_prompt = QStringLiteral("Please input the NEW charpter name below:");
   t.not_found_message = QStringLiteral("Not find any charpter!");
   t.font_warning_caption = QStringLiteral("Warning");
@@ -93,7 +115,8 @@ InterfaceTexts MakeEnglish() {
   t.clear_question_text =
       QStringLiteral("Some files are not converted yet! Clear the file list anyway?");
   t.font_dialog_title = QString();
-  t.font_dialog_filter = QStringLiteral("TrueType Font File|*.TTF");
+  t.font_dialog_filter = QStringLiteral(
+      "Font files|*.ttf;*.otf;*.ttc;*.TTF;*.OTF;*.TTC;*.Ttf;*.Otf;*.Ttc|All files|*");
   t.button_book_options = QStringLiteral("Book Options...");
   t.book_options_caption = QStringLiteral("Book Options");
   t.option_captions = {
@@ -175,7 +198,7 @@ InterfaceTexts MakeChinese() {
   t.button_chapter_remove = QStringLiteral("删除");
   t.button_chapter_replace = QStringLiteral("替换");
   // The first two columns repeat the title and author labels.
-  t.job_columns = {t.label_title, t.label_author, QStringLiteral("章节数"), QStringLiteral("标志")};
+  t.job_columns = {t.label_title, t.label_author, QStringLiteral("章节数"), QStringLiteral("状态")};
   t.margin_items = {QStringLiteral("小"), QStringLiteral("大")};
   t.line_height_items = {QStringLiteral("小"), QStringLiteral("大")};
   t.font_size_items = {QStringLiteral("大"), QStringLiteral("中"), QStringLiteral("小")};
@@ -191,6 +214,13 @@ InterfaceTexts MakeChinese() {
   t.add_no_source = QStringLiteral("源文件为空。请用“...”选择文本文件，或输入它的路径。");
   t.add_no_target = QStringLiteral("输出文件为空。请用“...”选择保存位置，或输入它的路径。");
   t.add_no_title = QStringLiteral("文章标题为空。请输入书的标题。");
+  t.target_is_folder = QStringLiteral("输出文件“%1”是一个文件夹。请在其后输入书的文件名。");
+  t.target_folder_missing =
+      QStringLiteral("输出文件的文件夹“%1”不存在。请用“...”选择一个存在的文件夹。");
+  t.target_folder_read_only =
+      QStringLiteral("输出文件的文件夹“%1”不可写入。请用“...”选择另一个文件夹。");
+  t.target_in_other_row = QStringLiteral("列表中已有一本书写入输出文件“%1”。请另选输出文件。");
+  t.target_exists_question = QStringLiteral("输出文件“%1”已存在。用新书替换它吗？");
   t.edit_row_caption = QStringLiteral("编辑书籍");
   t.row_finished_message = QStringLiteral("这本书已经转换完成，不能再更改它的名称和章节。");
   t.question_caption = QStringLiteral("警告");
@@ -205,6 +235,9 @@ InterfaceTexts MakeChinese() {
   t.summary_not_started = QStringLiteral("未开始（%1）：");
   t.summary_nothing = QStringLiteral("没有写入任何书。");
   t.button_open_folder = QStringLiteral("打开文件夹");
+  t.open_folder_failed = QStringLiteral("本机没有能打开文件夹的程序。书在文件夹“%1”中。");
+  t.source_dialog_filter = QStringLiteral("文本文件|*.txt");
+  t.target_dialog_filter = QStringLiteral("EPUB 电子书|*.epub");
   // The failures of the core and the archive component, most specific first.
   t.failure_patterns = {
       {QStringLiteral(R"re(Cannot create file "(.*)"\. It is one of the source files\.)re"),
@@ -257,7 +290,8 @@ InterfaceTexts MakeChinese() {
   t.clear_question_caption = QStringLiteral("警告");
   t.clear_question_text = QStringLiteral("列表中还有尚未转换的文件！仍要清除文件列表吗？");
   t.font_dialog_title = QStringLiteral("请指定要使用的字体文件");
-  t.font_dialog_filter = QStringLiteral("TrueType字体文件|*.TTF");
+  t.font_dialog_filter =
+      QStringLiteral("字体文件|*.ttf;*.otf;*.ttc;*.TTF;*.OTF;*.TTC;*.Ttf;*.Otf;*.Ttc|所有文件|*");
   t.button_book_options = QStringLiteral("书籍选项...");
   t.book_options_caption = QStringLiteral("书籍选项");
   t.option_captions = {
@@ -312,18 +346,144 @@ InterfaceTexts MakeChinese() {
   return t;
 }
 
+// The Simplified texts in Traditional characters and Taiwan's words (OpenCC's s2twp): every
+// text that is shown, and the shown half of each failure pattern and reason (the English
+// half is what failures are matched with). Without OpenCC's dictionaries, the Simplified ones.
+InterfaceTexts MakeTraditional(const InterfaceTexts& simplified) {
+  std::optional<ChineseConverter> converter;
+  try {
+    converter.emplace(ChineseConversion::kS2TWP);
+  } catch (const ChineseConversionError&) {
+    return simplified;
+  }
+  const auto convert = [&converter](QString* text) {
+    *text = QString::fromStdU16String(converter->Convert(text->toStdU16String()));
+  };
+  InterfaceTexts t = simplified;
+  for (QString* text : {&t.label_source_file,
+                        &t.label_target_file,
+                        &t.label_title,
+                        &t.label_author,
+                        &t.label_option,
+                        &t.label_page_margin,
+                        &t.label_line_height,
+                        &t.label_font_size,
+                        &t.label_font_weight,
+                        &t.check_no_chapters,
+                        &t.check_file_name_chapters,
+                        &t.check_font_file,
+                        &t.check_one_book,
+                        &t.names_from_each_file,
+                        &t.button_add,
+                        &t.button_edit,
+                        &t.button_remove,
+                        &t.button_clear,
+                        &t.button_start,
+                        &t.button_chapter_edit,
+                        &t.button_chapter_remove,
+                        &t.button_chapter_replace,
+                        &t.waiting_panel,
+                        &t.waiting_book,
+                        &t.button_cancel,
+                        &t.waiting_cancelling,
+                        &t.empty_list_message,
+                        &t.done_mark,
+                        &t.failed_mark,
+                        &t.cancelled_mark,
+                        &t.add_no_source,
+                        &t.add_no_target,
+                        &t.add_no_title,
+                        &t.target_is_folder,
+                        &t.target_folder_missing,
+                        &t.target_folder_read_only,
+                        &t.target_in_other_row,
+                        &t.target_exists_question,
+                        &t.edit_row_caption,
+                        &t.row_finished_message,
+                        &t.question_caption,
+                        &t.remove_question_text,
+                        &t.close_pending_text,
+                        &t.close_running_text,
+                        &t.close_adding_message,
+                        &t.summary_caption,
+                        &t.summary_written,
+                        &t.summary_failed,
+                        &t.summary_cancelled,
+                        &t.summary_not_started,
+                        &t.summary_nothing,
+                        &t.button_open_folder,
+                        &t.open_folder_failed,
+                        &t.source_dialog_filter,
+                        &t.target_dialog_filter,
+                        &t.chapter_edit_caption,
+                        &t.chapter_edit_prompt,
+                        &t.not_found_message,
+                        &t.font_warning_caption,
+                        &t.font_warning_text,
+                        &t.clear_question_caption,
+                        &t.clear_question_text,
+                        &t.font_dialog_title,
+                        &t.font_dialog_filter,
+                        &t.button_book_options,
+                        &t.book_options_caption,
+                        &t.heading_count,
+                        &t.heading_count_none,
+                        &t.replace_caption,
+                        &t.replace_find_what,
+                        &t.replace_with,
+                        &t.replace_whole_word,
+                        &t.replace_find_next,
+                        &t.replace_replace,
+                        &t.replace_replace_all,
+                        &t.replace_cancel}) {
+    convert(text);
+  }
+  for (QStringList* list : {&t.job_columns, &t.margin_items, &t.line_height_items,
+                            &t.font_size_items, &t.font_weight_items, &t.cover_choices}) {
+    for (QString& text : *list) convert(&text);
+  }
+  for (QHash<QString, QString>* hash :
+       {&t.option_captions, &t.option_word_formats, &t.option_file_kinds}) {
+    for (QString& text : *hash) convert(&text);
+  }
+  for (QStringList& items : t.option_items) {
+    for (QString& text : items) convert(&text);
+  }
+  for (InterfaceTexts::FailurePattern& pattern : t.failure_patterns) convert(&pattern.translated);
+  for (std::pair<QString, QString>& reason : t.failure_reasons) convert(&reason.second);
+  return t;
+}
+
 }  // namespace
 
 InterfaceLanguage DecideInterfaceLanguage(const QLocale& locale) {
-  return locale.language() == QLocale::Chinese && locale.territory() == QLocale::China
-             ? InterfaceLanguage::kChinese
-             : InterfaceLanguage::kEnglish;
+  if (locale.language() != QLocale::Chinese) return InterfaceLanguage::kEnglish;
+  switch (locale.territory()) {
+    case QLocale::China:
+      return InterfaceLanguage::kChinese;
+    case QLocale::Taiwan:
+    case QLocale::HongKong:
+    case QLocale::Macao:
+      return InterfaceLanguage::kTraditionalChinese;
+    default:
+      return InterfaceLanguage::kEnglish;
+  }
 }
 
 const InterfaceTexts& TextsFor(InterfaceLanguage language) {
   static const InterfaceTexts english = MakeEnglish();
   static const InterfaceTexts chinese = MakeChinese();
-  return language == InterfaceLanguage::kChinese ? chinese : english;
+  switch (language) {
+    case InterfaceLanguage::kChinese:
+      return chinese;
+    case InterfaceLanguage::kTraditionalChinese: {
+      static const InterfaceTexts traditional = MakeTraditional(chinese);
+      return traditional;
+    }
+    case InterfaceLanguage::kEnglish:
+      break;
+  }
+  return english;
 }
 
 }  // namespace quireforge

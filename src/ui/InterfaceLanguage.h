@@ -13,9 +13,12 @@
 
 namespace quireforge {
 
-enum class InterfaceLanguage { kEnglish, kChinese };
+// Chinese is Simplified Chinese; the Traditional texts are the Simplified ones in Traditional
+// characters and Taiwan's words.
+enum class InterfaceLanguage { kEnglish, kChinese, kTraditionalChinese };
 
-// Chinese exactly when `locale` is Chinese with the territory China.
+// Chinese when `locale` is Chinese with the territory China, Traditional Chinese with Taiwan,
+// Hong Kong or Macao, English otherwise.
 InterfaceLanguage DecideInterfaceLanguage(const QLocale& locale);
 
 struct InterfaceTexts {
@@ -28,7 +31,7 @@ struct InterfaceTexts {
   QString check_one_book, names_from_each_file;
   QString button_add, button_edit, button_remove, button_clear, button_start;
   QString button_chapter_edit, button_chapter_remove, button_chapter_replace;
-  QStringList job_columns;  // Title, Author, Charpters, Tag
+  QStringList job_columns;  // Title, Author, Chapters, Status
   QStringList margin_items, line_height_items, font_size_items, font_weight_items;
   // Progress window: "%1" is the book's number, "%2" the number of books, "%3" its title.
   QString waiting_panel, waiting_book, button_cancel, waiting_cancelling;
@@ -36,6 +39,10 @@ struct InterfaceTexts {
   QString empty_list_message, done_mark, failed_mark, cancelled_mark;
   // Why Add cannot go on, each naming its field.
   QString add_no_source, add_no_target, add_no_title;
+  // Why Add refuses a target ("%1" the target, or its folder), and the question before a
+  // book replaces a file that exists.
+  QString target_is_folder, target_folder_missing, target_folder_read_only, target_in_other_row;
+  QString target_exists_question;
   // The edit dialog of a job row, and what editing a finished row says.
   QString edit_row_caption, row_finished_message;
   // Asked before Remove, Delete or closing loses books not converted yet, and before
@@ -46,6 +53,10 @@ struct InterfaceTexts {
   // ": " and the reason.
   QString summary_caption, summary_written, summary_failed, summary_cancelled, summary_not_started;
   QString summary_nothing, button_open_folder;
+  // Told when no program opens a folder of written books; "%1" is the folder.
+  QString open_folder_failed;
+  // The source and save dialogs' filters ("description|pattern").
+  QString source_dialog_filter, target_dialog_filter;
   // How the failures of the core and the archive component read in this language: a line
   // matching `english` (a regular expression for the whole line) becomes `translated` with
   // %1, %2... standing for its captures; then each system reason is replaced. Empty for

@@ -147,12 +147,14 @@ bool QtDialogService::ShowSummary(const QString& caption, const QString& text,
   QPushButton* open = nullptr;
   if (!open_folder.isEmpty()) open = box.addButton(open_folder, QMessageBox::ActionRole);
   box.setDefaultButton(QMessageBox::Ok);
+  // Esc closes the summary as OK does (an extra button would leave Esc without one).
+  box.setEscapeButton(QMessageBox::Ok);
   box.exec();
   return open != nullptr && box.clickedButton() == open;
 }
 
-void QtDialogService::OpenFolder(const QString& folder) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+bool QtDialogService::OpenFolder(const QString& folder) {
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
 }  // namespace quireforge

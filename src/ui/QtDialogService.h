@@ -27,7 +27,7 @@ class QtDialogService : public DialogService {
   bool EditRow(const QString& caption, const QStringList& labels, RowFields* fields) override;
   bool ShowSummary(const QString& caption, const QString& text,
                    const QString& open_folder) override;
-  void OpenFolder(const QString& folder) override;
+  bool OpenFolder(const QString& folder) override;
 
  private:
   QPointer<QWidget> parent_;

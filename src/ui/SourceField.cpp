@@ -1,5 +1,6 @@
 #include "ui/SourceField.h"
 
+#include <QUrl>
 #include <optional>
 
 namespace quireforge {
@@ -20,14 +21,34 @@ std::optional<QString> QuotedSinglePath(const QString& text) {
   return path;
 }
 
+// `text` as the local path it names when it is a file:// URL; otherwise `text` itself.
+QString FileUrlPath(const QString& text) {
+  if (!text.startsWith(QLatin1String("file://"), Qt::CaseInsensitive)) return text;
+  const QUrl url(text);
+  return url.isValid() && url.isLocalFile() ? url.toLocalFile() : text;
+}
+
 }  // namespace
+
+QString PastedPath(const QString& text) {
+  QString path = text.trimmed();
+  for (QChar quote : {QLatin1Char('"'), QLatin1Char('\'')}) {
+    if (path.size() >= 2 && path.startsWith(quote) && path.endsWith(quote) &&
+        !path.mid(1, path.size() - 2).contains(quote)) {
+      path = path.mid(1, path.size() - 2).trimmed();
+      break;
+    }
+  }
+  return FileUrlPath(path);
+}
 
 QStringList ParseSourceField(const QString& text) {
   if (!text.contains(QLatin1Char(','))) {
-    // One path, as typed or as the dialog and a drop write it (in double quotes when it
-    // holds a blank or a double quote).
-    const std::optional<QString> quoted = QuotedSinglePath(text);
-    return {quoted.value_or(text)};
+    // One path, as typed or pasted, or as the dialog and a drop write it (in double quotes
+    // when it holds a blank or a double quote).
+    const QString trimmed = text.trimmed();
+    const std::optional<QString> quoted = QuotedSinglePath(trimmed);
+    return {quoted.has_value() ? *quoted : PastedPath(trimmed)};
   }
 
   // The list ends at the first NUL, as a C string would.
@@ -60,7 +81,7 @@ QStringList ParseSourceField(const QString& text) {
       while (i < n && text[i].unicode() > 32 && text[i] != QLatin1Char(',')) ++i;
       item = text.mid(start, i - start);
     }
-    items.append(item);
+    items.append(FileUrlPath(item));
 
     skip_blanks();
     if (i < n && text[i] == QLatin1Char(',')) {

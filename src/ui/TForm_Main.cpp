@@ -466,10 +466,12 @@ void TForm_Main::FormShow() {
 // the window takes the language's font, and every text is set.
 void TForm_Main::ApplyLanguage() {
   language_ = DecideInterfaceLanguage(QLocale::system());
-  if (language_ == InterfaceLanguage::kChinese) {
+  if (language_ != InterfaceLanguage::kEnglish) {
     qt_translator_ = std::make_unique<QTranslator>();
-    if (qt_translator_->load(QStringLiteral("qtbase_zh_CN"),
-                             QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    const QString qt_texts = language_ == InterfaceLanguage::kChinese
+                                 ? QStringLiteral("qtbase_zh_CN")
+                                 : QStringLiteral("qtbase_zh_TW");
+    if (qt_translator_->load(qt_texts, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
       QCoreApplication::installTranslator(qt_translator_.get());
     } else {
       qt_translator_.reset();
@@ -554,7 +556,8 @@ void TForm_Main::Button_AddClick() {
 
 void TForm_Main::AddJob() {
   const QString source = Edit_SourceFile->text();
-  const QString target = Edit_TargetFile->text();
+  const QString target_text = Edit_TargetFile->text();
+  const QString target = PastedPath(target_text);
   const QString title = Edit_Title->text();
   const QString author = Edit_Author->text();
   // Add that cannot go on says why, naming the field.
@@ -577,8 +580,8 @@ void TForm_Main::AddJob() {
     dialogs_.ShowMessage(texts_.add_no_title);
     return;
   }
-
   std::unique_ptr<TConvertFile> job = BuildJob(source, target, title, author);
+  if (job == nullptr) return;
   QStringList notes;
   for (const std::string& note : job->Notes()) notes.append(QString::fromStdString(note));
   jobs_->Append(std::move(job), source);
@@ -590,7 +593,7 @@ void TForm_Main::AddJob() {
   // typed; the others are emptied for the next book.
   const bool same_source = Edit_SourceFile->text() == source;
   for (auto [field, added] : {std::pair<QLineEdit*, QString>{Edit_SourceFile, source},
-                              {Edit_TargetFile, target},
+                              {Edit_TargetFile, target_text},
                               {Edit_Title, title},
                               {Edit_Author, author}}) {
     if (field->text() == added) field->clear();
@@ -613,6 +616,8 @@ std::unique_ptr<TConvertFile> TForm_Main::BuildJob(const QString& source, const 
   request.author = author.toStdU16String();
   request.options = ChosenOptions();
   const JobParameters book = PlanBook(request, values_.CodePages());
+  // The refusals of the plan first (a target among the sources), then the target's folder.
+  if (!AcceptsTarget(target)) return nullptr;
   last_source_folder_ = QFileInfo(QString::fromStdU16String(book.sources.front())).absolutePath();
   last_target_folder_ = QFileInfo(QString::fromStdU16String(book.target_path)).absolutePath();
   return MakeJob(book, JobSurroundings{values_.StagingRoot(), &ui_, &values_.CodePages()});

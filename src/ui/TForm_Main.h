@@ -166,6 +166,10 @@ class TForm_Main : public QWidget {
   // The title and author a book of `path` gets: its file name's, or its text's first lines'.
   TitleAndAuthor NamesOf(const QString& path) const;
   void AddJob();
+  // Whether a book may be written to `target`: its folder exists and may be written to, it is
+  // no folder, and no row waiting in the list writes it. Tells the user why not, naming the
+  // field, and asks before a book replaces a file that exists; true when it may.
+  bool AcceptsTarget(const QString& target);
   // Add of several sources, one book each with the target and names of its own file; a book
   // that cannot be made is told of, and the others are added.
   void AddBookPerFile(const QStringList& sources);
@@ -178,7 +182,7 @@ class TForm_Main : public QWidget {
   void SaveSettings();
   // The job the fields and option controls describe, built now (the conversion runs here).
   // Raises the refusals of the core (a target among the sources or naming the font) and the
-  // conversion's failures.
+  // conversion's failures; null when AcceptsTarget refused the target.
   std::unique_ptr<TConvertFile> BuildJob(const QString& source, const QString& target,
                                          const QString& title, const QString& author);
   // The source field changed by typing or pasting: target, title and author follow it.

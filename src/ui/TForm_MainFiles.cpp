@@ -3,9 +3,12 @@
 // derives the target path, the title and the author from it. Several files make one book
 // each (the fields then name none), or one book of all when the user asks for it. The source
 // dialog opens at the last folder chosen in it, the Save dialog at the current target.
+#include <unistd.h>
+
 #include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMimeData>
@@ -48,7 +51,7 @@ void TForm_Main::Button_OpenClick() {
   FileDialogRequest request;
   request.name = QStringLiteral("FileOpenDialog_Source");
   request.mode = FileDialogRequest::Mode::kOpenMany;
-  request.filter = QStringLiteral("Text File|*.txt");
+  request.filter = texts_.source_dialog_filter;
   request.default_suffix = QStringLiteral("txt");
   request.start_path = last_source_folder_;
   const QStringList files = dialogs_.RunFileDialog(request);
@@ -130,11 +133,13 @@ void TForm_Main::AddBookPerFile(const QStringList& sources) {
   QStringList notes;
   for (const QString& source : sources) {
     try {
+      const QString target = TargetFor(source, u".epub");
       const TitleAndAuthor names = NamesOf(source);
       const QString text = QuoteSourcePath(source, false);
       std::unique_ptr<TConvertFile> job =
-          BuildJob(text, TargetFor(source, u".epub"), QString::fromStdU16String(names.title),
+          BuildJob(text, target, QString::fromStdU16String(names.title),
                    QString::fromStdU16String(names.author));
+      if (job == nullptr) continue;
       for (const std::string& note : job->Notes()) notes.append(QString::fromStdString(note));
       jobs_->Append(std::move(job), text);
     } catch (const std::exception& e) {
@@ -147,11 +152,38 @@ void TForm_Main::AddBookPerFile(const QStringList& sources) {
   if (!failures.isEmpty()) ShowFailure(failures.join(QLatin1Char('\n')));
 }
 
+bool TForm_Main::AcceptsTarget(const QString& target) {
+  const QFileInfo file(target);
+  const QString folder = file.absolutePath();
+  QString refusal;
+  if (file.isDir()) {
+    refusal = texts_.target_is_folder.arg(target);
+  } else if (!QFileInfo(folder).isDir()) {
+    refusal = texts_.target_folder_missing.arg(folder);
+  } else if (access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0) {
+    refusal = texts_.target_folder_read_only.arg(folder);
+  } else {
+    for (int row = 0; row < jobs_->RowCount(); ++row) {
+      const QFileInfo other(QString::fromStdU16String(jobs_->Job(row).TargetPath()));
+      if (jobs_->IsPending(row) && other.absoluteFilePath() == file.absoluteFilePath()) {
+        refusal = texts_.target_in_other_row.arg(target);
+      }
+    }
+  }
+  if (!refusal.isEmpty()) {
+    dialogs_.ShowMessage(refusal);
+    return false;
+  }
+  return !file.exists() ||
+         dialogs_.AskYesNo(texts_.question_caption, texts_.target_exists_question.arg(target),
+                           DialogService::DefaultAnswer::kNo);
+}
+
 void TForm_Main::Button_SaveClick() {
   FileDialogRequest request;
   request.name = QStringLiteral("SaveDialog_Target");
   request.mode = FileDialogRequest::Mode::kSave;
-  request.filter = QStringLiteral("ePub File|*.epub");
+  request.filter = texts_.target_dialog_filter;
   request.default_suffix = QStringLiteral("epub");
   // At the current target, folder and name; without one, where the last book went, else
   // where the sources were.
@@ -168,7 +200,6 @@ void TForm_Main::Edit_UFClick() {
   request.mode = FileDialogRequest::Mode::kOpenOne;
   request.title = texts_.font_dialog_title;
   request.filter = texts_.font_dialog_filter;
-  request.default_suffix = QStringLiteral("TTF");
   const QStringList files = dialogs_.RunFileDialog(request);
   if (!files.isEmpty()) Edit_UF->setText(files.first());
 }

@@ -82,7 +82,9 @@ void TForm_Main::ShowSummary(const StartResults& results) {
   if (!dialogs_.ShowSummary(texts_.summary_caption, SummaryText(results, texts_), open_folder)) {
     return;
   }
-  for (const QString& folder : WrittenFolders(results)) dialogs_.OpenFolder(folder);
+  for (const QString& folder : WrittenFolders(results)) {
+    if (!dialogs_.OpenFolder(folder)) dialogs_.ShowMessage(texts_.open_folder_failed.arg(folder));
+  }
 }
 
 }  // namespace quireforge

@@ -201,7 +201,7 @@ TEST_F(ChapterEditorTest, EditRenamesWithOkAndKeepsTheTitleWithCancel) {
   Click(Button("Button_FEdit"));
   EXPECT_EQ(Lines()[2], "Tom & Jerry");
   ASSERT_EQ(dialogs.shown.size(), 1u);
-  EXPECT_EQ(dialogs.shown[0].caption, "Edit Charpter Name");
+  EXPECT_EQ(dialogs.shown[0].caption, "Edit chapter name");
   EXPECT_EQ(dialogs.shown[0].text, "Please input the NEW charpter name below:");
   EXPECT_EQ(dialogs.input_initial_texts[0], "第3章 三");
   EXPECT_EQ(dialogs.input_max_lengths[0], 255);

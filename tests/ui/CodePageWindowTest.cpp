@@ -58,6 +58,7 @@ TEST_F(CodePageWindowTest, AGb18030NovelGetsTheChaptersOfItsUtf8Original) {
   WriteFile(temp / "big5.txt", Big5Text().bytes);
   Type("Edit_SourceFile",
        QString::fromStdString((temp / "gb.txt").string() + "," + (temp / "big5.txt").string()));
+  Click(Check("CheckBox_OneBook"));
   Type("Edit_TargetFile", QString::fromStdString((temp / "two.epub").string()));
   Type("Edit_Title", QStringLiteral("Two"));
   Click(Button("Button_Add"));

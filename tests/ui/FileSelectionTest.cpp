@@ -14,6 +14,7 @@
 
 #include "WindowFixture.h"
 #include "conversion/ConvertFile.h"
+#include "ui/DialogService.h"
 #include "ui/ProgramArguments.h"
 #include "ui/SourceField.h"
 
@@ -230,7 +231,9 @@ TEST_F(FileSelectionTest, TargetAndFontDialogs) {
   EXPECT_EQ(dialogs.file_requests[1].name, "OpenDialog_Font");
   EXPECT_EQ(dialogs.file_requests[1].mode, FileDialogRequest::Mode::kOpenOne);
   EXPECT_EQ(dialogs.file_requests[1].title, "");
-  EXPECT_EQ(dialogs.file_requests[1].filter, "TrueType Font File|*.TTF");
+  // Every font kind a CJK reader may have, in either letter case, or any file at all.
+  EXPECT_EQ(QtNameFilter(dialogs.file_requests[1].filter),
+            "Font files (*.ttf *.otf *.ttc *.TTF *.OTF *.TTC *.Ttf *.Otf *.Ttc);;All files (*)");
   Click(Edit("Edit_UF"));  // cancelled: the font stays
   EXPECT_EQ(Field("Edit_UF"), "/fonts/kai.ttf");
 }
@@ -316,7 +319,7 @@ TEST_F(FileSelectionTest, DroppedBooksConvertAndTheHiddenFileNameBoxStillCounts)
 }
 
 // Files on the program's command line ("Open with") fill the fields exactly as a drop of the
-// same files does, the visibility of "Filename As Charpter" included.
+// same files does, the visibility of "File name as chapter" included.
 TEST_F(FileSelectionTest, FilesOpenedFromTheCommandLineFillTheFieldsAsADrop) {
   const QStringList cases[] = {{"/my books/novel.txt"},
                                {"/b/a.txt", "/b/pic.png", "/b/c.TxT"},
@@ -433,6 +436,7 @@ TEST_F(FileSelectionTest, SeveralFilesMakeOneBookEachUnlessJoined) {
                 std::string::npos)
           << way.name << opf;
       EXPECT_EQ(opf.find("stale"), std::string::npos) << way.name;
+      fs::remove(book);  // the next way writes there again
     }
     Click(Button("Button_Clear"));
     dialogs.shown.clear();
@@ -494,6 +498,42 @@ TEST_F(FileSelectionTest, FieldsBelongToTheirFileAndACoverToOneBook) {
   CloseWindow();
   OpenWindow();
   EXPECT_EQ(window->findChild<QLineEdit*>(QStringLiteral("Edit_Cover"))->text(), "");
+}
+
+// Paths as users paste them (a file manager's URL, a path in quotes, blanks around it) name
+// the file, in the source field and in the target field; the book is made where they say.
+TEST_F(FileSelectionTest, PastedPathsAreTakenAsThePathsTheyName) {
+  fs::create_directory(temp / "my books");
+  const fs::path novel = temp / "my books" / "西游 记.txt";
+  WriteFile(novel, "第一章 开始\r\n正文。\r\n第二章 继续\r\n正文。\r\n");
+  const QString path = QString::fromStdString(novel.string());
+  const QString url = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
+  ASSERT_TRUE(url.contains("%20"));
+  struct Case {
+    QString source, target;
+  };
+  const Case cases[] = {
+      {url, "file://" + QString::fromStdString((temp / "a.epub").string())},
+      {"\"" + path + "\"", "'" + QString::fromStdString((temp / "b.epub").string()) + "'"},
+      {"  " + path + "  ", " " + QString::fromStdString((temp / "c.epub").string()) + " "},
+      {"'" + path + "'", "\"" + QString::fromStdString((temp / "d.epub").string()) + "\""},
+  };
+  for (const Case& c : cases) {
+    Type("Edit_SourceFile", c.source);
+    EXPECT_EQ(Field("Edit_Title"), QString::fromUtf8("西游 记")) << c.source.toStdString();
+    EXPECT_EQ(Field("Edit_TargetFile"),
+              QString::fromStdString((temp / "my books" / "西游 记.epub").string()));
+    Edit("Edit_TargetFile")->setText(c.target);
+    Click(Button("Button_Add"));
+    EXPECT_TRUE(dialogs.TextsOf("error").isEmpty())
+        << dialogs.TextsOf("error").join("\n").toStdString();
+  }
+  ASSERT_EQ(RowCount(), 4);
+  Click(Button("Button_Start"));
+  for (const char* name : {"a.epub", "b.epub", "c.epub", "d.epub"}) {
+    EXPECT_TRUE(fs::exists(temp / name)) << name;
+  }
+  EXPECT_EQ(window->JobOfRow(0)->ChapterCount(), 2);
 }
 
 }  // namespace

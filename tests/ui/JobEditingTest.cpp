@@ -38,14 +38,14 @@ TEST_F(JobEditingTest, ATypedOrPastedSourceFillsTheOtherFields) {
   EXPECT_EQ(Edit("Edit_Title")->text(), "斗破苍穹");
   EXPECT_EQ(Edit("Edit_Author")->text(), "天蚕土豆");
 
-  // Pasted, over an author the user typed: that author stays.
+  // Pasted, over an author the user typed for the previous source: the new file's author.
   Type("Edit_Author", "Me");
   QApplication::clipboard()->setText(Path(temp / "《诛仙》作者：萧鼎.txt"));
   Edit("Edit_SourceFile")->selectAll();
   QTest::keyClick(Edit("Edit_SourceFile"), Qt::Key_V, Qt::ControlModifier);
   EXPECT_EQ(Edit("Edit_TargetFile")->text(), Path(temp / "《诛仙》作者：萧鼎.epub"));
   EXPECT_EQ(Edit("Edit_Title")->text(), "诛仙");
-  EXPECT_EQ(Edit("Edit_Author")->text(), "Me");
+  EXPECT_EQ(Edit("Edit_Author")->text(), "萧鼎");
 
   // Enter in any field presses Add.
   Type("Edit_SourceFile", Path(novel));

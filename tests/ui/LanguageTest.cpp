@@ -1,6 +1,6 @@
 // The interface language as the system locale decides it. This program runs once per
 // locale (LC_ALL set by ctest); QF_EXPECTED_LANGUAGE says which interface that locale must
-// give: "zh" for the Chinese one, "en" for the English one.
+// give: "zh" for the Chinese one, "zh-Hant" for Traditional Chinese, "en" for the English one.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -19,10 +19,16 @@
 namespace quireforge::test {
 namespace {
 
-bool ExpectChinese() {
+InterfaceLanguage ExpectedLanguage() {
   const char* expected = std::getenv("QF_EXPECTED_LANGUAGE");
-  return expected != nullptr && std::string(expected) == "zh";
+  const std::string language = expected != nullptr ? expected : "";
+  if (language == "zh") return InterfaceLanguage::kChinese;
+  if (language == "zh-Hant") return InterfaceLanguage::kTraditionalChinese;
+  return InterfaceLanguage::kEnglish;
 }
+
+// The Simplified Chinese interface (its failure texts are compared word for word).
+bool ExpectChinese() { return ExpectedLanguage() == InterfaceLanguage::kChinese; }
 
 QStringList Items(QComboBox* list) {
   QStringList items;
@@ -70,9 +76,48 @@ class LanguageTest : public WindowFixture {
   }
 };
 
-TEST_F(LanguageTest, FollowsTheSystemLocale) {
-  EXPECT_EQ(window->Language(),
-            ExpectChinese() ? InterfaceLanguage::kChinese : InterfaceLanguage::kEnglish);
+TEST_F(LanguageTest, FollowsTheSystemLocale) { EXPECT_EQ(window->Language(), ExpectedLanguage()); }
+
+// The captions read as plain words: English spelt right, Traditional Chinese in its own
+// characters (and words) wherever they differ from the Simplified ones.
+TEST_F(LanguageTest, CaptionsAreSpeltRightInTheirScript) {
+  const std::pair<const char*, const char*> english[] = {
+      {"CheckBox_NC", "Don't convert chapters"},
+      {"CheckBox_PH", "File name as chapter"},
+      {"CheckBox_UF", "Use font file"},
+      {"CheckBox_OneBook", "One book of all files"}};
+  const std::pair<const char*, const char*> traditional[] = {
+      {"CheckBox_NC", "不轉換章節"}, {"Label_SourceFile", "原始檔"}, {"Label_OP", "選項"}};
+  switch (ExpectedLanguage()) {
+    case InterfaceLanguage::kEnglish:
+      for (const auto& [name, caption] : english) EXPECT_EQ(Check(name)->text(), caption);
+      EXPECT_EQ(Columns(), QStringList({"Title", "Author", "Chapters", "Status"}));
+      EXPECT_EQ(waiting->PanelText(), QString::fromUtf8("Working, please wait…"));
+      break;
+    case InterfaceLanguage::kTraditionalChinese:
+      for (const auto& [name, caption] : traditional) {
+        QWidget* control = Find<QWidget>(name);
+        const QString text = qobject_cast<QLabel*>(control) != nullptr
+                                 ? qobject_cast<QLabel*>(control)->text()
+                                 : qobject_cast<QAbstractButton*>(control)->text();
+        EXPECT_EQ(text, QString::fromUtf8(caption)) << name;
+      }
+      break;
+    case InterfaceLanguage::kChinese:
+      EXPECT_EQ(Check("CheckBox_NC")->text(), QString::fromUtf8("不转换章节"));
+      break;
+  }
+  // The file dialogs' filters are in the interface's language too.
+  dialogs.file_answers.push_back({});
+  Click(Button("Button_Open"));
+  dialogs.file_answers.push_back({});
+  Click(Button("Button_Save"));
+  ASSERT_EQ(dialogs.file_requests.size(), 2u);
+  const InterfaceTexts& t = TextsFor(ExpectedLanguage());
+  EXPECT_EQ(dialogs.file_requests[0].filter, t.source_dialog_filter);
+  EXPECT_EQ(dialogs.file_requests[1].filter, t.target_dialog_filter);
+  EXPECT_EQ(dialogs.file_requests[0].filter.startsWith("Text File|"),
+            ExpectedLanguage() == InterfaceLanguage::kEnglish);
 }
 
 // The defaults are the same indexes in both languages, and the window opens with the texts
@@ -91,7 +136,10 @@ TEST_F(LanguageTest, MessagesAndTheDoneMark) {
   dialogs.yes_no_answers = {false};
   Click(Check("CheckBox_UF"));
   AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A");
+  // A folder that goes between Add and Start.
+  std::filesystem::create_directory(temp / "missing");
   AddBook(WriteNovel("b.txt", 2), temp / "missing" / "b.epub", "B");
+  std::filesystem::remove(temp / "missing");
   Click(Button("Button_Start"));
   Click(Button("Button_Add"));  // every field empty
   const QString absent = QString::fromStdString((temp / "absent.txt").string());
@@ -120,10 +168,12 @@ TEST_F(LanguageTest, MessagesAndTheDoneMark) {
   if (ExpectChinese()) {
     EXPECT_EQ(dialogs.shown[4].text, "无法打开文件“" + absent + "”。文件或文件夹不存在");
     EXPECT_EQ(reason, "目标文件夹“" + missing + "”不存在！");
-  } else {
+  } else if (ExpectedLanguage() == InterfaceLanguage::kEnglish) {
     EXPECT_EQ(dialogs.shown[4].text,
               "Cannot open file \"" + absent + "\". No such file or directory");
     EXPECT_EQ(reason, "Destination directory '" + missing + "' must exist!");
+  } else {
+    EXPECT_EQ(dialogs.shown[4].text, "無法開啟檔案“" + absent + "”。檔案或資料夾不存在");
   }
 }
 
@@ -217,7 +267,7 @@ TEST_F(LanguageTest, FontsAndQtsOwnButtons) {
   EXPECT_EQ(ellipsis_font.family(), QFontInfo(DesignFont()).family());
   QDialogButtonBox buttons(QDialogButtonBox::Yes | QDialogButtonBox::No);
   const QString yes = buttons.button(QDialogButtonBox::Yes)->text();
-  if (ExpectChinese()) {
+  if (ExpectedLanguage() != InterfaceLanguage::kEnglish) {
     EXPECT_EQ(window->font().pointSize(), 9);
     const QString family = window->font().family();
     EXPECT_TRUE(family == "WenQuanYi Zen Hei" || family == "宋体" || family == "SimSun")

@@ -13,6 +13,7 @@
 #include <functional>
 #include <optional>
 
+#include "EpubCheck.h"
 #include "WindowFixture.h"
 #include "conversion/ConvertFile.h"
 #include "ui/BookOptionControls.h"
@@ -417,12 +418,24 @@ TEST_F(MainWindowTest, TheSummaryOpensTheFoldersOfTheWrittenBooks) {
   EXPECT_EQ(dialogs.opened_folders,
             QStringList({QString::fromStdString(temp.path().string()),
                          QString::fromStdString((temp / "other").string())}));
+  EXPECT_TRUE(dialogs.TextsOf("message").isEmpty());
+
+  // Where no program opens folders, the user is told where the books are.
+  dialogs.open_folder_works = false;
+  AddBook(WriteNovel("d.txt", 2), temp / "other" / "d.epub", "D");
+  Click(Button("Button_Start"));
+  EXPECT_EQ(dialogs.TextsOf("message"),
+            QStringList({"No program here can open folders. The books are in the folder \"" +
+                         QString::fromStdString((temp / "other").string()) + "\"."}));
 }
 
 // A failed book shows in its row's tooltip and in the summary, not in a dialog of the
 // archive component's own; the window is idle again, Start still enabled.
 TEST_F(MainWindowTest, AFailedBookIsToldInTheSummaryAndTheRowsTooltip) {
+  // The folder is there at Add and gone at Start.
+  fs::create_directory(temp / "missing");
   AddBook(WriteNovel("a.txt", 2), temp / "missing" / "a.epub", "A");
+  fs::remove(temp / "missing");
   Click(Button("Button_Start"));
   EXPECT_EQ(Cell(0, 3), "Failed");
   const QString reason = Tip(0, 0);
@@ -604,7 +617,7 @@ TEST_F(MainWindowTest, TheProgressWindowIsFramelessAndCentredOverTheMainWindow) 
   EXPECT_EQ(waiting->size(), QSize(367, 192));
   EXPECT_LE(
       (waiting->frameGeometry().center() - window->frameGeometry().center()).manhattanLength(), 2);
-  EXPECT_EQ(waiting->PanelText(), "Processing, please waiting...");
+  EXPECT_EQ(waiting->PanelText(), "Working, please wait…");
   QProgressBar* bar = waiting->findChild<QProgressBar*>("ProgressBar_Waiting");
   ASSERT_NE(bar, nullptr);
   EXPECT_FALSE(bar->isVisible());
@@ -782,6 +795,122 @@ TEST_F(UnusableCodePageTest, IsToldOnceAtStartAndTheLocalesCodePageIsUsed) {
   EXPECT_EQ(dialogs.TextsOf("error").size(), 1);
   ASSERT_EQ(RowCount(), 1);
   EXPECT_EQ(Cell(0, 2), "3");
+}
+
+// The bytes of `entry` in the book at `book`.
+std::string EntryBytes(const fs::path& book, const std::string& entry) {
+  std::string bytes;
+  RunCommand("unzip -p " + ShellQuote(book.string()) + " " + ShellQuote(entry), &bytes);
+  return bytes;
+}
+
+// The table of contents reads as the headings do, without the indent of the lines they were
+// taken from, in toc.ncx, nav.xhtml and the chapter list, and each page is titled by its
+// chapter; the classic book keeps its untrimmed entries and numbered pages.
+TEST_F(MainWindowTest, ContentsEntriesAndPageTitlesAreTheTrimmedHeadings) {
+  WriteFile(temp / "novel.txt",
+            "\xE3\x80\x80\xE3\x80\x80第一章 血尸\r\n正文一。\r\n"
+            "  第二章\xE3\x80\x80古墓 \r\n正文二。\r\n"
+            "\t第三章 尸变\xE3\x80\x80\r\n正文三。\r\n");
+  struct Case {
+    bool classic, epub3;
+    const char* first_entry;  // in toc.ncx
+    const char* first_title;  // of the first page
+  };
+  const Case cases[] = {
+      {false, false, "第一章 血尸", "第一章 血尸"},
+      {false, true, "第一章 血尸", "第一章 血尸"},
+      {true, false, "\xE3\x80\x80\xE3\x80\x80第一章 血尸", "1"},
+      {true, true, "\xE3\x80\x80\xE3\x80\x80第一章 血尸", "1"},
+  };
+  std::vector<CheckedBook> books;
+  for (const Case& c : cases) {
+    const std::string name = std::string(c.classic ? "classic" : "default") + (c.epub3 ? "3" : "2");
+    SCOPED_TRACE(name);
+    Check("CheckBox_Classic")->setChecked(c.classic);
+    Check("CheckBox_Epub3")->setChecked(c.epub3);
+    const fs::path book = temp / (name + ".epub");
+    AddBook(temp / "novel.txt", book, QString::fromStdString(name));
+    ASSERT_EQ(RowCount(), 1) << dialogs.TextsOf("error").join("\n").toStdString();
+    ASSERT_EQ(window->JobOfRow(0)->ChapterCount(), 3);
+    ClickRow(0);
+    EXPECT_EQ(ChapterLine(1),
+              QString::fromUtf8(c.classic ? "  第二章\u3000古墓 " : "第二章\u3000古墓"));
+    Click(Button("Button_Start"));
+    Click(Button("Button_Clear"));
+
+    const std::string ncx = EntryBytes(book, "OEBPS/toc.ncx");
+    EXPECT_NE(ncx.find(std::string("<text>") + c.first_entry + "</text>"), std::string::npos)
+        << ncx;
+    EXPECT_EQ(ncx.find("<text>第三章 尸变</text>") != std::string::npos, !c.classic) << ncx;
+    const std::string page = EntryBytes(book, c.epub3 ? "OEBPS/ch_1.xhtml" : "OEBPS/ch_1.html");
+    EXPECT_NE(page.find(std::string("<title>") + c.first_title + "</title>"), std::string::npos);
+    if (c.epub3) {
+      const std::string nav = EntryBytes(book, "OEBPS/nav.xhtml");
+      EXPECT_NE(nav.find(std::string(">") + c.first_entry + "</a>"), std::string::npos) << nav;
+    }
+    books.push_back({book, c.classic && !c.epub3, c.epub3});
+  }
+  const std::vector<std::vector<std::string>> problems = EpubCheckProblemsOf(books);
+  for (size_t i = 0; i < books.size(); ++i) {
+    EXPECT_TRUE(problems[i].empty()) << books[i].path << ": " << problems[i].front();
+  }
+}
+
+// Add checks the target before any work: a folder, a missing or unwritable folder and a
+// target another waiting row writes are refused with a message naming the field; a file that
+// exists is replaced only when the user says so.
+TEST_F(MainWindowTest, AddChecksTheTargetAndNamesTheField) {
+  const fs::path novel = WriteNovel("novel.txt", 2);
+  fs::create_directory(temp / "folder");
+  fs::create_directory(temp / "locked");
+  WriteFile(temp / "old.epub", "an older book");
+  AddBook(novel, temp / "taken.epub", "Taken");
+  ASSERT_EQ(RowCount(), 1);
+  ASSERT_EQ(RunCommand("chattr +i " + ShellQuote((temp / "locked").string())), 0);
+  struct Case {
+    fs::path target;
+    const char* message;  // the start of what Add says; null: it asks
+    std::optional<bool> answer;
+    bool added;
+  };
+  const Case cases[] = {
+      {temp / "folder", "Target File \"", std::nullopt, false},
+      {temp / "missing" / "a.epub", "The folder of Target File, \"", std::nullopt, false},
+      {temp / "locked" / "a.epub", "The folder of Target File, \"", std::nullopt, false},
+      {temp / "taken.epub", "Another book in the list is written to Target File", std::nullopt,
+       false},
+      {temp / "old.epub", nullptr, false, false},
+      {temp / "old.epub", nullptr, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.target.string());
+    dialogs.shown.clear();
+    if (c.answer) dialogs.yes_no_answers = {*c.answer};
+    const int rows = RowCount();
+    AddBook(novel, c.target, "Book");
+    EXPECT_EQ(RowCount(), rows + (c.added ? 1 : 0));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    const QString told = dialogs.shown[0].text;
+    EXPECT_TRUE(told.contains(QString::fromStdString(
+        c.message == nullptr ? c.target.string() : c.target.parent_path().string())))
+        << told.toStdString();
+    if (c.message != nullptr) {
+      EXPECT_EQ(dialogs.shown[0].kind, "message");
+      EXPECT_TRUE(told.startsWith(c.message)) << told.toStdString();
+      EXPECT_FALSE(told.contains('<')) << told.toStdString();  // no errno in angle brackets
+    } else {
+      EXPECT_EQ(dialogs.shown[0].kind, "question");
+    }
+  }
+  RunCommand("chattr -i " + ShellQuote((temp / "locked").string()));
+  // The book made replaces the older file; nothing else was written.
+  Click(Button("Button_Start"));
+  EXPECT_NE(ReadFile(temp / "old.epub"), "an older book");
+  EXPECT_FALSE(fs::exists(temp / "missing"));
+  EXPECT_TRUE(fs::is_empty(temp / "locked"));
+  EXPECT_EQ(dialogs.TextsOf("summary").size(), 1);
+  EXPECT_EQ(dialogs.TextsOf("summary").front().count(".epub"), 2);  // each target once
 }
 
 }  // namespace

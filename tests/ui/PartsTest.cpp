@@ -20,10 +20,29 @@
 namespace quireforge::test {
 namespace {
 
-TEST(SourceFieldTest, ATextWithoutCommaIsTheOnlySourceUnchanged) {
-  EXPECT_EQ(ParseSourceField("a.txt"), QStringList{"a.txt"});
-  EXPECT_EQ(ParseSourceField(" /my books/a b.txt "), QStringList{" /my books/a b.txt "});
-  EXPECT_EQ(ParseSourceField("\"a.txt\""), QStringList{"\"a.txt\""});
+// One path as users paste it: blanks around it, quotes around it and file:// URLs name the
+// file; everything else stays as it is.
+TEST(SourceFieldTest, ATextWithoutCommaIsTheOnlySourceAsPasted) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"a.txt", "a.txt"},
+      {" /my books/a b.txt ", "/my books/a b.txt"},
+      {"\"a.txt\"", "a.txt"},
+      {"'/my books/a.txt'", "/my books/a.txt"},
+      {"\t\"/my books/a.txt\"  ", "/my books/a.txt"},
+      {"file:///my%20books/%E8%A5%BF%E6%B8%B8.txt", "/my books/西游.txt"},
+      {"FILE:///a.txt", "/a.txt"},
+      {"\"file:///a%20b.txt\"", "/a b.txt"},
+      {"file:a.txt", "file:a.txt"},
+      {"http://example.org/a.txt", "http://example.org/a.txt"},
+      {"'it's.txt'", "'it's.txt'"},
+  };
+  for (const auto& [text, path] : cases) {
+    EXPECT_EQ(ParseSourceField(QString::fromUtf8(text)), QStringList{QString::fromUtf8(path)})
+        << text;
+    EXPECT_EQ(PastedPath(QString::fromUtf8(text)), QString::fromUtf8(path)) << text;
+  }
+  // In a list, a file URL is its path too.
+  EXPECT_EQ(ParseSourceField("file:///a%20b.txt,/c.txt"), (QStringList{"/a b.txt", "/c.txt"}));
 }
 
 TEST(SourceFieldTest, CommasBlanksAndQuotesSeparateItems) {
@@ -63,10 +82,11 @@ TEST(SourceFieldTest, ASinglePathReadsBackAsOneSourceWhateverItHolds) {
     EXPECT_EQ(ParseSourceField(field), QStringList{path}) << field.toStdString();
   }
   EXPECT_EQ(QuoteSourcePath("/my books/a.txt", false), "\"/my books/a.txt\"");
-  // Quotes that the writer would not have written stay part of the text.
-  EXPECT_EQ(ParseSourceField("\"/a.txt\""), QStringList{"\"/a.txt\""});
+  // Quotes around a whole path are a paste's; quotes the writer would not have written inside
+  // a path stay part of the text.
+  EXPECT_EQ(ParseSourceField("\"/a.txt\""), QStringList{"/a.txt"});
   EXPECT_EQ(ParseSourceField("\"a\"b c\""), QStringList{"\"a\"b c\""});
-  EXPECT_EQ(ParseSourceField("\"a b\" "), QStringList{"\"a b\" "});
+  EXPECT_EQ(ParseSourceField("\"a b\" "), QStringList{"a b"});
 }
 
 TEST(ChapterSearchTest, WholeEntryIgnoresCaseAndSkipsReplacedLines) {
@@ -123,9 +143,11 @@ TEST(OptionLineTest, OnlyTheIndexDecides) {
   }
 }
 
-TEST(InterfaceLanguageTest, ChineseOnlyForChineseInChina) {
+TEST(InterfaceLanguageTest, ChineseInChinaTraditionalInTaiwanHongKongAndMacao) {
   EXPECT_EQ(DecideInterfaceLanguage(QLocale("zh_CN")), InterfaceLanguage::kChinese);
-  EXPECT_EQ(DecideInterfaceLanguage(QLocale("zh_TW")), InterfaceLanguage::kEnglish);
+  for (const char* name : {"zh_TW", "zh_HK", "zh_MO"}) {
+    EXPECT_EQ(DecideInterfaceLanguage(QLocale(name)), InterfaceLanguage::kTraditionalChinese);
+  }
   EXPECT_EQ(DecideInterfaceLanguage(QLocale("zh_SG")), InterfaceLanguage::kEnglish);
   EXPECT_EQ(DecideInterfaceLanguage(QLocale("en_US")), InterfaceLanguage::kEnglish);
   EXPECT_EQ(DecideInterfaceLanguage(QLocale::c()), InterfaceLanguage::kEnglish);

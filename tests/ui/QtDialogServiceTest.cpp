@@ -141,6 +141,15 @@ TEST(QtDialogServiceTest, TheSummaryTellsWhetherOpenFolderWasPressed) {
   EXPECT_TRUE(dialogs.ShowSummary("Conversion finished", "Written (1):", "Open folder"));
   WhenModalOpens([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Return); });
   EXPECT_FALSE(dialogs.ShowSummary("Conversion finished", "Written (1):", "Open folder"));
+  // Esc closes it too, as OK does; the test closes a summary Esc left open with OK.
+  bool open_after_escape = true;
+  WhenModalOpens([&](QWidget* modal) {
+    QTest::keyClick(modal, Qt::Key_Escape);
+    open_after_escape = modal->isVisible();
+    if (open_after_escape) qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Ok)->click();
+  });
+  EXPECT_FALSE(dialogs.ShowSummary("Conversion finished", "Written (1):", "Open folder"));
+  EXPECT_FALSE(open_after_escape);
 }
 
 // The row editor gives back what was typed on OK and leaves the fields alone on Esc.

@@ -73,7 +73,10 @@ class ScriptedDialogService : public DialogService {
     summary_open_folder_offered.push_back(!open_folder.isEmpty());
     return !open_folder.isEmpty() && press_open_folder;
   }
-  void OpenFolder(const QString& folder) override { opened_folders.append(folder); }
+  bool OpenFolder(const QString& folder) override {
+    opened_folders.append(folder);
+    return open_folder_works;
+  }
 
   // The texts of the dialogs of one kind, in order.
   QStringList TextsOf(const QString& kind) const {
@@ -90,6 +93,7 @@ class ScriptedDialogService : public DialogService {
   std::deque<std::optional<RowFields>> edit_row_answers;  // nullopt: Cancel
   std::vector<RowFields> edit_row_initial;
   std::vector<bool> summary_open_folder_offered;
+  bool open_folder_works = true;  // whether OpenFolder finds a program that opens folders
   bool press_open_folder = false;
   QStringList opened_folders;
   std::deque<std::optional<QString>> input_answers;

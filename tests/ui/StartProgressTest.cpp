@@ -80,6 +80,7 @@ TEST_F(StartProgressTest, CancelStopsTheBookBeingPackedAndTheRowsAfterIt) {
     fs::create_directory(folder);
     WriteFile(folder / "b.epub", "older book");
     AddBook(WriteNovel("a.txt", 50), folder / "a.epub", "A");
+    dialogs.yes_no_answers = {true};  // the older book may be replaced
     AddBook(WriteNovel("b.txt", 400), folder / "b.epub", "B");
     AddBook(WriteNovel("c.txt", 50), folder / "c.epub", "C");
     const int first = RowCount() - 3;
