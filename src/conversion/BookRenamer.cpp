@@ -5,12 +5,14 @@
 #include <sys/stat.h>
 
 #include <limits>
+#include <stdexcept>
 #include <string>
 
 #include "base/Utf.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/CoverPage.h"
 #include "conversion/FileErrors.h"
+#include "conversion/StagingFolderSink.h"
 #include "conversion/TextFile.h"
 #include "conversion/XmlText.h"
 
@@ -68,6 +70,9 @@ void ReplaceCreator(std::string* opf, const std::u16string& author, bool epub3) 
 }  // namespace
 
 void TConvertFile::Rename(std::u16string target_path, std::u16string title, std::u16string author) {
+  if (sink_ != nullptr && staging_ == nullptr) {
+    throw std::logic_error("A book made into an archive as it is built keeps its target.");
+  }
   if (!staging_path_.empty()) {
     const std::u16string opf_path = staging_path_ + u"/OEBPS/book.opf";
     if (Exists(opf_path)) {
