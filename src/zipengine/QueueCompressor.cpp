@@ -31,6 +31,7 @@ QueueCompressor::~QueueCompressor() {
 
 size_t QueueCompressor::Submit(ByteBuffer raw, bool store) {
   const uint64_t size = raw.size();
+  bool wake = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     tasks_.push_back(Task{std::move(raw), store});
@@ -43,8 +44,9 @@ size_t QueueCompressor::Submit(ByteBuffer raw, bool store) {
       throw;
     }
     pending_bytes_ += size;
+    wake = idle_workers_ > 0;
   }
-  work_cv_.notify_one();
+  if (wake) work_cv_.notify_one();
   return submitted_++;
 }
 
@@ -58,7 +60,11 @@ void QueueCompressor::Work() {
   }
   std::unique_lock<std::mutex> lock(mutex_);
   while (!failure) {
-    work_cv_.wait(lock, [this] { return stop_ || failure_ || !queue_.empty(); });
+    if (!stop_ && !failure_ && queue_.empty()) {
+      ++idle_workers_;
+      work_cv_.wait(lock, [this] { return stop_ || failure_ || !queue_.empty(); });
+      --idle_workers_;
+    }
     if (stop_ || failure_) return;
     const size_t task = queue_.front();
     queue_.pop_front();
@@ -77,7 +83,7 @@ void QueueCompressor::Work() {
     if (failure) break;
     results_[task] = std::move(packed);
     finished_.push_back(task);
-    finished_cv_.notify_one();
+    if (owner_waiting_) finished_cv_.notify_one();
   }
   if (!failure_) failure_ = std::move(failure);
   finished_cv_.notify_one();
@@ -86,7 +92,11 @@ void QueueCompressor::Work() {
 
 std::vector<size_t> QueueCompressor::WaitForFinished(std::chrono::milliseconds timeout) {
   std::unique_lock<std::mutex> lock(mutex_);
-  finished_cv_.wait_for(lock, timeout, [this] { return !finished_.empty() || failure_; });
+  if (finished_.empty() && !failure_ && timeout.count() > 0) {
+    owner_waiting_ = true;
+    finished_cv_.wait_for(lock, timeout, [this] { return !finished_.empty() || failure_; });
+    owner_waiting_ = false;
+  }
   if (failure_) throw *failure_;
   std::vector<size_t> done;
   done.swap(finished_);

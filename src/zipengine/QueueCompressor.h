@@ -70,6 +70,10 @@ class QueueCompressor {
   std::optional<EngineError> failure_;  // guarded by mutex_
   uint64_t pending_bytes_ = 0;          // guarded by mutex_
   bool stop_ = false;                   // guarded by mutex_
+  // Wake-ups cost system calls: a worker is woken only when one is idle, and the owner only
+  // while it waits (both guarded by mutex_).
+  unsigned idle_workers_ = 0;
+  bool owner_waiting_ = false;
 
   // Last, so that it goes first: each jthread joins its worker before the state the workers
   // use goes, however this object goes.

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <limits>
 #include <new>
-#include <string_view>
 #include <thread>
 
 #include "zipengine/EngineError.h"
@@ -28,19 +27,6 @@ constexpr size_t kNoEntry = std::numeric_limits<size_t>::max();
 
 constexpr char kMimetypeName[] = "mimetype";
 
-// The next part of `name` from `*at` up to a "/" (or the end), moving `*at` past it.
-std::string_view NextPart(std::string_view name, size_t* at) {
-  const size_t slash = name.find('/', *at);
-  const size_t end = slash == std::string_view::npos ? name.size() : slash;
-  std::string_view part = name.substr(*at, end - *at);
-  *at = end == name.size() ? end : end + 1;
-  return part;
-}
-
-std::string_view WithoutTrailingSlash(std::string_view name) {
-  return !name.empty() && name.back() == '/' ? name.substr(0, name.size() - 1) : name;
-}
-
 // The part of `name` after its last "/".
 std::string FileNameOf(const std::string& name) {
   const size_t slash = name.rfind('/');
@@ -49,18 +35,10 @@ std::string FileNameOf(const std::string& name) {
 
 }  // namespace
 
-bool ArchiveOrderLess(const std::string& a, const std::string& b) {
-  const std::string_view left = WithoutTrailingSlash(a);
-  const std::string_view right = WithoutTrailingSlash(b);
-  size_t i = 0, j = 0;
-  for (;;) {
-    if (i >= left.size()) return j < right.size();  // a folder before what it holds
-    if (j >= right.size()) return false;
-    const std::string_view x = NextPart(left, &i);
-    const std::string_view y = NextPart(right, &j);
-    // As std::string compares: byte by byte, as unsigned.
-    if (x != y) return x < y;
-  }
+std::string ArchiveOrderKey(const std::string& name) {
+  std::string key = !name.empty() && name.back() == '/' ? name.substr(0, name.size() - 1) : name;
+  std::replace(key.begin(), key.end(), '/', '\0');
+  return key;
 }
 
 StreamedAdd::StreamedAdd(const ZE_ZipCommand& command)
@@ -220,11 +198,12 @@ int32_t StreamedAdd::CommitOrThrow() {
   compressor_.reset();
   if (entries_.empty()) return 0;  // nothing to store: the archive path stays as it is
 
-  std::vector<size_t> order(entries_.size());
-  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::sort(order.begin(), order.end(), [this](size_t a, size_t b) {
-    return ArchiveOrderLess(entries_[a].source.name, entries_[b].source.name);
-  });
+  std::vector<std::pair<std::string, size_t>> keys(entries_.size());
+  for (size_t i = 0; i < keys.size(); ++i) keys[i] = {ArchiveOrderKey(entries_[i].source.name), i};
+  std::sort(keys.begin(), keys.end());
+  std::vector<size_t> order(keys.size());
+  for (size_t i = 0; i < keys.size(); ++i) order[i] = keys[i].second;
+  keys = {};
   // The EPUB container wants `mimetype` first.
   const auto mimetype = std::find_if(order.begin(), order.end(), [this](size_t i) {
     return !entries_[i].source.directory && entries_[i].source.name == kMimetypeName;

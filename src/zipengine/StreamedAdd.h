@@ -27,9 +27,11 @@
 
 namespace quireforge {
 
-// True when the entry `a` comes before `b` in an archive the engine writes from a folder: the
-// names compared part by part (between "/"), byte by byte, a folder before what it holds.
-bool ArchiveOrderLess(const std::string& a, const std::string& b);
+// The key by which entry `name` takes its place in an archive the engine writes from a folder,
+// where names are compared part by part (between "/"), byte by byte, a folder before what it
+// holds: the name without a folder's final "/", each "/" made a NUL byte (which sorts before
+// every byte a name holds), compared as bytes.
+std::string ArchiveOrderKey(const std::string& name);
 
 class StreamedAdd {
  public:
