@@ -18,7 +18,7 @@ namespace {
 
 // Files handed over wait for the workers up to this many bytes; beyond it a put waits, so that
 // a caller faster than the compression never holds much more than its compressed book.
-constexpr uint64_t kMaxPendingBytes = uint64_t{16} << 20;
+constexpr uint64_t kMaxPendingBytes = uint64_t{4} << 20;
 
 // How long a waiting put or close waits for the workers before it calls back anyway.
 constexpr std::chrono::milliseconds kWaitTick{20};
