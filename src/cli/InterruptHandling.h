@@ -11,7 +11,6 @@
 
 #include <sys/types.h>
 
-
 namespace quireforge {
 
 // Installs the handlers and unblocks the signals (a child process starts with them blocked).
