@@ -6,10 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <thread>
 
 #include "BookChecks.h"
 #include "TestSupport.h"
 #include "archive/Archiver.h"
+#include "base/UserInterface.h"
 #include "chapterhead/HeadingFinder.h"
 #include "conversion/ArchiveSink.h"
 #include "conversion/ConvertFile.h"
@@ -50,11 +52,22 @@ class SinkBench {
 
   const fs::path& dir() const { return temp_.path(); }
 
-  // Builds the book of `parameters` into `sink` (null: a staging folder of its own).
-  std::unique_ptr<TConvertFile> Build(const JobParameters& parameters, BookSink* sink) {
+  // Builds the book of `parameters` into `sink` (null: a staging folder of its own in
+  // `staging_root`, when given one of those made by NewStagingRoot), with the identifier whose
+  // last character is `mark`.
+  std::unique_ptr<TConvertFile> Build(const JobParameters& parameters, BookSink* sink,
+                                      char16_t mark = u'0', const fs::path& staging_root = {}) {
     JobEnvironment environment = environment_;
     environment.sink = sink;
+    environment.identifier.back() = mark;
+    if (!staging_root.empty()) environment.staging_root = U16(staging_root.string());
     return std::make_unique<TConvertFile>(parameters, environment);
+  }
+
+  // Another staging root, named `name`.
+  fs::path NewStagingRoot(const std::string& name) {
+    CreateStagingRoot(U16((temp_ / name).string()));
+    return temp_ / name;
   }
 
   RecordingUserInterface ui;
@@ -136,6 +149,49 @@ TEST(BookSinkTest, StagedAndStreamedBooksAreTheSameBytes) {
     if (sink_case.cover) parameters.options.cover = U16((bench.dir() / "cover.png").string());
     if (sink_case.font) parameters.options.font = U16(kDejaVu);
     ExpectSameBooks(bench, parameters, sink_case.what);
+  }
+}
+
+// Staged books finished at once, each on a thread of its own with an archive component of its
+// own (as the window's Start packs them), are the bytes of the same books finished one at a
+// time.
+TEST(BookSinkTest, BooksFinishedAtOnceOnThreadsAreTheBooksOfOneAtATime) {
+  SinkBench bench;
+  constexpr int kBooks = 4;
+  std::vector<std::unique_ptr<TConvertFile>> jobs;
+  for (const char* set : {"one", "many"}) {
+    fs::create_directory(bench.dir() / set);
+    const fs::path root = bench.NewStagingRoot(std::string(set) + "-staging");
+    for (int i = 0; i < kBooks; ++i) {
+      JobParameters parameters;
+      parameters.sources = {U16((fs::path(QF_CORPUS_DIR) / "西游记.txt").string())};
+      parameters.target_path = U16((bench.dir() / set / (std::to_string(i) + ".epub")).string());
+      parameters.title = u"书";
+      parameters.options.epub3 = i % 2 == 1;
+      jobs.push_back(bench.Build(parameters, nullptr, static_cast<char16_t>(u'1' + i), root));
+    }
+  }
+  for (int i = 0; i < kBooks; ++i) {
+    TArchiver archiver(bench.ui);
+    EXPECT_TRUE(jobs[static_cast<size_t>(i)]->FinishBook(archiver));
+  }
+  std::vector<int> written(kBooks, 0);
+  {
+    std::vector<std::jthread> threads;
+    for (int i = 0; i < kBooks; ++i) {
+      threads.emplace_back([&jobs, &written, i] {
+        SilentUserInterface ui;
+        TArchiver archiver(ui);
+        written[static_cast<size_t>(i)] =
+            jobs[static_cast<size_t>(kBooks + i)]->FinishBook(archiver);
+      });
+    }
+  }
+  for (int i = 0; i < kBooks; ++i) {
+    const std::string name = std::to_string(i) + ".epub";
+    EXPECT_EQ(written[static_cast<size_t>(i)], 1) << name;
+    EXPECT_TRUE(ReadFile(bench.dir() / "one" / name) == ReadFile(bench.dir() / "many" / name))
+        << name;
   }
 }
 
