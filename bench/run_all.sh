@@ -2,9 +2,10 @@
 # Runs every benchmark: the Google Benchmark programs (pattern engine, conversion job, zip
 # engine), the whole-command comparison of quireforge-cli with pandoc and zip -9, the cost of
 # the book options beyond the window's (volumes, cover, language, own chapter rule), and the
-# cost of headings, indent and EPUB 3 on the 50 MB novel, the window's responsiveness and
-# Cancel while Start packs that novel, books streamed into their archives against pandoc and
-# zip -9 (stream.sh), and Start with several books at once (start.sh).
+# cost of headings, indent and EPUB 3 on the 50 MB novel, the cost of the drawn cover and of
+# --chinese, the window's responsiveness and Cancel while Start packs that novel, books
+# streamed into their archives against pandoc and zip -9 (stream.sh), and Start with several
+# books at once (start.sh).
 # Usage: bench/run_all.sh [BUILD_DIR]   (default: build)
 set -euo pipefail
 
@@ -26,6 +27,9 @@ echo "== extras.sh"
 
 echo "== formats.sh"
 "$here/formats.sh" "$build"
+
+echo "== finishing.sh"
+"$here/finishing.sh" "$build"
 
 echo "== window.sh"
 "$here/window.sh" "$build"

@@ -30,7 +30,11 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${QF_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The window's Chinese standard buttons and its CJK font.
+# Beside the libraries found there: OpenCC's dictionaries, which its library reads at run time,
+# and fontconfig's configuration, by which drawn covers find their fonts.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libopencc-data, fontconfig-config")
+# The window's Chinese standard buttons, and a CJK font for its Chinese interface and for the
+# covers drawn for Chinese titles.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-wqy-zenhei")
 # Control files with the permissions dpkg-deb and lintian expect.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -121,12 +121,16 @@ void WarnOfMissingHeadings(const JobParameters& book, const TConvertFile& job,
                "--chapter-pattern, and check the result with --list-chapters.");
 }
 
-// Prints what the reading of the sources and the chapter search are worth saying.
+// Prints what the reading of the sources, the chapter search and the making of the book are
+// worth saying.
 void PrintNotes(const CliOptions& options, const JobParameters& book, const TConvertFile& job,
                 TerminalUserInterface& ui) {
   if (options.quiet) return;
   PrintCodePages(job, ui);
   WarnOfMissingHeadings(book, job, ui);
+  for (const std::string& note : job.Notes()) {
+    ui.PrintLine(ToUtf8(book.sources.front()) + ": " + note);
+  }
 }
 
 // --list-chapters: the sources read and their chapters found as for the book, no page made and
@@ -212,7 +216,10 @@ int Convert(const CliOptions& options, const CodePageChoice& code_pages,
 
 int ConvertOneBook(const CliOptions& options, const CodePageChoice& code_pages) {
   try {
-    return Convert(options, code_pages, PlanBook(RequestOf(options), code_pages));
+    JobParameters book = PlanBook(RequestOf(options), code_pages);
+    // A chapter list needs no cover.
+    if (options.list_chapters) book.options.draw_cover = false;
+    return Convert(options, code_pages, book);
   } catch (const std::exception& error) {
     // Path errors, a staging folder that cannot be made, running out of memory.
     PrintMessage(error.what());

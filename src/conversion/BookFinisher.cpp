@@ -1,8 +1,8 @@
 // TConvertFile::FinishBook: turns a built book into the .epub file. In this order: the check
-// that the sink holds a book, the font copy, toc.ncx (and for EPUB 3 nav.xhtml) from the
-// chapter list as edited (and the volumes beside it), and the making of the book by the sink:
-// one archive request that replaces the target wholly and the removal of the emptied staging
-// folder, or the completion of the archive fed while the pages were made.
+// that the sink holds a book, the font copy, toc.ncx (and for EPUB 3 nav.xhtml) and the contents
+// page from the chapter list as edited (and the volumes beside it), and the making of the book by
+// the sink: one archive request that replaces the target wholly and the removal of the emptied
+// staging folder, or the completion of the archive fed while the pages were made.
 #include <string>
 
 #include "archive/Archiver.h"
@@ -11,7 +11,9 @@
 #include "base/SystemError.h"
 #include "base/Utf.h"
 #include "conversion/BookSink.h"
+#include "conversion/ContentsPage.h"
 #include "conversion/ConvertFile.h"
+#include "conversion/CoverPage.h"
 #include "conversion/FileErrors.h"
 #include "conversion/NavigationDocument.h"
 #include "conversion/NavigationFile.h"
@@ -72,17 +74,24 @@ bool TConvertFile::FinishBook(TArchiver& archiver) {
 
   if (!options_.font.empty()) CopyFont(options_.font, *sink_);
 
-  const NavigationContent navigation{.identifier = identifier_,
-                                     .title = title_,
-                                     .author = author_,
-                                     .chapters = &chapters_,
-                                     .volumes = &volumes_,
-                                     .language = language_,
-                                     .epub3 = options_.epub3};
+  const NavigationContent navigation{
+      .identifier = identifier_,
+      .title = title_,
+      .author = author_,
+      .chapters = &chapters_,
+      .volumes = &volumes_,
+      .language = language_,
+      .epub3 = options_.epub3,
+      .cover_page = has_cover_ ? CoverPageFile(options_.epub3) : std::u16string_view(),
+      .contents_page = options_.contents_page};
   sink_->PutFile(u"OEBPS/toc.ncx", Utf8LinesBytes(NavigationLines(navigation)));
   if (options_.epub3) {
     sink_->PutFile(u"OEBPS/" + std::u16string(kNavigationDocumentFile),
                    Utf8LinesBytes(NavigationDocumentLines(navigation)));
+  }
+  if (options_.contents_page) {
+    sink_->PutFile(u"OEBPS/" + std::u16string(ContentsPageFile(options_.epub3)),
+                   Utf8LinesBytes(ContentsPageLines(navigation)));
   }
   return sink_->MakeBook(archiver, target_path_);
 }

@@ -1,6 +1,7 @@
 // TConvertFile::Rename: a built book gets another target, title and author before it is
-// packed. The title and author live in book.opf's metadata (and the title in the cover page);
-// those elements are rewritten in place, so that chapter edits and everything else the
+// packed. The title and author live in book.opf's metadata (and the title in the cover page,
+// and both in a drawn cover's picture); those elements are rewritten in place, the picture drawn
+// again, so that chapter edits and everything else the
 // staging tree holds stay as they are. toc.ncx takes the new names when the book is finished.
 #include <sys/stat.h>
 
@@ -10,6 +11,7 @@
 
 #include "base/Utf.h"
 #include "conversion/ConvertFile.h"
+#include "conversion/CoverDrawing.h"
 #include "conversion/CoverPage.h"
 #include "conversion/FileErrors.h"
 #include "conversion/StagingFolderSink.h"
@@ -77,17 +79,30 @@ void TConvertFile::Rename(std::u16string target_path, std::u16string title, std:
     const std::u16string opf_path = staging_path_ + u"/OEBPS/book.opf";
     if (Exists(opf_path)) {
       std::string opf = ReadFileBytes(opf_path, kWholeFile);
+      // The new names on the drawn cover first: a title no font can set keeps the old names.
+      std::optional<DrawnCover> drawn;
+      if (drawn_cover_) {
+        std::string problem;
+        drawn = DrawCover(title, author, &problem);
+        if (!drawn) {
+          throw FileError("Cannot draw the cover of \"" + ToUtf8(title) +
+                          "\": no installed font has the characters of that title.");
+        }
+      }
       ReplaceElementText(&opf, "<dc:title>", "</dc:title>", ToUtf8(XmlText(title)));
       ReplaceCreator(&opf, author, options_.epub3);
       // The cover page first: a failure there leaves book.opf with the old names.
-      const std::u16string cover_path =
-          staging_path_ + u"/OEBPS/" + std::u16string(CoverPageFile(options_.epub3));
+      const std::u16string cover_page = u"OEBPS/" + std::u16string(CoverPageFile(options_.epub3));
+      const std::u16string cover_path = staging_path_ + u"/" + cover_page;
       if (Exists(cover_path)) {
         std::string cover = ReadFileBytes(cover_path, kWholeFile);
         ReplaceElementText(&cover, "<title>", "</title>", ToUtf8(XmlText(title)));
-        WriteFileBytes(cover_path, cover);
+        sink_->PutFile(cover_page, cover);
       }
-      WriteFileBytes(opf_path, opf);
+      if (drawn) {
+        sink_->PutFile(u"OEBPS/" + std::u16string(drawn->image.file_name), drawn->image.bytes);
+      }
+      sink_->PutFile(u"OEBPS/book.opf", opf);
     }
   }
   target_path_ = std::move(target_path);

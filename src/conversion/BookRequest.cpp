@@ -13,11 +13,13 @@
 #include "chapterhead/PatternEngineError.h"
 #include "chapterhead/PatternLineRule.h"
 #include "chapterhead/VolumeHeadRule.h"
+#include "conversion/ClassicBook.h"
 #include "conversion/CodePageChoice.h"
 #include "conversion/CodePageDetector.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/TextFile.h"
 #include "conversion/TextLines.h"
+#include "conversion/TextNames.h"
 #include "conversion/XmlText.h"
 
 namespace quireforge {
@@ -94,6 +96,25 @@ std::optional<TitleAndAuthor> NamesFromSource(std::u16string_view source,
   return TitleAndAuthorFromFileName(*name);
 }
 
+std::optional<TitleAndAuthor> BookNamesOf(std::u16string_view source,
+                                          const CodePageChoice& code_pages,
+                                          const BookOptions& options) {
+  std::optional<TitleAndAuthor> names = NamesFromSource(source, code_pages);
+  if (!TakesNamesFromText(options) || (names && !names->author.empty())) return names;
+  NamesInText in_text;
+  try {
+    in_text = NamesFromTextLines(FirstLinesOfSource(source, code_pages));
+  } catch (const std::exception&) {
+    return names;  // unreadable: the conversion says why
+  }
+  if (in_text.title && IsEmptyAsXmlText(*in_text.title)) in_text.title.reset();
+  if (!names && !in_text.title) return std::nullopt;
+  if (!names) names.emplace();
+  if (in_text.title) names->title = *in_text.title;
+  if (in_text.author) names->author = *in_text.author;
+  return names;
+}
+
 JobParameters PlanBook(const BookRequest& request, const CodePageChoice& code_pages) {
   if (request.sources.empty()) throw BookNameError("No source file was given.");
   JobParameters book;
@@ -101,9 +122,9 @@ JobParameters PlanBook(const BookRequest& request, const CodePageChoice& code_pa
   const std::u16string& first = book.sources.front();
   book.target_path =
       request.target.empty() ? DerivedTargetPath(first, u".epub") : AbsolutePath(request.target);
-  // A title and an author given each win over what the file name says.
+  // A title and an author given each win over what the file name (or the text) says.
   std::optional<TitleAndAuthor> names;
-  if (!request.title || !request.author) names = NamesFromSource(first, code_pages);
+  if (!request.title || !request.author) names = BookNamesOf(first, code_pages, request.options);
   if (request.title) {
     book.title = *request.title;
   } else if (names) {
@@ -117,8 +138,13 @@ JobParameters PlanBook(const BookRequest& request, const CodePageChoice& code_pa
     throw BookNameError(Message({"The title taken from the name of \"", ToUtf8(first),
                                  "\" is empty; give one with --title."}));
   }
-  book.author = request.author ? *request.author : (names ? names->author : std::u16string());
+  if (request.author) {
+    book.author = *request.author;
+  } else if (names) {
+    book.author = names->author;
+  }
   book.options = request.options;
+  if (book.options.vertical) book.options.epub3 = true;  // vertical writing is EPUB 3's
   if (!book.options.font.empty()) book.options.font = AbsolutePath(book.options.font);
   if (!book.options.cover.empty()) book.options.cover = AbsolutePath(book.options.cover);
   RefuseTargetAmongSources(book.target_path, book.sources);

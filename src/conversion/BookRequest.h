@@ -25,18 +25,19 @@ struct BookRequest {
   // As given, in the book's order; relative paths are taken from the current folder. Paths
   // need not be UTF-8 (FromUtf8Escaped).
   std::vector<std::u16string> sources;
-  std::u16string target;                // empty: the first source with ".epub" for extension
-  std::optional<std::u16string> title;  // unset: from the first source's file name
-  std::optional<std::u16string>
-      author;  // unset: from the first source's file name, if it names one
+  std::u16string target;  // empty: the first source with ".epub" for extension
+  // Unset: from the first source's file name, or from its text's first lines where the file
+  // name names no author (TextNames.h; not for the classic book).
+  std::optional<std::u16string> title;
+  std::optional<std::u16string> author;
   BookOptions options;
 };
 
 // The parameters of the requested book: every path absolute, the names derived where none was
-// given. Raises BookNameError, naming the file and the fault, when a path is empty or cannot
-// be resolved, when the target is one of the sources, the font or the cover picture, or when
-// the title would be empty once written (given so, or derived from a name that is neither
-// UTF-8 nor in the code page of its text).
+// given, EPUB 3 for a vertical book. Raises BookNameError, naming the file and the fault, when a
+// path is empty or cannot be resolved, when the target is one of the sources, the font or the cover
+// picture, or when the title would be empty once written (given so, or derived from a name that is
+// neither UTF-8 nor in the code page of its text).
 JobParameters PlanBook(const BookRequest& request, const CodePageChoice& code_pages);
 
 // The title and author a source's file name gives: the file name rule (TitleAndAuthorFromFileName)
@@ -44,6 +45,14 @@ JobParameters PlanBook(const BookRequest& request, const CodePageChoice& code_pa
 // chooses it). Nullopt when the name is no text in either.
 std::optional<TitleAndAuthor> NamesFromSource(std::u16string_view source,
                                               const CodePageChoice& code_pages);
+
+// The title and author of a book made from `source` with `options`: NamesFromSource's, and,
+// where the file name names no author, the title and author the text's first lines name
+// (NamesFromTextLines) in their place, unless the options make the classic book. Nullopt when
+// the name is no text and the text names no title.
+std::optional<TitleAndAuthor> BookNamesOf(std::u16string_view source,
+                                          const CodePageChoice& code_pages,
+                                          const BookOptions& options);
 
 // Where a job is made and whom it tells; all must outlive the call (and `sink` the job).
 struct JobSurroundings {

@@ -11,10 +11,13 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QUrl>
+#include <exception>
 
 #include "base/AsciiText.h"
 #include "conversion/BookNames.h"
+#include "conversion/BookRequest.h"
 #include "ui/DialogService.h"
+#include "ui/ProgramValues.h"
 #include "ui/SourceField.h"
 #include "ui/TForm_Main.h"
 
@@ -63,7 +66,16 @@ void TForm_Main::Button_OpenClick() {
 }
 
 void TForm_Main::FillNamesFrom(const QString& path, bool typed) {
-  const TitleAndAuthor names = TitleAndAuthorFromFileName(path.toStdU16String());
+  // The names the command line would give the book: the file name's, or the text's first
+  // lines' where the name names no author.
+  BookOptions options;
+  try {
+    options = ChosenOptions();
+  } catch (const std::exception&) {
+    // A field holds what no option takes: Add says so; the names follow the defaults.
+  }
+  const TitleAndAuthor names = BookNamesOf(path.toStdU16String(), values_.CodePages(), options)
+                                   .value_or(TitleAndAuthorFromFileName(path.toStdU16String()));
   Edit_Title->setText(QString::fromStdU16String(names.title));
   // Only into an empty Author field. While a path is being typed, the author taken from
   // the name typed so far is still the window's own and follows the name.
