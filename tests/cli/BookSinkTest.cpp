@@ -84,6 +84,7 @@ struct SinkCase {
   bool epub3 = false;
   bool cover = false;
   bool font = false;
+  bool finishing = false;  // a contents page, and the text set vertically
 };
 
 // Both the staged and the streamed book of `parameters`; the streamed one at `target` + ".s".
@@ -130,6 +131,7 @@ TEST(BookSinkTest, StagedAndStreamedBooksAreTheSameBytes) {
       {"volumes and a cover, EPUB 2", {"volumes.txt"}, false, true},
       {"volumes and a cover, EPUB 3", {"volumes.txt"}, true, true},
       {"two sources and a font, EPUB 3", {"volumes.txt", "西游记.txt"}, true, false, true},
+      {"a contents page, set vertically", {"volumes.txt"}, true, false, false, true},
   };
   SinkBench bench;
   WriteFile(bench.dir() / "volumes.txt", volumes);
@@ -148,6 +150,10 @@ TEST(BookSinkTest, StagedAndStreamedBooksAreTheSameBytes) {
     parameters.options.epub3 = sink_case.epub3;
     if (sink_case.cover) parameters.options.cover = U16((bench.dir() / "cover.png").string());
     if (sink_case.font) parameters.options.font = U16(kDejaVu);
+    if (sink_case.finishing) {
+      parameters.options.contents_page = true;
+      parameters.options.vertical = true;
+    }
     ExpectSameBooks(bench, parameters, sink_case.what);
   }
 }
