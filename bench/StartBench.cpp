@@ -43,7 +43,7 @@ class SilentDialogs : public DialogService {
   QStringList RunFileDialog(const FileDialogRequest&) override { return {}; }
   bool EditRow(const QString&, const QStringList&, RowFields*) override { return false; }
   bool ShowSummary(const QString&, const QString&, const QString&) override { return false; }
-  void OpenFolder(const QString&) override {}
+  bool OpenFolder(const QString&) override { return true; }
 
  private:
   static void Print(const char* kind, const QString& text) {
