@@ -33,14 +33,14 @@ TEST(CliHeadingStyleTest, TitleMakesHeadingsAndKeepsTheChapterList) {
   const fs::path book = temp / "novel.epub";
   EXPECT_TRUE(Holds(Page(book, 2), "<body>\r\n<h1>第一卷 潜龙</h1>\r\n</body>")) << Page(book, 2);
   EXPECT_TRUE(Holds(Page(book, 3), "<body>\r\n<h2>第一章 甲</h2>\r\n<p>　　正文一</p>\r\n"));
-  // The table of contents keeps the lines as they stand.
-  EXPECT_TRUE(Holds(EntryBytes(book, "OEBPS/toc.ncx"), "<text>  第一章 甲 </text>"));
+  // The table of contents holds the headings without the blanks around them.
+  EXPECT_TRUE(Holds(EntryBytes(book, "OEBPS/toc.ncx"), "<text>第一章 甲</text>"));
   const CliResult title =
       RunCli({"--list-chapters", "--volumes", "--heading-style=title", "novel.txt"}, temp.path());
   const CliResult plain =
       RunCli({"--list-chapters", "--volumes", "--heading-style=plain", "novel.txt"}, temp.path());
   EXPECT_EQ(title.out, plain.out);
-  EXPECT_EQ(title.out, "ch_2.html=第一卷 潜龙\n  ch_3.html=  第一章 甲 \n  ch_4.html=第二章 乙\n");
+  EXPECT_EQ(title.out, "ch_2.html=第一卷 潜龙\n  ch_3.html=第一章 甲\n  ch_4.html=第二章 乙\n");
 }
 
 TEST(CliEpub3Test, AnEpub3BookWithVolumesACoverHeadingsAndIndent) {
@@ -67,11 +67,10 @@ TEST(CliEpub3Test, AnEpub3BookWithVolumesACoverHeadingsAndIndent) {
   EXPECT_TRUE(Holds(page, "<h2>第一章 甲</h2>\r\n<p>正文一</p>\r\n"));
   EXPECT_TRUE(Holds(EntryBytes(book, "OEBPS/nav.xhtml"),
                     "<li><a href=\"ch_2.xhtml\">第一卷 潜龙</a>\r\n<ol>\r\n"
-                    "<li><a href=\"ch_3.xhtml\">  第一章 甲 </a></li>\r\n"));
+                    "<li><a href=\"ch_3.xhtml\">第一章 甲</a></li>\r\n"));
   // The chapter list names the pages as the EPUB 3 book calls them.
   const CliResult list = RunCli({"--list-chapters", "--epub3", "novel.txt"}, temp.path());
-  EXPECT_EQ(list.out,
-            "ch_2.xhtml=第一卷 潜龙\n  ch_3.xhtml=  第一章 甲 \n  ch_4.xhtml=第二章 乙\n");
+  EXPECT_EQ(list.out, "ch_2.xhtml=第一卷 潜龙\n  ch_3.xhtml=第一章 甲\n  ch_4.xhtml=第二章 乙\n");
 }
 
 TEST(CliEpub3Test, EveryBookOfEachIsEpub3AndSeveralSourcesWork) {

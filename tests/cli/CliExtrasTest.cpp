@@ -199,24 +199,24 @@ TEST(CliVolumesTest, ListChaptersIndentsTheChaptersOfAVolume) {
             "ch_2.html=第一卷 潜龙\n"
             "  ch_3.html=第一章 甲\n"
             "  ch_4.html=第二章 乙\n"
-            "ch_5.html=　　第二卷　空卷\n"
+            "ch_5.html=第二卷　空卷\n"
             "ch_6.html=卷三 飞龙\n"
             "  ch_7.html=第三章 丙\n");
   // Without --volumes the classic rule's volume lines are chapters or text, as before.
   result = RunCli({"--list-chapters", "--chapter-rule=classic", "novel.txt"}, temp.path());
   EXPECT_EQ(result.out,
             "ch_2.html=第一卷 潜龙\nch_3.html=第一章 甲\nch_4.html=第二章 乙\n"
-            "ch_5.html=　　第二卷　空卷\nch_6.html=第三章 丙\n");
+            "ch_5.html=第二卷　空卷\nch_6.html=第三章 丙\n");
   // The heading finder sees the two nested series by itself, and the opening 楔子; --no-volumes
   // makes its volume lines chapters.
   const std::string outline =
       "ch_2.html=楔子 开端\nch_3.html=第一卷 潜龙\n  ch_4.html=第一章 甲\n  ch_5.html=第二章 乙\n"
-      "ch_6.html=　　第二卷　空卷\nch_7.html=卷三 飞龙\n  ch_8.html=第三章 丙\n";
+      "ch_6.html=第二卷　空卷\nch_7.html=卷三 飞龙\n  ch_8.html=第三章 丙\n";
   EXPECT_EQ(RunCli({"--list-chapters", "novel.txt"}, temp.path()).out, outline);
   EXPECT_EQ(RunCli({"--list-chapters", "--volumes", "novel.txt"}, temp.path()).out, outline);
   EXPECT_EQ(RunCli({"--list-chapters", "--no-volumes", "novel.txt"}, temp.path()).out,
             "ch_2.html=楔子 开端\nch_3.html=第一卷 潜龙\nch_4.html=第一章 甲\nch_5.html=第二章 乙\n"
-            "ch_6.html=　　第二卷　空卷\nch_7.html=卷三 飞龙\nch_8.html=第三章 丙\n");
+            "ch_6.html=第二卷　空卷\nch_7.html=卷三 飞龙\nch_8.html=第三章 丙\n");
   // An own volume rule, and an own chapter rule beside it.
   WriteFile(temp / "english.txt",
             "Foreword\r\nBook 1\r\nChapter 1\r\nx\r\n  Book 2  \r\nChapter 2\r\n");
@@ -224,12 +224,11 @@ TEST(CliVolumesTest, ListChaptersIndentsTheChaptersOfAVolume) {
                    "^Chapter", "english.txt"},
                   temp.path());
   ASSERT_EQ(result.status, 0) << result.err;
-  EXPECT_EQ(
-      result.out,
-      "ch_2.html=Book 1\n  ch_3.html=Chapter 1\nch_4.html=  Book 2  \n  ch_5.html=Chapter 2\n");
+  EXPECT_EQ(result.out,
+            "ch_2.html=Book 1\n  ch_3.html=Chapter 1\nch_4.html=Book 2\n  ch_5.html=Chapter 2\n");
   // Volumes without chapters.
   result = RunCli({"--list-chapters", "--volumes", "--no-chapters", "novel.txt"}, temp.path());
-  EXPECT_EQ(result.out, "ch_2.html=第一卷 潜龙\nch_3.html=　　第二卷　空卷\nch_4.html=卷三 飞龙\n");
+  EXPECT_EQ(result.out, "ch_2.html=第一卷 潜龙\nch_3.html=第二卷　空卷\nch_4.html=卷三 飞龙\n");
 }
 
 TEST(CliVolumesTest, SeveralSourcesAreRefusedButEachWorks) {

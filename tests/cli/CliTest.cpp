@@ -81,7 +81,10 @@ TEST(CliTest, ListChaptersPrintsEveryEntryAsStoredAndPacksNothing) {
   WriteFile(temp / "novel.txt", TwoChapterText());
   CliResult result = RunCli({"--list-chapters", "novel.txt"}, temp.path());
   ASSERT_EQ(result.status, 0) << result.err;
-  // The raw heading line, leading blanks and all.
+  // The heading without the blanks around it; the classic book keeps the raw line.
+  EXPECT_EQ(result.out, "ch_2.html=第一章 Prologue\nch_3.html=第二章 One\n");
+  result = RunCli({"--list-chapters", "--classic", "novel.txt"}, temp.path());
+  ASSERT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(result.out, "ch_2.html=  第一章 Prologue\nch_3.html=第二章 One\n");
   EXPECT_FALSE(fs::exists(temp / "novel.epub"));
   EXPECT_EQ(RunLeftovers(temp.path()), std::vector<std::string>());

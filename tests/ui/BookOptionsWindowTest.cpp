@@ -65,6 +65,7 @@ class BookOptionsWindowTest : public WindowFixture {
     for (const auto& [name, word] : words) {
       Choose(Control(FindBookOption(name)), FindBookOption(name), word);
     }
+    fs::remove(target);  // a book written before would be asked about
     AddBook(source, target, QStringLiteral("novel"));
     Click(Button("Button_Start"));
   }

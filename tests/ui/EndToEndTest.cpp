@@ -216,7 +216,10 @@ TEST_F(EndToEndTest, ThreeTypedBooksTheSecondCancelled) {
   EXPECT_EQ(Edit("Edit_Title")->text(), QStringLiteral("西游记"));
   EXPECT_EQ(Edit("Edit_Author")->text(), QStringLiteral("吴承恩"));
   QTest::keyClick(Edit("Edit_SourceFile"), Qt::Key_Return);
+  dialogs.yes_no_answers = {true};  // the older book may be replaced
   TypeSourceAndEnter(second);
+  ASSERT_EQ(dialogs.TextsOf("question").size(), 1);
+  dialogs.shown.clear();
   TypeSourceAndEnter(third);
   ASSERT_TRUE(dialogs.shown.empty()) << dialogs.shown[0].text.toStdString();
   ASSERT_EQ(RowCount(), 3);

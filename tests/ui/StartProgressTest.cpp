@@ -139,6 +139,7 @@ TEST_F(StartProgressTest, BooksPackedAtOnceHaveALineEachAndCancelStopsThemAll) {
   window->StartRunner().SetBooksAtOnce(3);
   for (const char* name : {"a", "b", "c", "d"}) {
     WriteFile(temp / (std::string(name) + ".epub"), "older book");
+    dialogs.yes_no_answers = {true};  // the older book may be replaced
     AddBook(WriteNovel(std::string(name) + ".txt", 300), temp / (std::string(name) + ".epub"),
             QString::fromLatin1(name).toUpper());
   }
