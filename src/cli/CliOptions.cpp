@@ -35,14 +35,68 @@ constexpr const char* kFooter =
     "  quireforge-cli --volumes --cover cover.jpg --language zh novel.txt\n"
     "  quireforge-cli --epub3 --heading-style title --indent 2 novel.txt";
 
-// A usage error found after parsing: printed as CLI11 prints its own.
+// A usage error: "<option>: <what is expected>" (or `text` alone when `option` is empty) and
+// a line pointing to --help.
 int UsageError(const std::string& option, const std::string& text) {
-  std::cerr << option << ": " << text << "\n"
+  std::cerr << option << (option.empty() ? "" : ": ") << text << "\n"
             << "Run with --help for more information.\n";
   return kExitUsage;
 }
 
+// The words after `mark` in `text`; empty when `text` does not hold `mark`.
+std::string After(const std::string& text, std::string_view mark) {
+  const size_t at = text.find(mark);
+  return at == std::string::npos ? std::string() : text.substr(at + mark.size());
+}
+
+// CLI11's verdict on a wrong command line, said as every usage message of the program says
+// it: the option, ": " and what is expected there.
+std::string UsageText(const CLI::ParseError& error, const CLI::App& app) {
+  const std::string text = error.what();
+  if (dynamic_cast<const CLI::RequiredError*>(&error) != nullptr && text.rfind("SOURCE", 0) == 0) {
+    return "SOURCE: at least one source text file is expected";
+  }
+  if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr) {
+    const std::string name = text.substr(0, text.find(':'));
+    const CLI::Option* option = app.get_option_no_throw(name);
+    if (option != nullptr && option->get_expected_max() == 0) {
+      return name + ": this flag takes no value";
+    }
+    const std::string words = option == nullptr ? std::string() : option->get_option_text();
+    return name + ": a value is expected after it" + (words.empty() ? "" : " (" + words + ")");
+  }
+  if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr) {
+    // CLI11 lists them last first.
+    std::vector<std::string> extras;
+    std::istringstream words(After(text, ": "));
+    for (std::string word; words >> word;) extras.insert(extras.begin(), word);
+    std::string names;
+    for (const std::string& extra : extras) names += (names.empty() ? "" : ", ") + extra;
+    return names + (extras.size() > 1 ? ": no such options" : ": no such option");
+  }
+  if (dynamic_cast<const CLI::ExcludesError*>(&error) != nullptr) {
+    const size_t at = text.find(" excludes ");
+    if (at != std::string::npos) {
+      return text.substr(0, at) + ": not with " + text.substr(at + 10) + "; give one of them";
+    }
+  }
+  if (dynamic_cast<const CLI::ConversionError*>(&error) != nullptr) {
+    // A flag given a value: "Could not convert: --epub3 = x".
+    const std::string given = After(text, "Could not convert: ");
+    const size_t equals = given.find(" = ");
+    if (equals != std::string::npos) {
+      return given.substr(0, equals) + ": this flag takes no value, not \"" +
+             given.substr(equals + 3) + "\"";
+    }
+  }
+  return text;
+}
+
 }  // namespace
+
+int ReportUsageError(const std::string& option, const std::string& text) {
+  return UsageError(option, text);
+}
 
 std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
   CLI::App app(kDescription, "quireforge-cli");
@@ -90,7 +144,16 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
       app.add_flag("--each", options->each, "Make every SOURCE a book of its own, beside it");
   app.add_option("-j,--jobs", options->jobs,
                  "Books converted at once with --each (default: all cores)")
-      ->check(CLI::Range(1, 1024));
+      ->check(CLI::Validator(
+          [](std::string& word) {
+            const bool digits = !word.empty() && word.size() <= 4 &&
+                                std::all_of(word.begin(), word.end(), [](char c) {
+                                  return std::isdigit(static_cast<unsigned char>(c)) != 0;
+                                });
+            if (digits && std::stoi(word) >= 1 && std::stoi(word) <= 1024) return std::string();
+            return "a whole number from 1 to 1024 is expected, not \"" + word + "\"";
+          },
+          "1..1024"));
   app.add_flag("-q,--quiet", options->quiet,
                "Errors only: no progress, no finished books, no code page or chapter notes");
   // For the child processes of --each, whose parent shows progress and finished books.
@@ -107,12 +170,13 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
+    if (error.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
+      app.exit(error, std::cout, std::cerr);  // --help, --version
+      return 0;
+    }
     // A refused value is quoted in the message: its control characters must not reach the
     // terminal as they are.
-    std::ostringstream message;
-    const int status = app.exit(error, std::cout, message);
-    std::cerr << EscapedForTerminal(message.str()) << std::flush;
-    return status == 0 ? 0 : kExitUsage;
+    return UsageError("", EscapedForTerminal(UsageText(error, app)));
   }
   // Texts that become part of the book or search it must be UTF-8: another encoding would
   // turn into U+FFFD without a word (and an expression then match every line holding one).

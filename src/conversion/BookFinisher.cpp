@@ -14,6 +14,7 @@
 #include "base/Utf.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/FileErrors.h"
+#include "conversion/FontFile.h"
 #include "conversion/NavigationDocument.h"
 #include "conversion/NavigationFile.h"
 #include "conversion/TextFile.h"
@@ -52,8 +53,9 @@ int ReadAll(int fd, std::string* bytes) {
 }
 
 // Copies `font` to `destination`, replacing it. Raises FileError naming the font and the
-// reason when the font is no regular file, cannot be read or the copy cannot be written; a
-// partly written copy is removed, so the tree never holds a truncated font.
+// reason when the font is no regular file, cannot be read, is no font (IsFontHeader) or the
+// copy cannot be written; a partly written copy is removed, so the tree never holds a
+// truncated font.
 void CopyFont(std::u16string_view font, std::u16string_view destination) {
   std::string bytes;
   {
@@ -64,6 +66,8 @@ void CopyFont(std::u16string_view font, std::u16string_view destination) {
     if (error != 0) ThrowFontCopyError(font, error);
     if (const int read_error = ReadAll(source.get(), &bytes)) ThrowFontCopyError(font, read_error);
   }
+  // Checked when the book was asked for; the file may have changed since.
+  if (!IsFontHeader(bytes)) throw FileError(NotAFontMessage(font));
   const std::string target = NativePath(destination);
   ScopedFd copy;
   if (const int error = OpenForWriting(target, 0644, &copy)) ThrowFontCopyError(font, error);
