@@ -43,6 +43,7 @@
 #include "ui/JobListItem.h"
 #include "ui/JobListView.h"
 #include "ui/ProgramValues.h"
+#include "ui/SettingsWriter.h"
 #include "ui/SourceField.h"
 #include "ui/TForm_Waiting.h"
 
@@ -462,6 +463,13 @@ void TForm_Main::FormShow() {
   QStringList problems;
   if (!values_.CodePageProblem().isEmpty()) problems.append(values_.CodePageProblem());
   if (!staging_problem_.isEmpty()) problems.append(staging_problem_);
+  if (!values_.SettingsFile().isEmpty()) {
+    const QString settings_problem = SettingsWriteProblem(values_.SettingsFile());
+    if (!settings_problem.isEmpty()) {
+      settings_problem_told_ = true;
+      problems.append(texts_.settings_not_saved + QLatin1Char('\n') + settings_problem);
+    }
+  }
   if (!problems.isEmpty()) {
     QMetaObject::invokeMethod(
         this, [this, problems] { ShowFailure(problems.join(QLatin1Char('\n'))); },
@@ -579,7 +587,8 @@ void TForm_Main::AddJob() {
   }
   if (!staging_problem_.isEmpty()) throw std::runtime_error(staging_problem_.toStdString());
 
-  std::unique_ptr<TConvertFile> job = BuildJob(source, target, title, author);
+  const QString checked_target = CheckedTarget(target, source, ChosenOptions());
+  std::unique_ptr<TConvertFile> job = BuildJob(source, checked_target, title, author);
   if (!job->StagingPath().empty()) job_folders_.push_back(job->StagingPath());
   JobListItem* row = ListView_JobList->AppendRow(title, author, std::move(job));
   row->SetSourceText(source);
@@ -595,6 +604,14 @@ void TForm_Main::AddJob() {
     if (field->text() == added) field->clear();
   }
   if (same_source) CheckBox_PH->setChecked(false);
+}
+
+QString TForm_Main::CheckedTarget(const QString& target, const QString& source_text,
+                                  const BookOptions& options) const {
+  std::vector<std::u16string> sources;
+  for (const QString& path : ParseSourceField(source_text))
+    sources.push_back(path.toStdU16String());
+  return QString::fromStdU16String(CheckedTargetPath(target.toStdU16String(), sources, options));
 }
 
 std::unique_ptr<TConvertFile> TForm_Main::BuildJob(const QString& source, const QString& target,
@@ -632,15 +649,14 @@ void TForm_Main::Button_EditClick() {
     } else if (IsEmptyAsXmlText(fields.title.toStdU16String())) {
       dialogs_.ShowMessage(texts_.add_no_title);
     } else {
-      break;
+      try {
+        fields.target = CheckedTarget(fields.target, row->SourceText(), job.Options());
+        break;
+      } catch (const BookNameError& refused) {
+        ShowFailure(TextOf(refused));
+      }
     }
   }
-  std::vector<std::u16string> sources;
-  for (const QString& path : ParseSourceField(row->SourceText())) {
-    sources.push_back(path.toStdU16String());
-  }
-  RefuseTargetAmongSources(fields.target.toStdU16String(), sources);
-  RefuseTargetAsFont(fields.target.toStdU16String(), job.Options().font);
   job.Rename(fields.target.toStdU16String(), fields.title.toStdU16String(),
              fields.author.toStdU16String());
   row->setText(JobListItem::kTitle, fields.title);

@@ -13,7 +13,10 @@
 #include <QUrl>
 
 #include "conversion/BookNames.h"
+#include "conversion/BookRequest.h"
 #include "ui/DialogService.h"
+#include "ui/LocalPaths.h"
+#include "ui/ProgramValues.h"
 #include "ui/SourceField.h"
 #include "ui/TForm_Main.h"
 
@@ -30,7 +33,8 @@ QStringList LocalFiles(const QMimeData* data) {
   QStringList paths;
   if (data == nullptr || !data->hasUrls()) return paths;
   for (const QUrl& url : data->urls()) {
-    if (url.isLocalFile()) paths.append(url.toLocalFile());
+    // From the URL's bytes: a name that is no UTF-8 still names its file.
+    if (url.isLocalFile()) paths.append(PathFromUrl(url));
   }
   return paths;
 }
@@ -71,7 +75,9 @@ void TForm_Main::Button_OpenClick() {
 }
 
 void TForm_Main::FillNamesFrom(const QString& path, bool typed) {
-  const TitleAndAuthor names = TitleAndAuthorFromFileName(path.toStdU16String());
+  // A name that is no UTF-8 is read as the core reads it (in the code page of the text, else
+  // GB18030), so that the title is text.
+  const TitleAndAuthor names = NamesFromSource(path.toStdU16String(), values_.CodePages());
   Edit_Title->setText(QString::fromStdU16String(names.title));
   // Only into an empty Author field. While a path is being typed, the author taken from
   // the name typed so far is still the window's own and follows the name.
