@@ -30,10 +30,11 @@ FUZZ_PACKAGES := clang libclang-rt-14-dev
 BENCH_PACKAGES := pandoc hyperfine time
 FORMAT_PACKAGES := clang-format git
 # `make package` needs dpkg-shlibdeps (for the package's Depends) and file; `make package-check`
-# the validators of the package and its files; `make icons` the SVG renderer.
+# the validators of the package and its files (hardening-check comes with devscripts; xdg-mime,
+# with xdg-utils, asks which program opens a text file); `make icons` the SVG renderer.
 PACKAGE_PACKAGES := dpkg-dev file
 PACKAGE_CHECK_PACKAGES := $(PACKAGE_PACKAGES) desktop-file-utils appstream lintian groff man-db \
-	epubcheck default-jre-headless
+	epubcheck default-jre-headless devscripts xdg-utils
 ICON_PACKAGES := librsvg2-bin
 
 # `make asan`: the whole suite under AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer.
@@ -108,12 +109,20 @@ package: build-deps
 
 # The package of a Release build without tests, unpacked and tried, and its files validated.
 # The window is driven through Add and Start when `make release-test` has built the driver.
+# Then the same checks on the package a packager's plain `cmake` and `cpack -G DEB` make
+# (CMake's default prefix, /usr/local): from the build of `make release-test` when there is
+# one, else from a plain build without tests made here.
 PACKAGE_DIR ?= build-package
 WINDOW_DRIVER ?= $(wildcard $(RELEASE_DIR)/libqf_window_driver.so)
+PLAIN_DIR ?= $(if $(wildcard $(RELEASE_DIR)/CMakeCache.txt),$(RELEASE_DIR),build-plain)
 package-check: build-deps
 	$(call install_missing,$(PACKAGE_CHECK_PACKAGES))
 	$(MAKE) package BUILD_DIR=$(PACKAGE_DIR) BUILD_TYPE=Release
 	.ci/check-package $(PACKAGE_DIR) $(WINDOW_DRIVER)
+	[ -f $(PLAIN_DIR)/CMakeCache.txt ] || cmake -S . -B $(PLAIN_DIR) -DBUILD_TESTING=OFF
+	cmake --build $(PLAIN_DIR) -j $(JOBS)
+	cd $(PLAIN_DIR) && cpack -G DEB
+	.ci/check-package $(PLAIN_DIR)
 
 # Renders the icon's PNG sizes from its SVG (they are kept in the tree).
 icons:
@@ -155,4 +164,4 @@ bench: deps
 	./bench/run_all.sh $(BUILD_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) $(RELEASE_DIR) $(PACKAGE_DIR) build-fuzz
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) $(RELEASE_DIR) $(PACKAGE_DIR) build-plain build-fuzz
