@@ -6,7 +6,8 @@ namespace {
 
 bool IsTrimmed(char16_t c) { return c <= u' '; }
 
-bool IsSpacing(char16_t c) { return c <= u' ' || c == u'\u3000'; }
+// The line up to its first U+0000.
+std::u16string_view UpToNul(std::u16string_view line) { return line.substr(0, line.find(u'\0')); }
 
 }  // namespace
 
@@ -20,34 +21,28 @@ std::u16string_view TrimView(std::u16string_view text) {
 
 std::u16string Trim(std::u16string_view text) { return std::u16string(TrimView(text)); }
 
-bool IsBlank(std::u16string_view text) { return TrimView(text).empty(); }
+bool IsEmptyWhenTrimmed(std::u16string_view text) { return TrimView(text).empty(); }
 
-std::u16string_view TrimLeadingSpacing(std::u16string_view text) {
+bool IsBlank(char16_t c) {
+  return c <= u' ' || c == u'\u00A0' || (c >= u'\u2000' && c <= u'\u200B') || c == u'\u3000' ||
+         c == u'\uFEFF';
+}
+
+std::u16string_view TrimLeadingBlanks(std::u16string_view line) {
+  line = UpToNul(line);
   size_t begin = 0;
-  while (begin < text.size() && IsSpacing(text[begin])) ++begin;
-  return text.substr(begin);
-}
-
-std::u16string_view TrimSpacing(std::u16string_view text) {
-  text = TrimLeadingSpacing(text);
-  size_t end = text.size();
-  while (end > 0 && IsSpacing(text[end - 1])) --end;
-  return text.substr(0, end);
-}
-
-bool IsTypesetBlank(char16_t c) {
-  return c <= u' ' || c == u'\u3000' || c == u'\u00A0' || c == u'\uFEFF' ||
-         (c >= u'\u2000' && c <= u'\u200B');
+  while (begin < line.size() && IsBlank(line[begin])) ++begin;
+  return line.substr(begin);
 }
 
 std::u16string_view TrimBlanks(std::u16string_view line) {
-  line = line.substr(0, line.find(u'\0'));
-  size_t begin = 0;
+  line = TrimLeadingBlanks(line);
   size_t end = line.size();
-  while (begin < end && IsTypesetBlank(line[begin])) ++begin;
-  while (end > begin && IsTypesetBlank(line[end - 1])) --end;
-  return line.substr(begin, end - begin);
+  while (end > 0 && IsBlank(line[end - 1])) --end;
+  return line.substr(0, end);
 }
+
+bool IsBlankLine(std::u16string_view line) { return TrimBlanks(line).empty(); }
 
 std::u16string ReplaceAll(std::u16string_view text, std::u16string_view search,
                           std::u16string_view replacement) {

@@ -25,8 +25,6 @@ constexpr size_t kMaxNamedLead = 15;
 // Bare numbers beyond this are years, amounts and codes, not chapters.
 constexpr int64_t kMaxBareNumber = 9999;
 
-bool IsBlank(char16_t c) { return IsTypesetBlank(c); }
-
 std::u16string_view SkipBlanks(std::u16string_view text) {
   size_t at = 0;
   while (at < text.size() && IsBlank(text[at])) ++at;

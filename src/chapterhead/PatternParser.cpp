@@ -22,7 +22,7 @@ int HexValue(char16_t c) {
 
 bool IsQuantifierStart(char16_t c) { return c == u'*' || c == u'+' || c == u'?' || c == u'{'; }
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+bool IsFreeSpacing(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
 
 bool IsLineBreak(char16_t c) { return c == u'\r' || c == u'\n'; }
 
@@ -468,7 +468,7 @@ int32_t PatternParser::ParseBraceNumber() {
 void PatternParser::SkipExtended() {
   if (!modifiers_.x) return;
   while (!AtEnd()) {
-    if (IsBlank(Peek())) {
+    if (IsFreeSpacing(Peek())) {
       ++pos_;
     } else if (Peek() == u'#') {
       while (!AtEnd() && !IsLineBreak(Peek())) ++pos_;

@@ -1,7 +1,7 @@
 // VolumeHeadRule decides whether one line of a source text opens a volume (第一卷, 卷二, …):
-// the line, trimmed of U+0000..U+0020 at both ends, is searched with the volume pattern, or
-// with the user's own expression in its place. The default pattern asks for the trimmed line
-// to start (after ideographic spaces) with 第, numerals and 卷, or with 卷 and numerals, the
+// the line, trimmed of blanks (base/StringOps.h) at both ends, is searched with the volume
+// pattern, or with the user's own expression in its place. The default pattern asks for the
+// trimmed line to start with 第, numerals and 卷, or with 卷 and numerals, the
 // numerals and spaces being those of the chapter-head rule. Compiled once, at construction;
 // copies share the compiled expression; each copy is used by one thread at a time.
 #ifndef QUIREFORGE_CHAPTERHEAD_VOLUMEHEADRULE_H_
@@ -13,9 +13,10 @@
 
 namespace quireforge {
 
-// The default volume pattern: at the start of the trimmed line, after any ideographic spaces,
-// 第, spaces, one to ten numerals, at most one space and 卷; or 卷, spaces and one to ten
-// numerals. The numeral class and the space class are the chapter-head pattern's.
+// The default volume pattern: at the start of the trimmed line 第, spaces, one to ten
+// numerals, at most one space and 卷; or 卷, spaces and one to ten numerals. The numeral class
+// and the space class are the chapter-head pattern's; the leading ideographic spaces it allows
+// are gone with the trim.
 inline constexpr std::u16string_view kVolumeHeadPattern =
     u"^\u3000*(第[ \u3000]*"
     u"[0-9０１２３４５６７８９〇一二三四五六七八九个十百千万零壹贰叁肆伍陆柒捌玖拾佰仟萬"

@@ -124,7 +124,7 @@ std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options) {
     if (!option.option.empty()) {
       given[option.option] =
           app.add_option(std::string(option.option), words[option.name], std::string(option.help))
-              ->option_text(std::string(option.placeholder));
+              ->option_text(option.ValueText());
     }
     for (const OptionFlag& flag : option.flags) flags.push_back(FlagGiven{&option, &flag});
   }

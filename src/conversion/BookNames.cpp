@@ -22,15 +22,7 @@ fs::path Resolved(const fs::path& path) {
   return (error ? absolute : resolved).lexically_normal();
 }
 
-bool IsNameBlank(char16_t c) { return c <= u' ' || c == u'\u3000'; }
-
-std::u16string TrimmedName(std::u16string_view text) {
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && IsNameBlank(text[begin])) ++begin;
-  while (end > begin && IsNameBlank(text[end - 1])) --end;
-  return std::u16string(text.substr(begin, end - begin));
-}
+std::u16string TrimmedName(std::u16string_view text) { return std::u16string(TrimBlanks(text)); }
 
 constexpr std::u16string_view kAuthorWord = u"作者";
 
@@ -45,7 +37,7 @@ AuthorMark FindAuthorMark(std::u16string_view text, std::u16string_view marks) {
   for (size_t word = text.find(kAuthorWord); word != std::u16string_view::npos;
        word = text.find(kAuthorWord, word + 1)) {
     size_t at = word + kAuthorWord.size();
-    while (at < text.size() && IsNameBlank(text[at])) ++at;
+    while (at < text.size() && IsBlank(text[at])) ++at;
     if (at < text.size() && marks.find(text[at]) != std::u16string_view::npos) {
       return AuthorMark{word, at + 1};
     }

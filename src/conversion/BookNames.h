@@ -44,7 +44,7 @@ struct TitleAndAuthor {
 };
 
 // Title and author from the file name of `path`, read from the name as DerivedTitle leaves it
-// (blanks are U+0000..U+0020 and the ideographic space U+3000):
+// (blanks are those of base/StringOps.h):
 //  - "《T》..." : the title is T, trimmed. When the text after "》" holds "作者", optional
 //    blanks and one of "：", ":" or "_", the author is everything after that mark, trimmed;
 //    whatever stands between "》" and "作者" is dropped ("《希灵帝国》（校对版全本）作者：远瞳").

@@ -6,21 +6,9 @@
 #include "base/Utf.h"
 #include "chapterhead/PatternEngineError.h"
 #include "chapterhead/PatternLineRule.h"
-#include "conversion/JobParameters.h"
 #include "conversion/LanguageTag.h"
 
 namespace quireforge {
-
-bool BookOptions::operator==(const BookOptions& other) const {
-  return margin == other.margin && line_height == other.line_height &&
-         font_size == other.font_size && bold == other.bold && chapters == other.chapters &&
-         file_name_chapters == other.file_name_chapters && font == other.font &&
-         cover == other.cover && chapter_rule == other.chapter_rule &&
-         chapter_pattern == other.chapter_pattern && volumes == other.volumes &&
-         volume_pattern == other.volume_pattern && language == other.language &&
-         heading_style == other.heading_style && indent == other.indent &&
-         blank_lines == other.blank_lines && epub3 == other.epub3;
-}
 
 namespace {
 
@@ -147,10 +135,35 @@ const std::vector<std::string_view> kFontSizes = {"large", "middle", "small"};
 const std::vector<std::string_view> kChapterRules = {"smart", "classic"};
 const std::vector<std::string_view> kVolumes = {"auto", "on", "off"};
 const std::vector<std::string_view> kHeadingStyles = {"plain", "title"};
+// No indent (the window's "none"), then the indents in em.
 const std::vector<std::string_view> kIndents = {"", "0", "1", "2", "3", "4"};
 const std::vector<std::string_view> kBlankLines = {"keep", "single", "none"};
+const std::vector<std::string_view> kLanguages = {"auto", "zh", "zh-Hans", "zh-Hant",
+                                                  "ja",   "ko", "en"};
 
-constexpr int32_t kFontSizeValues[] = {110, 105, 100};
+// The values the words of a choice stand for, in the order of its words.
+const std::vector<int32_t> kMargins = {2, 5};                  // points
+const std::vector<int32_t> kLineHeights = {100, 120};          // percent
+const std::vector<int32_t> kFontSizeValues = {110, 105, 100};  // percent
+
+// The word of `value` among `values`; its digits when no word stands for it (which Choose
+// then refuses).
+std::string WordOf(int64_t value, const std::vector<std::string_view>& words,
+                   const std::vector<int32_t>& values) {
+  for (size_t i = 0; i < values.size(); ++i) {
+    if (values[i] == value) return std::string(words[i]);
+  }
+  return std::to_string(value);
+}
+
+// The word at `index` of an enumeration's words; its digits when there is none.
+template <typename Enum>
+std::string EnumWord(Enum value, const std::vector<std::string_view>& words) {
+  const auto index = static_cast<size_t>(value);
+  return index < words.size() ? std::string(words[index]) : std::to_string(index);
+}
+
+std::string OnOff(bool on) { return on ? "on" : "off"; }
 
 std::vector<BookOption> MakeTable() {
   std::vector<BookOption> table;
@@ -158,72 +171,55 @@ std::vector<BookOption> MakeTable() {
       .name = "margin",
       .option = "--margin",
       .words = kNormalWide,
-      .placeholder = "normal|wide",
-      .help = "Page margin: normal or wide",
-      .control = "ComboBox_PM",
+      .help = "Page margin",
       .set = [](BookOptions* o,
-                const std::string& w) { o->margin = Choose(w, kNormalWide) ? 5 : 2; },
-      .get = [](const BookOptions& o) { return std::string(o.margin == 5 ? "wide" : "normal"); }});
+                const std::string& w) { o->margin = kMargins[Choose(w, kNormalWide)]; },
+      .get = [](const BookOptions& o) { return WordOf(o.margin, kNormalWide, kMargins); }});
   table.push_back(BookOption{
       .name = "line-height",
       .option = "--line-height",
       .words = kNormalWide,
-      .placeholder = "normal|wide",
-      .help = "Line height: normal or wide",
-      .control = "ComboBox_LH",
+      .help = "Line height",
       .set = [](BookOptions* o,
-                const std::string& w) { o->line_height = Choose(w, kNormalWide) ? 120 : 100; },
+                const std::string& w) { o->line_height = kLineHeights[Choose(w, kNormalWide)]; },
       .get =
-          [](const BookOptions& o) {
-            return std::string(o.line_height == 120 ? "wide" : "normal");
-          }});
+          [](const BookOptions& o) { return WordOf(o.line_height, kNormalWide, kLineHeights); }});
   table.push_back(BookOption{
       .name = "font-size",
       .option = "--font-size",
       .words = kFontSizes,
-      .placeholder = "large|middle|small",
-      .help = "Font size: large, middle or small",
-      .control = "ComboBox_FS",
+      .help = "Font size",
       .set = [](BookOptions* o,
                 const std::string& w) { o->font_size = kFontSizeValues[Choose(w, kFontSizes)]; },
       .get =
-          [](const BookOptions& o) {
-            for (size_t i = 0; i < kFontSizes.size(); ++i) {
-              if (o.font_size == kFontSizeValues[i]) return std::string(kFontSizes[i]);
-            }
-            return std::string("middle");
-          }});
+          [](const BookOptions& o) { return WordOf(o.font_size, kFontSizes, kFontSizeValues); }});
   table.push_back(BookOption{
       .name = "bold",
       .flags = {{"--bold", "on", "Bold text"}},
       .words = kOffOn,
-      .control = "ComboBox_FW",
       .set = [](BookOptions* o, const std::string& w) { o->bold = Choose(w, kOffOn) == 1; },
-      .get = [](const BookOptions& o) { return std::string(o.bold ? "on" : "off"); }});
+      .get = [](const BookOptions& o) { return OnOff(o.bold); }});
   table.push_back(BookOption{
       .name = "chapters",
       .flags = {{"--no-chapters", "off", "Do not recognise chapters"}},
       .words = kOnOff,
-      .control = "CheckBox_NC",
       .set = [](BookOptions* o, const std::string& w) { o->chapters = Choose(w, kOnOff) == 0; },
-      .get = [](const BookOptions& o) { return std::string(o.chapters ? "on" : "off"); }});
+      .get = [](const BookOptions& o) { return OnOff(o.chapters); }});
   table.push_back(BookOption{
       .name = "filename-chapters",
       .flags = {{"--filename-chapters", "on",
                  "With several sources, title each source's chapter by its file name"}},
       .words = kOffOn,
-      .control = "CheckBox_PH",
       .set = [](BookOptions* o,
                 const std::string& w) { o->file_name_chapters = Choose(w, kOffOn) == 1; },
-      .get =
-          [](const BookOptions& o) { return std::string(o.file_name_chapters ? "on" : "off"); }});
+      .get = [](const BookOptions& o) { return OnOff(o.file_name_chapters); }});
   table.push_back(
       BookOption{.name = "font",
                  .option = "--font",
                  .kind = OptionKind::kPath,
                  .placeholder = "FILE",
+                 .extensions = {"ttf"},
                  .help = "TrueType font file to embed",
-                 .control = "Edit_UF",
                  .set = [](BookOptions* o, const std::string& w) { o->font = FromUtf8Escaped(w); },
                  .get = [](const BookOptions& o) { return ToUtf8(o.font); }});
   table.push_back(
@@ -231,27 +227,22 @@ std::vector<BookOption> MakeTable() {
                  .option = "--cover",
                  .kind = OptionKind::kPath,
                  .placeholder = "FILE",
+                 .extensions = {"jpg", "jpeg", "png"},
                  .help = "Cover picture (JPEG or PNG) shown first in the book",
-                 .control = "Edit_Cover",
                  .set = [](BookOptions* o, const std::string& w) { o->cover = FromUtf8Escaped(w); },
                  .get = [](const BookOptions& o) { return ToUtf8(o.cover); }});
   table.push_back(BookOption{
       .name = "chapter-rule",
       .option = "--chapter-rule",
       .words = kChapterRules,
-      .placeholder = "smart|classic",
       .help = "smart (default): short lines that open with a chapter marker and read as "
               "headings, chosen by the series the book's headings form; classic: every line in "
               "which the built-in pattern (第…章, 第…回, 卷…, 序…) matches",
-      .control = "ComboBox_ChapterRule",
       .set =
           [](BookOptions* o, const std::string& w) {
             o->chapter_rule = static_cast<ChapterRule>(Choose(w, kChapterRules));
           },
-      .get =
-          [](const BookOptions& o) {
-            return std::string(kChapterRules[static_cast<size_t>(o.chapter_rule)]);
-          }});
+      .get = [](const BookOptions& o) { return EnumWord(o.chapter_rule, kChapterRules); }});
   table.push_back(BookOption{
       .name = "chapter-pattern",
       .option = "--chapter-pattern",
@@ -259,7 +250,6 @@ std::vector<BookOption> MakeTable() {
       .placeholder = "EXPR",
       .help = "A line is a chapter heading when this expression matches anywhere in it (instead "
               "of the chapter rule)",
-      .control = "Edit_ChapterPattern",
       .set = [](BookOptions* o, const std::string& w) { o->chapter_pattern = PatternOf(w); },
       .get = [](const BookOptions& o) { return PatternWord(o.chapter_pattern); }});
   table.push_back(BookOption{
@@ -271,33 +261,28 @@ std::vector<BookOption> MakeTable() {
                 {"--no-volumes", "off",
                  "No volume level: the smart rule's volume lines are chapters"}},
       .words = kVolumes,
-      .control = "ComboBox_Volumes",
       .set =
           [](BookOptions* o, const std::string& w) {
             o->volumes = static_cast<VolumeChoice>(Choose(w, kVolumes));
           },
-      .get =
-          [](const BookOptions& o) {
-            return std::string(kVolumes[static_cast<size_t>(o.volumes)]);
-          }});
+      .get = [](const BookOptions& o) { return EnumWord(o.volumes, kVolumes); }});
   table.push_back(BookOption{
       .name = "volume-pattern",
       .option = "--volume-pattern",
       .kind = OptionKind::kText,
       .placeholder = "EXPR",
-      .help = "A line (trimmed) opens a volume when this expression matches anywhere in it; "
-              "implies --volumes",
-      .control = "Edit_VolumePattern",
+      .help = "A line, trimmed of blanks, opens a volume when this expression matches anywhere "
+              "in it; implies --volumes",
       .set = [](BookOptions* o, const std::string& w) { o->volume_pattern = PatternOf(w); },
       .get = [](const BookOptions& o) { return PatternWord(o.volume_pattern); }});
   table.push_back(BookOption{
       .name = "language",
       .option = "--language",
       .kind = OptionKind::kText,
+      .words = kLanguages,
       .placeholder = "TAG",
       .help = "Language of the book as a BCP 47 tag (zh, zh-Hant, ja, ...), or auto to choose "
               "zh, ja, ko or en by the text's scripts (default: auto)",
-      .control = "ComboBox_Language",
       .set =
           [](BookOptions* o, const std::string& w) {
             const std::u16string tag = StrictText(w);
@@ -322,26 +307,19 @@ std::vector<BookOption> MakeTable() {
       .name = "heading-style",
       .option = "--heading-style",
       .words = kHeadingStyles,
-      .placeholder = "plain|title",
       .help = "plain: chapter and volume lines are paragraphs like any other; title: they are "
-              "bold, centred headings",
-      .control = "ComboBox_Headings",
+              "bold, centred headings without the blanks at their ends",
       .set =
           [](BookOptions* o, const std::string& w) {
             o->heading_style = static_cast<HeadingStyle>(Choose(w, kHeadingStyles));
           },
-      .get =
-          [](const BookOptions& o) {
-            return std::string(kHeadingStyles[static_cast<size_t>(o.heading_style)]);
-          }});
+      .get = [](const BookOptions& o) { return EnumWord(o.heading_style, kHeadingStyles); }});
   table.push_back(BookOption{
       .name = "indent",
       .option = "--indent",
       .words = kIndents,
-      .placeholder = "N",
-      .help = "Indent the first line of every paragraph by N em (0 to 4), leaving out the "
-              "blanks and ideographic spaces the line starts with",
-      .control = "ComboBox_Indent",
+      .help = "Indent the first line of every paragraph by this many em, leaving out the blanks "
+              "the line starts with",
       .set =
           [](BookOptions* o, const std::string& w) {
             if (w.empty()) {
@@ -350,8 +328,10 @@ std::vector<BookOption> MakeTable() {
             }
             const auto at = std::find(kIndents.begin() + 1, kIndents.end(), w);
             if (at == kIndents.end()) {
-              std::string message = "a whole number from 0 to ";
-              message += std::to_string(kMaxIndent);
+              std::string message = "a whole number from ";
+              message += kIndents[1];
+              message += " to ";
+              message += kIndents.back();
               message += " is expected, not \"";
               message += w;
               message += "\"";
@@ -367,26 +347,20 @@ std::vector<BookOption> MakeTable() {
       .name = "blank-lines",
       .option = "--blank-lines",
       .words = kBlankLines,
-      .placeholder = "keep|single|none",
-      .help = "Blank lines of the text: keep: each an empty paragraph; single: one empty "
+      .help = "Lines of nothing but blanks: keep: each an empty paragraph; single: one empty "
               "paragraph for a run of them; none: left out",
-      .control = "ComboBox_BlankLines",
       .set =
           [](BookOptions* o, const std::string& w) {
             o->blank_lines = static_cast<BlankLines>(Choose(w, kBlankLines));
           },
-      .get =
-          [](const BookOptions& o) {
-            return std::string(kBlankLines[static_cast<size_t>(o.blank_lines)]);
-          }});
+      .get = [](const BookOptions& o) { return EnumWord(o.blank_lines, kBlankLines); }});
   table.push_back(BookOption{
       .name = "epub3",
       .flags = {{"--epub3", "on",
                  "Write an EPUB 3 book (with an EPUB 2 table of contents for older readers)"}},
       .words = kOffOn,
-      .control = "CheckBox_Epub3",
       .set = [](BookOptions* o, const std::string& w) { o->epub3 = Choose(w, kOffOn) == 1; },
-      .get = [](const BookOptions& o) { return std::string(o.epub3 ? "on" : "off"); }});
+      .get = [](const BookOptions& o) { return OnOff(o.epub3); }});
   return table;
 }
 
@@ -395,6 +369,35 @@ std::vector<BookOption> MakeTable() {
 const std::vector<BookOption>& BookOptionTable() {
   static const std::vector<BookOption> table = MakeTable();
   return table;
+}
+
+std::string BookOption::ValueText() const {
+  if (kind != OptionKind::kChoice) return std::string(placeholder);
+  std::string text;
+  for (std::string_view word : words) {
+    if (word.empty()) continue;
+    if (!text.empty()) text += '|';
+    text += word;
+  }
+  return text;
+}
+
+void CheckBookOptions(const BookOptions& options) {
+  for (const BookOption& option : BookOptionTable()) {
+    if (option.kind == OptionKind::kPath) continue;
+    const std::string word = option.get(options);
+    BookOptions again = options;
+    std::string problem;
+    try {
+      option.set(&again, word);
+      if (again != options) problem = "\"" + word + "\" stands for another value than it holds";
+    } catch (const BookOptionError& error) {
+      problem = error.what();
+    }
+    if (!problem.empty()) {
+      throw std::invalid_argument("Book option " + std::string(option.name) + ": " + problem + ".");
+    }
+  }
 }
 
 std::string ExpressionProblem(std::u16string_view expression) {

@@ -20,7 +20,7 @@ enum class ChapterRule : uint8_t {
   kClassic,  // every line in which the built-in chapter-head pattern matches
 };
 
-// What becomes of the blank lines of the text (empty, or blanks and ideographic spaces only).
+// What becomes of the blank lines of the text (empty, or blanks only: base/StringOps.h).
 enum class BlankLines : uint8_t {
   kKeep,    // each an empty paragraph
   kSingle,  // one empty paragraph for a run of them
@@ -48,14 +48,14 @@ struct BookOptions {
   // A well-formed BCP 47 tag, or kLanguageFromText.
   std::u16string language = std::u16string(kLanguageFromText);
   HeadingStyle heading_style = HeadingStyle::kPlain;
-  // The first-line indent of paragraphs in em (0 to 4); the lines then lose their own leading
-  // blanks and ideographic spaces. Unset: no indent, lines kept whole.
+  // The first-line indent of paragraphs in em (the option table says which); the lines then
+  // lose their own leading
+  // blanks. Unset: no indent, lines kept whole.
   std::optional<int32_t> indent;
   BlankLines blank_lines = BlankLines::kKeep;
   bool epub3 = false;  // an EPUB 3 book instead of EPUB 2.0
 
-  bool operator==(const BookOptions& other) const;
-  bool operator!=(const BookOptions& other) const { return !(*this == other); }
+  bool operator==(const BookOptions& other) const = default;
 };
 
 }  // namespace quireforge

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "base/Utf.h"
+#include "conversion/BookOptionTable.h"
 #include "conversion/CoverImage.h"
 #include "conversion/CoverPage.h"
 #include "conversion/JobIdentifier.h"
@@ -22,20 +23,6 @@ namespace {
 
 // The folders inside the staging directory, in the order they are created.
 constexpr const char16_t* kFolders[] = {u"/OEBPS", u"/OEBPS/css", u"/META-INF"};
-
-void CheckLanguage(const std::u16string& language) {
-  if (language.empty() || language == kLanguageFromText || IsWellFormedLanguageTag(language)) {
-    return;
-  }
-  throw std::invalid_argument("Language tag \"" + ToUtf8(language) +
-                              "\" is not a well-formed BCP 47 tag.");
-}
-
-void CheckIndent(const std::optional<int32_t>& indent) {
-  if (!indent || (*indent >= 0 && *indent <= kMaxIndent)) return;
-  throw std::invalid_argument("Indent " + std::to_string(*indent) + " is not between 0 and " +
-                              std::to_string(kMaxIndent) + ".");
-}
 
 }  // namespace
 
@@ -68,8 +55,7 @@ void TConvertFile::Build(const JobParameters& parameters, const JobEnvironment& 
   title_ = parameters.title;
   author_ = parameters.author;
   options_ = parameters.options;
-  CheckLanguage(options_.language);
-  CheckIndent(options_.indent);
+  CheckBookOptions(options_);
   // The cover is read before anything is written, so that a bad one leaves nothing behind.
   std::optional<CoverImage> cover;
   if (!options_.cover.empty()) cover = ReadCoverImage(options_.cover);

@@ -24,10 +24,11 @@ class TConvertFile {
   // OEBPS/book.opf. Raises on the first failure (a source that cannot be read or holds no
   // text, a staged file that cannot be written); files already written then stay in the
   // staging tree, and the progress window is closed. A cover picture that cannot be read or
-  // is no JPEG or PNG raises FileError, and a malformed language tag or an indent beyond
-  // 0..kMaxIndent std::invalid_argument, before anything is created. Raises std::invalid_argument,
-  // creating nothing, when `environment` lacks its user interface, code page or chapter-head test.
-  // Without any source the job stays empty: no identifier, nothing on disk, no chapters.
+  // is no JPEG or PNG raises FileError, and an option value that no word of its option gives
+  // (CheckBookOptions) std::invalid_argument, before anything is created. Raises
+  // std::invalid_argument, creating nothing, when `environment` lacks its user interface, code page
+  // or chapter-head test. Without any source the job stays empty: no identifier, nothing on disk,
+  // no chapters.
   TConvertFile(const JobParameters& parameters, const JobEnvironment& environment);
   // Removes the emptied staging directories (never files).
   ~TConvertFile();

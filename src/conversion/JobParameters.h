@@ -17,9 +17,6 @@ namespace quireforge {
 class LegacyCodePage;
 class UserInterface;
 
-// The largest first-line indent of paragraphs, in em.
-inline constexpr int32_t kMaxIndent = 4;
-
 // What a job is built from: the sources, the book's names and its checked options.
 struct JobParameters {
   std::vector<std::u16string> sources;  // at least one; their order is the book's order

@@ -75,14 +75,14 @@ size_t PageSplitter::LoadSource(const std::u16string& source) {
       &encoding);
   readings_->push_back({source, std::move(encoding)});
   size_t first = 0;
-  while (first < lines_.size() && IsBlank(lines_[first])) ++first;
+  while (first < lines_.size() && IsEmptyWhenTrimmed(lines_[first])) ++first;
   if (first == lines_.size()) ThrowNoTextError(source);
   return first;
 }
 
 bool PageSplitter::PlaceLine(std::u16string_view line, LineKind kind, bool opens_entry) {
   if (options_.blank_lines != BlankLines::kKeep) {
-    const bool blank = kind == LineKind::kText && TrimBlanks(line).empty();
+    const bool blank = kind == LineKind::kText && IsBlankLine(line);
     const bool left_out = blank && (options_.blank_lines == BlankLines::kNone || after_blank_);
     after_blank_ = blank;
     if (left_out) return false;

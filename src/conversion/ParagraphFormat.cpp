@@ -9,12 +9,12 @@ void ParagraphFormat::Build(std::u16string_view line, LineKind kind, std::u16str
   if (headings_ == HeadingStyle::kTitle && kind != LineKind::kText) {
     const bool volume = kind == LineKind::kVolumeHead;
     out->assign(volume ? u"<h1>" : u"<h2>");
-    AppendXmlText(TrimSpacing(line), out);
+    AppendXmlText(TrimBlanks(line), out);
     out->append(volume ? u"</h1>" : u"</h2>");
     return;
   }
   out->assign(u"<p>");
-  AppendXmlText(indented_ ? TrimLeadingSpacing(line) : line, out);
+  AppendXmlText(indented_ ? TrimLeadingBlanks(line) : line, out);
   out->append(u"</p>");
 }
 

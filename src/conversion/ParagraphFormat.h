@@ -1,9 +1,9 @@
 // How one source line is written on a page. By default every line is a paragraph "<p>…</p>"
 // holding the line whole, escaped for XML. The title heading style writes the line that opens
 // a chapter as "<h2>…</h2>" and the line that opens a volume as "<h1>…</h1>", without the
-// blanks and ideographic spaces at its ends (a centred heading would be pushed off centre by
-// them). With a first-line indent the style sheet indents every paragraph, and the blanks and
-// ideographic spaces at the start of the line are left out so that the indent is not doubled;
+// blanks (base/StringOps.h) at its ends (a centred heading would be pushed off centre by
+// them). With a first-line indent the style sheet indents every paragraph, and the blanks at
+// the start of the line are left out so that the indent is not doubled;
 // a line of nothing else becomes the empty paragraph "<p></p>", as an empty line does. Plain
 // value; any thread.
 #ifndef QUIREFORGE_CONVERSION_PARAGRAPHFORMAT_H_

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QWidget>
 #include <algorithm>
+#include <iterator>
 
 #include "base/Utf.h"
 #include "conversion/BookOptionTable.h"
@@ -32,10 +33,71 @@ QString UncheckedWord(const BookOption& option) {
 }
 
 QWidget* ControlOf(const QWidget& root, const BookOption& option) {
-  return root.findChild<QWidget*>(Word(option.control));
+  return root.findChild<QWidget*>(OptionControlName(option));
+}
+
+// The option line's controls: the window's own, under their inherited names.
+struct LineControl {
+  std::string_view option;
+  const char* control;
+};
+constexpr LineControl kOptionLine[] = {
+    {"margin", "ComboBox_PM"}, {"line-height", "ComboBox_LH"}, {"font-size", "ComboBox_FS"},
+    {"bold", "ComboBox_FW"},   {"chapters", "CheckBox_NC"},    {"filename-chapters", "CheckBox_PH"},
+    {"font", "Edit_UF"},
+};
+
+// "chapter-rule" as "ChapterRule".
+QString CamelCase(std::string_view name) {
+  QString text;
+  bool capital = true;
+  for (const char c : name) {
+    if (c == '-') {
+      capital = true;
+      continue;
+    }
+    text += capital ? QChar(c).toUpper() : QChar(c);
+    capital = false;
+  }
+  return text;
 }
 
 }  // namespace
+
+OptionControlKind ControlKindOf(const BookOption& option) {
+  switch (option.kind) {
+    case OptionKind::kChoice:
+      return option.words.size() == 2 && !option.flags.empty() ? OptionControlKind::kCheckBox
+                                                               : OptionControlKind::kList;
+    case OptionKind::kText:
+      return option.words.empty() ? OptionControlKind::kField : OptionControlKind::kEditableList;
+    case OptionKind::kPath:
+      return OptionControlKind::kFileField;
+  }
+  return OptionControlKind::kField;
+}
+
+bool IsOnOptionLine(const BookOption& option) {
+  return std::any_of(std::begin(kOptionLine), std::end(kOptionLine),
+                     [&option](const LineControl& line) { return line.option == option.name; });
+}
+
+QString OptionControlName(const BookOption& option) {
+  for (const LineControl& line : kOptionLine) {
+    if (line.option == option.name) return QString::fromLatin1(line.control);
+  }
+  switch (ControlKindOf(option)) {
+    case OptionControlKind::kCheckBox:
+      return QStringLiteral("CheckBox_") + CamelCase(option.name);
+    case OptionControlKind::kList:
+    case OptionControlKind::kEditableList:
+      return QStringLiteral("ComboBox_") + CamelCase(option.name);
+    case OptionControlKind::kField:
+    case OptionControlKind::kFileField:
+      break;
+  }
+  return QStringLiteral("Edit_") + CamelCase(option.name);
+}
 
 QString ControlWord(const QWidget& control, const BookOption& option) {
   if (const auto* box = qobject_cast<const QCheckBox*>(&control)) {
@@ -79,6 +141,17 @@ void ShowControlWord(QWidget* control, const BookOption& option, const QString& 
   }
 }
 
+QStringList OptionItems(const BookOption& option, const InterfaceTexts& texts) {
+  const QString name = Word(option.name);
+  QStringList items = texts.option_items.value(name);
+  const QString format = texts.option_word_formats.value(name);
+  while (items.size() < static_cast<qsizetype>(option.words.size())) {
+    const QString word = Word(option.words[static_cast<size_t>(items.size())]);
+    items.append(format.isEmpty() ? word : format.arg(word));
+  }
+  return items;
+}
+
 QString OptionsSummary(const BookOptions& options, const InterfaceTexts& texts) {
   QStringList lines;
   for (const BookOption& option : BookOptionTable()) {
@@ -86,11 +159,12 @@ QString OptionsSummary(const BookOptions& options, const InterfaceTexts& texts) 
     if (word == option.DefaultWord()) continue;
     const QString name = Word(option.name);
     const QString caption = texts.option_captions.value(name, name);
-    const QStringList items = texts.option_items.value(name);
+    const QStringList items = OptionItems(option, texts);
     const auto at = std::find(option.words.begin(), option.words.end(), word);
     if (at == option.words.end()) {
       lines.append(caption + QStringLiteral(": ") + QString::fromStdString(word));
-    } else if (items.isEmpty()) {
+    } else if (!texts.option_items.contains(name) &&
+               ControlKindOf(option) == OptionControlKind::kCheckBox) {
       lines.append(caption);  // a check box: its caption says it
     } else {
       lines.append(caption + QStringLiteral(": ") +

@@ -28,11 +28,6 @@ QString Text(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// An option a flag switches between its two words is a check box.
-bool IsSwitch(const BookOption& option) {
-  return option.kind == OptionKind::kChoice && option.words.size() == 2 && !option.flags.empty();
-}
-
 constexpr int kPreviewSize = 64;
 constexpr int kCountDelayMs = 300;
 
@@ -53,34 +48,34 @@ BookOptionsDialog::BookOptionsDialog(const std::function<bool(std::string_view n
   for (const BookOption& option : BookOptionTable()) {
     if (skip(option.name)) continue;
     const QString name = Text(option.name);
+    const QString control_name = OptionControlName(option);
     auto* label = new QLabel(this);
-    label->setObjectName(QStringLiteral("Label_") + Text(option.control));
+    label->setObjectName(QStringLiteral("Label_") + control_name);
     QWidget* control = nullptr;
     QWidget* row = nullptr;
-    if (IsSwitch(option)) {
+    const OptionControlKind kind = ControlKindOf(option);
+    if (kind == OptionControlKind::kCheckBox) {
       auto* box = new QCheckBox(this);
       connect(box, &QCheckBox::toggled, this, recount);
       control = box;
-    } else if (option.kind == OptionKind::kChoice ||
-               (option.kind == OptionKind::kText && !option.DefaultWord().empty())) {
-      // A text with a default of its own (the language) is a list of usual values that
-      // takes any other too.
+    } else if (kind == OptionControlKind::kList || kind == OptionControlKind::kEditableList) {
+      // A text with usual words (the language) is a list of them that takes any other too.
       auto* list = new QComboBox(this);
-      list->setEditable(option.kind == OptionKind::kText);
+      list->setEditable(kind == OptionControlKind::kEditableList);
       connect(list, &QComboBox::currentTextChanged, this, recount);
       control = list;
     } else {
       auto* field = new QLineEdit(this);
       connect(field, &QLineEdit::textChanged, this, recount);
       control = field;
-      if (option.kind == OptionKind::kPath) {
+      if (kind == OptionControlKind::kFileField) {
         auto* choose = new QPushButton(QStringLiteral("..."), this);
-        choose->setObjectName(QStringLiteral("Button_") + Text(option.control));
+        choose->setObjectName(QStringLiteral("Button_") + control_name);
         choose->setAutoDefault(false);
         choose->setFixedSize(design::kEllipsisButton);
         // Shown only while the field names a picture.
         auto* preview = new QLabel(this);
-        preview->setObjectName(QStringLiteral("Preview_") + Text(option.control));
+        preview->setObjectName(QStringLiteral("Preview_") + control_name);
         preview->setFixedSize(kPreviewSize, kPreviewSize);
         preview->setAlignment(Qt::AlignCenter);
         preview->hide();
@@ -94,7 +89,7 @@ BookOptionsDialog::BookOptionsDialog(const std::function<bool(std::string_view n
         line->addWidget(preview);
       }
     }
-    control->setObjectName(Text(option.control));
+    control->setObjectName(control_name);
     label->setBuddy(control);
     form_->addRow(label, row != nullptr ? row : control);
   }
@@ -112,22 +107,18 @@ void BookOptionsDialog::ApplyTexts(const InterfaceTexts& texts) {
   texts_ = texts;
   setWindowTitle(texts.book_options_caption);
   for (const BookOption& option : BookOptionTable()) {
-    QWidget* control = findChild<QWidget*>(Text(option.control));
+    const QString control_name = OptionControlName(option);
+    QWidget* control = findChild<QWidget*>(control_name);
     if (control == nullptr) continue;
     const QString name = Text(option.name);
-    if (auto* label = findChild<QLabel*>(QStringLiteral("Label_") + Text(option.control))) {
+    if (auto* label = findChild<QLabel*>(QStringLiteral("Label_") + control_name)) {
       label->setText(texts.option_captions.value(name, name));
     }
     auto* list = qobject_cast<QComboBox*>(control);
     if (list == nullptr) continue;
     // The same words in the other language: the choice stays.
     const QString word = ControlWord(*list, option);
-    QStringList items = texts.option_items.value(name);
-    if (!list->isEditable()) {
-      while (items.size() < static_cast<qsizetype>(option.words.size())) {
-        items.append(Text(option.words[static_cast<size_t>(items.size())]));
-      }
-    }
+    const QStringList items = OptionItems(option, texts);
     const QSignalBlocker quiet(list);
     list->clear();
     list->addItems(items);
@@ -161,18 +152,26 @@ void BookOptionsDialog::Accept() {
 void BookOptionsDialog::ChooseFile(const QString& option_name) {
   const BookOption& option = FindBookOption(option_name.toStdString());
   FileDialogRequest request;
-  request.name = QStringLiteral("OpenDialog_") + Text(option.control);
+  request.name = QStringLiteral("OpenDialog_") + OptionControlName(option);
   request.mode = FileDialogRequest::Mode::kOpenOne;
-  request.filter = texts_.option_file_filters.value(option_name);
+  // "Picture|*.jpg;*.jpeg;*.png": the files the option takes, by its extensions.
+  QStringList patterns;
+  for (std::string_view extension : option.extensions) {
+    patterns.append(QStringLiteral("*.") + Text(extension));
+  }
+  request.filter =
+      texts_.option_file_kinds.value(option_name) + QLatin1Char('|') + patterns.join(u';');
   const QStringList files = dialogs_.RunFileDialog(request);
   if (files.isEmpty()) return;
-  if (auto* field = findChild<QLineEdit*>(Text(option.control))) field->setText(files.first());
+  if (auto* field = findChild<QLineEdit*>(OptionControlName(option))) {
+    field->setText(files.first());
+  }
 }
 
 void BookOptionsDialog::ShowPreview(const QString& option_name) {
   const BookOption& option = FindBookOption(option_name.toStdString());
-  auto* field = findChild<QLineEdit*>(Text(option.control));
-  auto* preview = findChild<QLabel*>(QStringLiteral("Preview_") + Text(option.control));
+  auto* field = findChild<QLineEdit*>(OptionControlName(option));
+  auto* preview = findChild<QLabel*>(QStringLiteral("Preview_") + OptionControlName(option));
   if (field == nullptr || preview == nullptr) return;
   const QPixmap picture(field->text());
   if (picture.isNull()) {

@@ -113,17 +113,14 @@ InterfaceTexts MakeEnglish() {
         QStringLiteral("Classic (every line with 第…章, 第…回, 卷…, 序…)")}},
       {QStringLiteral("volumes"),
        {QStringLiteral("Auto"), QStringLiteral("On"), QStringLiteral("Off")}},
-      {QStringLiteral("language"),
-       {QStringLiteral("Auto (from the text)"), QStringLiteral("zh"), QStringLiteral("zh-Hant"),
-        QStringLiteral("ja"), QStringLiteral("ko"), QStringLiteral("en")}},
+      {QStringLiteral("language"), {QStringLiteral("Auto (from the text)")}},
       {QStringLiteral("heading-style"), {QStringLiteral("Plain"), QStringLiteral("Title")}},
-      {QStringLiteral("indent"),
-       {QStringLiteral("None"), QStringLiteral("0 em"), QStringLiteral("1 em"),
-        QStringLiteral("2 em"), QStringLiteral("3 em"), QStringLiteral("4 em")}},
+      {QStringLiteral("indent"), {QStringLiteral("None")}},
       {QStringLiteral("blank-lines"),
        {QStringLiteral("Keep"), QStringLiteral("One for a run"), QStringLiteral("None")}},
   };
-  t.option_file_filters = {{QStringLiteral("cover"), QStringLiteral("Picture|*.jpg;*.jpeg;*.png")}};
+  t.option_word_formats = {{QStringLiteral("indent"), QStringLiteral("%1 em")}};
+  t.option_file_kinds = {{QStringLiteral("cover"), QStringLiteral("Picture")}};
   NameOptionLine(&t);
   t.heading_count = QStringLiteral("%1 chapter headings in %2");
   t.heading_count_none = QStringLiteral("Choose one source file to count its headings.");
@@ -272,17 +269,14 @@ InterfaceTexts MakeChinese() {
         QStringLiteral("经典（凡含 第…章、第…回、卷…、序… 的行）")}},
       {QStringLiteral("volumes"),
        {QStringLiteral("自动"), QStringLiteral("分卷"), QStringLiteral("不分卷")}},
-      {QStringLiteral("language"),
-       {QStringLiteral("自动（按正文）"), QStringLiteral("zh"), QStringLiteral("zh-Hant"),
-        QStringLiteral("ja"), QStringLiteral("ko"), QStringLiteral("en")}},
+      {QStringLiteral("language"), {QStringLiteral("自动（按正文）")}},
       {QStringLiteral("heading-style"), {QStringLiteral("普通段落"), QStringLiteral("居中标题")}},
-      {QStringLiteral("indent"),
-       {QStringLiteral("不缩进"), QStringLiteral("0 字"), QStringLiteral("1 字"),
-        QStringLiteral("2 字"), QStringLiteral("3 字"), QStringLiteral("4 字")}},
+      {QStringLiteral("indent"), {QStringLiteral("不缩进")}},
       {QStringLiteral("blank-lines"),
        {QStringLiteral("保留"), QStringLiteral("连续空行只留一行"), QStringLiteral("删除")}},
   };
-  t.option_file_filters = {{QStringLiteral("cover"), QStringLiteral("图片|*.jpg;*.jpeg;*.png")}};
+  t.option_word_formats = {{QStringLiteral("indent"), QStringLiteral("%1 字")}};
+  t.option_file_kinds = {{QStringLiteral("cover"), QStringLiteral("图片")}};
   NameOptionLine(&t);
   t.heading_count = QStringLiteral("%2 中有 %1 个章节标题");
   t.heading_count_none = QStringLiteral("选择一个源文件后显示其章节数。");

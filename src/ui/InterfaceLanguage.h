@@ -61,12 +61,15 @@ struct InterfaceTexts {
   // Font dialog: an empty title leaves the platform's own.
   QString font_dialog_title, font_dialog_filter;
   // Book options dialog: its button on the option line, its caption, and per option (by its
-  // name in the option table) the control's caption, the list's items (in the order of the
-  // option's words; an editable list's first item names the default) and a file filter.
+  // name in the option table) the control's caption, the list's first items (in the order of
+  // the option's words; an editable list's first item names the default), the form of the
+  // words beyond them ("%1 em"; none: the word itself) and what its files are ("Picture";
+  // their patterns come from the option's extensions).
   QString button_book_options, book_options_caption;
   QHash<QString, QString> option_captions;
   QHash<QString, QStringList> option_items;
-  QHash<QString, QString> option_file_filters;
+  QHash<QString, QString> option_word_formats;
+  QHash<QString, QString> option_file_kinds;
   QString heading_count;       // %1 headings, %2 the source's file name
   QString heading_count_none;  // no single source to count in
   // Find-and-replace dialog.

@@ -31,6 +31,7 @@
 #include "conversion/SharedStagingRoot.h"
 #include "conversion/StagingRoot.h"
 #include "conversion/XmlText.h"
+#include "ui/BookOptionControls.h"
 #include "ui/BookOptionsDialog.h"
 #include "ui/ChapterListBox.h"
 #include "ui/ChapterListModel.h"
@@ -232,11 +233,7 @@ void TForm_Main::BuildOptionLine(QVBoxLayout* lines) {
 
   // Every book option the option line does not hold has its control in the dialog.
   Dialog_BookOptions = new BookOptionsDialog(
-      [this](std::string_view name) {
-        const std::string_view control = FindBookOption(name).control;
-        return findChild<QWidget*>(QString::fromUtf8(
-                   control.data(), static_cast<qsizetype>(control.size()))) != nullptr;
-      },
+      [](std::string_view name) { return IsOnOptionLine(FindBookOption(name)); },
       [this] { return Edit_SourceFile->text(); }, dialogs_, values_.CodePages(), this);
 
   auto* check_line = new QHBoxLayout;
@@ -448,10 +445,8 @@ void TForm_Main::showEvent(QShowEvent* event) {
 
 void TForm_Main::FormShow() {
   ApplyLanguage();
-  ComboBox_PM->setCurrentIndex(0);
-  ComboBox_LH->setCurrentIndex(0);
-  ComboBox_FS->setCurrentIndex(1);
-  ComboBox_FW->setCurrentIndex(0);
+  // The option table's defaults, then the choices of the last run.
+  ShowOptionControls(this, BookOptions{});
   LoadSettings();
   try {
     staging_root_ = std::make_unique<SharedStagingRoot>(values_.StagingRoot());

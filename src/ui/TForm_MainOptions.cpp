@@ -47,7 +47,7 @@ void TForm_Main::LoadSettings() {
     } catch (const std::exception&) {
       continue;
     }
-    if (auto* widget = findChild<QWidget*>(Text(option.control))) {
+    if (auto* widget = findChild<QWidget*>(OptionControlName(option))) {
       ShowControlWord(widget, option, word);
     }
   }

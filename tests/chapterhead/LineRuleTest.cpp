@@ -139,9 +139,10 @@ TEST(PatternLineRuleTest, ALineBeyondTheEnginesReachRaisesLengthError) {
 
 TEST(VolumeHeadRuleTest, TheBuiltInRuleTakesVolumeLinesAtTheStartOfTheTrimmedLine) {
   VolumeHeadRule rule;
-  for (const char* line : {"第一卷", "第一卷 潜龙在渊", "第12卷", "第１２卷：风云", "第 三 卷",
-                           "第　　十卷", "第Ⅲ卷", "卷一", "卷一 风起", "卷 12", "卷十二：终章",
-                           "   第二卷   ", "\t卷三", "　　第四卷 中", "第一千二百三十四五六卷"}) {
+  for (const char* line :
+       {"第一卷", "第一卷 潜龙在渊", "第12卷", "第１２卷：风云", "第 三 卷", "第　　十卷", "第Ⅲ卷",
+        "卷一", "卷一 风起", "卷 12", "卷十二：终章", "   第二卷   ", "\t卷三", "　　第四卷 中",
+        "\u00A0第五卷", "第一千二百三十四五六卷"}) {
     EXPECT_TRUE(rule.IsVolumeHead(U16(line))) << line;
   }
   for (const char* line : {"", "卷", "第卷", "卷上莲蓬吊搭嘴", "卷卷俱是白纸", "第一章",
@@ -167,6 +168,9 @@ TEST(VolumeHeadRuleTest, AnOwnExpressionIsSearchedInTheTrimmedLine) {
   VolumeHeadRule rule(u"^(Book|Part) [0-9]+$");
   EXPECT_TRUE(rule.IsVolumeHead(u"Book 2"));
   EXPECT_TRUE(rule.IsVolumeHead(u"   Part 10  \t"));
+  // Trimmed of every blank: a no-break, em, zero-width or ideographic space, a stray mark.
+  EXPECT_TRUE(rule.IsVolumeHead(u"\u00A0\u3000Part 3\u2003\u200B\uFEFF"));
+  EXPECT_FALSE(rule.IsVolumeHead(u"\u200CPart 3"));  // a zero-width non-joiner is no blank
   EXPECT_FALSE(rule.IsVolumeHead(u"Book 2: The Return"));
   // The built-in rule does not apply beside it.
   EXPECT_FALSE(rule.IsVolumeHead(U16("第一卷")));

@@ -163,7 +163,7 @@ TEST(CliBookFormatTest, EveryBookOfEachGetsTheOptions) {
 TEST(CliBookFormatTest, HelpNamesTheOptions) {
   const CliResult result = RunCli({"--help"});
   EXPECT_EQ(result.status, 0);
-  for (const char* option : {"--heading-style plain|title", "--indent N", "--epub3",
+  for (const char* option : {"--heading-style plain|title", "--indent 0|1|2|3|4", "--epub3",
                              "--epub3 --heading-style title --indent 2 novel.txt"}) {
     EXPECT_TRUE(Holds(result.out, option)) << option << "\n" << result.out;
   }

@@ -152,20 +152,81 @@ TEST(IndentTest, ThePageBudgetCountsTheLineAsWritten) {
   EXPECT_EQ(Staged(*indented, "OEBPS/ch_1.html"), PageBytes(1, {"<p>x</p>", "<p>x</p>"}));
 }
 
-TEST(IndentTest, AnIndentBeyondTheRangeIsRefusedBeforeAnythingIsWritten) {
+// Each blank character, wherever an option trims or skips blanks: the indent leaves it out
+// at the start of a line, the title style at both ends of a heading, and a line of nothing
+// else is a blank line that --blank-lines none leaves out.
+TEST(BlanksTest, EveryOptionThatTrimsOrSkipsBlanksTakesTheSameCharacters) {
+  const struct {
+    const char* name;
+    const char* utf8;
+  } kBlanks[] = {{"space", " "},
+                 {"TAB", "\t"},
+                 {"no-break space", "\u00A0"},
+                 {"em space", "\u2003"},
+                 {"zero-width space", "\u200B"},
+                 {"ideographic space", "\u3000"},
+                 {"byte-order mark", "\uFEFF"}};
+  for (const auto& blank : kBlanks) {
+    const std::string b = blank.utf8;
+    JobBench bench;
+    JobParameters parameters = bench.Parameters(
+        {bench.Source("novel.txt", "Preface\r\n" + b + b + "text" + b + "\r\n" + b + "\r\n" + b +
+                                       "第一章 Title" + b + "\r\nbody\r\n")});
+    parameters.options.indent = 2;
+    parameters.options.heading_style = HeadingStyle::kTitle;
+    parameters.options.blank_lines = BlankLines::kNone;
+    auto job = bench.Build(parameters);
+    EXPECT_EQ(Staged(*job, "OEBPS/ch_1.html"),
+              PageBytes(1, {"<p>Preface</p>", "<p>text" + b + "</p>"}))
+        << blank.name;
+    EXPECT_EQ(Staged(*job, "OEBPS/ch_2.html"),
+              PageBytes(2, {"<h2>第一章 Title</h2>", "<p>body</p>"}))
+        << blank.name;
+  }
+  // Other characters are text: a full-width letter and U+200C (zero-width non-joiner).
   JobBench bench;
-  JobParameters parameters = bench.Parameters({bench.Source("novel.txt", "text\r\n")});
-  for (int indent : {-1, 5}) {
-    parameters.options.indent = indent;
+  JobParameters parameters =
+      bench.Parameters({bench.Source("novel.txt", "\u200Ctext\r\n\uFF41\r\n")});
+  parameters.options.indent = 1;
+  parameters.options.blank_lines = BlankLines::kNone;
+  EXPECT_EQ(Staged(*bench.Build(parameters), "OEBPS/ch_1.html"),
+            PageBytes(1, {"<p>\u200Ctext</p>", "<p>\uFF41</p>"}));
+}
+
+// A value that no word of its option gives is refused, naming the option and the value,
+// before anything is written.
+TEST(OptionCheckTest, AValueNoWordGivesIsRefusedBeforeAnythingIsWritten) {
+  const struct {
+    void (*change)(BookOptions*);
+    const char* message;
+  } kCases[] = {
+      {[](BookOptions* o) { o->indent = 5; },
+       "Book option indent: a whole number from 0 to 4 is expected, not \"5\"."},
+      {[](BookOptions* o) { o->indent = -1; },
+       "Book option indent: a whole number from 0 to 4 is expected, not \"-1\"."},
+      {[](BookOptions* o) { o->margin = 3; },
+       "Book option margin: \"3\" is not one of normal, wide."},
+      {[](BookOptions* o) { o->font_size = 90; },
+       "Book option font-size: \"90\" is not one of large, middle, small."},
+      {[](BookOptions* o) { o->language = u"zh_CN"; },
+       "Book option language: \"zh_CN\" is not a well-formed BCP 47 language tag."},
+      {[](BookOptions* o) { o->chapter_rule = static_cast<ChapterRule>(7); },
+       "Book option chapter-rule: \"7\" is not one of smart, classic."},
+      {[](BookOptions* o) { o->volume_pattern = u""; },
+       "Book option volume-pattern: \"\" stands for another value than it holds."},
+  };
+  for (const auto& c : kCases) {
+    JobBench bench;
+    JobParameters parameters = bench.Parameters({bench.Source("novel.txt", "text\r\n")});
+    c.change(&parameters.options);
     try {
       bench.Build(parameters);
-      ADD_FAILURE() << "indent " << indent << " was taken";
+      ADD_FAILURE() << c.message << ": taken";
     } catch (const std::invalid_argument& error) {
-      EXPECT_EQ(std::string(error.what()),
-                "Indent " + std::to_string(indent) + " is not between 0 and 4.");
+      EXPECT_EQ(std::string(error.what()), c.message);
     }
+    EXPECT_TRUE(fs::is_empty(bench.staging_root())) << c.message;
   }
-  EXPECT_TRUE(fs::is_empty(bench.staging_root()));
 }
 
 }  // namespace

@@ -16,9 +16,9 @@ TEST(TrimTest, RemovesOnlyU0000ToU0020AtBothEnds) {
   EXPECT_EQ(Trim(std::u16string(u"\0\x1F x \x01", 6)), u"x");
   EXPECT_EQ(Trim(u"\u00A0x\uFEFF"), u"\u00A0x\uFEFF");
   EXPECT_EQ(Trim(u" \t\r\n "), u"");
-  EXPECT_TRUE(IsBlank(u" \t "));
-  EXPECT_TRUE(IsBlank(u""));
-  EXPECT_FALSE(IsBlank(u"\u3000"));
+  EXPECT_TRUE(IsEmptyWhenTrimmed(u" \t "));
+  EXPECT_TRUE(IsEmptyWhenTrimmed(u""));
+  EXPECT_FALSE(IsEmptyWhenTrimmed(u"\u3000"));
 }
 
 TEST(ReplaceAllTest, ExactCaseLeftToRightWithoutOverlap) {

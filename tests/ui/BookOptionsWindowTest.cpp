@@ -14,6 +14,7 @@
 #include "BookChecks.h"
 #include "WindowFixture.h"
 #include "conversion/BookOptionTable.h"
+#include "ui/BookOptionControls.h"
 
 namespace quireforge::test {
 namespace {
@@ -53,8 +54,7 @@ void Choose(QWidget* control, const BookOption& option, const std::string& word)
 class BookOptionsWindowTest : public WindowFixture {
  protected:
   QWidget* Control(const BookOption& option) const {
-    return window->findChild<QWidget*>(
-        QString::fromUtf8(option.control.data(), static_cast<qsizetype>(option.control.size())));
+    return window->findChild<QWidget*>(OptionControlName(option));
   }
   // Adds `source` as `target` with every control at `words` (name, word) and starts.
   void MakeBook(const fs::path& source, const fs::path& target,
@@ -69,6 +69,22 @@ class BookOptionsWindowTest : public WindowFixture {
     Click(Button("Button_Start"));
   }
 };
+
+// A new option of the table shows in the window by itself: a control on the option line or
+// in the Book options dialog, with a caption in both languages, and list items for no more
+// words than it has.
+TEST_F(BookOptionsWindowTest, EveryOptionHasAControlAndACaptionInBothLanguages) {
+  for (const BookOption& option : BookOptionTable()) {
+    const QString name = QString::fromUtf8(option.name.data(), std::ssize(option.name));
+    EXPECT_NE(Control(option), nullptr) << option.name;
+    for (InterfaceLanguage language : {InterfaceLanguage::kEnglish, InterfaceLanguage::kChinese}) {
+      const InterfaceTexts& texts = TextsFor(language);
+      EXPECT_FALSE(texts.option_captions.value(name).isEmpty()) << option.name;
+      EXPECT_LE(texts.option_items.value(name).size(), std::ssize(option.words)) << option.name;
+      EXPECT_EQ(OptionItems(option, texts).size(), std::ssize(option.words)) << option.name;
+    }
+  }
+}
 
 TEST_F(BookOptionsWindowTest, EveryOptionMakesTheSameBookInTheWindowAndOnTheCommandLine) {
   fs::create_directories(temp / "each");
@@ -137,7 +153,7 @@ TEST_F(BookOptionsWindowTest, TheBookOptionsDialogMakesAValidEpub3Book) {
                                                                       {"indent", "2"},
                                                                       {"blank-lines", "single"}};
     for (const auto& [name, word] : choices) {
-      Choose(dialog->findChild<QWidget*>(QString::fromUtf8(FindBookOption(name).control.data())),
+      Choose(dialog->findChild<QWidget*>(OptionControlName(FindBookOption(name))),
              FindBookOption(name), word);
     }
     QApplication::processEvents();

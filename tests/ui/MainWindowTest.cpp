@@ -14,9 +14,8 @@
 #include <optional>
 
 #include "WindowFixture.h"
-#include "base/BookDefaults.h"
 #include "conversion/ConvertFile.h"
-#include "ui/JobOptions.h"
+#include "ui/BookOptionControls.h"
 #include "ui/QtDialogService.h"
 #include "ui/TForm_Main.h"
 
@@ -55,9 +54,9 @@ TEST_F(MainWindowTest, OpensWithTheInitialStatesAndDefaultOptions) {
   EXPECT_EQ(Find<QComboBox>("ComboBox_FW")->currentIndex(), 0);
   EXPECT_EQ(Find<QComboBox>("ComboBox_FS")->count(), 3);
   // The first choices are the book defaults that the command line and the job use too.
-  EXPECT_EQ(MarginForIndex(Find<QComboBox>("ComboBox_PM")->currentIndex()), kDefaultMargin);
-  EXPECT_EQ(LineHeightForIndex(Find<QComboBox>("ComboBox_LH")->currentIndex()), kDefaultLineHeight);
-  EXPECT_EQ(FontSizeForIndex(Find<QComboBox>("ComboBox_FS")->currentIndex()), kDefaultFontSize);
+  BookOptions chosen;
+  ReadOptionControls(*window, &chosen);
+  EXPECT_EQ(chosen, BookOptions{});
   EXPECT_TRUE(fs::is_directory(StagingRoot()));
   EXPECT_EQ(fs::status(StagingRoot()).permissions() & fs::perms::all, fs::perms::owner_all);
   EXPECT_TRUE(dialogs.shown.empty());

@@ -2,17 +2,19 @@
 // mapping, the language decision, name filters and the guard of the event handlers.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "QtTestPrinters.h"
+#include "conversion/BookOptionTable.h"
+#include "ui/BookOptionControls.h"
 #include "ui/ChapterSearch.h"
 #include "ui/DialogService.h"
 #include "ui/GuardedHandler.h"
 #include "ui/InterfaceLanguage.h"
-#include "ui/JobOptions.h"
 #include "ui/SourceField.h"
 
 namespace quireforge::test {
@@ -90,17 +92,35 @@ TEST(DialogServiceTest, NameFiltersInQtForm) {
   EXPECT_EQ(QtNameFilter("Books|*.txt;*.text|All|*"), "Books (*.txt *.text);;All (*)");
 }
 
-TEST(JobOptionsTest, OnlyTheIndexDecides) {
-  EXPECT_EQ(MarginForIndex(0), 2);
-  EXPECT_EQ(MarginForIndex(1), 5);
-  EXPECT_EQ(MarginForIndex(-1), 2);
-  EXPECT_EQ(LineHeightForIndex(0), 100);
-  EXPECT_EQ(LineHeightForIndex(1), 120);
-  EXPECT_EQ(FontSizeForIndex(0), 110);
-  EXPECT_EQ(FontSizeForIndex(1), 105);
-  EXPECT_EQ(FontSizeForIndex(2), 100);
-  EXPECT_EQ(WeightLineForIndex(0), u"");
-  EXPECT_EQ(WeightLineForIndex(1), u"font-weight:bold;");
+// The option line's lists: only the selected index decides the value, in either language;
+// no selection gives the default.
+TEST(OptionLineTest, OnlyTheIndexDecides) {
+  const struct {
+    const char* name;
+    int index;
+    void (*check)(const BookOptions&);
+  } kCases[] = {
+      {"margin", 0, [](const BookOptions& o) { EXPECT_EQ(o.margin, 2); }},
+      {"margin", 1, [](const BookOptions& o) { EXPECT_EQ(o.margin, 5); }},
+      {"margin", -1, [](const BookOptions& o) { EXPECT_EQ(o.margin, 2); }},
+      {"line-height", 0, [](const BookOptions& o) { EXPECT_EQ(o.line_height, 100); }},
+      {"line-height", 1, [](const BookOptions& o) { EXPECT_EQ(o.line_height, 120); }},
+      {"font-size", 0, [](const BookOptions& o) { EXPECT_EQ(o.font_size, 110); }},
+      {"font-size", 1, [](const BookOptions& o) { EXPECT_EQ(o.font_size, 105); }},
+      {"font-size", 2, [](const BookOptions& o) { EXPECT_EQ(o.font_size, 100); }},
+      {"bold", 0, [](const BookOptions& o) { EXPECT_FALSE(o.bold); }},
+      {"bold", 1, [](const BookOptions& o) { EXPECT_TRUE(o.bold); }},
+  };
+  for (const auto& c : kCases) {
+    const BookOption& option = FindBookOption(c.name);
+    QComboBox list;
+    list.addItems(OptionItems(option, TextsFor(InterfaceLanguage::kChinese)));
+    list.setCurrentIndex(c.index);
+    BookOptions options;
+    option.set(&options, ControlWord(list, option).toStdString());
+    SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.index));
+    c.check(options);
+  }
 }
 
 TEST(InterfaceLanguageTest, ChineseOnlyForChineseInChina) {
