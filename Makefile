@@ -37,7 +37,8 @@ PACKAGE_CHECK_PACKAGES := $(PACKAGE_PACKAGES) desktop-file-utils appstream linti
 	epubcheck default-jre-headless devscripts xdg-utils
 ICON_PACKAGES := librsvg2-bin
 
-# `make asan`: the whole suite under AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer.
+# `make asan`: the whole suite under AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer
+# (`make asan ASAN_TESTS="-LE slow"`: the fast tests only).
 # `make tsan`: under ThreadSanitizer, the tests labelled "threads" (ctest -L threads): the
 # conversion tests (the two-thread decode of large legacy-code-page sources), the zip engine's
 # tests (its parallel compressor), the archive component's and the finishing tests (the engine
@@ -63,8 +64,8 @@ define install_missing
 	fi
 endef
 
-.PHONY: all deps build-deps configure build run test release-test package package-check icons \
-	asan tsan format-check fuzz bench clean
+.PHONY: all deps build-deps configure build run test check release-test package package-check \
+	icons asan tsan format-check fuzz bench clean
 
 # `make` alone builds; it installs nothing (`make run` and `make test` do).
 all: build
@@ -93,13 +94,23 @@ test: deps
 	$(MAKE) build TESTING=ON
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
+# The fast tests, for everyday work: every test but those labelled slow (epubcheck over many
+# books, calibre reading books back, the window on a real display under Xvfb, the books of
+# the Book options dialog beside the command line's, a book of a hundred thousand chapters).
+# `make test` runs them all.
+check: deps
+	$(MAKE) build TESTING=ON
+	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) -LE slow
+
 # The build a packager makes (plain CMake, Release, -O3) with its tests. Warnings stop it here.
+# `make release-test RELEASE_TESTS="-LE slow"` runs only the fast ones.
 RELEASE_DIR ?= build-release
+RELEASE_TESTS ?=
 release-test: deps
 	cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release -DQF_WARNINGS_AS_ERRORS=$(WERROR) \
-	  -DQF_BUILD_BENCH=OFF
+	  -DQF_BUILD_BENCH=OFF -DCMAKE_INSTALL_PREFIX=/usr
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
-	cd $(RELEASE_DIR) && ctest --output-on-failure -j $(JOBS)
+	cd $(RELEASE_DIR) && ctest --output-on-failure -j $(JOBS) $(RELEASE_TESTS)
 
 # build/quireforge_<version>_<arch>.deb, from the programs alone (no tests built).
 package: build-deps
@@ -109,17 +120,18 @@ package: build-deps
 
 # The package of a Release build without tests, unpacked and tried, and its files validated.
 # The window is driven through Add and Start when `make release-test` has built the driver.
-# Then the same checks on the package a packager's plain `cmake` and `cpack -G DEB` make
-# (CMake's default prefix, /usr/local): from the build of `make release-test` when there is
-# one, else from a plain build without tests made here.
+# `make package-check PACKAGE_DIR=build-release` packs the programs `make release-test` built,
+# its folder configured again without tests (the programs' sources compile the same).
+# Then the same checks on the package a packager's plain `cmake` and `cpack -G DEB` make, with
+# CMake's default prefix (/usr/local) and build type, in build-plain/ (the programs only).
 PACKAGE_DIR ?= build-package
 WINDOW_DRIVER ?= $(wildcard $(RELEASE_DIR)/libqf_window_driver.so)
-PLAIN_DIR ?= $(if $(wildcard $(RELEASE_DIR)/CMakeCache.txt),$(RELEASE_DIR),build-plain)
+PLAIN_DIR ?= build-plain
 package-check: build-deps
 	$(call install_missing,$(PACKAGE_CHECK_PACKAGES))
 	$(MAKE) package BUILD_DIR=$(PACKAGE_DIR) BUILD_TYPE=Release
 	.ci/check-package $(PACKAGE_DIR) $(WINDOW_DRIVER)
-	[ -f $(PLAIN_DIR)/CMakeCache.txt ] || cmake -S . -B $(PLAIN_DIR) -DBUILD_TESTING=OFF
+	cmake -S . -B $(PLAIN_DIR) -DBUILD_TESTING=OFF
 	cmake --build $(PLAIN_DIR) -j $(JOBS)
 	cd $(PLAIN_DIR) && cpack -G DEB
 	.ci/check-package $(PLAIN_DIR)
@@ -132,11 +144,12 @@ icons:
 	    -o data/icons/org.quireforge.Quireforge-$$size.png; \
 	done
 
+ASAN_TESTS ?=
 asan: deps
 	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=$(SANITIZER_BUILD_TYPE) -DQF_SANITIZE=address \
 	  -DQF_WARNINGS_AS_ERRORS=$(WERROR) -DQF_BUILD_BENCH=OFF
 	cmake --build $(ASAN_DIR) -j $(JOBS)
-	cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS)
+	cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS) $(ASAN_TESTS)
 
 tsan: deps
 	cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=$(SANITIZER_BUILD_TYPE) -DQF_SANITIZE=thread \

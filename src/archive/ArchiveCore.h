@@ -53,7 +53,6 @@ class TArchiveCore {
   void StartWaitCursor();
   void StopWaitCursor();
   void RestoreCursor();
-  int WaitCursorDepth() const { return cursor_depth_; }
 
  protected:
   UserInterface& ui() { return ui_; }

@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 
+#include "base/AsciiText.h"
 #include "base/StringOps.h"
 
 namespace quireforge {
@@ -47,8 +48,7 @@ bool StartsWith(std::u16string_view text, std::u16string_view prefix) {
 bool StartsWithWord(std::u16string_view text, std::u16string_view word) {
   if (text.size() < word.size()) return false;
   for (size_t i = 0; i < word.size(); ++i) {
-    const char16_t a = text[i] < 128 ? static_cast<char16_t>(std::tolower(text[i])) : text[i];
-    if (a != word[i]) return false;
+    if (AsciiLower(text[i]) != word[i]) return false;
   }
   return true;
 }

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <string>
 
+#include "base/AsciiText.h"
+
 namespace quireforge {
 
 namespace {
@@ -118,7 +120,7 @@ int64_t ChineseValue(std::u16string_view run) {
 }
 
 int LatinRomanValue(char c) {
-  switch (std::tolower(static_cast<unsigned char>(c))) {
+  switch (AsciiLower(c)) {
     case 'i':
       return 1;
     case 'v':
@@ -159,7 +161,7 @@ std::string LowerWord(std::u16string_view text, size_t from, size_t* end) {
   std::string word;
   size_t at = from;
   while (at < text.size() && IsAsciiLetter(text[at]) && word.size() < 12) {
-    word += static_cast<char>(std::tolower(static_cast<unsigned char>(text[at])));
+    word += static_cast<char>(AsciiLower(text[at]));
     ++at;
   }
   *end = at;

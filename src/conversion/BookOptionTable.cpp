@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "base/AsciiText.h"
 #include "base/Utf.h"
 #include "chapterhead/PatternEngineError.h"
 #include "chapterhead/PatternLineRule.h"
@@ -219,7 +220,7 @@ std::vector<BookOption> MakeTable() {
                  .kind = OptionKind::kPath,
                  .placeholder = "FILE",
                  .extensions = {"ttf"},
-                 .help = "TrueType font file to embed",
+                 .help = "TrueType or OpenType font file (or a collection) to embed",
                  .set = [](BookOptions* o, const std::string& w) { o->font = FromUtf8Escaped(w); },
                  .get = [](const BookOptions& o) { return ToUtf8(o.font); }});
   table.push_back(
@@ -288,9 +289,7 @@ std::vector<BookOption> MakeTable() {
             const std::u16string tag = StrictText(w);
             // "auto" in any letter case asks for the guess; as a tag it would be a reserved
             // language.
-            std::u16string lower = tag;
-            for (char16_t& c : lower) c = c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c;
-            if (lower == kLanguageFromText) {
+            if (EqualsIgnoringAsciiCase(tag, kLanguageFromText)) {
               o->language = std::u16string(kLanguageFromText);
               return;
             }

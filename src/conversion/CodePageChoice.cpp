@@ -4,6 +4,7 @@
 
 #include <cctype>
 
+#include "base/AsciiText.h"
 #include "conversion/JobParameters.h"
 
 namespace quireforge {
@@ -27,14 +28,7 @@ CodePageChoice CodePageChoice::FromEnvironment(const std::optional<std::string>&
   return Detecting();
 }
 
-bool CodePageChoice::IsAuto(std::string_view name) {
-  constexpr std::string_view kAuto = "auto";
-  if (name.size() != kAuto.size()) return false;
-  for (size_t i = 0; i < name.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(name[i])) != kAuto[i]) return false;
-  }
-  return true;
-}
+bool CodePageChoice::IsAuto(std::string_view name) { return EqualsIgnoringAsciiCase(name, "auto"); }
 
 void CodePageChoice::ApplyTo(JobEnvironment* environment) const {
   environment->code_page = code_page_.get();

@@ -1,26 +1,20 @@
 #include "conversion/CoverPage.h"
 
+#include "base/AsciiText.h"
 #include "conversion/CoverImage.h"
 #include "conversion/TextFile.h"
 #include "conversion/XmlText.h"
 
 namespace quireforge {
 
-namespace {
-
-std::u16string Number(uint32_t value) {
-  const std::string digits = std::to_string(value);
-  return std::u16string(digits.begin(), digits.end());
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::u16string_view CoverPageFile(bool xhtml5) { return xhtml5 ? u"cover.xhtml" : u"cover.html"; }
 
 std::vector<std::u16string> CoverPageLines(const CoverImage& image, std::u16string_view title,
                                            bool xhtml5) {
-  const std::u16string width = Number(image.width);
-  const std::u16string height = Number(image.height);
+  const std::u16string width = DecimalText(image.width);
+  const std::u16string height = DecimalText(image.height);
   // The picture sits in an SVG view box of its own size, which the page fills: readers scale
   // it up or down to the screen and keep its proportions, whatever the shape of either.
   return {

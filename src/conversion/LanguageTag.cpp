@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "base/AsciiText.h"
+
 namespace quireforge {
 
 namespace {
@@ -45,16 +47,6 @@ bool IsSingleton(std::u16string_view subtag) {
   return subtag.size() == 1 && IsAlphanumeric(subtag[0]) && !IsPrivateUseMark(subtag);
 }
 
-bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    const char16_t x = a[i] >= u'A' && a[i] <= u'Z' ? a[i] + 32 : a[i];
-    const char16_t y = b[i] >= u'A' && b[i] <= u'Z' ? b[i] + 32 : b[i];
-    if (x != y) return false;
-  }
-  return true;
-}
-
 // The grandfathered tags that the langtag grammar does not cover.
 constexpr std::array<std::u16string_view, 17> kIrregularTags = {
     u"en-GB-oed", u"i-ami", u"i-bnn",     u"i-default", u"i-enochian", u"i-hak",
@@ -85,7 +77,7 @@ bool IsPrivateUseFrom(const std::vector<std::u16string_view>& subtags, size_t at
 
 bool IsWellFormedLanguageTag(std::u16string_view tag) {
   for (std::u16string_view irregular : kIrregularTags) {
-    if (EqualsIgnoringCase(tag, irregular)) return true;
+    if (EqualsIgnoringAsciiCase(tag, irregular)) return true;
   }
   const std::vector<std::u16string_view> subtags = Subtags(tag);
   if (subtags.empty()) return false;

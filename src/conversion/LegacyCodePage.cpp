@@ -10,6 +10,8 @@
 #include <system_error>
 #include <thread>
 
+#include "base/AsciiText.h"
+
 namespace quireforge {
 
 namespace {
@@ -81,12 +83,6 @@ bool ReadEnvironment(const char* name, std::string* value) {
   if (v == nullptr || *v == '\0') return false;
   *value = v;
   return true;
-}
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
 }
 
 }  // namespace
@@ -196,11 +192,11 @@ std::string LegacyCodePage::LocaleName() {
 std::string LegacyCodePage::NameForLocale(std::string_view locale) {
   // language[_territory][.codeset][@modifier]
   const size_t language_end = std::min(locale.find_first_of("_.@"), locale.size());
-  const std::string language = Lower(locale.substr(0, language_end));
+  const std::string language = AsciiLowered(locale.substr(0, language_end));
   std::string territory;
   if (language_end < locale.size() && locale[language_end] == '_') {
     const std::string_view rest = locale.substr(language_end + 1);
-    territory = Lower(rest.substr(0, std::min(rest.find_first_of(".@"), rest.size())));
+    territory = AsciiLowered(rest.substr(0, std::min(rest.find_first_of(".@"), rest.size())));
   }
 
   if (language == "zh") {

@@ -1,5 +1,6 @@
 #include "conversion/NavigationFile.h"
 
+#include "base/AsciiText.h"
 #include "conversion/PackageDocuments.h"
 #include "conversion/PageWriter.h"
 #include "conversion/XmlText.h"
@@ -11,16 +12,11 @@ namespace {
 constexpr std::u16string_view kNcxSystemId = u"http://www.daisy.org/z3986/2005/ncx-2005-1.dtd";
 constexpr std::u16string_view kNcxNamespace = u"http://www.daisy.org/z3986/2005/ncx/";
 
-std::u16string Number(size_t value) {
-  const std::string digits = std::to_string(value);
-  return std::u16string(digits.begin(), digits.end());
-}
-
 // The lines of navigation point `number` (from 1): three, the last closing the point, or,
 // when the point is `open` for points nested in it, two and the content line alone.
 void AppendNavigationPoint(size_t number, std::u16string_view page, std::u16string_view label,
                            std::vector<std::u16string>* lines, bool open = false) {
-  const std::u16string n = Number(number);
+  const std::u16string n = DecimalText(number);
   lines->push_back(u"<navPoint id=\"navPoint-" + n + u"\" playOrder=\"" + n + u"\">");
   lines->push_back(u"<navLabel><text>" + XmlText(label) + u"</text></navLabel>");
   lines->push_back(u"<content src=\"" + XmlAttributeText(page) +

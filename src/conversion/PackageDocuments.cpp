@@ -1,5 +1,6 @@
 #include "conversion/PackageDocuments.h"
 
+#include "base/AsciiText.h"
 #include "conversion/CoverImage.h"
 #include "conversion/CoverPage.h"
 #include "conversion/NavigationDocument.h"
@@ -13,11 +14,6 @@ namespace {
 
 constexpr std::u16string_view kOpfNamespace = u"http://www.idpf.org/2007/opf";
 constexpr std::u16string_view kDublinCoreNamespace = u"http://purl.org/dc/elements/1.1/";
-
-std::u16string Number(int32_t value) {
-  const std::string digits = std::to_string(value);
-  return std::u16string(digits.begin(), digits.end());
-}
 
 std::u16string Concat(std::initializer_list<std::u16string_view> parts) {
   std::u16string text;
@@ -39,7 +35,7 @@ std::vector<std::u16string> ContainerLines() {
 }
 
 std::vector<std::u16string> StyleSheetLines(const BookOptions& options) {
-  const std::u16string margin = Number(options.margin);
+  const std::u16string margin = DecimalText(options.margin);
   std::vector<std::u16string> lines;
   // The device's font exists only on an old EPUB 2 reader; an EPUB 3 book that embeds no font
   // names none (a resource outside the book is an error there).
@@ -57,9 +53,9 @@ std::vector<std::u16string> StyleSheetLines(const BookOptions& options) {
       Concat({u"  margin-left: ", margin, u"pt;"}),
       Concat({u"  margin-right: ", margin, u"pt;"}),
       u"  text-align: Justify;",
-      Concat({u"  line-height: ", Number(options.line_height), u"%;"}),
+      Concat({u"  line-height: ", DecimalText(options.line_height), u"%;"}),
       u"  font-family: \"mainfont\";",
-      Concat({u"  font-size: ", Number(options.font_size), u"%;"}),
+      Concat({u"  font-size: ", DecimalText(options.font_size), u"%;"}),
   };
   lines.insert(lines.end(), body.begin(), body.end());
   if (options.bold) lines.emplace_back(u"font-weight:bold;");
@@ -69,7 +65,7 @@ std::vector<std::u16string> StyleSheetLines(const BookOptions& options) {
         u"  margin-right: 0pt;"}) {
     lines.emplace_back(line);
   }
-  lines.push_back(Concat({u"  text-indent: ", Number(options.indent.value_or(0)), u"em;"}));
+  lines.push_back(Concat({u"  text-indent: ", DecimalText(options.indent.value_or(0)), u"em;"}));
   lines.emplace_back(u"  text-align: Justify;");
   lines.emplace_back(u"}");
   if (options.heading_style == HeadingStyle::kTitle) {
@@ -84,7 +80,7 @@ std::vector<std::u16string> StyleSheetLines(const BookOptions& options) {
 std::u16string PackageIdentifier(std::u16string_view identifier, bool epub3) {
   if (!epub3) return Concat({u"F.F.F.", identifier});
   std::u16string urn = u"urn:uuid:";
-  for (char16_t c : identifier) urn += c >= u'A' && c <= u'Z' ? c - u'A' + u'a' : c;
+  urn += AsciiLowered(identifier);
   return urn;
 }
 
@@ -161,15 +157,15 @@ std::u16string PackageDocument(const PackageHead& head, const std::vector<int32_
   for (const std::u16string& line : PackageHeadLines(head)) AppendLine(line, &text);
   for (const int32_t page : pages) {
     AppendLine(
-        Concat({u"<item id=\"chapter", Number(page), u"\" href=\"", PageFileName(page, head.epub3),
-                u"\" media-type=\"application/xhtml+xml\"/>"}),
+        Concat({u"<item id=\"chapter", DecimalText(page), u"\" href=\"",
+                PageFileName(page, head.epub3), u"\" media-type=\"application/xhtml+xml\"/>"}),
         &text);
   }
   AppendLine(u"</manifest>", &text);
   AppendLine(u"<spine toc=\"ncx\">", &text);
   if (head.cover != nullptr) AppendLine(u"<itemref idref=\"cover\" />", &text);
   for (const int32_t page : pages) {
-    AppendLine(Concat({u"<itemref idref=\"chapter", Number(page), u"\" />"}), &text);
+    AppendLine(Concat({u"<itemref idref=\"chapter", DecimalText(page), u"\" />"}), &text);
   }
   AppendLine(u"</spine>", &text);
   if (head.cover != nullptr) {

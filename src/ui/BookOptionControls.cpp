@@ -14,20 +14,16 @@ namespace quireforge {
 
 namespace {
 
-QString Word(std::string_view word) {
-  return QString::fromUtf8(word.data(), static_cast<qsizetype>(word.size()));
-}
-
 // The word a checked box stands for: the one its option's flag sets.
 QString CheckedWord(const BookOption& option) {
-  return option.flags.empty() ? QStringLiteral("on") : Word(option.flags.front().word);
+  return option.flags.empty() ? QStringLiteral("on") : TableText(option.flags.front().word);
 }
 
 // The word an unchecked box stands for: the other of the option's two words.
 QString UncheckedWord(const BookOption& option) {
   const QString checked = CheckedWord(option);
   for (std::string_view word : option.words) {
-    if (Word(word) != checked) return Word(word);
+    if (TableText(word) != checked) return TableText(word);
   }
   return QString();
 }
@@ -63,6 +59,10 @@ QString CamelCase(std::string_view name) {
 }
 
 }  // namespace
+
+QString TableText(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 OptionControlKind ControlKindOf(const BookOption& option) {
   switch (option.kind) {
@@ -113,7 +113,7 @@ QString ControlWord(const QWidget& control, const BookOption& option) {
     }
     const int index = list->currentIndex();
     if (index >= 0 && static_cast<size_t>(index) < option.words.size()) {
-      return Word(option.words[static_cast<size_t>(index)]);
+      return TableText(option.words[static_cast<size_t>(index)]);
     }
     return QString::fromStdString(option.DefaultWord());
   }
@@ -134,7 +134,7 @@ void ShowControlWord(QWidget* control, const BookOption& option, const QString& 
       return;
     }
     for (size_t i = 0; i < option.words.size(); ++i) {
-      if (Word(option.words[i]) == word) list->setCurrentIndex(static_cast<int>(i));
+      if (TableText(option.words[i]) == word) list->setCurrentIndex(static_cast<int>(i));
     }
   } else if (auto* field = qobject_cast<QLineEdit*>(control)) {
     field->setText(word);
@@ -142,11 +142,11 @@ void ShowControlWord(QWidget* control, const BookOption& option, const QString& 
 }
 
 QStringList OptionItems(const BookOption& option, const InterfaceTexts& texts) {
-  const QString name = Word(option.name);
+  const QString name = TableText(option.name);
   QStringList items = texts.option_items.value(name);
   const QString format = texts.option_word_formats.value(name);
   while (items.size() < static_cast<qsizetype>(option.words.size())) {
-    const QString word = Word(option.words[static_cast<size_t>(items.size())]);
+    const QString word = TableText(option.words[static_cast<size_t>(items.size())]);
     items.append(format.isEmpty() ? word : format.arg(word));
   }
   return items;
@@ -157,7 +157,7 @@ QString OptionsSummary(const BookOptions& options, const InterfaceTexts& texts) 
   for (const BookOption& option : BookOptionTable()) {
     const std::string word = option.get(options);
     if (word == option.DefaultWord()) continue;
-    const QString name = Word(option.name);
+    const QString name = TableText(option.name);
     const QString caption = texts.option_captions.value(name, name);
     const QStringList items = OptionItems(option, texts);
     const auto at = std::find(option.words.begin(), option.words.end(), word);

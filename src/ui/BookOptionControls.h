@@ -9,6 +9,7 @@
 #define QUIREFORGE_UI_BOOKOPTIONCONTROLS_H_
 
 #include <QString>
+#include <string_view>
 
 #include "conversion/BookOptions.h"
 #include "ui/InterfaceLanguage.h"
@@ -18,6 +19,9 @@ class QWidget;
 namespace quireforge {
 
 struct BookOption;
+
+// A text of the option table (a name, a word; UTF-8) as a QString.
+QString TableText(std::string_view text);
 
 // The kind of control an option has in the Book options dialog: a check box for an option a
 // flag switches between its two words, a list for a choice, an editable list for a text with

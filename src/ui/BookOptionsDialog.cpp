@@ -24,10 +24,6 @@ namespace quireforge {
 
 namespace {
 
-QString Text(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 constexpr int kPreviewSize = 64;
 constexpr int kCountDelayMs = 300;
 
@@ -47,7 +43,7 @@ BookOptionsDialog::BookOptionsDialog(const std::function<bool(std::string_view n
 
   for (const BookOption& option : BookOptionTable()) {
     if (skip(option.name)) continue;
-    const QString name = Text(option.name);
+    const QString name = TableText(option.name);
     const QString control_name = OptionControlName(option);
     auto* label = new QLabel(this);
     label->setObjectName(QStringLiteral("Label_") + control_name);
@@ -110,7 +106,7 @@ void BookOptionsDialog::ApplyTexts(const InterfaceTexts& texts) {
     const QString control_name = OptionControlName(option);
     QWidget* control = findChild<QWidget*>(control_name);
     if (control == nullptr) continue;
-    const QString name = Text(option.name);
+    const QString name = TableText(option.name);
     if (auto* label = findChild<QLabel*>(QStringLiteral("Label_") + control_name)) {
       label->setText(texts.option_captions.value(name, name));
     }
@@ -157,7 +153,7 @@ void BookOptionsDialog::ChooseFile(const QString& option_name) {
   // "Picture|*.jpg;*.jpeg;*.png": the files the option takes, by its extensions.
   QStringList patterns;
   for (std::string_view extension : option.extensions) {
-    patterns.append(QStringLiteral("*.") + Text(extension));
+    patterns.append(QStringLiteral("*.") + TableText(extension));
   }
   request.filter =
       texts_.option_file_kinds.value(option_name) + QLatin1Char('|') + patterns.join(u';');
@@ -186,7 +182,8 @@ void BookOptionsDialog::ShowPreview(const QString& option_name) {
 
 void BookOptionsDialog::CountHeadings() {
   const QStringList sources = ParseSourceField(source_ ? source_() : QString());
-  if (sources.size() != 1) {
+  // An empty source field names no source (it reads as one empty path).
+  if (sources.size() != 1 || sources.first().isEmpty()) {
     Label_HeadingCount->setText(texts_.heading_count_none);
     return;
   }

@@ -109,8 +109,8 @@ void ChapterListBox::mousePressEvent(QMouseEvent* event) {
   button_held_ = true;
   dragging_ = false;
   press_point_ = event->position().toPoint();
+  drag_line_ = LineAt(press_point_);
   emit Clicked();
-  emit MouseDown(LineAt(press_point_));
 }
 
 void ChapterListBox::mouseMoveEvent(QMouseEvent* event) {
@@ -127,7 +127,7 @@ void ChapterListBox::mouseMoveEvent(QMouseEvent* event) {
   }
   if (!dragging_) return;
   drag_point_ = point;
-  if (viewport()->rect().contains(point)) emit DragOver(LineAt(point));
+  if (viewport()->rect().contains(point)) DragTo(LineAt(point));
   if (EdgeDirection(point) == 0) {
     scroll_timer_->stop();
   } else if (!scroll_timer_->isActive()) {
@@ -191,7 +191,14 @@ void ChapterListBox::ScrollStep() {
   // The line now under the mouse (kept inside the list when the mouse is beyond its edge).
   const QRect area = viewport()->rect();
   const QPoint inside(drag_point_.x(), qBound(area.top(), drag_point_.y(), area.bottom()));
-  emit DragOver(LineAt(inside));
+  DragTo(LineAt(inside));
+}
+
+void ChapterListBox::DragTo(int line) {
+  if (drag_line_ < 0 || drag_line_ >= LineCount() || line < 0 || line >= LineCount()) return;
+  emit DragOver(drag_line_, line);
+  // The dragged entry is at `line` now (or nothing moves at all: a list that is read only).
+  drag_line_ = line;
 }
 
 void ChapterListBox::StopDrag() {

@@ -42,11 +42,10 @@ class ChapterListBox : public QListView {
  signals:
   // A press on the list box, or a key that changed the selected line.
   void Clicked();
-  // A button went down: a drag may begin from `line` (-1 below the last line).
-  void MouseDown(int line);
-  // During a drag, at every mouse move over the list box and every scroll step: the line
-  // under the mouse.
-  void DragOver(int line);
+  // During a drag that began on a line, at every mouse move over a line of the list box and
+  // every scroll step: the dragged entry, at line `from` now, is to move to line `to`. A drag
+  // from or to a point below the last line moves nothing and is not told.
+  void DragOver(int from, int to);
   // Delete was pressed with a line selected.
   void DeleteRequested();
   // F2 was pressed with a line selected, or a line was double-clicked.
@@ -65,9 +64,14 @@ class ChapterListBox : public QListView {
   // One scroll step of a drag held near an edge; the dragged line follows.
   void ScrollStep();
   void StopDrag();
+  // Tells the drag's move to `line`, when both ends are lines of the list.
+  void DragTo(int line);
 
   bool button_held_ = false;
   bool dragging_ = false;
+  // The line of the dragged entry: where the button went down, then where it was moved to;
+  // -1 when the press was below the last line.
+  int drag_line_ = -1;
   QPoint press_point_;
   QPoint drag_point_;
   QTimer* scroll_timer_;

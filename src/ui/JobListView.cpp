@@ -1,18 +1,17 @@
 #include "ui/JobListView.h"
 
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QSignalBlocker>
+#include <algorithm>
 
-#include "conversion/ConvertFile.h"
 #include "ui/DesignSizes.h"
-#include "ui/JobListItem.h"
+#include "ui/JobListModel.h"
 
 namespace quireforge {
 
-JobListView::JobListView(QWidget* parent) : QTreeWidget(parent) {
-  setColumnCount(4);
+JobListView::JobListView(QWidget* parent) : QTreeView(parent) {
   setRootIsDecorated(false);
   setItemsExpandable(false);
   setUniformRowHeights(true);
@@ -22,8 +21,6 @@ JobListView::JobListView(QWidget* parent) : QTreeWidget(parent) {
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   header()->setStretchLastSection(false);
   header()->setSectionsMovable(false);
-  headerItem()->setTextAlignment(JobListItem::kChapters, Qt::AlignCenter);
-  headerItem()->setTextAlignment(JobListItem::kTag, Qt::AlignCenter);
   // Keep the selection visible when the list loses focus.
   QPalette colours = palette();
   colours.setBrush(QPalette::Inactive, QPalette::Highlight,
@@ -31,73 +28,50 @@ JobListView::JobListView(QWidget* parent) : QTreeWidget(parent) {
   colours.setBrush(QPalette::Inactive, QPalette::HighlightedText,
                    colours.brush(QPalette::Active, QPalette::HighlightedText));
   setPalette(colours);
+}
+
+void JobListView::setModel(QAbstractItemModel* model) {
+  QTreeView::setModel(model);
+  if (model == nullptr) return;
+  // Fitted as rows come and as the captions change, as the user left them otherwise.
+  connect(model, &QAbstractItemModel::rowsInserted, this, &JobListView::FitColumns);
+  connect(model, &QAbstractItemModel::headerDataChanged, this, &JobListView::FitColumns);
+  connect(model, &QAbstractItemModel::modelReset, this, &JobListView::FitColumns);
+  connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &JobListView::SelectionChanged);
+  connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+          &JobListView::SelectionChanged);
   FitColumns();
 }
 
-void JobListView::SetColumnCaptions(const QStringList& captions) {
-  setHeaderLabels(captions);
-  headerItem()->setTextAlignment(JobListItem::kChapters, Qt::AlignCenter);
-  headerItem()->setTextAlignment(JobListItem::kTag, Qt::AlignCenter);
-  FitColumns();
+QList<int> JobListView::SelectedRows() const {
+  QList<int> rows;
+  if (selectionModel() == nullptr) return rows;
+  for (const QModelIndex& index : selectionModel()->selectedRows()) rows.append(index.row());
+  std::sort(rows.begin(), rows.end());
+  return rows;
 }
 
-JobListItem* JobListView::AppendRow(const QString& title, const QString& author,
-                                    std::unique_ptr<TConvertFile> job) {
-  auto* row = new JobListItem(title, author, std::move(job));
-  addTopLevelItem(row);
-  FitColumns();
-  return row;
+int JobListView::SelectedRow() const {
+  const QList<int> rows = SelectedRows();
+  return rows.isEmpty() ? -1 : rows.first();
 }
 
-JobListItem* JobListView::Row(int index) const {
-  return static_cast<JobListItem*>(topLevelItem(index));
-}
-
-bool JobListView::HasPendingRow() const {
-  for (int i = 0; i < topLevelItemCount(); ++i) {
-    if (Row(i)->IsPending()) return true;
-  }
-  return false;
-}
-
-bool JobListView::HasPendingSelectedRow() const {
-  for (int i = 0; i < topLevelItemCount(); ++i) {
-    if (Row(i)->isSelected() && Row(i)->IsPending()) return true;
-  }
-  return false;
-}
-
-void JobListView::RelabelRows(const InterfaceTexts& texts) {
-  for (int i = 0; i < topLevelItemCount(); ++i) Row(i)->Relabel(texts);
-}
-
-JobListItem* JobListView::SelectedRow() const {
-  for (int i = 0; i < topLevelItemCount(); ++i) {
-    if (topLevelItem(i)->isSelected()) return Row(i);
-  }
-  return nullptr;
-}
-
-bool JobListView::DeleteSelectedRows() {
-  const QSignalBlocker quiet(this);
-  const QList<QTreeWidgetItem*> selected = selectedItems();
-  for (QTreeWidgetItem* row : selected) delete row;
-  return !selected.isEmpty();
-}
-
-void JobListView::DeleteAllRows() {
-  const QSignalBlocker quiet(this);
-  while (topLevelItemCount() > 0) delete takeTopLevelItem(topLevelItemCount() - 1);
+void JobListView::SelectRow(int row) {
+  if (model() == nullptr) return;
+  const QModelIndex index = model()->index(row, 0);
+  selectionModel()->setCurrentIndex(
+      index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void JobListView::mouseReleaseEvent(QMouseEvent* event) {
-  QTreeWidget::mouseReleaseEvent(event);
+  QTreeView::mouseReleaseEvent(event);
   emit Clicked();
 }
 
 void JobListView::mouseDoubleClickEvent(QMouseEvent* event) {
-  QTreeWidget::mouseDoubleClickEvent(event);
-  if (event->button() == Qt::LeftButton && itemAt(event->position().toPoint()) != nullptr) {
+  QTreeView::mouseDoubleClickEvent(event);
+  if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid()) {
     emit EditRequested();
   }
 }
@@ -113,20 +87,21 @@ void JobListView::keyPressEvent(QKeyEvent* event) {
       return;
     }
   }
-  QTreeWidget::keyPressEvent(event);
+  QTreeView::keyPressEvent(event);
 }
 
 // Title and author fitted to their texts within their bounds; chapter count and tag fixed.
 void JobListView::FitColumns() {
-  resizeColumnToContents(JobListItem::kTitle);
-  resizeColumnToContents(JobListItem::kAuthor);
-  setColumnWidth(JobListItem::kTitle,
-                 qMax(design::kTitleColumnMinimum, columnWidth(JobListItem::kTitle)));
-  setColumnWidth(JobListItem::kAuthor,
-                 qBound(design::kAuthorColumnMinimum, columnWidth(JobListItem::kAuthor),
+  if (model() == nullptr) return;
+  resizeColumnToContents(JobListModel::kTitle);
+  resizeColumnToContents(JobListModel::kAuthor);
+  setColumnWidth(JobListModel::kTitle,
+                 qMax(design::kTitleColumnMinimum, columnWidth(JobListModel::kTitle)));
+  setColumnWidth(JobListModel::kAuthor,
+                 qBound(design::kAuthorColumnMinimum, columnWidth(JobListModel::kAuthor),
                         design::kAuthorColumnMaximum));
-  setColumnWidth(JobListItem::kChapters, design::kChaptersColumn);
-  setColumnWidth(JobListItem::kTag, design::kTagColumn);
+  setColumnWidth(JobListModel::kChapters, design::kChaptersColumn);
+  setColumnWidth(JobListModel::kTag, design::kTagColumn);
 }
 
 }  // namespace quireforge

@@ -1,6 +1,5 @@
 #include "ui/ProgramValues.h"
 
-#include "chapterhead/ChapterHeadRule.h"
 #include "conversion/CodePageChoice.h"
 #include "conversion/StagingRoot.h"
 
@@ -19,8 +18,7 @@ QString SettingsFilePath() {
 
 }  // namespace
 
-ProgramValues::ProgramValues()
-    : staging_root_(StagingRootPath()), chapter_head_rule_(std::make_unique<ChapterHeadRule>()) {
+ProgramValues::ProgramValues() : staging_root_(StagingRootPath()) {
   try {
     code_pages_ = std::make_unique<CodePageChoice>(CodePageChoice::FromEnvironment());
   } catch (const CodePageError& e) {
@@ -31,10 +29,5 @@ ProgramValues::ProgramValues()
 }
 
 ProgramValues::~ProgramValues() = default;
-
-ChapterHeadTest ProgramValues::ChapterHead() const {
-  ChapterHeadRule* rule = chapter_head_rule_.get();
-  return [rule](std::u16string_view line) { return rule->IsChapterHead(line); };
-}
 
 }  // namespace quireforge

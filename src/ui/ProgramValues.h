@@ -1,7 +1,7 @@
 // The program-wide values fixed before any window exists: the staging root (from TEMP,
 // else TMPDIR, else XDG_RUNTIME_DIR, else /tmp), the code page choice (QUIREFORGE_CODEPAGE,
-// else each source's code page found from its text), the classic chapter-head rule and where
-// the window keeps its settings. Owned by main (or a test) and outlives every window using it.
+// else each source's code page found from its text) and where the window keeps its settings. Owned
+// by main (or a test) and outlives every window using it.
 #ifndef QUIREFORGE_UI_PROGRAMVALUES_H_
 #define QUIREFORGE_UI_PROGRAMVALUES_H_
 
@@ -9,11 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "conversion/JobParameters.h"
-
 namespace quireforge {
 
-class ChapterHeadRule;
 class CodePageChoice;
 
 class ProgramValues {
@@ -36,15 +33,12 @@ class ProgramValues {
 
   // Empty when the configured code page was usable.
   const QString& CodePageProblem() const { return code_page_problem_; }
-  // The classic chapter-head test, line by line.
-  ChapterHeadTest ChapterHead() const;
 
  private:
   std::u16string staging_root_;
   std::unique_ptr<CodePageChoice> code_pages_;
   QString code_page_problem_;
   QString settings_file_;
-  std::unique_ptr<ChapterHeadRule> chapter_head_rule_;
 };
 
 }  // namespace quireforge

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QTimer>
 #include <QTranslator>
@@ -41,7 +42,7 @@
 #include "ui/FindReplaceDialog.h"
 #include "ui/GuardedHandler.h"
 #include "ui/InterfaceFonts.h"
-#include "ui/JobListItem.h"
+#include "ui/JobListModel.h"
 #include "ui/JobListView.h"
 #include "ui/ProgramValues.h"
 #include "ui/SettingsWriter.h"
@@ -123,10 +124,6 @@ void SetItems(QComboBox* list, const QStringList& items) {
 
 QString TextOf(const std::exception& failure) { return QString::fromUtf8(failure.what()); }
 
-// How often the progress window's bar follows the packing during Start (the engine calls
-// back at least every 100 ms, and each call back runs the message pump).
-constexpr int kProgressInterval = 50;
-
 }  // namespace
 
 TForm_Main::TForm_Main(const ProgramValues& values, DialogService& dialogs, UserInterface& ui,
@@ -153,8 +150,7 @@ TForm_Main::TForm_Main(const ProgramValues& values, DialogService& dialogs, User
   // The texts come with the first showing, in the system's language (FormShow).
   resize(design::kClientArea);
 
-  // FormCreate: no chapter is being dragged; dropped files are welcome.
-  drag_source_index_ = -1;
+  // FormCreate: dropped files are welcome.
   setAcceptDrops(true);
 }
 
@@ -163,6 +159,7 @@ TForm_Main::~TForm_Main() {
   // while the window is taken apart.
   ListView_JobList->disconnect(this);
   chapter_model_->SetJob(nullptr);
+  ListView_JobList->setModel(nullptr);
   if (qt_translator_ != nullptr) QCoreApplication::removeTranslator(qt_translator_.get());
 }
 
@@ -262,8 +259,11 @@ void TForm_Main::BuildJobArea(QVBoxLayout* lines) {
   Splitter_Bottom = new QSplitter(Qt::Horizontal, this);
   Splitter_Bottom->setObjectName(QStringLiteral("Splitter_Bottom"));
   Splitter_Bottom->setChildrenCollapsible(false);
+  jobs_ = new JobListModel(this);
+  start_run_ = new StartRun(*jobs_, archiver_, ui_, this);
   ListView_JobList = new JobListView(Splitter_Bottom);
   ListView_JobList->setObjectName(QStringLiteral("ListView_JobList"));
+  ListView_JobList->setModel(jobs_);
   Splitter_Bottom->addWidget(ListView_JobList);
 
   auto* tool_bar = new QHBoxLayout;
@@ -349,21 +349,13 @@ void TForm_Main::ConnectHandlers() {
   connect(ListView_JobList, &JobListView::DeleteRequested, this, &TForm_Main::Button_RemoveClick);
   connect(ListView_JobList, &JobListView::EditRequested, this,
           guarded(&TForm_Main::Button_EditClick));
-  // During Start the bar follows the packing; the timer runs in the message pump the
-  // archiver drives.
-  progress_timer_ = new QTimer(this);
-  progress_timer_->setInterval(kProgressInterval);
-  connect(progress_timer_, &QTimer::timeout, this, &TForm_Main::ShowPackingProgress);
   connect(Button_Clear, &QPushButton::clicked, this, guarded(&TForm_Main::Button_ClearClick));
   connect(Button_Start, &QPushButton::clicked, this, &TForm_Main::Button_StartClick);
   connect(ListView_JobList, &JobListView::Clicked, this, &TForm_Main::ListView_JobListClick);
-  connect(ListView_JobList, &QTreeWidget::currentItemChanged, this,
-          &TForm_Main::ListView_JobListChange);
-  connect(ListView_JobList, &QTreeWidget::itemSelectionChanged, this,
+  connect(ListView_JobList, &JobListView::SelectionChanged, this,
           &TForm_Main::ListView_JobListChange);
 
   connect(ListBox_Files, &ChapterListBox::Clicked, this, &TForm_Main::ListBox_FilesClick);
-  connect(ListBox_Files, &ChapterListBox::MouseDown, this, &TForm_Main::ListBox_FilesMouseDown);
   connect(ListBox_Files, &ChapterListBox::DragOver, this, &TForm_Main::ListBox_FilesDragOver);
   connect(ListBox_Files, &ChapterListBox::DeleteRequested, this, &TForm_Main::Button_FRemoveClick);
   connect(ListBox_Files, &ChapterListBox::EditRequested, this, &TForm_Main::Button_FEditClick);
@@ -403,8 +395,7 @@ void TForm_Main::RetranslateUi(const InterfaceTexts& texts) {
   Button_Remove->setText(t.button_remove);
   Button_Clear->setText(t.button_clear);
   Button_Start->setText(t.button_start);
-  ListView_JobList->SetColumnCaptions(t.job_columns);
-  ListView_JobList->RelabelRows(t);
+  jobs_->SetTexts(t);
   Button_FReplace->setText(t.button_chapter_replace);
   Button_FEdit->setText(t.button_chapter_edit);
   Button_FRemove->setText(t.button_chapter_remove);
@@ -429,8 +420,7 @@ void TForm_Main::ShowCentred() {
 }
 
 TConvertFile* TForm_Main::JobOfRow(int row) const {
-  JobListItem* item = ListView_JobList->Row(row);
-  return item == nullptr ? nullptr : &item->Job();
+  return row >= 0 && row < jobs_->RowCount() ? &jobs_->Job(row) : nullptr;
 }
 
 // ---- Start-up and shutdown ----
@@ -518,7 +508,7 @@ bool TForm_Main::FormCloseQuery() {
   }
   // The user agreed to lose the rows when closing during Start; otherwise rows not converted
   // yet are asked about.
-  if (!close_after_start_ && ListView_JobList->HasPendingRow() &&
+  if (!close_after_start_ && jobs_->HasPending() &&
       !dialogs_.AskYesNo(texts_.question_caption, texts_.close_pending_text,
                          DialogService::DefaultAnswer::kNo)) {
     return false;
@@ -533,7 +523,7 @@ void TForm_Main::FormClose() {
   // Other windows may stage their jobs in the same root: only this window's job folders go,
   // and the root when no other window holds it. A refused root (a link, another user's
   // folder) is not ours to delete.
-  if (staging_root_ != nullptr) staging_root_->Close(job_folders_);
+  if (staging_root_ != nullptr) staging_root_->Close(jobs_->StagingFolders());
 }
 
 // ---- Jobs ----
@@ -583,11 +573,7 @@ void TForm_Main::AddJob() {
   if (!staging_problem_.isEmpty()) throw std::runtime_error(staging_problem_.toStdString());
 
   const QString checked_target = CheckedTarget(target, source, ChosenOptions());
-  std::unique_ptr<TConvertFile> job = BuildJob(source, checked_target, title, author);
-  if (!job->StagingPath().empty()) job_folders_.push_back(job->StagingPath());
-  JobListItem* row = ListView_JobList->AppendRow(title, author, std::move(job));
-  row->SetSourceText(source);
-  row->Relabel(texts_);  // its tooltip names the options it was made with
+  jobs_->Append(BuildJob(source, checked_target, title, author), source);
 
   // The conversion let the window work meanwhile: a field the user changed keeps what was
   // typed; the others are emptied for the next book.
@@ -626,13 +612,13 @@ std::unique_ptr<TConvertFile> TForm_Main::BuildJob(const QString& source, const 
 }
 
 void TForm_Main::Button_EditClick() {
-  JobListItem* row = ListView_JobList->SelectedRow();
-  if (row == nullptr) return;
-  if (!row->IsPending()) {
+  const int row = ListView_JobList->SelectedRow();
+  if (row < 0) return;
+  if (!jobs_->IsPending(row)) {
     dialogs_.ShowMessage(texts_.row_finished_message);
     return;
   }
-  TConvertFile& job = row->Job();
+  const TConvertFile& job = jobs_->Job(row);
   RowFields fields{QString::fromStdU16String(job.TargetPath()),
                    QString::fromStdU16String(job.Title()), QString::fromStdU16String(job.Author())};
   const QStringList labels = {texts_.label_target_file, texts_.label_title, texts_.label_author};
@@ -645,27 +631,26 @@ void TForm_Main::Button_EditClick() {
       dialogs_.ShowMessage(texts_.add_no_title);
     } else {
       try {
-        fields.target = CheckedTarget(fields.target, row->SourceText(), job.Options());
+        fields.target = CheckedTarget(fields.target, jobs_->SourceText(row), job.Options());
         break;
       } catch (const BookNameError& refused) {
         ShowFailure(TextOf(refused));
       }
     }
   }
-  job.Rename(fields.target.toStdU16String(), fields.title.toStdU16String(),
-             fields.author.toStdU16String());
-  row->setText(JobListItem::kTitle, fields.title);
-  row->setText(JobListItem::kAuthor, fields.author);
+  jobs_->Rename(row, fields.target, fields.title, fields.author);
 }
 
 void TForm_Main::Button_RemoveClick() {
   Guarded(
       [this] {
-        if (ListView_JobList->SelectedRow() == nullptr) return;
+        if (ListView_JobList->SelectedRow() < 0) return;
         if (!ConfirmLosingRows(true)) return;
-        // The chapter list box lets go of the shown job before its row (and so the job) goes.
+        // The chapter list box lets go of the shown job before its row (and so the job) goes;
+        // no selection change shows another job meanwhile.
         EmptyChapterList();
-        ListView_JobList->DeleteSelectedRows();
+        const QSignalBlocker quiet(ListView_JobList);
+        jobs_->RemoveRows(ListView_JobList->SelectedRows());
       },
       [this] { CheckStatus(); });
 }
@@ -677,11 +662,11 @@ void TForm_Main::Button_ClearClick() {
 
 bool TForm_Main::ConfirmLosingRows(bool selected_only) {
   if (selected_only) {
-    if (!ListView_JobList->HasPendingSelectedRow()) return true;
+    if (!jobs_->HasPending(ListView_JobList->SelectedRows())) return true;
     return dialogs_.AskYesNo(texts_.question_caption, texts_.remove_question_text,
                              DialogService::DefaultAnswer::kNo);
   }
-  if (!ListView_JobList->HasPendingRow()) return true;
+  if (!jobs_->HasPending()) return true;
   return dialogs_.AskYesNo(texts_.clear_question_caption, texts_.clear_question_text,
                            DialogService::DefaultAnswer::kNo);
 }
@@ -690,7 +675,8 @@ void TForm_Main::ClearJobList() {
   Guarded(
       [this] {
         EmptyChapterList();
-        ListView_JobList->DeleteAllRows();
+        const QSignalBlocker quiet(ListView_JobList);
+        jobs_->Clear();
       },
       [this] { CheckStatus(); });
 }
@@ -699,7 +685,9 @@ void TForm_Main::ListView_JobListClick() {
   Guarded(
       [this] {
         EmptyChapterList();
-        if (JobListItem* row = ListView_JobList->SelectedRow()) FillChapterList(&row->Job());
+        if (const int row = ListView_JobList->SelectedRow(); row >= 0) {
+          FillChapterList(&jobs_->Job(row));
+        }
       },
       [this] { CheckStatus(); });
 }
@@ -709,8 +697,8 @@ void TForm_Main::ListView_JobListClick() {
 void TForm_Main::ListView_JobListChange() {
   Guarded(
       [this] {
-        JobListItem* row = ListView_JobList->SelectedRow();
-        TConvertFile* job = row == nullptr ? nullptr : &row->Job();
+        const int row = ListView_JobList->SelectedRow();
+        TConvertFile* job = row < 0 ? nullptr : &jobs_->Job(row);
         if (job == chapter_model_->Job()) return;
         EmptyChapterList();
         if (job != nullptr) FillChapterList(job);
@@ -720,13 +708,13 @@ void TForm_Main::ListView_JobListChange() {
 
 void TForm_Main::CheckStatus() {
   setEnabled(idle_);
-  const bool has_rows = ListView_JobList->RowCount() > 0;
+  const bool has_rows = jobs_->RowCount() > 0;
   // Start also waits while Add is building a job: both would drive the progress window.
   Button_Start->setEnabled(has_rows && !adding_);
   Button_Clear->setEnabled(has_rows);
-  JobListItem* selected = ListView_JobList->SelectedRow();
-  Button_Remove->setEnabled(selected != nullptr);
-  Button_Edit->setEnabled(selected != nullptr && selected->IsPending());
+  const int selected = ListView_JobList->SelectedRow();
+  Button_Remove->setEnabled(selected >= 0);
+  Button_Edit->setEnabled(selected >= 0 && jobs_->IsPending(selected));
   // A finished book's chapters are shown, not edited.
   const bool editable = !ChaptersReadOnly();
   const bool line_selected = ListBox_Files->SelectedLine() >= 0;
@@ -735,18 +723,13 @@ void TForm_Main::CheckStatus() {
   Button_FReplace->setEnabled(editable && ListBox_Files->LineCount() > 0);
 }
 
-JobListItem* TForm_Main::ShownRow() const {
-  if (chapter_model_->Job() == nullptr) return nullptr;
-  for (int i = 0; i < ListView_JobList->RowCount(); ++i) {
-    JobListItem* row = ListView_JobList->Row(i);
-    if (&row->Job() == chapter_model_->Job()) return row;
-  }
-  return nullptr;
+int TForm_Main::ShownRow() const {
+  return chapter_model_->Job() == nullptr ? -1 : jobs_->RowOf(chapter_model_->Job());
 }
 
 bool TForm_Main::ChaptersReadOnly() const {
-  const JobListItem* row = ShownRow();
-  return row != nullptr && !row->IsPending();
+  const int row = ShownRow();
+  return row >= 0 && !jobs_->IsPending(row);
 }
 
 // ---- Option check boxes ----

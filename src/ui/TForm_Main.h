@@ -1,19 +1,19 @@
 // TForm_Main is the main window: the source, target, title and author fields, the four
-// option lists and the option check boxes, the job list whose rows own their jobs, the
-// chapter list editor of the selected job, and the Add, Edit, Remove, Clear and Start
-// commands. No exception leaves a handler: each restores the window and shows the failure's
-// text. Nothing the user made is lost without a question: Remove, Delete, Clear and closing
-// ask while a row is not converted, closing during Start asks and cancels, and text typed
-// during an Add stays. Start names each book in the progress window, may be cancelled, marks
-// every row Done, Failed or Cancelled and ends with a summary.
-// The Book options dialog holds the book options beyond the option line, the window remembers
-// every choice between runs, and each row names the options its book was made with.
-// The chapter list box shows the selected job's own chapter list through a model; every
-// chapter edit goes through that model. Owned by main; window thread only. Its handlers live
-// in TForm_Main.cpp (construction, texts, jobs and window), TForm_MainStart.cpp (Start, its
-// progress, Cancel and summary), TForm_MainChapters.cpp (chapter editor),
-// TForm_MainFiles.cpp (file dialogs, drops, typed sources) and TForm_MainOptions.cpp (book
-// options and settings).
+// option lists and the option check boxes, the job list (a view of the job list model, which
+// owns the jobs and their states), the chapter list editor of the selected job, and the Add,
+// Edit, Remove, Clear and Start commands (Start through the StartRun controller). The window
+// holds no job state of its own: it shows and edits the model. No exception leaves a handler: each
+// restores the window and shows the failure's text. Nothing the user made is lost without a
+// question: Remove, Delete, Clear and closing ask while a row is not converted, closing during
+// Start asks and cancels, and text typed during an Add stays. Start names each book in the progress
+// window, may be cancelled, marks every row Done, Failed or Cancelled and ends with a summary. The
+// Book options dialog holds the book options beyond the option line, the window remembers every
+// choice between runs, and each row names the options its book was made with. The chapter list box
+// shows the selected job's own chapter list through a model; every chapter edit goes through that
+// model. Owned by main; window thread only. Its handlers live in TForm_Main.cpp (construction,
+// texts, jobs and window), TForm_MainStart.cpp (Start, its progress, Cancel and summary),
+// TForm_MainChapters.cpp (chapter editor), TForm_MainFiles.cpp (file dialogs, drops, typed sources)
+// and TForm_MainOptions.cpp (book options and settings).
 #ifndef QUIREFORGE_UI_TFORM_MAIN_H_
 #define QUIREFORGE_UI_TFORM_MAIN_H_
 
@@ -29,6 +29,7 @@
 #include "archive/Archiver.h"
 #include "conversion/BookOptions.h"
 #include "ui/InterfaceLanguage.h"
+#include "ui/StartRun.h"
 
 class QCheckBox;
 class QComboBox;
@@ -36,7 +37,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSplitter;
-class QTimer;
 class QTranslator;
 class QVBoxLayout;
 
@@ -47,10 +47,11 @@ class ChapterListBox;
 class ChapterListModel;
 class DialogService;
 class FindReplaceDialog;
-class JobListItem;
+class JobListModel;
 class JobListView;
 class ProgramValues;
 class SharedStagingRoot;
+class StartRun;
 class TConvertFile;
 class TForm_Waiting;
 class UserInterface;
@@ -85,13 +86,12 @@ class TForm_Main : public QWidget {
   TArchiver& Archiver() { return archiver_; }
   // The folder the source dialog opens at: the folder of the last source chosen there.
   QString LastSourceFolder() const { return last_source_folder_; }
-  void SetLastSourceFolder(const QString& folder) { last_source_folder_ = folder; }
   InterfaceLanguage Language() const { return language_; }
   bool IsIdle() const { return idle_; }
   bool IsAdding() const { return adding_; }
-  // The job of row `row`, or null.
+  // The job list the window shows, and the job of row `row` (null outside the list).
+  const JobListModel& Jobs() const { return *jobs_; }
   TConvertFile* JobOfRow(int row) const;
-  int DragSourceIndex() const { return drag_source_index_; }
 
  public slots:
   void Button_AddClick();
@@ -121,8 +121,8 @@ class TForm_Main : public QWidget {
   void ListBox_FilesClick();
   void Button_FEditClick();
   void Button_FRemoveClick();
-  void ListBox_FilesMouseDown(int line);
-  void ListBox_FilesDragOver(int line);
+  // Moves the dragged entry from line `from` to line `to` (the list box tracks the drag).
+  void ListBox_FilesDragOver(int from, int to);
   void Button_FReplaceClick();
   void ReplaceDialog_HeadFind();
   void ReplaceDialog_HeadReplace();
@@ -177,20 +177,13 @@ class TForm_Main : public QWidget {
   // Asks before losing rows not converted yet (all rows, or the selected ones); true when
   // nothing pending would go or the user said Yes.
   bool ConfirmLosingRows(bool selected_only);
-  // The row whose chapters the chapter list shows, or null.
-  JobListItem* ShownRow() const;
+  // The row whose chapters the chapter list shows, or -1.
+  int ShownRow() const;
   // Whether the shown chapter list belongs to a finished book (and so cannot change).
   bool ChaptersReadOnly() const;
-  // The progress window's bar follows the archiver during Start.
-  void ShowPackingProgress();
   // Deletes every row (and so every job), empties the chapter list, then CheckStatus.
   void ClearJobList();
-  // What a Start run did, for its summary: targets written, failures ("target: reason"),
-  // cancelled and not started targets.
-  struct StartResults {
-    QStringList written, failed, cancelled, not_started;
-  };
-  void FinishPendingRows(StartResults* results);
+  // The Start run's summary, with Open folder for the folders of the books written.
   void ShowSummary(const StartResults& results);
   void ShowFailure(const QString& text);
   // Runs a handler's `work`, then its `restore` step whatever the work did; a failure of
@@ -223,26 +216,45 @@ class TForm_Main : public QWidget {
   bool shown_before_ = false;
   // The user was told that the settings file cannot be written.
   bool settings_problem_told_ = false;
-  // Start was asked to stop; and the window closes once Start has stopped.
-  bool cancel_requested_ = false;
+  // The window closes once Start has stopped.
   bool close_after_start_ = false;
   // The folder sources were last taken from (the source dialog opens there).
   QString last_source_folder_;
   // The author the window derived from a file name last: still the window's to replace
   // while the Author field holds it.
   QString derived_author_;
-  QTimer* progress_timer_ = nullptr;
   // This window's hold on the staging root; null when the root was refused.
   std::unique_ptr<SharedStagingRoot> staging_root_;
   QString staging_problem_;
-  // The staging folder of every job this window built, removed when it closes.
-  std::vector<std::u16string> job_folders_;
-  int drag_source_index_ = -1;
   // The folder of the last book added, where the Save dialog opens without a target.
   QString last_target_folder_;
+  // The jobs, their states and reasons; the Start command over them.
+  JobListModel* jobs_ = nullptr;
+  StartRun* start_run_ = nullptr;
   // What the chapter list box shows: the chapter list of one job (its Job()), or none.
   ChapterListModel* chapter_model_ = nullptr;
 
+  // The controls keep the names this window has always had, kind and role joined by "_" (the
+  // object names, which tests and the settings find them by). Where the role is not plain:
+  //   Label_OP             "Option", the caption of the option line
+  //   ComboBox_PM          page margin (normal, wide)
+  //   ComboBox_LH          line height (normal, wide)
+  //   ComboBox_FS          font size (large, middle, small)
+  //   ComboBox_FW          font weight (normal, bold)
+  //   CheckBox_NC          "no chapters": the book's chapters are not recognised
+  //   CheckBox_PH          with several sources, each chapter titled by its file name (path
+  //                        heading); shown only while the source field holds several files
+  //   CheckBox_UF          use a font file: shows Edit_UF, the font file's path (read only; a
+  //                        click opens the font dialog)
+  //   Button_Open          the "..." of the source line (the source dialog)
+  //   Button_Save          the "..." of the target line (the save dialog)
+  //   ListView_JobList     the job list: one row per book, a view of the job list model
+  //   Splitter_Bottom      the border between the job list and the chapter panel
+  //   ListBox_Files        the chapter list of the shown book, one line per chapter title
+  //                        (files: the page files the chapters begin in)
+  //   Button_FReplace, Button_FEdit, Button_FRemove
+  //                        Replace, Edit and Remove under the chapter list
+  //   ReplaceDialog_Head   find and replace in the chapter titles (heads)
   QLabel* Label_SourceFile;
   QLineEdit* Edit_SourceFile;
   QPushButton* Button_Open;

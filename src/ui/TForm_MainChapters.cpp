@@ -12,7 +12,7 @@
 #include "ui/ChapterSearch.h"
 #include "ui/DialogService.h"
 #include "ui/FindReplaceDialog.h"
-#include "ui/JobListItem.h"
+#include "ui/JobListModel.h"
 #include "ui/TForm_Main.h"
 
 namespace quireforge {
@@ -23,15 +23,9 @@ constexpr int kMaxTitleLength = 255;
 
 }  // namespace
 
-void TForm_Main::EmptyChapterList() {
-  chapter_model_->SetJob(nullptr);
-  drag_source_index_ = -1;
-}
+void TForm_Main::EmptyChapterList() { chapter_model_->SetJob(nullptr); }
 
-void TForm_Main::FillChapterList(TConvertFile* job) {
-  chapter_model_->SetJob(job);
-  drag_source_index_ = -1;
-}
+void TForm_Main::FillChapterList(TConvertFile* job) { chapter_model_->SetJob(job); }
 
 void TForm_Main::ListBox_FilesClick() { CheckStatus(); }
 
@@ -61,25 +55,22 @@ void TForm_Main::Button_FRemoveClick() {
         }
         chapter_model_->RemoveChapter(line);
         ListBox_Files->clearSelection();
-        if (JobListItem* row = ShownRow()) row->ShowChapterCount();
+        if (const int row = ShownRow(); row >= 0) jobs_->ChaptersChanged(row);
       },
       [this] { CheckStatus(); });
 }
 
-void TForm_Main::ListBox_FilesMouseDown(int line) { drag_source_index_ = line; }
-
 // Moves the dragged entry, page file and title together, to the line under the mouse;
 // the lines between shift by one. Runs at every move of the drag, so the entry follows.
-void TForm_Main::ListBox_FilesDragOver(int line) {
+void TForm_Main::ListBox_FilesDragOver(int from, int to) {
   const int count = chapter_model_->rowCount();
-  if (chapter_model_->Job() == nullptr || ChaptersReadOnly() || line < 0 || line >= count ||
-      drag_source_index_ < 0 || drag_source_index_ >= count) {
+  if (chapter_model_->Job() == nullptr || ChaptersReadOnly() || from < 0 || from >= count ||
+      to < 0 || to >= count) {
     return;
   }
-  Guarded([this, line] {
-    chapter_model_->MoveChapter(drag_source_index_, line);
-    ListBox_Files->SelectLine(line);
-    drag_source_index_ = line;
+  Guarded([this, from, to] {
+    chapter_model_->MoveChapter(from, to);
+    ListBox_Files->SelectLine(to);
   });
 }
 

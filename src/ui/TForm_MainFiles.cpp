@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QUrl>
 
+#include "base/AsciiText.h"
 #include "conversion/BookNames.h"
 #include "conversion/BookRequest.h"
 #include "ui/DialogService.h"
@@ -37,15 +38,6 @@ QStringList LocalFiles(const QMimeData* data) {
     if (url.isLocalFile()) paths.append(PathFromUrl(url));
   }
   return paths;
-}
-
-// Letters A to Z folded to lower case, nothing else.
-QString AsciiLower(const QString& text) {
-  QString lower = text;
-  for (QChar& c : lower) {
-    if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) c = QChar(c.unicode() + 32);
-  }
-  return lower;
 }
 
 }  // namespace
@@ -137,8 +129,7 @@ void TForm_Main::DropFiles(const QStringList& paths) {
     // Only text files join the list, each in quotes; the last file names target and title
     // whatever its kind.
     for (const QString& path : paths) {
-      const std::u16string extension(ExtensionOf(path.toStdU16String()));
-      if (AsciiLower(QString::fromStdU16String(extension)) != QLatin1String(".txt")) continue;
+      if (AsciiLowered(ExtensionOf(path.toStdU16String())) != u".txt") continue;
       if (!source.isEmpty()) source += QLatin1Char(',');
       source += QuoteSourcePath(path, true);
     }

@@ -16,14 +16,6 @@
 
 namespace quireforge {
 
-namespace {
-
-QString Text(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
-
 BookOptions TForm_Main::ChosenOptions() const {
   // The dialog's controls are the window's own: one reading takes both.
   BookOptions options;
@@ -38,7 +30,7 @@ void TForm_Main::LoadSettings() {
   if (file.isEmpty()) return;
   QSettings settings(file, QSettings::IniFormat);
   for (const BookOption& option : BookOptionTable()) {
-    const QString key = QStringLiteral("book/") + Text(option.name);
+    const QString key = QStringLiteral("book/") + TableText(option.name);
     if (!settings.contains(key)) continue;
     const QString word = settings.value(key).toString();
     BookOptions check;
@@ -72,7 +64,7 @@ void TForm_Main::SaveSettings() {
   }
   const QString failure = WriteSettings(file, [&](QSettings& settings) {
     for (const BookOption& option : BookOptionTable()) {
-      settings.setValue(QStringLiteral("book/") + Text(option.name),
+      settings.setValue(QStringLiteral("book/") + TableText(option.name),
                         QString::fromStdString(option.get(options)));
     }
     settings.setValue(QStringLiteral("folders/source"), last_source_folder_);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "base/AsciiText.h"
 #include "zipengine/EngineError.h"
 
 namespace quireforge {
@@ -26,8 +27,6 @@ std::string Trimmed(const char* text) {
   while (end > begin && static_cast<unsigned char>(s[end - 1]) <= ' ') --end;
   return s.substr(begin, end - begin);
 }
-
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::vector<std::string> SplitSuffixes(const char* list) {
   std::vector<std::string> suffixes;

@@ -1,12 +1,14 @@
 // Checks that the finishing and command-line tests make on finished books with independent
-// tools: the EPUB validator, unzip, 7z and Python's zipfile; plus running quireforge-cli
-// itself and reading single entries of a book. Nothing here is used by the program.
+// tools: the EPUB validator (EpubCheck.h), unzip, 7z and Python's zipfile; plus running
+// quireforge-cli itself and reading single entries of a book. Nothing here is used by the program.
 #ifndef QUIREFORGE_TESTS_CLI_BOOKCHECKS_H_
 #define QUIREFORGE_TESTS_CLI_BOOKCHECKS_H_
 
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include "EpubCheck.h"
 
 namespace quireforge::test {
 
@@ -22,23 +24,6 @@ struct CliResult {
 // `environment` is put in front of the command ("QUIREFORGE_CODEPAGE=x").
 CliResult RunCli(const std::vector<std::string>& arguments, const std::filesystem::path& cwd = {},
                  const std::string& environment = {});
-
-// The lines with ERROR, FATAL or WARNING that epubcheck reports for `book`, except RSC-006
-// and OPF-014 when `font_embedded` is false. When no font is embedded those two must be
-// there (a line "missing ..." says so otherwise), so the check fails if epubcheck did not run.
-std::vector<std::string> EpubCheckProblems(const std::filesystem::path& book, bool font_embedded);
-
-// A book for EpubCheckProblemsOf.
-struct CheckedBook {
-  std::filesystem::path path;
-  bool font_embedded = false;
-  bool epub3 = false;
-};
-
-// As EpubCheckProblems, for every book in `books` (in that order), validated all in one Java
-// machine by tests/cli/EpubCheckBooks.java. An EPUB 3 book has no device-font line: it must
-// pass with no error or warning at all.
-std::vector<std::vector<std::string>> EpubCheckProblemsOf(const std::vector<CheckedBook>& books);
 
 // Empty when unzip -t and 7z t accept `book` and its first entry is "mimetype" holding
 // "application/epub+zip", stored, without extra field in its local and central headers;

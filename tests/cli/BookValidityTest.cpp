@@ -1,8 +1,8 @@
 // Books finished through the core (TConvertFile + FinishBook with a TArchiver and the real
 // engine) and books written by quireforge-cli pass epubcheck with no error and no warning,
 // apart from the two errors of the device-font line when no font is embedded, and are
-// sound ZIP archives with mimetype first and stored. One book per test case, so that the
-// slow validator runs spread over the cores.
+// sound ZIP archives with mimetype first and stored. The cases run in one process, whose
+// one validator (EpubCheck.h) checks every book.
 #include <gtest/gtest.h>
 
 #include <filesystem>

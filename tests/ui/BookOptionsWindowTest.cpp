@@ -166,8 +166,8 @@ TEST_F(BookOptionsWindowTest, TheBookOptionsDialogMakesAValidEpub3Book) {
   Type("Edit_Title", QStringLiteral("书"));
   Click(Button("Button_Add"));
   // The row keeps its own options and names them.
-  ASSERT_EQ(JobList()->topLevelItemCount(), 1);
-  EXPECT_TRUE(JobList()->topLevelItem(0)->toolTip(0).contains("EPUB 3"));
+  ASSERT_EQ(RowCount(), 1);
+  EXPECT_TRUE(Tip(0, 0).contains("EPUB 3"));
   Click(Button("Button_Start"));
   ASSERT_TRUE(fs::exists(temp / "book.epub")) << dialogs.TextsOf("error").join("\n").toStdString();
   EXPECT_EQ(EpubCheckProblemsOf({{temp / "book.epub", false, true}}).front(),
@@ -202,16 +202,14 @@ TEST_F(BookOptionsWindowTest, BothFrontEndsNameABookAlike) {
     Click(Button("Button_Open"));
     const fs::path target = Edit("Edit_TargetFile")->text().toStdString();
     Click(Button("Button_Add"));
-    ASSERT_EQ(JobList()->topLevelItemCount(), 1);
+    ASSERT_EQ(RowCount(), 1);
     Click(Button("Button_Start"));
     ASSERT_TRUE(fs::remove(target)) << target;
     const CliResult cli = RunCli({"-q", "-o", "cli.epub", name}, temp.path());
     ASSERT_EQ(cli.status, 0) << cli.err;
-    const QTreeWidgetItem* row = JobList()->topLevelItem(0);
     const std::string opf = EntryBytes(temp / "cli.epub", "OEBPS/book.opf");
-    EXPECT_NE(opf.find("<dc:title>" + row->text(0).toStdString() + "</dc:title>"),
-              std::string::npos);
-    EXPECT_NE(opf.find("<dc:creator>" + row->text(1).toStdString() + "</dc:creator>"),
+    EXPECT_NE(opf.find("<dc:title>" + Cell(0, 0).toStdString() + "</dc:title>"), std::string::npos);
+    EXPECT_NE(opf.find("<dc:creator>" + Cell(0, 1).toStdString() + "</dc:creator>"),
               std::string::npos);
     // Without -o the command line writes where the window did.
     const CliResult derived = RunCli({"-q", name}, temp.path());

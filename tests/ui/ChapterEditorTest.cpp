@@ -33,7 +33,7 @@ class ChapterEditorTest : public WindowFixture {
     for (const std::string& title : titles) text += title + "\r\n正文。\r\n";
     WriteFile(temp / "book.txt", text);
     AddBook(temp / "book.txt", temp / "book.epub", "Book");
-    ASSERT_EQ(JobList()->topLevelItemCount(), 1);
+    ASSERT_EQ(RowCount(), 1);
     ClickRow(0);
     ASSERT_EQ(Chapters()->LineCount(), static_cast<int>(titles.size()));
     original_entries_ = job().Chapters();
@@ -226,7 +226,7 @@ TEST_F(ChapterEditorTest, RemoveDeletesTheEntryAndTheChapterCountColumnFollows) 
   ExpectInStep();
   EXPECT_FALSE(Button("Button_FEdit")->isEnabled());
   EXPECT_TRUE(Button("Button_FReplace")->isEnabled());
-  EXPECT_EQ(JobList()->topLevelItem(0)->text(2), "1");
+  EXPECT_EQ(Cell(0, 2), "1");
   SelectLine(0);
   Click(Button("Button_FRemove"));
   EXPECT_EQ(Chapters()->LineCount(), 0);
@@ -478,7 +478,7 @@ class KeyboardSelectionTest : public ChapterEditorTest {
     ChapterEditorTest::SetUp();
     AddBookWithTitles("a", {"第1章 甲", "第2章 甲", "第3章 甲"});
     AddBookWithTitles("b", {"第1章 乙", "第2章 乙", "第3章 乙", "第4章 乙"});
-    ASSERT_EQ(JobList()->topLevelItemCount(), 2);
+    ASSERT_EQ(RowCount(), 2);
     JobList()->setFocus(Qt::TabFocusReason);
   }
 
@@ -555,7 +555,7 @@ TEST_F(KeyboardSelectionTest, RemovingAKeyboardSelectedRowLeavesNoChaptersOfIt) 
   ASSERT_EQ(Chapters()->LineCount(), 4);
   dialogs.yes_no_answers = {true};
   Click(Button("Button_Remove"));
-  ASSERT_EQ(JobList()->topLevelItemCount(), 1);
+  ASSERT_EQ(RowCount(), 1);
   EXPECT_EQ(Chapters()->LineCount(), 0);
   EXPECT_EQ(TitlesOf(0), a_);
   // The remaining row is chosen again from the keyboard and shown.

@@ -13,6 +13,7 @@
 
 #include "QtTestPrinters.h"
 #include "TestSupport.h"
+#include "chapterhead/ChapterHeadRule.h"
 #include "conversion/CodePageChoice.h"
 #include "conversion/ConvertFile.h"
 #include "ui/ChapterListBox.h"
@@ -62,7 +63,9 @@ class ChapterListModelTest : public ::testing::Test {
     JobEnvironment environment;
     environment.staging_root = values_.StagingRoot();
     environment.ui = &ui_;
-    environment.is_chapter_head = values_.ChapterHead();
+    environment.is_chapter_head = [this](std::u16string_view line) {
+      return chapter_head_.IsChapterHead(line);
+    };
     values_.CodePages().ApplyTo(&environment);
     jobs_.push_back(std::make_unique<TConvertFile>(parameters, environment));
     EXPECT_EQ(jobs_.back()->ChapterCount(), static_cast<int32_t>(titles.size()));
@@ -84,6 +87,7 @@ class ChapterListModelTest : public ::testing::Test {
   TempDir temp_;
   RecordingUserInterface ui_;
   ProgramValues values_;
+  ChapterHeadRule chapter_head_;
   // Declared before the model, so that they outlive it.
   std::vector<std::unique_ptr<TConvertFile>> jobs_;
   ChapterListModel model_;

@@ -27,10 +27,10 @@ class CodePageWindowTest : public WindowFixture {
   int AddAndCount(const std::string& name, const std::string& bytes) {
     const fs::path source = temp / name;
     WriteFile(source, bytes);
-    const int rows = JobList()->topLevelItemCount();
+    const int rows = RowCount();
     AddBook(source, temp / (name + ".epub"), QString::fromStdString(name));
-    if (JobList()->topLevelItemCount() != rows + 1) return -1;
-    return JobList()->topLevelItem(rows)->text(2).toInt();
+    if (RowCount() != rows + 1) return -1;
+    return Cell(rows, 2).toInt();
   }
   // The chapter titles the chapter list shows for row `row`.
   QStringList ChapterTitles(int row) {
@@ -61,7 +61,7 @@ TEST_F(CodePageWindowTest, AGb18030NovelGetsTheChaptersOfItsUtf8Original) {
   Type("Edit_TargetFile", QString::fromStdString((temp / "two.epub").string()));
   Type("Edit_Title", QStringLiteral("Two"));
   Click(Button("Button_Add"));
-  ASSERT_EQ(JobList()->topLevelItemCount(), 3);
+  ASSERT_EQ(RowCount(), 3);
   const QStringList titles = ChapterTitles(2);
   ASSERT_EQ(titles.size(), 2);
   EXPECT_TRUE(titles[0].startsWith(QStringLiteral("第一回 灵根育孕源流出")));

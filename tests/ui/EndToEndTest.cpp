@@ -91,8 +91,8 @@ TEST_F(EndToEndTest, ConvertsAGb18030NovelFromTheWindow) {
 
   Click(Button("Button_Add"));
   ASSERT_TRUE(dialogs.shown.empty()) << dialogs.shown[0].text.toStdString();
-  ASSERT_EQ(JobList()->topLevelItemCount(), 1);
-  EXPECT_GE(JobList()->topLevelItem(0)->text(2).toInt(), 100);
+  ASSERT_EQ(RowCount(), 1);
+  EXPECT_GE(Cell(0, 2).toInt(), 100);
 
   ClickRow(0);
   ASSERT_GE(Chapters()->LineCount(), 100);
@@ -101,7 +101,7 @@ TEST_F(EndToEndTest, ConvertsAGb18030NovelFromTheWindow) {
   Click(Button("Button_Start"));
   ASSERT_EQ(dialogs.TextsOf("summary").size(), 1);
   ASSERT_EQ(dialogs.shown.size(), 1u) << dialogs.shown[0].text.toStdString();
-  EXPECT_FALSE(JobList()->topLevelItem(0)->text(3).isEmpty());
+  EXPECT_FALSE(Cell(0, 3).isEmpty());
   SaveScreenshot("");
   ASSERT_TRUE(fs::exists(target));
   std::string output;
@@ -159,7 +159,7 @@ TEST_F(EndToEndTest, KeyboardWorkOnARealDisplay) {
   QPushButton* add = Button("Button_Add");
   add->setFocus(Qt::TabFocusReason);
   QTest::keyClick(add, Qt::Key_Space);
-  ASSERT_EQ(JobList()->topLevelItemCount(), 1);
+  ASSERT_EQ(RowCount(), 1);
   EXPECT_EQ(window->focusWidget(), add);
 
   dialogs.file_answers.push_back({QString::fromStdString(second.string())});
@@ -167,7 +167,7 @@ TEST_F(EndToEndTest, KeyboardWorkOnARealDisplay) {
   EXPECT_EQ(Edit("Edit_SourceFile")->text(), "\"" + QString::fromStdString(second.string()) + "\"");
   Type("Edit_Author", QStringLiteral("吴承恩"));
   Click(add);
-  ASSERT_EQ(JobList()->topLevelItemCount(), 2) << dialogs.TextsOf("error").join("\n").toStdString();
+  ASSERT_EQ(RowCount(), 2) << dialogs.TextsOf("error").join("\n").toStdString();
 
   JobList()->setFocus(Qt::TabFocusReason);
   QTest::keyClick(JobList(), Qt::Key_Down);
@@ -219,8 +219,8 @@ TEST_F(EndToEndTest, ThreeTypedBooksTheSecondCancelled) {
   TypeSourceAndEnter(second);
   TypeSourceAndEnter(third);
   ASSERT_TRUE(dialogs.shown.empty()) << dialogs.shown[0].text.toStdString();
-  ASSERT_EQ(JobList()->topLevelItemCount(), 3);
-  EXPECT_EQ(JobList()->topLevelItem(2)->text(0), QStringLiteral("西游记"));
+  ASSERT_EQ(RowCount(), 3);
+  EXPECT_EQ(Cell(2, 0), QStringLiteral("西游记"));
 
   // The first row gets its own target and title.
   const fs::path first_target = folder / "西游记（上）.epub";
@@ -228,7 +228,7 @@ TEST_F(EndToEndTest, ThreeTypedBooksTheSecondCancelled) {
   dialogs.edit_row_answers = {RowFields{QString::fromStdString(first_target.string()),
                                         QStringLiteral("西游记（上）"), QStringLiteral("吴承恩")}};
   QTest::keyClick(JobList(), Qt::Key_F2);
-  EXPECT_EQ(JobList()->topLevelItem(0)->text(0), QStringLiteral("西游记（上）"));
+  EXPECT_EQ(Cell(0, 0), QStringLiteral("西游记（上）"));
   SaveScreenshot("-rows");
 
   // Cancel, pressed with the mouse on the progress window while the second book is packed.
@@ -252,9 +252,9 @@ TEST_F(EndToEndTest, ThreeTypedBooksTheSecondCancelled) {
   watch.stop();
   ASSERT_TRUE(cancelled);
 
-  EXPECT_EQ(JobList()->topLevelItem(0)->text(3), texts.done_mark);
-  EXPECT_EQ(JobList()->topLevelItem(1)->text(3), texts.cancelled_mark);
-  EXPECT_EQ(JobList()->topLevelItem(2)->text(3), "");
+  EXPECT_EQ(Cell(0, 3), texts.done_mark);
+  EXPECT_EQ(Cell(1, 3), texts.cancelled_mark);
+  EXPECT_EQ(Cell(2, 3), "");
   ASSERT_EQ(dialogs.TextsOf("summary").size(), 1);
   EXPECT_EQ(dialogs.TextsOf("summary")[0],
             texts.summary_written.arg(1) + "\n    " +

@@ -169,13 +169,13 @@ TEST_F(FileSelectionTest, ASinglePathWithACommaOrBlankIsQuotedAndAddReadsItAsOne
             QString::fromStdString((folder / "Vol 1, part 2.epub").string()));
   EXPECT_EQ(Field("Edit_Title"), "Vol 1, part 2");
   Click(Button("Button_Add"));
-  ASSERT_EQ(JobList()->topLevelItemCount(), 1) << dialogs.TextsOf("error").join("\n").toStdString();
-  EXPECT_EQ(JobList()->topLevelItem(0)->text(2), "3");
+  ASSERT_EQ(RowCount(), 1) << dialogs.TextsOf("error").join("\n").toStdString();
+  EXPECT_EQ(Cell(0, 2), "3");
 
   ASSERT_TRUE(Drop({path}));
   EXPECT_EQ(Field("Edit_SourceFile"), quoted);
   Click(Button("Button_Add"));
-  ASSERT_EQ(JobList()->topLevelItemCount(), 2) << dialogs.TextsOf("error").join("\n").toStdString();
+  ASSERT_EQ(RowCount(), 2) << dialogs.TextsOf("error").join("\n").toStdString();
   EXPECT_EQ(window->JobOfRow(1)->TargetPath(), (folder / "Vol 1, part 2.EPUB").u16string());
 
   // A path with a double quote in its name.
@@ -185,7 +185,7 @@ TEST_F(FileSelectionTest, ASinglePathWithACommaOrBlankIsQuotedAndAddReadsItAsOne
   EXPECT_EQ(Field("Edit_SourceFile"),
             "\"" + QString::fromStdString(odd.string()).replace("\"", "\"\"") + "\"");
   Click(Button("Button_Add"));
-  ASSERT_EQ(JobList()->topLevelItemCount(), 3) << dialogs.TextsOf("error").join("\n").toStdString();
+  ASSERT_EQ(RowCount(), 3) << dialogs.TextsOf("error").join("\n").toStdString();
   EXPECT_TRUE(dialogs.TextsOf("error").isEmpty());
 }
 
@@ -248,9 +248,9 @@ TEST_F(FileSelectionTest, ADroppedBookIsAddedWithTheTitleAndAuthorOfItsName) {
   ASSERT_TRUE(Drop({QString::fromStdString((temp / name).string())}));
   EXPECT_EQ(Field("Edit_Author"), QString::fromUtf8("杰弗里_扬"));
   Click(Button("Button_Add"));
-  ASSERT_EQ(JobList()->topLevelItemCount(), 1) << dialogs.TextsOf("error").join("\n").toStdString();
-  EXPECT_EQ(JobList()->topLevelItem(0)->text(0), QString::fromUtf8("缔造苹果神话"));
-  EXPECT_EQ(JobList()->topLevelItem(0)->text(1), QString::fromUtf8("杰弗里_扬"));
+  ASSERT_EQ(RowCount(), 1) << dialogs.TextsOf("error").join("\n").toStdString();
+  EXPECT_EQ(Cell(0, 0), QString::fromUtf8("缔造苹果神话"));
+  EXPECT_EQ(Cell(0, 1), QString::fromUtf8("杰弗里_扬"));
   EXPECT_EQ(window->JobOfRow(0)->Author(), U16("杰弗里_扬"));
 }
 
@@ -293,7 +293,7 @@ TEST_F(FileSelectionTest, DroppedBooksConvertAndTheHiddenFileNameBoxStillCounts)
   ASSERT_TRUE(Drop({first}));  // hides the box; its check stays
   Edit("Edit_SourceFile")->setText(two_sources);
   Click(Button("Button_Add"));
-  ASSERT_EQ(JobList()->topLevelItemCount(), 1) << dialogs.TextsOf("error").join("\n").toStdString();
+  ASSERT_EQ(RowCount(), 1) << dialogs.TextsOf("error").join("\n").toStdString();
   TConvertFile* job = window->JobOfRow(0);
   ASSERT_EQ(job->ChapterCount(), 2);
   EXPECT_EQ(job->ChapterTitle(0), u"first part");
@@ -363,10 +363,9 @@ TEST_F(FileSelectionTest, AFileWhoseNameIsNotUtf8OpensAndConverts) {
     EXPECT_EQ(Field("Edit_SourceFile"), exact) << way;
     EXPECT_EQ(Field("Edit_Title"), QStringLiteral("西游记")) << way;
     Click(Button("Button_Add"));
-    ASSERT_EQ(JobList()->topLevelItemCount(), 1)
-        << way << dialogs.TextsOf("error").join("|").toStdString();
+    ASSERT_EQ(RowCount(), 1) << way << dialogs.TextsOf("error").join("|").toStdString();
     Click(Button("Button_Start"));
-    EXPECT_EQ(JobList()->topLevelItem(0)->text(3), "Done") << way;
+    EXPECT_EQ(Cell(0, 3), "Done") << way;
     const fs::path book = temp / (gbk + extension);
     EXPECT_EQ(RunCommand("unzip -p " + ShellQuote(book.string()) +
                          " OEBPS/book.opf | grep -q '<dc:title>西游记</dc:title>'"),

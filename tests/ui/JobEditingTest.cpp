@@ -21,10 +21,9 @@ namespace fs = std::filesystem;
 
 class JobEditingTest : public WindowFixture {
  protected:
-  QString Cell(int row, int column) { return JobList()->topLevelItem(row)->text(column); }
   QString Path(const fs::path& path) { return QString::fromStdString(path.string()); }
   void DoubleClickRow(int row) {
-    const QRect rect = JobList()->visualItemRect(JobList()->topLevelItem(row));
+    const QRect rect = JobList()->visualRect(JobList()->model()->index(row, 0));
     QTest::mouseDClick(JobList()->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
     QApplication::processEvents();
   }
@@ -51,7 +50,7 @@ TEST_F(JobEditingTest, ATypedOrPastedSourceFillsTheOtherFields) {
   // Enter in any field presses Add.
   Type("Edit_SourceFile", Path(novel));
   QTest::keyClick(Edit("Edit_Title"), Qt::Key_Return);
-  ASSERT_EQ(JobList()->topLevelItemCount(), 1);
+  ASSERT_EQ(RowCount(), 1);
   EXPECT_EQ(Cell(0, 0), "斗破苍穹");
   EXPECT_EQ(window->JobOfRow(0)->TargetPath(), (temp / "斗破苍穹 作者：天蚕土豆.epub").u16string());
   EXPECT_TRUE(dialogs.shown.empty());
@@ -68,7 +67,7 @@ TEST_F(JobEditingTest, TextTypedWhileAddWorksStays) {
   // The conversion pumps messages between its pages: the user types the next title then.
   QTimer::singleShot(0, window.get(), [this] { Type("Edit_Title", "Next"); });
   QTest::keyClick(Edit("Edit_Author"), Qt::Key_Enter, Qt::KeypadModifier);
-  ASSERT_EQ(JobList()->topLevelItemCount(), 1);
+  ASSERT_EQ(RowCount(), 1);
   EXPECT_EQ(Cell(0, 0), "Long");
   EXPECT_EQ(Edit("Edit_Title")->text(), "Next");
   EXPECT_TRUE(Edit("Edit_SourceFile")->text().isEmpty());
@@ -76,7 +75,7 @@ TEST_F(JobEditingTest, TextTypedWhileAddWorksStays) {
 }
 
 // F2, a double click and the Edit button open the row editor; its answer goes into the row
-// and the job, whose book is then packed under the new names to the new target.
+// and the job. (The book packed under the new names: BookRenamerTest, JobListModelTest.)
 TEST_F(JobEditingTest, APendingRowsTargetTitleAndAuthorChange) {
   AddBook(WriteNovel("a.txt", 2), temp / "a.epub", "A", "Old");
   ClickRow(0);
@@ -95,15 +94,10 @@ TEST_F(JobEditingTest, APendingRowsTargetTitleAndAuthorChange) {
   EXPECT_EQ(Cell(0, 0), "Cee & co");
   EXPECT_EQ(Cell(0, 1), "New");
 
+  EXPECT_EQ(window->JobOfRow(0)->TargetPath(), (temp / "c.epub").u16string());
+
   Click(Button("Button_Start"));
   ASSERT_EQ(Cell(0, 3), "Done");
-  EXPECT_FALSE(fs::exists(temp / "a.epub"));
-  std::string opf;
-  ASSERT_EQ(
-      RunCommand("unzip -p " + ShellQuote((temp / "c.epub").string()) + " OEBPS/book.opf", &opf),
-      0);
-  EXPECT_NE(opf.find("<dc:title>Cee &amp; co</dc:title>"), std::string::npos) << opf;
-  EXPECT_NE(opf.find("<dc:creator>New</dc:creator>"), std::string::npos) << opf;
   // A finished row is not edited.
   Click(Button("Button_Edit"));
   QTest::keyClick(JobList(), Qt::Key_F2);
@@ -120,7 +114,7 @@ TEST_F(JobEditingTest, ARowEditIsCheckedAsAddChecksTheFields) {
   Check("CheckBox_UF")->setChecked(true);
   Edit("Edit_UF")->setText(Path(font));
   AddBook(novel, temp / "a.epub", "A");
-  ASSERT_EQ(JobList()->topLevelItemCount(), 1);
+  ASSERT_EQ(RowCount(), 1);
   ClickRow(0);
   // Each refused target tells why and opens the editor again with what was typed, as an
   // empty title does; a relative target is taken from the current folder, as Add takes it.
@@ -174,9 +168,9 @@ TEST_F(JobEditingTest, DeleteRemovesTheSelectedRowsAfterTheQuestion) {
   ClickRow(1);
   dialogs.yes_no_answers = {false, true};
   QTest::keyClick(JobList(), Qt::Key_Delete);
-  EXPECT_EQ(JobList()->topLevelItemCount(), 2);
+  EXPECT_EQ(RowCount(), 2);
   QTest::keyClick(JobList(), Qt::Key_Delete);
-  ASSERT_EQ(JobList()->topLevelItemCount(), 1);
+  ASSERT_EQ(RowCount(), 1);
   EXPECT_EQ(Cell(0, 0), "A");
   EXPECT_EQ(dialogs.TextsOf("question").size(), 2);
 }

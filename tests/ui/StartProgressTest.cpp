@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 
 class StartProgressTest : public WindowFixture {
  protected:
-  QString Tag(int row) { return JobList()->topLevelItem(row)->text(3); }
+  QString Tag(int row) { return Cell(row, 3); }
   QString Path(const fs::path& path) { return QString::fromStdString(path.string()); }
 
   // Runs `action` once, from the message pump the archiver drives, while the book whose
@@ -40,15 +40,6 @@ class StartProgressTest : public WindowFixture {
       action();
     });
     timer->start();
-  }
-
-  // The files of `folder` whose names start with a dot: the engine's temporary archives.
-  int HiddenFiles(const fs::path& folder) {
-    int count = 0;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-      if (entry.path().filename().string().starts_with(".")) ++count;
-    }
-    return count;
   }
 };
 
@@ -80,7 +71,8 @@ TEST_F(StartProgressTest, TheProgressWindowNamesEachBookAndFollowsThePacking) {
 }
 
 // Three books, the second cancelled with the button, then with Esc: its older book stays
-// as it was, no temporary file is left, the third is not started; a later Start packs both.
+// as it was, the third is not started; a later Start packs both. (What a cancelled run leaves
+// on disk: JobListModelTest.)
 TEST_F(StartProgressTest, CancelStopsTheBookBeingPackedAndTheRowsAfterIt) {
   for (const bool with_escape : {false, true}) {
     SCOPED_TRACE(with_escape ? "Esc" : "Cancel");
@@ -90,7 +82,7 @@ TEST_F(StartProgressTest, CancelStopsTheBookBeingPackedAndTheRowsAfterIt) {
     AddBook(WriteNovel("a.txt", 50), folder / "a.epub", "A");
     AddBook(WriteNovel("b.txt", 400), folder / "b.epub", "B");
     AddBook(WriteNovel("c.txt", 50), folder / "c.epub", "C");
-    const int first = JobList()->topLevelItemCount() - 3;
+    const int first = RowCount() - 3;
     WhilePacking("Book 2 of 3", [this, with_escape] {
       if (with_escape) {
         QTest::keyClick(waiting.get(), Qt::Key_Escape);
@@ -106,7 +98,6 @@ TEST_F(StartProgressTest, CancelStopsTheBookBeingPackedAndTheRowsAfterIt) {
     EXPECT_EQ(Tag(first + 2), "");
     EXPECT_EQ(ReadFile(folder / "b.epub"), "older book");
     EXPECT_FALSE(fs::exists(folder / "c.epub"));
-    EXPECT_EQ(HiddenFiles(folder), 0);
     ASSERT_EQ(dialogs.TextsOf("summary").size(), 1);
     EXPECT_EQ(dialogs.TextsOf("summary")[0],
               "Written (1):\n    " + Path(folder / "a.epub") + "\n\nCancelled (1):\n    " +
@@ -116,9 +107,6 @@ TEST_F(StartProgressTest, CancelStopsTheBookBeingPackedAndTheRowsAfterIt) {
     Click(Button("Button_Start"));
     EXPECT_EQ(Tag(first + 1), "Done");
     EXPECT_EQ(Tag(first + 2), "Done");
-    std::string output;
-    EXPECT_EQ(RunCommand("unzip -tq " + ShellQuote((folder / "b.epub").string()), &output), 0)
-        << output;
   }
 }
 

@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTreeWidget>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -22,6 +21,7 @@
 #include "TestSupport.h"
 #include "ui/ChapterListBox.h"
 #include "ui/ChapterListModel.h"
+#include "ui/JobListView.h"
 #include "ui/ProgramValues.h"
 #include "ui/QtUserInterface.h"
 #include "ui/TForm_Main.h"
@@ -67,7 +67,15 @@ class WindowFixture : public ::testing::Test {
   QLineEdit* Edit(const char* name) const { return Find<QLineEdit>(name); }
   QPushButton* Button(const char* name) const { return Find<QPushButton>(name); }
   QCheckBox* Check(const char* name) const { return Find<QCheckBox>(name); }
-  QTreeWidget* JobList() const { return Find<QTreeWidget>("ListView_JobList"); }
+  JobListView* JobList() const { return Find<JobListView>("ListView_JobList"); }
+  // The job list as the view shows it: its rows, a cell's text and its tooltip.
+  int RowCount() const { return JobList()->model()->rowCount(); }
+  QString Cell(int row, int column) const {
+    return JobList()->model()->index(row, column).data().toString();
+  }
+  QString Tip(int row, int column) const {
+    return JobList()->model()->index(row, column).data(Qt::ToolTipRole).toString();
+  }
   ChapterListBox* Chapters() const { return Find<ChapterListBox>("ListBox_Files"); }
   // The model the chapter list box shows: the shown job's chapter list.
   ChapterListModel* ChapterModel() const {
@@ -99,8 +107,8 @@ class WindowFixture : public ::testing::Test {
   }
   // Clicks job row `row` (Ctrl adds it to the selection).
   void ClickRow(int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTreeWidget* list = JobList();
-    const QRect rect = list->visualItemRect(list->topLevelItem(row));
+    JobListView* list = JobList();
+    const QRect rect = list->visualRect(list->model()->index(row, 0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, rect.center());
     QApplication::processEvents();
   }
