@@ -110,8 +110,13 @@ void CheckPattern(const std::u16string& expression) {
     message += PatternFault(error.ErrorCode());
     if (error.ErrorCode() < 1000) {
       const auto at = static_cast<size_t>(error.CompilerErrorPos());
-      message += at >= expression.size() ? std::string(" (at its end)")
-                                         : " (at character " + std::to_string(at + 1) + ")";
+      if (at >= expression.size()) {
+        message += " (at its end)";
+      } else {
+        message += " (at character ";
+        message += std::to_string(at + 1);
+        message += ')';
+      }
     }
     throw BookOptionError(message);
   }

@@ -26,7 +26,8 @@ std::u16string StagingRootPath() {
   // block every other user's conversions: there the name carries the user's id.
   struct stat status;
   if (stat(folder.c_str(), &status) == 0 && (status.st_mode & S_IWOTH) != 0) {
-    name += "-" + std::to_string(geteuid());
+    name += '-';
+    name += std::to_string(geteuid());
   }
   return FromUtf8(folder + name);
 }
