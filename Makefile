@@ -13,6 +13,7 @@ BUILD_PACKAGES := \
 	cmake g++ make pkg-config \
 	qt6-base-dev qt6-translations-l10n libgl-dev \
 	libicu-dev uuid-dev libzip-dev libdeflate-dev libcli11-dev \
+	libopencc-dev libopencc-data libpango1.0-dev libcairo2-dev libfontconfig-dev \
 	fonts-wqy-zenhei fonts-dejavu-core
 
 # What the tests need beyond that (`make test`, the sanitizer runs).

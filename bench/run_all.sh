@@ -2,8 +2,8 @@
 # Runs every benchmark: the Google Benchmark programs (pattern engine, conversion job, zip
 # engine), the whole-command comparison of quireforge-cli with pandoc and zip -9, the cost of
 # the book options beyond the window's (volumes, cover, language, own chapter rule), and the
-# cost of headings, indent and EPUB 3 on the 50 MB novel, and the window's responsiveness and
-# Cancel while Start packs that novel.
+# cost of headings, indent and EPUB 3 on the 50 MB novel, the cost of the drawn cover and of
+# --chinese, and the window's responsiveness and Cancel while Start packs that novel.
 # Usage: bench/run_all.sh [BUILD_DIR]   (default: build)
 set -euo pipefail
 
@@ -25,6 +25,9 @@ echo "== extras.sh"
 
 echo "== formats.sh"
 "$here/formats.sh" "$build"
+
+echo "== finishing.sh"
+"$here/finishing.sh" "$build"
 
 echo "== window.sh"
 "$here/window.sh" "$build"

@@ -34,9 +34,12 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${QF_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Any one of the common CJK fonts for the Chinese window, the Wayland platform of Qt, and
-# xdg-open for the summary's "Open folder". (Qt's own Chinese buttons come with Qt, whose
-# libqt6core6 recommends qt6-translations-l10n.)
+# Beside the libraries found there: OpenCC's dictionaries, which its library reads at run time,
+# and fontconfig's configuration, by which drawn covers find their fonts.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libopencc-data, fontconfig-config")
+# Any one of the common CJK fonts for the Chinese window and the covers drawn for Chinese
+# titles, the Wayland platform of Qt, and xdg-open for the summary's "Open folder". (Qt's own
+# Chinese buttons come with Qt, whose libqt6core6 recommends qt6-translations-l10n.)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
   "fonts-wqy-zenhei | fonts-noto-cjk | fonts-wqy-microhei | fonts-arphic-uming | fonts-arphic-ukai, qt6-wayland, xdg-utils")
 # Control files with the permissions dpkg-deb and lintian expect.

@@ -1,10 +1,12 @@
 // HeadingFinder decides which lines of a book open its chapters and volumes, as a reader
 // would: a heading is a short line that opens with a marker and does not read as a sentence
 // (HeadingLine), and a book's headings form series, the same marker counting up through the
-// text. Series are chosen per book; a marker shape met once in the middle, a numbered list in
-// the body and a contents list inside the text (heading lines with no text between them that
-// the later headings repeat) are text. Volume lines (第一卷, 卷二, 上篇) that hold the chapters
-// after them form the second level. Stateless; any thread; linear in the text.
+// text, or the pages of each chapter counting 1, 2, 3 (HeadingSeries). Contents lists inside the
+// text, running heads said again over every page, sections under chapters and a marker met once
+// in the middle are text. Volume lines that hold the chapters after them form the second
+// level. Titles without any marker are found by the layout that sets them apart again and again
+// (LayoutTitles). The thresholds are in HeadingTunables.h. Stateless; any thread; linear in the
+// text.
 #ifndef QUIREFORGE_CHAPTERHEAD_HEADINGFINDER_H_
 #define QUIREFORGE_CHAPTERHEAD_HEADINGFINDER_H_
 

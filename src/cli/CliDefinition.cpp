@@ -30,7 +30,9 @@ constexpr const char* kFooter =
     "  quireforge-cli -t Title -a Author -o out.epub part1.txt part2.txt\n"
     "  quireforge-cli --each -j 4 books/*.txt        one book per source, four at once\n"
     "  quireforge-cli --volumes --cover cover.jpg --language zh novel.txt\n"
-    "  quireforge-cli --epub3 --heading-style title --indent 2 novel.txt";
+    "  quireforge-cli --epub3 --heading-style title --indent 2 novel.txt\n"
+    "  quireforge-cli --chinese s2tw --vertical --contents-page novel.txt\n"
+    "  quireforge-cli --classic novel.txt            the book earlier versions wrote";
 
 // A usage error found after parsing: printed as CLI11 prints its own.
 int UsageError(const std::string& option, const std::string& text) {
@@ -139,7 +141,11 @@ std::optional<int> CliDefinition::Finish() {
   if (options->title && IsEmptyAsXmlText(FromUtf8(*options->title))) {
     return UsageError("--title", "the title must not be empty");
   }
-  // The book options, each checked by the table: flags first, then the options with words.
+  // The book options, each checked by the table: what a flag chooses for others (--classic)
+  // first, then the flags, then the options with words, which may change those choices again.
+  for (const FlagGiven& flag : flags_) {
+    if (flag.set && flag.option->chooses != nullptr) flag.option->chooses(&options->book);
+  }
   for (const FlagGiven& flag : flags_) {
     if (flag.set) flag.option->set(&options->book, std::string(flag.flag->word));
   }

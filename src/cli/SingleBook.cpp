@@ -137,6 +137,8 @@ int Convert(const CliOptions& options, const CodePageChoice& code_pages,
   if (!options.quiet) {
     PrintCodePages(*job, ui);
     WarnOfMissingHeadings(book, *job, ui);
+    for (const std::string& note : job->Notes())
+      ui.PrintLine(ToUtf8(book.sources.front()) + ": " + note);
   }
 
   if (options.list_chapters) {
@@ -181,7 +183,10 @@ int Convert(const CliOptions& options, const CodePageChoice& code_pages,
 
 int ConvertOneBook(const CliOptions& options, const CodePageChoice& code_pages) {
   try {
-    return Convert(options, code_pages, PlanBook(RequestOf(options), code_pages));
+    JobParameters book = PlanBook(RequestOf(options), code_pages);
+    // A chapter list needs no cover.
+    if (options.list_chapters) book.options.draw_cover = false;
+    return Convert(options, code_pages, book);
   } catch (const std::exception& error) {
     // Path errors, a staging folder that cannot be made, running out of memory.
     PrintMessage(error.what());

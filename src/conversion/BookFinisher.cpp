@@ -1,7 +1,7 @@
 // TConvertFile::FinishBook: turns a built staging tree into the .epub file. In this order:
-// the book.opf check, the font copy, toc.ncx (and for EPUB 3 nav.xhtml) from the chapter list
-// as edited (and the volumes beside it), one archive request that replaces the target wholly, and
-// the removal of the emptied staging folder.
+// the book.opf check, the font copy, toc.ncx (and for EPUB 3 nav.xhtml) and the contents page
+// from the chapter list as edited (and the volumes beside it), one archive request that replaces
+// the target wholly, and the removal of the emptied staging folder.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,7 +12,9 @@
 #include "base/ScopedFd.h"
 #include "base/SystemError.h"
 #include "base/Utf.h"
+#include "conversion/ContentsPage.h"
 #include "conversion/ConvertFile.h"
+#include "conversion/CoverPage.h"
 #include "conversion/FileErrors.h"
 #include "conversion/FontFile.h"
 #include "conversion/NavigationDocument.h"
@@ -88,17 +90,24 @@ bool TConvertFile::FinishBook(TArchiver& archiver) {
 
   if (!options_.font.empty()) CopyFont(options_.font, staging_path_ + u"/OEBPS/font.ttf");
 
-  const NavigationContent navigation{.identifier = identifier_,
-                                     .title = title_,
-                                     .author = author_,
-                                     .chapters = &chapters_,
-                                     .volumes = &volumes_,
-                                     .language = language_,
-                                     .epub3 = options_.epub3};
+  const NavigationContent navigation{
+      .identifier = identifier_,
+      .title = title_,
+      .author = author_,
+      .chapters = &chapters_,
+      .volumes = &volumes_,
+      .language = language_,
+      .epub3 = options_.epub3,
+      .cover_page = has_cover_ ? CoverPageFile(options_.epub3) : std::u16string_view(),
+      .contents_page = options_.contents_page};
   WriteUtf8Lines(staging_path_ + u"/OEBPS/toc.ncx", NavigationLines(navigation));
   if (options_.epub3) {
     WriteUtf8Lines(staging_path_ + u"/OEBPS/" + std::u16string(kNavigationDocumentFile),
                    NavigationDocumentLines(navigation));
+  }
+  if (options_.contents_page) {
+    WriteUtf8Lines(staging_path_ + u"/OEBPS/" + std::u16string(ContentsPageFile(options_.epub3)),
+                   ContentsPageLines(navigation));
   }
 
   // The finished book replaces the target wholly; an older file survives any failure.

@@ -7,6 +7,7 @@
 #include "base/Utf.h"
 #include "chapterhead/PatternEngineError.h"
 #include "chapterhead/PatternLineRule.h"
+#include "conversion/ClassicBook.h"
 #include "conversion/LanguageTag.h"
 
 namespace quireforge {
@@ -144,6 +145,12 @@ const std::vector<std::string_view> kHeadingStyles = {"plain", "title"};
 // No indent (the window's "none"), then the indents in em.
 const std::vector<std::string_view> kIndents = {"", "0", "1", "2", "3", "4"};
 const std::vector<std::string_view> kBlankLines = {"keep", "single", "none"};
+// No conversion (the window's "none"), then the conversions in the order of ChineseConversion.
+const std::vector<std::string_view> kChinese = {"",      "s2t",   "t2s",  "s2tw", "tw2s",
+                                                "s2twp", "tw2sp", "s2hk", "hk2s"};
+// The cover's words beside a picture's path.
+constexpr std::string_view kDrawnCover = "drawn";
+constexpr std::string_view kNoCover = "none";
 const std::vector<std::string_view> kLanguages = {"auto", "zh", "zh-Hans", "zh-Hant",
                                                   "ja",   "ko", "en"};
 
@@ -173,6 +180,16 @@ std::string OnOff(bool on) { return on ? "on" : "off"; }
 
 std::vector<BookOption> MakeTable() {
   std::vector<BookOption> table;
+  table.push_back(BookOption{
+      .name = "classic",
+      .flags = {{"--classic", "on",
+                 "The classic book, byte for byte: the classic chapter rule and language, no "
+                 "drawn cover, no names from the text, the old style sheet (options given "
+                 "beside it still count)"}},
+      .words = kOffOn,
+      .set = [](BookOptions* o, const std::string& w) { o->classic = Choose(w, kOffOn) == 1; },
+      .get = [](const BookOptions& o) { return OnOff(o.classic); },
+      .chooses = ChooseClassicBook});
   table.push_back(BookOption{
       .name = "margin",
       .option = "--margin",
@@ -228,15 +245,25 @@ std::vector<BookOption> MakeTable() {
                  .help = "TrueType or OpenType font file (or a collection) to embed",
                  .set = [](BookOptions* o, const std::string& w) { o->font = FromUtf8Escaped(w); },
                  .get = [](const BookOptions& o) { return ToUtf8(o.font); }});
-  table.push_back(
-      BookOption{.name = "cover",
-                 .option = "--cover",
-                 .kind = OptionKind::kPath,
-                 .placeholder = "FILE",
-                 .extensions = {"jpg", "jpeg", "png"},
-                 .help = "Cover picture (JPEG or PNG) shown first in the book",
-                 .set = [](BookOptions* o, const std::string& w) { o->cover = FromUtf8Escaped(w); },
-                 .get = [](const BookOptions& o) { return ToUtf8(o.cover); }});
+  table.push_back(BookOption{
+      .name = "cover",
+      .option = "--cover",
+      .kind = OptionKind::kPath,
+      .placeholder = "FILE|drawn|none",
+      .extensions = {"jpg", "jpeg", "png"},
+      .help = "Cover picture (JPEG or PNG) shown first in the book; drawn (the default): a cover "
+              "drawn from title and author; none: no cover (a file of either name: ./none)",
+      .set =
+          [](BookOptions* o, const std::string& w) {
+            o->cover.clear();
+            o->draw_cover = w != kNoCover;
+            if (w != kNoCover && w != kDrawnCover) o->cover = FromUtf8Escaped(w);
+          },
+      .get =
+          [](const BookOptions& o) {
+            if (!o.cover.empty()) return ToUtf8(o.cover);
+            return std::string(o.draw_cover ? "" : kNoCover);
+          }});
   table.push_back(BookOption{
       .name = "chapter-rule",
       .option = "--chapter-rule",
@@ -365,6 +392,34 @@ std::vector<BookOption> MakeTable() {
       .words = kOffOn,
       .set = [](BookOptions* o, const std::string& w) { o->epub3 = Choose(w, kOffOn) == 1; },
       .get = [](const BookOptions& o) { return OnOff(o.epub3); }});
+  table.push_back(BookOption{
+      .name = "chinese",
+      .option = "--chinese",
+      .words = kChinese,
+      .help = "Turn the text, titles and names into the other Chinese script with OpenCC: s2t "
+              "Simplified to Traditional, t2s back, s2tw/tw2s Taiwan, s2twp/tw2sp Taiwan with "
+              "its phrases, s2hk/hk2s Hong Kong; the language follows unless --language is "
+              "given",
+      .set =
+          [](BookOptions* o, const std::string& w) {
+            o->chinese = static_cast<ChineseConversion>(Choose(w, kChinese));
+          },
+      .get = [](const BookOptions& o) { return EnumWord(o.chinese, kChinese); }});
+  table.push_back(BookOption{
+      .name = "vertical",
+      .flags = {{"--vertical", "on",
+                 "Set the book top to bottom, right to left (an EPUB 3 book; implies --epub3)"}},
+      .words = kOffOn,
+      .set = [](BookOptions* o, const std::string& w) { o->vertical = Choose(w, kOffOn) == 1; },
+      .get = [](const BookOptions& o) { return OnOff(o.vertical); }});
+  table.push_back(BookOption{
+      .name = "contents-page",
+      .flags = {{"--contents-page", "on",
+                 "A page after the cover listing every chapter (and volume) with its link"}},
+      .words = kOffOn,
+      .set = [](BookOptions* o,
+                const std::string& w) { o->contents_page = Choose(w, kOffOn) == 1; },
+      .get = [](const BookOptions& o) { return OnOff(o.contents_page); }});
   return table;
 }
 
@@ -422,12 +477,17 @@ const BookOption& FindBookOption(std::string_view name) {
 
 std::vector<std::string> OptionArguments(const BookOptions& options) {
   std::vector<std::string> arguments;
+  // What the child has before each option: the defaults, as the arguments so far change them
+  // (--classic, first, chooses for several).
+  BookOptions child;
   for (const BookOption& option : BookOptionTable()) {
     const std::string word = option.get(options);
-    if (word == option.DefaultWord()) continue;
+    if (word == option.get(child)) continue;
+    option.set(&child, word);
     const auto flag = std::find_if(option.flags.begin(), option.flags.end(),
                                    [&word](const OptionFlag& f) { return f.word == word; });
     if (flag != option.flags.end()) {
+      if (option.chooses != nullptr) option.chooses(&child);
       arguments.emplace_back(flag->flag);
       continue;
     }

@@ -59,6 +59,11 @@ struct BookOption {
   // back as a word `set` refuses.
   std::string (*get)(const BookOptions& options) = nullptr;
 
+  // An option whose flag also chooses for other options (--classic: the classic book's
+  // choices); the command line and the window apply it when the flag is given, before the
+  // options given beside it, which may change each again.
+  void (*chooses)(BookOptions* options) = nullptr;
+
   // The word of a default BookOptions.
   std::string DefaultWord() const { return get(BookOptions{}); }
   // What the command line's help shows for the value: a choice's words ("normal|wide"),
@@ -80,9 +85,9 @@ void CheckBookOptions(const BookOptions& options);
 // plainly where the engine's words mislead); empty when it can.
 std::string ExpressionProblem(std::u16string_view expression);
 
-// The command line that gives `options` to a child: for each option away from its default,
-// its flag when a flag sets that word, else "--option=word" (so that a word beginning with "-"
-// is never taken for an option).
+// The command line that gives `options` to a child: for each option away from what the child
+// has by then (its default, or --classic's choice), its flag when a flag sets that word, else
+// "--option=word" (so that a word beginning with "-" is never taken for an option).
 std::vector<std::string> OptionArguments(const BookOptions& options);
 
 }  // namespace quireforge

@@ -27,6 +27,21 @@ enum class BlankLines : uint8_t {
   kNone,    // left out
 };
 
+// Which Chinese script the book's text, titles and names are turned into (OpenCC's
+// conversions: s = Simplified, t = Traditional, tw = Taiwan, twp = Taiwan with its phrases,
+// hk = Hong Kong).
+enum class ChineseConversion : uint8_t {
+  kNone,
+  kS2T,
+  kT2S,
+  kS2TW,
+  kTW2S,
+  kS2TWP,
+  kTW2SP,
+  kS2HK,
+  kHK2S,
+};
+
 // The language value that asks for the language the text's scripts suggest.
 inline constexpr std::u16string_view kLanguageFromText = u"auto";
 
@@ -39,6 +54,7 @@ struct BookOptions {
   bool file_name_chapters = false;  // several sources: each chapter titled by its file name
   std::u16string font;              // a TrueType file to embed; empty: none
   std::u16string cover;             // a JPEG or PNG picture shown first; empty: none
+  bool draw_cover = true;           // without a picture: a cover drawn from title and author
 
   ChapterRule chapter_rule = ChapterRule::kSmart;
   std::optional<std::u16string> chapter_pattern;  // set: wins over the rule
@@ -54,6 +70,13 @@ struct BookOptions {
   std::optional<int32_t> indent;
   BlankLines blank_lines = BlankLines::kKeep;
   bool epub3 = false;  // an EPUB 3 book instead of EPUB 2.0
+  // The text, titles and names in the other Chinese script.
+  ChineseConversion chinese = ChineseConversion::kNone;
+  bool vertical = false;       // set top to bottom, right to left (an EPUB 3 book)
+  bool contents_page = false;  // a page after the cover listing every contents entry
+  // The classic book: what has no option of its own is as it always was (ClassicBook.h);
+  // ClassicOptions() gives its choices for the options that have one.
+  bool classic = false;
 
   bool operator==(const BookOptions& other) const = default;
 };

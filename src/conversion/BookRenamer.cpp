@@ -1,6 +1,7 @@
 // TConvertFile::Rename: a built book gets another target, title and author before it is
-// packed. The title and author live in book.opf's metadata (and the title in the cover page);
-// those elements are rewritten in place, so that chapter edits and everything else the
+// packed. The title and author live in book.opf's metadata (and the title in the cover page,
+// and both in a drawn cover's picture); those elements are rewritten in place, the picture drawn
+// again, so that chapter edits and everything else the
 // staging tree holds stay as they are. toc.ncx takes the new names when the book is finished.
 #include <sys/stat.h>
 
@@ -9,6 +10,7 @@
 
 #include "base/Utf.h"
 #include "conversion/ConvertFile.h"
+#include "conversion/CoverDrawing.h"
 #include "conversion/CoverPage.h"
 #include "conversion/FileErrors.h"
 #include "conversion/TextFile.h"
@@ -72,6 +74,16 @@ void TConvertFile::Rename(std::u16string target_path, std::u16string title, std:
     const std::u16string opf_path = staging_path_ + u"/OEBPS/book.opf";
     if (Exists(opf_path)) {
       std::string opf = ReadFileBytes(opf_path, kWholeFile);
+      // The new names on the drawn cover first: a title no font can set keeps the old names.
+      std::optional<DrawnCover> drawn;
+      if (drawn_cover_) {
+        std::string problem;
+        drawn = DrawCover(title, author, &problem);
+        if (!drawn) {
+          throw FileError("Cannot draw the cover of \"" + ToUtf8(title) +
+                          "\": no installed font has the characters of that title.");
+        }
+      }
       ReplaceElementText(&opf, "<dc:title>", "</dc:title>", ToUtf8(XmlText(title)));
       ReplaceCreator(&opf, author, options_.epub3);
       // The cover page first: a failure there leaves book.opf with the old names.
@@ -81,6 +93,10 @@ void TConvertFile::Rename(std::u16string target_path, std::u16string title, std:
         std::string cover = ReadFileBytes(cover_path, kWholeFile);
         ReplaceElementText(&cover, "<title>", "</title>", ToUtf8(XmlText(title)));
         WriteFileBytes(cover_path, cover);
+      }
+      if (drawn) {
+        WriteFileBytes(staging_path_ + u"/OEBPS/" + std::u16string(drawn->image.file_name),
+                       drawn->image.bytes);
       }
       WriteFileBytes(opf_path, opf);
     }

@@ -13,12 +13,14 @@
 #include "chapterhead/PatternEngineError.h"
 #include "chapterhead/PatternLineRule.h"
 #include "chapterhead/VolumeHeadRule.h"
+#include "conversion/ClassicBook.h"
 #include "conversion/CodePageChoice.h"
 #include "conversion/CodePageDetector.h"
 #include "conversion/ConvertFile.h"
 #include "conversion/FontFile.h"
 #include "conversion/TextFile.h"
 #include "conversion/TextLines.h"
+#include "conversion/TextNames.h"
 #include "conversion/XmlText.h"
 
 namespace quireforge {
@@ -126,14 +128,29 @@ std::u16string CheckedTargetPath(std::u16string_view target,
   return path;
 }
 
+TitleAndAuthor BookNamesOf(std::u16string_view source, const CodePageChoice& code_pages,
+                           const BookOptions& options) {
+  TitleAndAuthor names = NamesFromSource(source, code_pages);
+  if (!TakesNamesFromText(options) || !names.author.empty()) return names;
+  NamesInText in_text;
+  try {
+    in_text = NamesFromTextLines(FirstLinesOfSource(source, code_pages));
+  } catch (const std::exception&) {
+    return names;  // unreadable: the conversion says why
+  }
+  if (in_text.title && !IsEmptyAsXmlText(*in_text.title)) names.title = *in_text.title;
+  if (in_text.author) names.author = *in_text.author;
+  return names;
+}
+
 JobParameters PlanBook(const BookRequest& request, const CodePageChoice& code_pages) {
   if (request.sources.empty()) throw BookNameError("No source file was given.");
   JobParameters book;
   for (const std::u16string& source : request.sources) book.sources.push_back(AbsolutePath(source));
   const std::u16string& first = book.sources.front();
-  // A title and an author given each win over what the file name says.
+  // A title and an author given each win over what the file name (or the text) says.
   std::optional<TitleAndAuthor> names;
-  if (!request.title || !request.author) names = NamesFromSource(first, code_pages);
+  if (!request.title || !request.author) names = BookNamesOf(first, code_pages, request.options);
   book.title = request.title ? *request.title : names->title;
   if (!request.title && IsEmptyAsXmlText(book.title)) {
     throw BookNameError(Message({"The title taken from the name of \"", ToUtf8(first),
@@ -141,6 +158,7 @@ JobParameters PlanBook(const BookRequest& request, const CodePageChoice& code_pa
   }
   book.author = request.author ? *request.author : names->author;
   book.options = request.options;
+  if (book.options.vertical) book.options.epub3 = true;  // vertical writing is EPUB 3's
   if (!book.options.font.empty()) {
     book.options.font = AbsolutePath(book.options.font);
     CheckFontFile(book.options.font);

@@ -24,17 +24,19 @@ struct BookRequest {
   // As given, in the book's order; relative paths are taken from the current folder. Paths
   // need not be UTF-8 (FromUtf8Escaped).
   std::vector<std::u16string> sources;
-  std::u16string target;                // empty: the first source with ".epub" for extension
-  std::optional<std::u16string> title;  // unset: from the first source's file name
-  std::optional<std::u16string>
-      author;  // unset: from the first source's file name, if it names one
+  std::u16string target;  // empty: the first source with ".epub" for extension
+  // Unset: from the first source's file name, or from its text's first lines where the file
+  // name names no author (TextNames.h; not for the classic book).
+  std::optional<std::u16string> title;
+  std::optional<std::u16string> author;
   BookOptions options;
 };
 
 // The parameters of the requested book: every path absolute, the names derived where none was
-// given. Raises BookNameError, naming the file and the fault, when a path is empty or cannot
-// be resolved, when the target is refused (CheckedTargetPath), or when the title would be empty
-// once written; raises FileError when the font is a file that is no font (CheckFontFile).
+// given, EPUB 3 for a vertical book. Raises BookNameError, naming the file and the fault, when a
+// path is empty or cannot be resolved, when the target is refused (CheckedTargetPath), or when
+// the title would be empty once written; raises FileError when the font is a file that is no
+// font (CheckFontFile).
 JobParameters PlanBook(const BookRequest& request, const CodePageChoice& code_pages);
 
 // `target` made absolute against the current folder, once it is known not to overwrite what
@@ -51,6 +53,12 @@ std::u16string CheckedTargetPath(std::u16string_view target,
 // page of the source's text (named, or found from it as `code_pages` chooses), else in
 // GB18030, else with each byte that is no UTF-8 shown as "\xHH". A name always gives a title.
 TitleAndAuthor NamesFromSource(std::u16string_view source, const CodePageChoice& code_pages);
+
+// The title and author of a book made from `source` with `options`: NamesFromSource's, and,
+// where the file name names no author, the title and author the text's first lines name
+// (NamesFromTextLines) in their place, unless the options make the classic book.
+TitleAndAuthor BookNamesOf(std::u16string_view source, const CodePageChoice& code_pages,
+                           const BookOptions& options);
 
 // Where a job is made and whom it tells; all must outlive the call.
 struct JobSurroundings {

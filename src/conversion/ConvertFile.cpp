@@ -9,6 +9,9 @@
 
 #include "base/Utf.h"
 #include "conversion/BookOptionTable.h"
+#include "conversion/ChineseConverter.h"
+#include "conversion/ClassicBook.h"
+#include "conversion/CoverDrawing.h"
 #include "conversion/CoverImage.h"
 #include "conversion/CoverPage.h"
 #include "conversion/JobIdentifier.h"
@@ -52,13 +55,29 @@ TConvertFile::~TConvertFile() { RemoveStagingDirectories(); }
 void TConvertFile::Build(const JobParameters& parameters, const JobEnvironment& environment) {
   target_path_ = parameters.target_path;
   staging_path_ = environment.staging_root + u"/" + identifier_;
-  title_ = parameters.title;
-  author_ = parameters.author;
   options_ = parameters.options;
+  // Vertical writing is EPUB 3's.
+  if (options_.vertical) options_.epub3 = true;
   CheckBookOptions(options_);
-  // The cover is read before anything is written, so that a bad one leaves nothing behind.
+  std::optional<ChineseConverter> chinese;
+  if (options_.chinese != ChineseConversion::kNone) chinese.emplace(options_.chinese);
+  title_ = chinese ? chinese->Convert(parameters.title) : parameters.title;
+  author_ = chinese ? chinese->Convert(parameters.author) : parameters.author;
+  // The cover is read (or drawn) before anything is written, so that a bad one leaves nothing
+  // behind.
   std::optional<CoverImage> cover;
-  if (!options_.cover.empty()) cover = ReadCoverImage(options_.cover);
+  if (!options_.cover.empty()) {
+    cover = ReadCoverImage(options_.cover);
+  } else if (DrawsCover(options_)) {
+    std::string problem;
+    if (std::optional<DrawnCover> drawn = DrawCover(title_, author_, &problem)) {
+      cover = std::move(drawn->image);
+      drawn_cover_ = true;
+    } else {
+      notes_.push_back(problem);
+    }
+  }
+  has_cover_ = cover.has_value();
 
   // Results are not checked: a folder that is missing shows up as the failure of the first
   // file written into it.
@@ -72,6 +91,7 @@ void TConvertFile::Build(const JobParameters& parameters, const JobEnvironment& 
   LanguageGuess guess;
   const bool from_text = options_.language == kLanguageFromText;
   if (from_text) splitter.CountLanguage(&guess);
+  if (chinese) splitter.ConvertScript(&*chinese);
   page_counter_ = 1;
   if (parameters.sources.size() == 1) {
     splitter.SplitSingleSource(parameters.sources.front());
@@ -80,6 +100,8 @@ void TConvertFile::Build(const JobParameters& parameters, const JobEnvironment& 
   }
   page_counter_ = splitter.page_counter();
   language_ = from_text ? std::u16string(guess.Language()) : options_.language;
+  // Converted text is in the script the conversion gives, whatever the letters counted.
+  if (from_text && chinese) language_ = ConversionLanguage(options_.chinese);
   // English is written as it always was: "en" in book.opf, "en-US" in toc.ncx.
   if (language_ == u"en") language_.clear();
   const std::u16string modified = ModificationDate(std::time(nullptr));
@@ -90,7 +112,9 @@ void TConvertFile::Build(const JobParameters& parameters, const JobEnvironment& 
                          .language = language_,
                          .cover = cover ? &*cover : nullptr,
                          .epub3 = options_.epub3,
-                         .modified = modified};
+                         .modified = modified,
+                         .contents_page = options_.contents_page,
+                         .vertical = options_.vertical};
   WritePackageDocument(staging_path_, head, splitter.pages());
 }
 

@@ -20,15 +20,18 @@ class TArchiver;
 class TConvertFile {
  public:
   // Builds the staging tree: mimetype, META-INF/container.xml, OEBPS/css/main.css, the
-  // cover picture and page (with a cover), the XHTML pages, the chapter and volume lists and
-  // OEBPS/book.opf. Raises on the first failure (a source that cannot be read or holds no
-  // text, a staged file that cannot be written); files already written then stay in the
-  // staging tree, and the progress window is closed. A cover picture that cannot be read or
-  // is no JPEG or PNG raises FileError, and an option value that no word of its option gives
-  // (CheckBookOptions) std::invalid_argument, before anything is created. Raises
-  // std::invalid_argument, creating nothing, when `environment` lacks its user interface, code page
-  // or chapter-head test. Without any source the job stays empty: no identifier, nothing on disk,
-  // no chapters.
+  // cover picture (given or drawn) and page, the XHTML pages, the chapter and volume lists and
+  // OEBPS/book.opf. With a Chinese conversion, the text, the chapter and volume titles, the
+  // title and the author are converted (a conversion whose dictionaries cannot be loaded raises
+  // ChineseConversionError before anything is created). A cover that cannot be drawn (no font
+  // has the title's characters) leaves the book without one and says so in Notes(). Raises on the
+  // first failure (a source that cannot be read or holds no text, a staged file that cannot be
+  // written); files already written then stay in the staging tree, and the progress window is
+  // closed. A cover picture that cannot be read or is no JPEG or PNG raises FileError, and an
+  // option value that no word of its option gives (CheckBookOptions) std::invalid_argument,
+  // before anything is created. Raises std::invalid_argument, creating nothing, when
+  // `environment` lacks its user interface, code page or chapter-head test. Without any source
+  // the job stays empty: no identifier, nothing on disk, no chapters.
   TConvertFile(const JobParameters& parameters, const JobEnvironment& environment);
   // Removes the emptied staging directories (never files).
   ~TConvertFile();
@@ -56,19 +59,24 @@ class TConvertFile {
   // when construction failed part-way; empty for an empty job).
   const std::vector<SourceReading>& SourceReadings() const { return readings_; }
 
-  // Writes toc.ncx (for EPUB 3 also nav.xhtml) and copies the font, packs the staging tree
-  // into the target through `archiver` and removes the emptied staging directory. Returns true
-  // when the book was written: the archiver stored files and nothing was raised. Raises when
-  // toc.ncx, nav.xhtml or the font cannot be written; the archiver's own failures are shown by it
-  // and give false. Does nothing and returns false when there is no book.opf (never built, or
-  // packed).
+  // What the user should know about the book that is no failure, one sentence each (a cover
+  // that could not be drawn).
+  const std::vector<std::string>& Notes() const { return notes_; }
+
+  // Writes toc.ncx (for EPUB 3 also nav.xhtml) and the contents page, copies the font, packs the
+  // staging tree into the target through `archiver` and removes the emptied staging directory.
+  // Returns true when the book was written: the archiver stored files and nothing was raised.
+  // Raises when toc.ncx, nav.xhtml, the contents page or the font cannot be written; the archiver's
+  // own failures are shown by it and give false. Does nothing and returns false when there is no
+  // book.opf (never built, or packed).
   bool FinishBook(TArchiver& archiver);
 
   // Gives a built book another target, title and author before it is packed: book.opf's
   // title and creator and the cover page's title are rewritten in the staging tree, and
-  // FinishBook writes the new names into toc.ncx and packs to the new target. Raises
-  // FileError when a staged file cannot be read or written; the job then keeps its names
-  // (book.opf is written last). The caller checks the names as for a new job.
+  // FinishBook writes the new names into toc.ncx and packs to the new target. A drawn cover is
+  // drawn again with the new names. Raises FileError when a staged file cannot be read or
+  // written, or when no font has the new title's characters for the drawn cover; the job then
+  // keeps its names (book.opf is written last). The caller checks the names as for a new job.
   void Rename(std::u16string target_path, std::u16string title, std::u16string author);
   // The book's options, as checked and kept whole when the job was built.
   const BookOptions& Options() const { return options_; }
@@ -101,6 +109,9 @@ class TConvertFile {
   std::vector<SourceReading> readings_;
   std::vector<VolumeEntry> volumes_;
   std::u16string language_;
+  bool has_cover_ = false;    // a cover page is staged
+  bool drawn_cover_ = false;  // and its picture was drawn from the names
+  std::vector<std::string> notes_;
 };
 
 }  // namespace quireforge

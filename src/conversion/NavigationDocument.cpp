@@ -1,6 +1,7 @@
 #include "conversion/NavigationDocument.h"
 
 #include "conversion/BookOutline.h"
+#include "conversion/ContentsPage.h"
 #include "conversion/PageWriter.h"
 #include "conversion/XmlText.h"
 
@@ -66,9 +67,24 @@ std::vector<std::u16string> NavigationDocumentLines(const NavigationContent& con
     const std::u16string first_page = PageFileName(1, /*xhtml5=*/true);
     lines.push_back(u"<li>" + Link(first_page + u"=" + std::u16string(content.title)) + u"</li>");
   }
-  for (const char16_t* line : {u"</ol>", u"</nav>", u"</body>", u"</html>"}) {
-    lines.emplace_back(line);
+  lines.emplace_back(u"</ol>");
+  lines.emplace_back(u"</nav>");
+  // The landmarks lead reading systems to the contents page (and the cover before it).
+  if (content.contents_page) {
+    lines.emplace_back(u"<nav epub:type=\"landmarks\" id=\"landmarks\" hidden=\"hidden\">");
+    lines.emplace_back(u"<ol>");
+    if (!content.cover_page.empty()) {
+      lines.push_back(u"<li><a epub:type=\"cover\" href=\"" + XmlAttributeText(content.cover_page) +
+                      u"\">Cover</a></li>");
+    }
+    lines.push_back(u"<li><a epub:type=\"toc\" href=\"" +
+                    std::u16string(ContentsPageFile(/*xhtml5=*/true)) + u"\">" +
+                    XmlText(ContentsPageTitle(content.language)) + u"</a></li>");
+    lines.emplace_back(u"</ol>");
+    lines.emplace_back(u"</nav>");
   }
+  lines.emplace_back(u"</body>");
+  lines.emplace_back(u"</html>");
   return lines;
 }
 

@@ -2,8 +2,9 @@
 // XHTML page with a <nav epub:type="toc"> list, made from the same content as toc.ncx and in
 // the same reading order (volumes holding their chapters in a list one level down). A book
 // without chapters gets one entry to its first page labelled with the title. Every link has
-// visible text: an entry whose title is blank is labelled with its page's name. Texts are
-// escaped for XML here. Pure function producing lines; any thread.
+// visible text: an entry whose title is blank is labelled with its page's name. A book with a
+// contents page names it (and its cover) in a hidden landmarks list. Texts are escaped for XML
+// here. Pure function producing lines; any thread.
 #ifndef QUIREFORGE_CONVERSION_NAVIGATIONDOCUMENT_H_
 #define QUIREFORGE_CONVERSION_NAVIGATIONDOCUMENT_H_
 

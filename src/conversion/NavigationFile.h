@@ -28,6 +28,9 @@ struct NavigationContent {
   const std::vector<VolumeEntry>* volumes = nullptr;      // null or empty: no volumes
   std::u16string_view language;                           // empty: "en-US"
   bool epub3 = false;  // the book is EPUB 3: its identifier has the EPUB 3 form
+  // EPUB 3: the pages the navigation document's landmarks name (none without a contents page).
+  std::u16string_view cover_page;  // empty: none
+  bool contents_page = false;
 };
 
 // The lines of toc.ncx, to be saved with the UTF-8 writer.

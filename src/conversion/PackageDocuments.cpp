@@ -1,6 +1,8 @@
 #include "conversion/PackageDocuments.h"
 
 #include "base/AsciiText.h"
+#include "conversion/ClassicBook.h"
+#include "conversion/ContentsPage.h"
 #include "conversion/CoverImage.h"
 #include "conversion/CoverPage.h"
 #include "conversion/NavigationDocument.h"
@@ -37,10 +39,10 @@ std::vector<std::u16string> ContainerLines() {
 std::vector<std::u16string> StyleSheetLines(const BookOptions& options) {
   const std::u16string margin = DecimalText(options.margin);
   std::vector<std::u16string> lines;
-  // The device's font exists only on an old EPUB 2 reader; an EPUB 3 book that embeds no font
-  // names none (a resource outside the book is an error there).
+  // The device's font exists only on an old EPUB 2 reader, and a resource outside the book is
+  // an error to epubcheck: only the classic book names it.
   const bool embeds_font = !options.font.empty();
-  if (embeds_font || !options.epub3) {
+  if (embeds_font || NamesDeviceFont(options)) {
     lines = {u"@font-face {", u"  font-family: \"mainfont\";",
              embeds_font ? u"  src:url(\"../font.ttf\");"
                          : u"  src:url(res:///opt/sony/ebook/FONT/tt0003m_.ttf);",
@@ -71,6 +73,13 @@ std::vector<std::u16string> StyleSheetLines(const BookOptions& options) {
   if (options.heading_style == HeadingStyle::kTitle) {
     for (const char16_t* line :
          {u"h1, h2 {", u"  font-weight: bold;", u"  text-align: center;", u"}"}) {
+      lines.emplace_back(line);
+    }
+  }
+  if (options.vertical) {
+    // Top to bottom, lines from right to left; the prefixed name for readers of EPUB 3.0.
+    for (const char16_t* line : {u"html {", u"  -epub-writing-mode: vertical-rl;",
+                                 u"  writing-mode: vertical-rl;", u"}"}) {
       lines.emplace_back(line);
     }
   }
@@ -142,6 +151,10 @@ std::vector<std::u16string> PackageHeadLines(const PackageHead& head) {
                 head.epub3 ? u"\" media-type=\"application/xhtml+xml\" properties=\"svg\"/>"
                            : u"\" media-type=\"application/xhtml+xml\"/>"}));
   }
+  if (head.contents_page) {
+    lines.push_back(Concat({u"<item id=\"contents\" href=\"", ContentsPageFile(head.epub3),
+                            u"\" media-type=\"application/xhtml+xml\"/>"}));
+  }
   return lines;
 }
 
@@ -162,17 +175,28 @@ std::u16string PackageDocument(const PackageHead& head, const std::vector<int32_
         &text);
   }
   AppendLine(u"</manifest>", &text);
-  AppendLine(u"<spine toc=\"ncx\">", &text);
+  AppendLine(head.vertical ? u"<spine toc=\"ncx\" page-progression-direction=\"rtl\">"
+                           : u"<spine toc=\"ncx\">",
+             &text);
   if (head.cover != nullptr) AppendLine(u"<itemref idref=\"cover\" />", &text);
+  if (head.contents_page) AppendLine(u"<itemref idref=\"contents\" />", &text);
   for (const int32_t page : pages) {
     AppendLine(Concat({u"<itemref idref=\"chapter", DecimalText(page), u"\" />"}), &text);
   }
   AppendLine(u"</spine>", &text);
-  if (head.cover != nullptr) {
+  if (head.cover != nullptr || head.contents_page) {
     AppendLine(u"<guide>", &text);
-    AppendLine(Concat({u"<reference type=\"cover\" title=\"Cover\" href=\"",
-                       CoverPageFile(head.epub3), u"\"/>"}),
-               &text);
+    if (head.cover != nullptr) {
+      AppendLine(Concat({u"<reference type=\"cover\" title=\"Cover\" href=\"",
+                         CoverPageFile(head.epub3), u"\"/>"}),
+                 &text);
+    }
+    if (head.contents_page) {
+      AppendLine(Concat({u"<reference type=\"toc\" title=\"",
+                         XmlAttributeText(ContentsPageTitle(head.language)), u"\" href=\"",
+                         ContentsPageFile(head.epub3), u"\"/>"}),
+                 &text);
+    }
     AppendLine(u"</guide>", &text);
   }
   AppendLine(u"</package>", &text);

@@ -24,8 +24,8 @@ inline constexpr std::u16string_view kMimetype = u"application/epub+zip";
 
 std::vector<std::u16string> ContainerLines();
 // The style sheet of a book with `options`: margins, line height, font size and weight, the
-// first-line indent, the title rule for headings, and the font face: the embedded font's file,
-// or (EPUB 2 only) the reading device's own font.
+// first-line indent, the title rule for headings, vertical writing, and the font face: the
+// embedded font's file, or (the classic EPUB 2 book only) the reading device's own font.
 std::vector<std::u16string> StyleSheetLines(const BookOptions& options);
 
 // The book's identifier in the package document and the navigation files: "F.F.F."
@@ -46,13 +46,16 @@ struct PackageHead {
   const CoverImage* cover = nullptr;  // null: no cover
   bool epub3 = false;
   std::u16string_view modified;  // EPUB 3: the date of dcterms:modified (ModificationDate)
+  bool contents_page = false;    // the book has a contents page (ContentsPage.h)
+  bool vertical = false;         // pages turn from right to left
 };
 
 // The whole of book.opf, each line followed by CR LF: the metadata, the manifest (style
 // sheet, toc.ncx, the font's item when a font is embedded, the cover picture's and cover
 // page's items when there is a cover, then one item per page of `pages`, the numbers of the
-// saved pages in reading order), the spine (the cover page first) and the guide naming the
-// cover page. Title and author are escaped for XML here. For EPUB 3: package version 3.0,
+// saved pages in reading order), the spine (the cover page first, then the contents page) and
+// the guide naming the cover and contents pages. A vertical book's spine turns from right to
+// left. Title and author are escaped for XML here. For EPUB 3: package version 3.0,
 // the modification date, the navigation document's item, the EPUB 3 media type of the font and
 // the properties of the cover's items; an empty author has no dc:creator there, since EPUB 3
 // wants none empty.

@@ -8,6 +8,7 @@
 #include "base/StringOps.h"
 #include "base/UserInterface.h"
 #include "conversion/BookNames.h"
+#include "conversion/ChineseConverter.h"
 #include "conversion/FileErrors.h"
 #include "conversion/LanguageTag.h"
 #include "conversion/TextFile.h"
@@ -86,6 +87,10 @@ bool PageSplitter::PlaceLine(std::u16string_view line, LineKind kind, bool opens
     const bool left_out = blank && (options_.blank_lines == BlankLines::kNone || after_blank_);
     after_blank_ = blank;
     if (left_out) return false;
+  }
+  if (converter_ != nullptr) {
+    converter_->Convert(line, &converted_);
+    line = converted_;
   }
   if (language_guess_ != nullptr) language_guess_->Count(line);
   // The budget counts the line as written, heading or paragraph.
@@ -169,7 +174,9 @@ void PageSplitter::SplitSources(const std::vector<std::u16string>& sources) {
     WithSource(source, [&] {
       const size_t first = LoadSource(source);
       if (detect_chapters) {
-        AddChapter(file_name_as_chapter ? DerivedTitle(source) : Trim(lines_[first]));
+        const std::u16string title =
+            file_name_as_chapter ? DerivedTitle(source) : Trim(lines_[first]);
+        AddChapter(converter_ != nullptr ? converter_->Convert(title) : title);
       }
       // A first line that titles the chapter is its heading; the entry is made already.
       const bool titled_by_first_line = detect_chapters && !file_name_as_chapter;

@@ -23,6 +23,7 @@
 
 namespace quireforge {
 
+class ChineseConverter;
 class LanguageGuess;
 
 class PageSplitter {
@@ -43,6 +44,11 @@ class PageSplitter {
   // Every line placed from now on is also counted into `guess` (null: none), which must
   // outlive the splitting.
   void CountLanguage(LanguageGuess* guess) { language_guess_ = guess; }
+
+  // Every line placed from now on, and every chapter title, is written converted by
+  // `converter` (null: as it is), which must outlive the splitting. Headings are found in the
+  // lines as read.
+  void ConvertScript(const ChineseConverter* converter) { converter_ = converter; }
 
   PageSplitter(const PageSplitter&) = delete;
   PageSplitter& operator=(const PageSplitter&) = delete;
@@ -88,6 +94,8 @@ class PageSplitter {
   std::vector<VolumeEntry>* volumes_;
   std::vector<SourceReading>* readings_;
   LanguageGuess* language_guess_ = nullptr;
+  const ChineseConverter* converter_ = nullptr;
+  std::u16string converted_;  // the line placed, converted
   const BookOptions& options_;
   const ParagraphFormat paragraphs_;
   PageWriter pages_;

@@ -15,6 +15,8 @@
 
 #include "conversion/BookOptionTable.h"
 #include "conversion/BookRequest.h"
+#include "conversion/ClassicBook.h"
+#include "conversion/CoverDrawing.h"
 #include "ui/BookOptionControls.h"
 #include "ui/DesignSizes.h"
 #include "ui/DialogService.h"
@@ -25,14 +27,26 @@ namespace quireforge {
 namespace {
 
 constexpr int kPreviewSize = 64;
+
+// The cover field's words for the choices of the cover list beside it: picture, drawn, none.
+constexpr int kCoverPicture = 0;
+constexpr int kCoverDrawn = 1;
+constexpr int kCoverNone = 2;
+const QString kNoCoverWord = QStringLiteral("none");
 constexpr int kCountDelayMs = 300;
 
 }  // namespace
 
 BookOptionsDialog::BookOptionsDialog(const std::function<bool(std::string_view name)>& skip,
-                                     std::function<QString()> source, DialogService& dialogs,
-                                     const CodePageChoice& code_pages, QWidget* parent)
-    : QDialog(parent), source_(std::move(source)), dialogs_(dialogs), code_pages_(code_pages) {
+                                     std::function<QString()> source,
+                                     std::function<std::pair<QString, QString>()> names,
+                                     DialogService& dialogs, const CodePageChoice& code_pages,
+                                     QWidget* parent)
+    : QDialog(parent),
+      source_(std::move(source)),
+      names_(std::move(names)),
+      dialogs_(dialogs),
+      code_pages_(code_pages) {
   setObjectName(QStringLiteral("Dialog_BookOptions"));
   form_ = new QFormLayout(this);
   count_timer_ = new QTimer(this);
@@ -53,6 +67,9 @@ BookOptionsDialog::BookOptionsDialog(const std::function<bool(std::string_view n
     if (kind == OptionControlKind::kCheckBox) {
       auto* box = new QCheckBox(this);
       connect(box, &QCheckBox::toggled, this, recount);
+      if (option.name == "classic") {
+        connect(box, &QCheckBox::toggled, this, &BookOptionsDialog::ClassicToggled);
+      }
       control = box;
     } else if (kind == OptionControlKind::kList || kind == OptionControlKind::kEditableList) {
       // A text with usual words (the language) is a list of them that takes any other too.
@@ -80,6 +97,15 @@ BookOptionsDialog::BookOptionsDialog(const std::function<bool(std::string_view n
         row = new QWidget(this);
         auto* line = new QHBoxLayout(row);
         line->setContentsMargins(0, 0, 0, 0);
+        if (option.name == "cover") {
+          // Picture, drawn or none; the field holds the word the choice makes.
+          auto* choice = new QComboBox(this);
+          choice->setObjectName(QStringLiteral("ComboBox_CoverChoice"));
+          choice->addItems({QString(), QString(), QString()});
+          connect(choice, &QComboBox::activated, this, &BookOptionsDialog::CoverChoiceChosen);
+          connect(field, &QLineEdit::textChanged, this, &BookOptionsDialog::ShowCoverChoice);
+          line->addWidget(choice);
+        }
         line->addWidget(field, 1);
         line->addWidget(choose);
         line->addWidget(preview);
@@ -97,6 +123,7 @@ BookOptionsDialog::BookOptionsDialog(const std::function<bool(std::string_view n
   connect(buttons_, &QDialogButtonBox::rejected, this, &QDialog::reject);
   form_->addRow(buttons_);
   ShowOptionControls(this, BookOptions{});
+  ShowCoverChoice();
 }
 
 void BookOptionsDialog::ApplyTexts(const InterfaceTexts& texts) {
@@ -109,6 +136,13 @@ void BookOptionsDialog::ApplyTexts(const InterfaceTexts& texts) {
     const QString name = TableText(option.name);
     if (auto* label = findChild<QLabel*>(QStringLiteral("Label_") + control_name)) {
       label->setText(texts.option_captions.value(name, name));
+    }
+    if (option.name == "cover") {
+      if (auto* choice = findChild<QComboBox*>(QStringLiteral("ComboBox_CoverChoice"))) {
+        for (int i = 0; i < choice->count(); ++i) {
+          choice->setItemText(i, texts.cover_choices.value(i));
+        }
+      }
     }
     auto* list = qobject_cast<QComboBox*>(control);
     if (list == nullptr) continue;
@@ -127,6 +161,7 @@ bool BookOptionsDialog::Edit() {
   opened_with_ = BookOptions{};
   ReadOptionControls(*this, &opened_with_);
   CountHeadings();
+  ShowCoverChoice();  // the drawn cover shows the names the window holds now
   if (exec() == QDialog::Accepted) return true;
   ShowOptionControls(this, opened_with_);
   return false;
@@ -169,7 +204,20 @@ void BookOptionsDialog::ShowPreview(const QString& option_name) {
   auto* field = findChild<QLineEdit*>(OptionControlName(option));
   auto* preview = findChild<QLabel*>(QStringLiteral("Preview_") + OptionControlName(option));
   if (field == nullptr || preview == nullptr) return;
-  const QPixmap picture(field->text());
+  QPixmap picture;
+  if (option.name == "cover" && field->text().isEmpty()) {
+    // The cover the book will get: drawn from the names the window holds.
+    const auto [title, author] = names_ ? names_() : std::pair<QString, QString>();
+    if (!title.trimmed().isEmpty()) {
+      if (const std::optional<DrawnCover> drawn =
+              DrawCover(title.toStdU16String(), author.toStdU16String())) {
+        picture.loadFromData(reinterpret_cast<const uchar*>(drawn->image.bytes.data()),
+                             static_cast<uint>(drawn->image.bytes.size()), "PNG");
+      }
+    }
+  } else if (field->text() != kNoCoverWord || option.name != "cover") {
+    picture.load(field->text());
+  }
   if (picture.isNull()) {
     preview->clear();
     preview->hide();
@@ -178,6 +226,55 @@ void BookOptionsDialog::ShowPreview(const QString& option_name) {
   preview->setPixmap(
       picture.scaled(kPreviewSize, kPreviewSize, Qt::KeepAspectRatio, Qt::SmoothTransformation));
   preview->show();
+}
+
+void BookOptionsDialog::ShowCoverChoice() {
+  auto* choice = findChild<QComboBox*>(QStringLiteral("ComboBox_CoverChoice"));
+  const BookOption& option = FindBookOption("cover");
+  auto* field = findChild<QLineEdit*>(OptionControlName(option));
+  auto* button = findChild<QPushButton*>(QStringLiteral("Button_") + OptionControlName(option));
+  if (choice == nullptr || field == nullptr) return;
+  const QString word = field->text();
+  const int index =
+      word.isEmpty() ? kCoverDrawn : (word == kNoCoverWord ? kCoverNone : kCoverPicture);
+  choice->setCurrentIndex(index);
+  field->setVisible(index == kCoverPicture);
+  if (button != nullptr) button->setVisible(index == kCoverPicture);
+  ShowPreview(QStringLiteral("cover"));
+}
+
+void BookOptionsDialog::CoverChoiceChosen(int index) {
+  const BookOption& option = FindBookOption("cover");
+  auto* field = findChild<QLineEdit*>(OptionControlName(option));
+  if (field == nullptr) return;
+  if (index == kCoverPicture) {
+    ChooseFile(QStringLiteral("cover"));
+  } else {
+    field->setText(index == kCoverNone ? kNoCoverWord : QString());
+  }
+  ShowCoverChoice();  // a picture not chosen leaves the choice as it was
+}
+
+void BookOptionsDialog::ClassicToggled(bool classic) {
+  BookOptions options;
+  try {
+    ReadOptionControls(*this, &options);
+  } catch (const std::exception&) {
+    return;  // a field holds what no option takes; OK will say so
+  }
+  if (classic) {
+    ChooseClassicBook(&options);
+  } else {
+    // The classic book's choices give way to the defaults; the user's own stay.
+    const BookOptions classic_choices = ClassicOptions();
+    const BookOptions defaults;
+    if (options.chapter_rule == classic_choices.chapter_rule) {
+      options.chapter_rule = defaults.chapter_rule;
+    }
+    if (options.language == classic_choices.language) options.language = defaults.language;
+    if (options.cover.empty()) options.draw_cover = defaults.draw_cover;
+  }
+  ShowOptionControls(this, options);
 }
 
 void BookOptionsDialog::CountHeadings() {

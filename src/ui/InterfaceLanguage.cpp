@@ -96,7 +96,8 @@ InterfaceTexts MakeEnglish() {
   t.button_book_options = QStringLiteral("Book Options...");
   t.book_options_caption = QStringLiteral("Book Options");
   t.option_captions = {
-      {QStringLiteral("cover"), QStringLiteral("Cover Image")},
+      {QStringLiteral("classic"), QStringLiteral("Classic Book (as earlier versions)")},
+      {QStringLiteral("cover"), QStringLiteral("Cover")},
       {QStringLiteral("chapter-rule"), QStringLiteral("Chapter Rule")},
       {QStringLiteral("chapter-pattern"), QStringLiteral("Own Chapter Expression")},
       {QStringLiteral("volumes"), QStringLiteral("Volumes")},
@@ -106,6 +107,9 @@ InterfaceTexts MakeEnglish() {
       {QStringLiteral("indent"), QStringLiteral("Indent")},
       {QStringLiteral("blank-lines"), QStringLiteral("Blank Lines")},
       {QStringLiteral("epub3"), QStringLiteral("EPUB 3")},
+      {QStringLiteral("chinese"), QStringLiteral("Chinese Script")},
+      {QStringLiteral("vertical"), QStringLiteral("Vertical Layout (EPUB 3)")},
+      {QStringLiteral("contents-page"), QStringLiteral("Contents Page")},
   };
   t.option_items = {
       {QStringLiteral("chapter-rule"),
@@ -118,9 +122,19 @@ InterfaceTexts MakeEnglish() {
       {QStringLiteral("indent"), {QStringLiteral("None")}},
       {QStringLiteral("blank-lines"),
        {QStringLiteral("Keep"), QStringLiteral("One for a run"), QStringLiteral("None")}},
+      {QStringLiteral("chinese"),
+       {QStringLiteral("As it is"), QStringLiteral("Simplified to Traditional (s2t)"),
+        QStringLiteral("Traditional to Simplified (t2s)"),
+        QStringLiteral("Simplified to Taiwan (s2tw)"),
+        QStringLiteral("Taiwan to Simplified (tw2s)"),
+        QStringLiteral("Simplified to Taiwan, with its phrases (s2twp)"),
+        QStringLiteral("Taiwan to Simplified, with its phrases (tw2sp)"),
+        QStringLiteral("Simplified to Hong Kong (s2hk)"),
+        QStringLiteral("Hong Kong to Simplified (hk2s)")}},
   };
   t.option_word_formats = {{QStringLiteral("indent"), QStringLiteral("%1 em")}};
   t.option_file_kinds = {{QStringLiteral("cover"), QStringLiteral("Picture")}};
+  t.cover_choices = {QStringLiteral("Picture"), QStringLiteral("Drawn"), QStringLiteral("None")};
   NameOptionLine(&t);
   t.heading_count = QStringLiteral("%1 chapter headings in %2");
   t.heading_count_none = QStringLiteral("Choose one source file to count its headings.");
@@ -252,7 +266,8 @@ InterfaceTexts MakeChinese() {
   t.button_book_options = QStringLiteral("书籍选项...");
   t.book_options_caption = QStringLiteral("书籍选项");
   t.option_captions = {
-      {QStringLiteral("cover"), QStringLiteral("封面图片")},
+      {QStringLiteral("classic"), QStringLiteral("经典书籍（同旧版本）")},
+      {QStringLiteral("cover"), QStringLiteral("封面")},
       {QStringLiteral("chapter-rule"), QStringLiteral("章节规则")},
       {QStringLiteral("chapter-pattern"), QStringLiteral("自定义章节表达式")},
       {QStringLiteral("volumes"), QStringLiteral("分卷")},
@@ -262,6 +277,9 @@ InterfaceTexts MakeChinese() {
       {QStringLiteral("indent"), QStringLiteral("首行缩进")},
       {QStringLiteral("blank-lines"), QStringLiteral("空行")},
       {QStringLiteral("epub3"), QStringLiteral("EPUB 3 格式")},
+      {QStringLiteral("chinese"), QStringLiteral("简繁转换")},
+      {QStringLiteral("vertical"), QStringLiteral("竖排（EPUB 3）")},
+      {QStringLiteral("contents-page"), QStringLiteral("目录页")},
   };
   t.option_items = {
       {QStringLiteral("chapter-rule"),
@@ -274,9 +292,17 @@ InterfaceTexts MakeChinese() {
       {QStringLiteral("indent"), {QStringLiteral("不缩进")}},
       {QStringLiteral("blank-lines"),
        {QStringLiteral("保留"), QStringLiteral("连续空行只留一行"), QStringLiteral("删除")}},
+      {QStringLiteral("chinese"),
+       {QStringLiteral("不转换"), QStringLiteral("简体到繁体（s2t）"),
+        QStringLiteral("繁体到简体（t2s）"), QStringLiteral("简体到台湾正体（s2tw）"),
+        QStringLiteral("台湾正体到简体（tw2s）"),
+        QStringLiteral("简体到台湾正体，并转换词汇（s2twp）"),
+        QStringLiteral("台湾正体到简体，并转换词汇（tw2sp）"),
+        QStringLiteral("简体到香港繁体（s2hk）"), QStringLiteral("香港繁体到简体（hk2s）")}},
   };
   t.option_word_formats = {{QStringLiteral("indent"), QStringLiteral("%1 字")}};
   t.option_file_kinds = {{QStringLiteral("cover"), QStringLiteral("图片")}};
+  t.cover_choices = {QStringLiteral("图片"), QStringLiteral("自动绘制"), QStringLiteral("无封面")};
   NameOptionLine(&t);
   t.heading_count = QStringLiteral("%2 中有 %1 个章节标题");
   t.heading_count_none = QStringLiteral("选择一个源文件后显示其章节数。");

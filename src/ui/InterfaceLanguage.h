@@ -70,6 +70,8 @@ struct InterfaceTexts {
   QHash<QString, QStringList> option_items;
   QHash<QString, QString> option_word_formats;
   QHash<QString, QString> option_file_kinds;
+  // The cover's choices in the Book options dialog: a picture, drawn, none.
+  QStringList cover_choices;
   QString heading_count;       // %1 headings, %2 the source's file name
   QString heading_count_none;  // no single source to count in
   // Find-and-replace dialog.

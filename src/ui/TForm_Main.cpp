@@ -231,7 +231,9 @@ void TForm_Main::BuildOptionLine(QVBoxLayout* lines) {
   // Every book option the option line does not hold has its control in the dialog.
   Dialog_BookOptions = new BookOptionsDialog(
       [](std::string_view name) { return IsOnOptionLine(FindBookOption(name)); },
-      [this] { return Edit_SourceFile->text(); }, dialogs_, values_.CodePages(), this);
+      [this] { return Edit_SourceFile->text(); },
+      [this] { return std::pair<QString, QString>(Edit_Title->text(), Edit_Author->text()); },
+      dialogs_, values_.CodePages(), this);
 
   auto* check_line = new QHBoxLayout;
   check_line->addSpacing(design::kCheckLineIndent - design::kWindowMargin);
@@ -573,7 +575,12 @@ void TForm_Main::AddJob() {
   if (!staging_problem_.isEmpty()) throw std::runtime_error(staging_problem_.toStdString());
 
   const QString checked_target = CheckedTarget(target, source, ChosenOptions());
-  jobs_->Append(BuildJob(source, checked_target, title, author), source);
+  std::unique_ptr<TConvertFile> job = BuildJob(source, checked_target, title, author);
+  QStringList notes;
+  for (const std::string& note : job->Notes()) notes.append(QString::fromStdString(note));
+  jobs_->Append(std::move(job), source);
+  // What the user should know about the book (a cover that could not be drawn), once.
+  if (!notes.isEmpty()) dialogs_.ShowMessage(notes.join(QLatin1Char('\n')));
 
   // The conversion let the window work meanwhile: a field the user changed keeps what was
   // typed; the others are emptied for the next book.

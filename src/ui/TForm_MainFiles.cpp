@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QUrl>
+#include <exception>
 
 #include "base/AsciiText.h"
 #include "conversion/BookNames.h"
@@ -67,9 +68,16 @@ void TForm_Main::Button_OpenClick() {
 }
 
 void TForm_Main::FillNamesFrom(const QString& path, bool typed) {
-  // A name that is no UTF-8 is read as the core reads it (in the code page of the text, else
-  // GB18030), so that the title is text.
-  const TitleAndAuthor names = NamesFromSource(path.toStdU16String(), values_.CodePages());
+  // The names the command line would give the book: the file name's (one that is no UTF-8
+  // read as the core reads it, so that the title is text), or the text's first lines' where
+  // the name names no author.
+  BookOptions options;
+  try {
+    options = ChosenOptions();
+  } catch (const std::exception&) {
+    // A field holds what no option takes: Add says so; the names follow the defaults.
+  }
+  const TitleAndAuthor names = BookNamesOf(path.toStdU16String(), values_.CodePages(), options);
   Edit_Title->setText(QString::fromStdU16String(names.title));
   // Only into an empty Author field. While a path is being typed, the author taken from
   // the name typed so far is still the window's own and follows the name.

@@ -6,46 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "base/Utf.h"
-#include "chapterhead/HeadingFinder.h"
+#include "HeadingTestSupport.h"
 
-namespace quireforge {
+namespace quireforge::test {
 namespace {
-
-// A paragraph of body text, long enough to read as one.
-constexpr char kBody[] =
-    "　　他走在路上，心里想着昨天的事情，天色渐渐暗了下来，远处传来几声犬吠，这一夜谁也没有睡着。";
-
-// `text` cut at its line feeds; "~" stands for a paragraph of body text.
-std::vector<std::u16string> LinesOf(std::string_view text) {
-  std::vector<std::u16string> lines;
-  size_t begin = 0;
-  while (begin <= text.size()) {
-    size_t end = text.find('\n', begin);
-    if (end == std::string_view::npos) end = text.size();
-    const std::string line(text.substr(begin, end - begin));
-    lines.push_back(FromUtf8(line == "~" ? kBody : line));
-    begin = end + 1;
-  }
-  return lines;
-}
-
-// The outline the finder makes: "V title" for a volume, "C title" for a chapter.
-std::vector<std::string> OutlineOf(std::string_view text, VolumeChoice volumes) {
-  const std::vector<std::u16string> lines = LinesOf(text);
-  const std::vector<std::u16string_view> views(lines.begin(), lines.end());
-  const FoundHeadings found = HeadingFinder(volumes).Find(views);
-  std::vector<std::string> outline;
-  size_t v = 0;
-  for (size_t c = 0; c <= found.chapters.size(); ++c) {
-    const size_t line = c < found.chapters.size() ? found.chapters[c] : lines.size();
-    for (; v < found.volumes.size() && found.volumes[v] < line; ++v) {
-      outline.push_back("V " + ToUtf8(lines[found.volumes[v]]));
-    }
-    if (c < found.chapters.size()) outline.push_back("C " + ToUtf8(lines[line]));
-  }
-  return outline;
-}
 
 struct BookCase {
   const char* name;
@@ -106,9 +70,10 @@ const std::vector<BookCase>& Cases() {
       {"LeadsBracketsBlanksAndUnusualCounters",
        "　　正文 第一封信 致友人\n~\n【第二封信】\n~\n〖第三封信〗 再致\n~\n[第四封信]回信\n~\n",
        {"C 　　正文 第一封信 致友人", "C 【第二封信】", "C 〖第三封信〗 再致", "C [第四封信]回信"}},
+      // A heading said again right below itself is one heading: the one the text follows.
       {"DecoratedAndRepeatedHeadings",
        "===第一章 起===\n第一章 起\n~\n☆、第二章 承\n~\n◆ 第三章 转\n~\n",
-       {"C ===第一章 起===", "C ☆、第二章 承", "C ◆ 第三章 转"}},
+       {"C 第一章 起", "C ☆、第二章 承", "C ◆ 第三章 转"}},
       {"RunOnTitlesCountOnlyInTheirPlace",
        "第一回 甲\n~\n第二回乙\n~\n第一回合\n~\n第三回 丙\n~\n",
        {"C 第一回 甲", "C 第二回乙", "C 第三回 丙"}},
@@ -157,4 +122,4 @@ TEST(HeadingFinderTest, FindsTheOutlineAReaderWouldMake) {
 }
 
 }  // namespace
-}  // namespace quireforge
+}  // namespace quireforge::test

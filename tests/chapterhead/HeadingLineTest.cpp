@@ -66,6 +66,8 @@ TEST(HeadingLineTest, HeadingsStandAloneAndSentencesDoNot) {
       {"一、先把米洗干净；二、再放进锅里。", false},
       {"1.5", false},
       {"2019 年", true},  // a number and a title; only a series makes it a heading
+      {"5000 年前的故事", true},
+      {"12000 多人", false},  // beyond any chapter's number: an amount
       {"后记得很清楚", false},
       {"Preface line", false},
       {"Part of the reason was money.", false},
@@ -92,6 +94,10 @@ TEST(HeadingLineTest, MarkersTellVolumesAndRunOnTitles) {
   EXPECT_FALSE(ReadHeadingLine(u"第一章 风起")->tight);
   EXPECT_NE(ReadHeadingLine(u"甲 第一章 起")->named_lead,
             ReadHeadingLine(u"乙 第一章 起")->named_lead);
+  // A page number in brackets ends a page head; the years a title covers date it.
+  EXPECT_EQ(ReadHeadingLine(u"童年时光（400）")->page, 400);
+  EXPECT_EQ(ReadHeadingLine(u"往事（2001）")->family, MarkerFamily::kDated);
+  EXPECT_EQ(ReadHeadingLine(u"少年时代（1893—1910）")->number, 1893);
 }
 
 }  // namespace

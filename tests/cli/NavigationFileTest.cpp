@@ -14,8 +14,15 @@ namespace {
 
 std::vector<std::string> Lines(const std::vector<std::u16string>& chapters) {
   std::vector<std::string> lines;
-  for (const auto& line : NavigationLines(
-           {u"0A1B2C3D-0000-4000-8000-00000000000F", u"T", u"A", &chapters, nullptr, u""})) {
+  for (const auto& line : NavigationLines({u"0A1B2C3D-0000-4000-8000-00000000000F",
+                                           u"T",
+                                           u"A",
+                                           &chapters,
+                                           nullptr,
+                                           u"",
+                                           false,
+                                           {},
+                                           false})) {
     lines.push_back(U8(line));
   }
   return lines;
@@ -47,8 +54,15 @@ std::vector<std::string> LinesWithVolumes(const std::vector<std::u16string>& cha
                                           const std::vector<VolumeEntry>& volumes,
                                           std::u16string_view language = u"") {
   std::vector<std::string> lines;
-  for (const auto& line : NavigationLines(
-           {u"0A1B2C3D-0000-4000-8000-00000000000F", u"T", u"A", &chapters, &volumes, language})) {
+  for (const auto& line : NavigationLines({u"0A1B2C3D-0000-4000-8000-00000000000F",
+                                           u"T",
+                                           u"A",
+                                           &chapters,
+                                           &volumes,
+                                           language,
+                                           false,
+                                           {},
+                                           false})) {
     lines.push_back(U8(line));
   }
   return lines;
@@ -124,8 +138,15 @@ TEST(NavigationFileTest, TheLanguageTagBecomesTheFilesLanguage) {
 TEST(NavigationFileTest, AnEpub3BookHasItsIdentifierAndNoDocumentTypeDeclaration) {
   const std::vector<std::u16string> chapters;
   std::vector<std::string> lines;
-  for (const auto& line : NavigationLines({u"0A1B2C3D-0000-4000-8000-00000000000F", u"T", u"A",
-                                           &chapters, nullptr, u"", /*epub3=*/true})) {
+  for (const auto& line : NavigationLines({u"0A1B2C3D-0000-4000-8000-00000000000F",
+                                           u"T",
+                                           u"A",
+                                           &chapters,
+                                           nullptr,
+                                           u"",
+                                           /*epub3=*/true,
+                                           {},
+                                           false})) {
     lines.push_back(U8(line));
   }
   EXPECT_EQ(lines, (std::vector<std::string>{
@@ -157,8 +178,15 @@ std::vector<std::string> NavigationDocument(const std::vector<std::u16string>& c
                                             std::u16string_view title = u"T & <T>",
                                             std::u16string_view language = u"") {
   std::vector<std::string> lines;
-  for (const auto& line : NavigationDocumentLines({u"0A1B2C3D-0000-4000-8000-00000000000F", title,
-                                                   u"A", &chapters, &volumes, language, true})) {
+  for (const auto& line : NavigationDocumentLines({u"0A1B2C3D-0000-4000-8000-00000000000F",
+                                                   title,
+                                                   u"A",
+                                                   &chapters,
+                                                   &volumes,
+                                                   language,
+                                                   true,
+                                                   {},
+                                                   false})) {
     lines.push_back(U8(line));
   }
   return lines;

@@ -115,5 +115,32 @@ TEST(RoundTripTest, Epub3BooksGiveBackEveryCharacterAndEveryHeadingOnce) {
   ExpectEverythingReadBack(true);
 }
 
+TEST(RoundTripTest, AVerticalBookWithAContentsPageGivesBackItsContentsAndThenTheWholeText) {
+  TempDir temp;
+  WriteFile(temp / "novel.txt", Novel());
+  const CliResult list = RunCli({"--list-chapters", "--volumes", "novel.txt"}, temp.path());
+  ASSERT_EQ(list.status, 0) << list.err;
+  // The contents page: its heading, then every volume and chapter title in reading order.
+  std::string contents = "目录";
+  std::istringstream entries(list.out);
+  for (std::string entry; std::getline(entries, entry);)
+    contents += entry.substr(entry.find('=') + 1);
+  const CliResult result =
+      RunCli({"-q", "--vertical", "--contents-page", "--volumes", "-o", "book.epub", "novel.txt"},
+             temp.path());
+  ASSERT_EQ(result.status, 0) << result.err;
+  std::string output;
+  ASSERT_EQ(RunCommand("cd " + ShellQuote(temp.path().string()) +
+                           " && HOME=" + ShellQuote(temp.path().string()) +
+                           " QT_QPA_PLATFORM=offscreen ebook-convert book.epub book.txt",
+                       &output),
+            0)
+      << output;
+  const std::u16string text = Visible(ReadFile(temp / "book.txt"));
+  EXPECT_TRUE(text == Visible(contents) + Visible(ReadFile(temp / "novel.txt")))
+      << "calibre read:\n"
+      << U8(text.substr(0, 300));
+}
+
 }  // namespace
 }  // namespace quireforge::test

@@ -8,6 +8,7 @@
 #include <set>
 
 #include "conversion/BookOptionTable.h"
+#include "conversion/ClassicBook.h"
 
 namespace quireforge {
 namespace {
@@ -65,9 +66,13 @@ TEST(BookOptionTableTest, TheCommandLineShowsTheWordsOfEachChoice) {
   const struct {
     const char* name;
     const char* value_text;
-  } kCases[] = {{"margin", "normal|wide"}, {"font-size", "large|middle|small"},
-                {"bold", "off|on"},        {"indent", "0|1|2|3|4"},
-                {"language", "TAG"},       {"cover", "FILE"}};
+  } kCases[] = {{"margin", "normal|wide"},
+                {"font-size", "large|middle|small"},
+                {"bold", "off|on"},
+                {"indent", "0|1|2|3|4"},
+                {"language", "TAG"},
+                {"cover", "FILE|drawn|none"},
+                {"chinese", "s2t|t2s|s2tw|tw2s|s2twp|tw2sp|s2hk|hk2s"}};
   for (const auto& c : kCases) {
     EXPECT_EQ(FindBookOption(c.name).ValueText(), c.value_text) << c.name;
   }
@@ -105,3 +110,64 @@ TEST(BookOptionTableTest, AWordOutsideTheRangeIsRefusedNamingWhatIsTaken) {
 
 }  // namespace
 }  // namespace quireforge
+
+namespace quireforge::test {
+namespace {
+
+// A child of --each gets the options whole: --classic first, then every option that differs
+// from what --classic chose, so that an option given beside it is never lost.
+TEST(BookOptionArgumentsTest, TheClassicBookAndTheOptionsBesideIt) {
+  const auto with = [](void (*change)(BookOptions*)) {
+    BookOptions options;
+    change(&options);
+    return options;
+  };
+  const struct {
+    BookOptions options;
+    std::vector<std::string> arguments;
+  } kCases[] = {
+      {with([](BookOptions* o) { ChooseClassicBook(o); }), {"--classic"}},
+      {with([](BookOptions* o) {
+         ChooseClassicBook(o);
+         o->chapter_rule = ChapterRule::kSmart;
+         o->language = u"auto";
+       }),
+       {"--classic", "--chapter-rule=smart", "--language=auto"}},
+      {with([](BookOptions* o) {
+         ChooseClassicBook(o);
+         FindBookOption("cover").set(o, "/c.png");
+       }),
+       {"--classic", "--cover=/c.png"}},
+      {with([](BookOptions* o) { o->classic = true; }),
+       {"--classic", "--cover=", "--chapter-rule=smart", "--language=auto"}},
+      {with([](BookOptions* o) { o->draw_cover = false; }), {"--cover=none"}},
+      {with([](BookOptions* o) {
+         o->chinese = ChineseConversion::kS2TWP;
+         o->vertical = true;
+         o->contents_page = true;
+       }),
+       {"--chinese=s2twp", "--vertical", "--contents-page"}},
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(OptionArguments(c.options), c.arguments);
+    // And back: the words the child reads give the same options.
+    BookOptions child;
+    for (const std::string& argument : c.arguments) {
+      for (const BookOption& option : BookOptionTable()) {
+        for (const OptionFlag& flag : option.flags) {
+          if (argument != flag.flag) continue;
+          if (option.chooses != nullptr) option.chooses(&child);
+          option.set(&child, std::string(flag.word));
+        }
+        const std::string prefix = std::string(option.option) + "=";
+        if (!option.option.empty() && argument.rfind(prefix, 0) == 0) {
+          option.set(&child, argument.substr(prefix.size()));
+        }
+      }
+    }
+    EXPECT_TRUE(child == c.options) << testing::PrintToString(c.arguments);
+  }
+}
+
+}  // namespace
+}  // namespace quireforge::test

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ConversionTestSupport.h"
+#include "conversion/CoverDrawing.h"
 
 namespace quireforge::test {
 namespace {
@@ -49,6 +50,25 @@ TEST(BookRenamerTest, TheStagedPackageReadsAsIfBuiltWithTheNewNames) {
     EXPECT_EQ(renamed->Author(), c.new_author);
     EXPECT_EQ(XmlProblems(StagingDir(*renamed) / "OEBPS/book.opf"), "");
   }
+}
+
+}  // namespace
+}  // namespace quireforge::test
+
+namespace quireforge::test {
+namespace {
+
+TEST(BookRenamerTest, ADrawnCoverIsDrawnAgainWithTheNewNames) {
+  JobBench bench;
+  JobParameters parameters = bench.Parameters({bench.Source("book.txt", "正文\r\n")});
+  parameters.options = BookOptions{};
+  parameters.title = u"西游记";
+  parameters.author = u"吴承恩";
+  const auto job = bench.Build(parameters);
+  ASSERT_EQ(Staged(*job, "OEBPS/cover.png"), DrawCover(u"西游记", u"吴承恩")->image.bytes);
+  job->Rename(job->TargetPath(), u"水浒传", u"施耐庵");
+  EXPECT_EQ(Staged(*job, "OEBPS/cover.png"), DrawCover(u"水浒传", u"施耐庵")->image.bytes);
+  EXPECT_NE(Staged(*job, "OEBPS/cover.html").find("<title>水浒传</title>"), std::string::npos);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "conversion/ClassicBook.h"
 #include "conversion/StagingRoot.h"
 
 namespace quireforge::test {
@@ -44,8 +45,8 @@ JobParameters JobBench::Parameters(std::vector<std::u16string> sources) const {
   parameters.target_path = U16((temp_.path() / "book.epub").string());
   parameters.title = u"Book";
   parameters.author = u"Author";
-  // The classic language, which the byte-for-byte expectations were written with.
-  parameters.options.language = u"en";
+  // The classic book, which the byte-for-byte expectations were written for.
+  parameters.options = ClassicOptions();
   return parameters;
 }
 

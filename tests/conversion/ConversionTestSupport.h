@@ -32,7 +32,8 @@ class JobBench {
   // Writes `bytes` to a file named `name` in the folder and returns its path as UTF-16.
   std::u16string Source(const std::string& name, const std::string& bytes) const;
 
-  // Parameters with one or more sources, title "Book", author "Author", language "en".
+  // Parameters with one or more sources, title "Book", author "Author", the classic book's
+  // options (ClassicOptions: language "en", no drawn cover, the device-font line).
   JobParameters Parameters(std::vector<std::u16string> sources) const;
   std::unique_ptr<TConvertFile> Build(const JobParameters& parameters);
 

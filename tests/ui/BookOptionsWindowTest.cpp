@@ -97,7 +97,9 @@ TEST_F(BookOptionsWindowTest, EveryOptionMakesTheSameBookInTheWindowAndOnTheComm
   // Besides every word of every list: a value for each text and file option.
   const std::map<std::string, std::vector<std::string>> texts = {
       {"font", {"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"}},
-      {"cover", {(temp / "cover.png").string()}},
+      {"cover", {(temp / "cover.png").string(), "none"}},
+      // Two of the script conversions: the others differ only in OpenCC's dictionaries.
+      {"chinese", {"s2t", "tw2sp"}},
       {"chapter-pattern", {"^第.+回"}},
       {"volume-pattern", {"^第[一二]回"}},
       {"language", {"ja", "en", "zh-Hant"}}};
@@ -195,9 +197,14 @@ TEST_F(BookOptionsWindowTest, ChoicesComeBackAfterARestart) {
 }
 
 TEST_F(BookOptionsWindowTest, BothFrontEndsNameABookAlike) {
-  for (const char* name : {"《希灵帝国》作者：远瞳.txt", ".txt", "a.txt.txt", ".hidden"}) {
+  for (const auto& [name, text] : std::vector<std::pair<const char*, const char*>>{
+           {"《希灵帝国》作者：远瞳.txt", "书名：别的\r\n正文。\r\n"},
+           {".txt", "正文。\r\n"},
+           {"a.txt.txt", "正文。\r\n"},
+           {".hidden", "正文。\r\n"},
+           {"named.txt", "\r\n　　书名：西游记\r\n作者:吴承恩\r\n正文。\r\n"}}) {
     SCOPED_TRACE(name);
-    WriteFile(temp / name, "正文。\r\n");
+    WriteFile(temp / name, text);
     dialogs.file_answers.push_back({QString::fromStdString((temp / name).string())});
     Click(Button("Button_Open"));
     const fs::path target = Edit("Edit_TargetFile")->text().toStdString();
@@ -217,6 +224,59 @@ TEST_F(BookOptionsWindowTest, BothFrontEndsNameABookAlike) {
     EXPECT_TRUE(fs::exists(target)) << target;
     Click(Button("Button_Clear"));
   }
+}
+
+TEST_F(BookOptionsWindowTest, TheCoverIsAPictureDrawnOrNoneAndTheClassicBoxSetsItsChoices) {
+  WriteFile(temp / "novel.txt", "书名：西游记\r\n第一回 开端\r\n正文。\r\n");
+  dialogs.file_answers.push_back({QString::fromStdString((temp / "novel.txt").string())});
+  Click(Button("Button_Open"));
+  ASSERT_EQ(Edit("Edit_Title")->text(), QStringLiteral("西游记"));  // from the text
+  QTimer::singleShot(0, [&] {
+    auto* dialog = window->findChild<QDialog*>(QStringLiteral("Dialog_BookOptions"));
+    ASSERT_NE(dialog, nullptr);
+    const auto* choice = dialog->findChild<QComboBox*>(QStringLiteral("ComboBox_CoverChoice"));
+    const auto* preview = dialog->findChild<QLabel*>(QStringLiteral("Preview_Edit_Cover"));
+    auto* field = dialog->findChild<QLineEdit*>(QStringLiteral("Edit_Cover"));
+    auto* classic = dialog->findChild<QCheckBox*>(QStringLiteral("CheckBox_Classic"));
+    const auto* rule = dialog->findChild<QComboBox*>(QStringLiteral("ComboBox_ChapterRule"));
+    const auto* language = dialog->findChild<QComboBox*>(QStringLiteral("ComboBox_Language"));
+    ASSERT_TRUE(choice && preview && field && classic && rule && language);
+    // Drawn by default, previewed with the window's names; no file field.
+    EXPECT_EQ(choice->currentText(), QStringLiteral("Drawn"));
+    EXPECT_FALSE(preview->isHidden());
+    EXPECT_FALSE(preview->pixmap().isNull());
+    EXPECT_TRUE(field->isHidden());
+    // The classic book: its rule, its language, no cover.
+    classic->click();
+    EXPECT_EQ(rule->currentIndex(), 1);
+    EXPECT_EQ(language->currentText(), QStringLiteral("en"));
+    EXPECT_EQ(choice->currentText(), QStringLiteral("None"));
+    EXPECT_TRUE(preview->isHidden());
+    classic->click();
+    EXPECT_EQ(rule->currentIndex(), 0);
+    EXPECT_EQ(language->currentIndex(), 0);
+    EXPECT_EQ(choice->currentText(), QStringLiteral("Drawn"));
+    // A picture: the file dialog answers, the field shows it.
+    const QString picture = QString::fromStdString((temp / "cover.png").string());
+    QImage image(4, 6, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    ASSERT_TRUE(image.save(picture, "PNG"));
+    dialogs.file_answers.push_back({picture});
+    QMetaObject::invokeMethod(const_cast<QComboBox*>(choice), "activated", Q_ARG(int, 0));
+    EXPECT_EQ(field->text(), picture);
+    EXPECT_FALSE(field->isHidden());
+    // None.
+    QMetaObject::invokeMethod(const_cast<QComboBox*>(choice), "activated", Q_ARG(int, 2));
+    EXPECT_EQ(field->text(), QStringLiteral("none"));
+    dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+  });
+  Click(Button("Button_BookOptions"));
+  Click(Button("Button_Add"));
+  ASSERT_EQ(RowCount(), 1);
+  Click(Button("Button_Start"));
+  const std::string opf = EntryBytes(temp / "novel.epub", "OEBPS/book.opf");
+  EXPECT_NE(opf.find("<dc:title>西游记</dc:title>"), std::string::npos) << opf;
+  EXPECT_EQ(opf.find("cover"), std::string::npos) << opf;
 }
 
 }  // namespace
