@@ -66,7 +66,7 @@ define install_missing
 endef
 
 .PHONY: all deps build-deps configure build run test check release-test package package-check \
-	icons asan tsan format-check fuzz bench clean
+	icons asan tsan format-check fuzz bench bench-deps clean
 
 # `make` alone builds; it installs nothing (`make run` and `make test` do).
 all: build
@@ -172,8 +172,11 @@ fuzz: deps
 	./build-fuzz/pattern_fuzz -max_total_time=$${FUZZ_SECONDS:-120} -timeout=10 -rss_limit_mb=2048 \
 	  -dict=fuzz/pattern.dict build-fuzz/pattern-corpus fuzz/seeds
 
-bench: deps
+# The tools the benchmarks compare with, alone (bench/compare.sh and friends need them).
+bench-deps:
 	$(call install_missing,$(BENCH_PACKAGES))
+
+bench: deps bench-deps
 	$(MAKE) build TESTING=ON
 	./bench/run_all.sh $(BUILD_DIR)
 

@@ -187,6 +187,7 @@ std::unique_ptr<TConvertFile> MakeJob(const JobParameters& book, const JobSurrou
 
   JobEnvironment environment;
   environment.staging_root = where.staging_root;
+  environment.sink = where.sink;
   environment.ui = where.ui;
   const std::u16string& source = book.sources.empty() ? std::u16string() : book.sources.front();
   if (own_chapter_head) {

@@ -16,6 +16,7 @@
 
 namespace quireforge {
 
+class BookSink;
 class CodePageChoice;
 class TConvertFile;
 class UserInterface;
@@ -60,11 +61,12 @@ TitleAndAuthor NamesFromSource(std::u16string_view source, const CodePageChoice&
 TitleAndAuthor BookNamesOf(std::u16string_view source, const CodePageChoice& code_pages,
                            const BookOptions& options);
 
-// Where a job is made and whom it tells; all must outlive the call.
+// Where a job is made and whom it tells; all must outlive the call (and `sink` the job).
 struct JobSurroundings {
-  std::u16string staging_root;
+  std::u16string staging_root;  // the job stages in a folder of its own here, unless...
   UserInterface* ui = nullptr;
   const CodePageChoice* code_pages = nullptr;
+  BookSink* sink = nullptr;  // ...its files go here: an ArchiveSink, or a ListingSink
 };
 
 // Builds the job of `book`: chapters by the heading finder, the classic rule or the own

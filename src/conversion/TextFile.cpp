@@ -491,8 +491,7 @@ std::u16string JoinLines(const std::vector<std::u16string>& lines) {
   return text;
 }
 
-void WritePlainText(std::u16string_view path, std::u16string_view text,
-                    const LegacyCodePage& code_page) {
+std::string PlainTextBytes(std::u16string_view text, const LegacyCodePage& code_page) {
   std::string bytes;
   if (code_page.utf16() != LegacyCodePage::Utf16::kNo) {
     // UTF-16 is named for sources only; a staged plain file stays ASCII-compatible.
@@ -500,16 +499,41 @@ void WritePlainText(std::u16string_view path, std::u16string_view text,
   } else {
     code_page.Encode(text, &bytes);
   }
-  WriteFileBytes(path, bytes);
+  return bytes;
+}
+
+namespace {
+
+// The UTF-8 writer's bytes for `text` in the first bytes of `*bytes` (which only grows);
+// returns how many.
+size_t EncodeUtf8File(std::u16string_view text, std::string* bytes) {
+  const size_t room = kUtf8Mark.size() + 3 * text.size();
+  if (bytes->size() < room) bytes->resize(room);
+  kUtf8Mark.copy(bytes->data(), kUtf8Mark.size());
+  return kUtf8Mark.size() + EncodeUtf8(text, bytes->data() + kUtf8Mark.size());
+}
+
+}  // namespace
+
+std::string Utf8TextBytes(std::u16string_view text) {
+  std::string bytes;
+  bytes.resize(EncodeUtf8File(text, &bytes));
+  return bytes;
+}
+
+std::string Utf8LinesBytes(const std::vector<std::u16string>& lines) {
+  return Utf8TextBytes(JoinLines(lines));
+}
+
+void WritePlainText(std::u16string_view path, std::u16string_view text,
+                    const LegacyCodePage& code_page) {
+  WriteFileBytes(path, PlainTextBytes(text, code_page));
 }
 
 void WriteUtf8Text(std::u16string_view path, std::u16string_view text, std::string* scratch) {
   std::string local;
   std::string* bytes = scratch != nullptr ? scratch : &local;
-  const size_t room = kUtf8Mark.size() + 3 * text.size();
-  if (bytes->size() < room) bytes->resize(room);
-  kUtf8Mark.copy(bytes->data(), kUtf8Mark.size());
-  const size_t length = kUtf8Mark.size() + EncodeUtf8(text, bytes->data() + kUtf8Mark.size());
+  const size_t length = EncodeUtf8File(text, bytes);
   WriteFileBytes(path, std::string_view(bytes->data(), length));
 }
 

@@ -84,6 +84,8 @@ class TForm_Main : public QWidget {
   void RetranslateUi(const InterfaceTexts& texts);
 
   TArchiver& Archiver() { return archiver_; }
+  // The Start command (how many books it packs at once, whether it runs).
+  StartRun& StartRunner() { return *start_run_; }
   // The folder the source dialog opens at: the folder of the last source chosen there.
   QString LastSourceFolder() const { return last_source_folder_; }
   InterfaceLanguage Language() const { return language_; }

@@ -31,9 +31,7 @@ class CliCodePageTest : public ::testing::Test {
     WriteFile(temp_ / "gb.txt", Gb18030Piece().bytes);
     WriteFile(temp_ / "big5.txt", Big5Text().bytes);
   }
-  void TearDown() override {
-    EXPECT_EQ(StagingLeftovers(temp_.path()), std::vector<std::string>());
-  }
+  void TearDown() override { EXPECT_EQ(RunLeftovers(temp_.path()), std::vector<std::string>()); }
   // The line quireforge-cli prints for a source in the folder.
   std::string Note(const std::string& source, const std::string& text) const {
     return "quireforge-cli: " + dir_ + "/" + source + ": " + text + "\n";

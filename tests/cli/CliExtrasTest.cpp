@@ -52,7 +52,7 @@ TEST(CliNamesTest, TitleAndAuthorComeFromTheFileNameAndOptionsWinEachOnItsOwn) {
   EXPECT_TRUE(Holds(written, "<dc:creator>Own author</dc:creator>"));
   written = run({"-a", ""});  // an author given empty on purpose
   EXPECT_TRUE(Holds(written, "<dc:creator></dc:creator>"));
-  EXPECT_EQ(StagingLeftovers(temp.path()), std::vector<std::string>());
+  EXPECT_EQ(RunLeftovers(temp.path()), std::vector<std::string>());
 }
 
 TEST(CliNamesTest, EveryBookOfEachTakesTheNamesOfItsOwnFile) {
@@ -306,7 +306,7 @@ TEST(CliCoverTest, EveryBookOfEachGetsTheCoverOrFails) {
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(ReadFile(temp / "a.epub"), "older a");
   EXPECT_TRUE(Holds(result.err, "It is neither a JPEG nor a PNG picture.")) << result.err;
-  EXPECT_EQ(StagingLeftovers(temp.path()), std::vector<std::string>());
+  EXPECT_EQ(RunLeftovers(temp.path()), std::vector<std::string>());
 }
 
 // --- Language -----------------------------------------------------------------------------

@@ -27,9 +27,7 @@ class CliHostileInputTest : public ::testing::Test {
     WriteFile(temp_ / "a.txt", kText);
     dir_ = temp_.path().string();
   }
-  void TearDown() override {
-    EXPECT_EQ(StagingLeftovers(temp_.path()), std::vector<std::string>());
-  }
+  void TearDown() override { EXPECT_EQ(RunLeftovers(temp_.path()), std::vector<std::string>()); }
 
   CliResult Run(const std::vector<std::string>& arguments) {
     return RunCli(arguments, temp_.path(), kDeadline);

@@ -28,7 +28,7 @@ TEST(CliTest, TargetAndTitleComeFromTheFirstSourceAndPathsAreAbsolute) {
   EXPECT_NE(opf.find("<dc:title>a</dc:title>"), std::string::npos) << opf;
   EXPECT_NE(opf.find("<dc:creator></dc:creator>"), std::string::npos) << opf;
   EXPECT_EQ(ZipProblems(book), "");
-  EXPECT_EQ(StagingLeftovers(temp.path()), std::vector<std::string>());
+  EXPECT_EQ(RunLeftovers(temp.path()), std::vector<std::string>());
 }
 
 TEST(CliTest, ANameWithoutExtensionGetsOneAppended) {
@@ -84,7 +84,7 @@ TEST(CliTest, ListChaptersPrintsEveryEntryAsStoredAndPacksNothing) {
   // The raw heading line, leading blanks and all.
   EXPECT_EQ(result.out, "ch_2.html=  第一章 Prologue\nch_3.html=第二章 One\n");
   EXPECT_FALSE(fs::exists(temp / "novel.epub"));
-  EXPECT_EQ(StagingLeftovers(temp.path()), std::vector<std::string>());
+  EXPECT_EQ(RunLeftovers(temp.path()), std::vector<std::string>());
 
   result = RunCli({"--list-chapters", "--no-chapters", "novel.txt"}, temp.path());
   EXPECT_EQ(result.status, 0);
@@ -97,7 +97,7 @@ TEST(CliTest, ListChaptersPrintsEveryEntryAsStoredAndPacksNothing) {
   result =
       RunCli({"--list-chapters", "--filename-chapters", "Vol.1.TXT", "b.txt.txt"}, temp.path());
   EXPECT_EQ(result.out, "ch_1.html=Vol.1\nch_2.html=b\n");
-  EXPECT_EQ(StagingLeftovers(temp.path()), std::vector<std::string>());
+  EXPECT_EQ(RunLeftovers(temp.path()), std::vector<std::string>());
 }
 
 TEST(CliTest, EachMakesABookBesideEverySourceSeveralAtOnce) {
@@ -121,7 +121,7 @@ TEST(CliTest, EachMakesABookBesideEverySourceSeveralAtOnce) {
   }
   EXPECT_NE(EntryBytes(temp / "two/c.epub", "OEBPS/book.opf").find("<dc:title>c</dc:title>"),
             std::string::npos);
-  EXPECT_EQ(StagingLeftovers(temp.path()), std::vector<std::string>());
+  EXPECT_EQ(RunLeftovers(temp.path()), std::vector<std::string>());
 }
 
 TEST(CliTest, EachReportsEveryFailedSourceAndGoesOnWithTheOthers) {
@@ -150,7 +150,7 @@ TEST(CliTest, EachReportsEveryFailedSourceAndGoesOnWithTheOthers) {
   EXPECT_FALSE(fs::exists(temp / "missing.epub"));
   EXPECT_FALSE(fs::exists(temp / "empty.epub"));
   EXPECT_EQ(ReadFile(temp / "self.epub"), "text\r\n");
-  EXPECT_EQ(StagingLeftovers(temp.path()), std::vector<std::string>());
+  EXPECT_EQ(RunLeftovers(temp.path()), std::vector<std::string>());
 }
 
 TEST(CliTest, UsageErrorsExitWithStatusTwoAndTouchNothing) {
@@ -173,7 +173,7 @@ TEST(CliTest, UsageErrorsExitWithStatusTwoAndTouchNothing) {
     EXPECT_FALSE(result.err.empty());
     EXPECT_FALSE(fs::exists(temp / "a.epub"));
   }
-  EXPECT_EQ(StagingLeftovers(temp.path()), std::vector<std::string>());
+  EXPECT_EQ(RunLeftovers(temp.path()), std::vector<std::string>());
 }
 
 TEST(CliTest, AnUnusableCodePageIsAUsageError) {
