@@ -31,10 +31,11 @@ FUZZ_PACKAGES := clang libclang-rt-14-dev
 BENCH_PACKAGES := pandoc hyperfine time
 FORMAT_PACKAGES := clang-format git
 # `make package` needs dpkg-shlibdeps (for the package's Depends) and file; `make package-check`
-# the validators of the package and its files; `make icons` the SVG renderer.
+# the validators of the package and its files (hardening-check comes with devscripts; xdg-mime,
+# with xdg-utils, asks which program opens a text file); `make icons` the SVG renderer.
 PACKAGE_PACKAGES := dpkg-dev file
 PACKAGE_CHECK_PACKAGES := $(PACKAGE_PACKAGES) desktop-file-utils appstream lintian groff man-db \
-	epubcheck default-jre-headless
+	epubcheck default-jre-headless devscripts xdg-utils
 ICON_PACKAGES := librsvg2-bin
 
 # `make asan`: the whole suite under AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer
@@ -122,12 +123,19 @@ package: build-deps
 # The window is driven through Add and Start when `make release-test` has built the driver.
 # `make package-check PACKAGE_DIR=build-release` packs the programs `make release-test` built,
 # its folder configured again without tests (the programs' sources compile the same).
+# Then the same checks on the package a packager's plain `cmake` and `cpack -G DEB` make, with
+# CMake's default prefix (/usr/local) and build type, in build-plain/ (the programs only).
 PACKAGE_DIR ?= build-package
 WINDOW_DRIVER ?= $(wildcard $(RELEASE_DIR)/libqf_window_driver.so)
+PLAIN_DIR ?= build-plain
 package-check: build-deps
 	$(call install_missing,$(PACKAGE_CHECK_PACKAGES))
 	$(MAKE) package BUILD_DIR=$(PACKAGE_DIR) BUILD_TYPE=Release
 	.ci/check-package $(PACKAGE_DIR) $(WINDOW_DRIVER)
+	cmake -S . -B $(PLAIN_DIR) -DBUILD_TESTING=OFF
+	cmake --build $(PLAIN_DIR) -j $(JOBS)
+	cd $(PLAIN_DIR) && cpack -G DEB
+	.ci/check-package $(PLAIN_DIR)
 
 # Renders the icon's PNG sizes from its SVG (they are kept in the tree).
 icons:
@@ -173,4 +181,4 @@ bench: deps bench-deps
 	./bench/run_all.sh $(BUILD_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) $(RELEASE_DIR) $(PACKAGE_DIR) build-fuzz
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) $(RELEASE_DIR) $(PACKAGE_DIR) build-plain build-fuzz

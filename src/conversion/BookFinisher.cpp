@@ -15,6 +15,7 @@
 #include "conversion/ConvertFile.h"
 #include "conversion/CoverPage.h"
 #include "conversion/FileErrors.h"
+#include "conversion/FontFile.h"
 #include "conversion/NavigationDocument.h"
 #include "conversion/NavigationFile.h"
 #include "conversion/TextFile.h"
@@ -43,7 +44,7 @@ int ReadAll(int fd, std::string* bytes) {
 }
 
 // The bytes of `font`. Raises FileError naming the font and the reason when it is no regular
-// file or cannot be read.
+// file, cannot be read, or is no font (IsFontHeader).
 std::string ReadFont(std::u16string_view font) {
   std::string bytes;
   // Without blocking: a pipe given as font would wait for a writer for ever.
@@ -52,6 +53,8 @@ std::string ReadFont(std::u16string_view font) {
   if (error == kNotRegularFile) ThrowFontCopyError(font, "Not a regular file");
   if (error != 0) ThrowFontCopyError(font, error);
   if (const int read_error = ReadAll(source.get(), &bytes)) ThrowFontCopyError(font, read_error);
+  // Checked when the book was asked for; the file may have changed since.
+  if (!IsFontHeader(bytes)) throw FileError(NotAFontMessage(font));
   return bytes;
 }
 

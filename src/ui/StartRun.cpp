@@ -116,6 +116,14 @@ StartResults StartRun::Run(const InterfaceTexts& texts, Listener* listener) {
     if (listener_ != nullptr) listener_->BookEnded(static_cast<int>(&line - lines_.data()));
   };
 
+  // Whether a line is packing a book into the target of `book`. Such a book waits for it, so
+  // that, as one at a time, the later book of the list is the one its target keeps.
+  const auto target_busy = [this](const TConvertFile* book) {
+    return std::any_of(lines_.begin(), lines_.end(), [book](const Line& line) {
+      return line.packing && line.book->TargetPath() == book->TargetPath();
+    });
+  };
+
   progress_timer_->start();
   int next = 0;
   for (;;) {
@@ -124,7 +132,7 @@ StartResults StartRun::Run(const InterfaceTexts& texts, Listener* listener) {
       Line& line = lines_[l];
       if (line.packing) continue;
       while (next < count && jobs_.RowOf(books[static_cast<size_t>(next)]) < 0) ++next;
-      if (next >= count) break;
+      if (next >= count || target_busy(books[static_cast<size_t>(next)])) break;
       line.book = books[static_cast<size_t>(next)];
       line.index = next++;
       if (listener_ != nullptr) {

@@ -1,13 +1,14 @@
 // StartRun is the Start command over a job list: it packs every row not finished yet, several
 // at once (as many as the machine has cores, each on a thread of its own, in list order as
-// threads come free), each into its target, and marks the row with what became of its book:
-// done, failed with the reason, or cancelled. Cancel stops every book being packed (each ends
-// as cancelled, leaving nothing behind) and starts no further row. The archive component tells
-// nothing itself meanwhile; a listener hears which books are packed and how far each got, one
-// line per book at once, and Run returns what the summary tells. A failed or cancelled book
-// keeps its staging tree and any older target, so a later run packs it again. The job list and
-// the archiver (whose engine folder the packing threads use) outlive the run. Window thread
-// only; Run pumps the message queue while the books are packed.
+// threads come free; a book whose target another is being packed into waits for it, so that the
+// target keeps the later book, as one at a time), each into its target, and marks the row with
+// what became of its book: done, failed with the reason, or cancelled. Cancel stops every book
+// being packed (each ends as cancelled, leaving nothing behind) and starts no further row. The
+// archive component tells nothing itself meanwhile; a listener hears which books are packed and how
+// far each got, one line per book at once, and Run returns what the summary tells. A failed or
+// cancelled book keeps its staging tree and any older target, so a later run packs it again. The
+// job list and the archiver (whose engine folder the packing threads use) outlive the run. Window
+// thread only; Run pumps the message queue while the books are packed.
 #ifndef QUIREFORGE_UI_STARTRUN_H_
 #define QUIREFORGE_UI_STARTRUN_H_
 

@@ -182,6 +182,14 @@ class TForm_Main : public QWidget {
   // Empties the cover field when it names a picture: the picture was for the book just added.
   void ForgetCoverPicture();
   void SaveSettings();
+  // Tells the user, the first time only, that the choices cannot be kept (`failure` says
+  // why); nothing when `failure` is empty.
+  void TellSettingsProblem(const QString& failure);
+  // `target` made absolute and checked for a book of the sources in `source_text` with
+  // `options`: never one of its sources, its font or its cover picture. The one check of a
+  // target, for Add and for a row's Edit alike; raises BookNameError naming the target.
+  QString CheckedTarget(const QString& target, const QString& source_text,
+                        const BookOptions& options) const;
   // The job the fields and option controls describe, built now (the conversion runs here).
   // Raises the refusals of the core (a target among the sources or naming the font) and the
   // conversion's failures; null when AcceptsTarget refused the target.
@@ -229,6 +237,8 @@ class TForm_Main : public QWidget {
   bool idle_ = true;
   bool adding_ = false;
   bool shown_before_ = false;
+  // The user was told that the settings file cannot be written.
+  bool settings_problem_told_ = false;
   // The window closes once Start has stopped.
   bool close_after_start_ = false;
   // The folder sources were last taken from (the source dialog opens there).

@@ -23,6 +23,7 @@
 #include "conversion/ConvertFile.h"
 #include "ui/DialogService.h"
 #include "ui/JobListModel.h"
+#include "ui/LocalPaths.h"
 #include "ui/ProgramValues.h"
 #include "ui/SourceField.h"
 #include "ui/TForm_Main.h"
@@ -40,7 +41,8 @@ QStringList LocalFiles(const QMimeData* data) {
   QStringList paths;
   if (data == nullptr || !data->hasUrls()) return paths;
   for (const QUrl& url : data->urls()) {
-    if (url.isLocalFile()) paths.append(url.toLocalFile());
+    // From the URL's bytes: a name that is no UTF-8 still names its file.
+    if (url.isLocalFile()) paths.append(PathFromUrl(url));
   }
   return paths;
 }
@@ -107,16 +109,16 @@ void TForm_Main::FillFieldsFrom(const QString& path) {
 }
 
 TitleAndAuthor TForm_Main::NamesOf(const QString& path) const {
-  // The names the command line would give the book: the file name's, or the text's first
-  // lines' where the name names no author.
+  // The names the command line would give the book: the file name's (one that is no UTF-8
+  // read as the core reads it, so that the title is text), or the text's first lines' where
+  // the name names no author.
   BookOptions options;
   try {
     options = ChosenOptions();
   } catch (const std::exception&) {
     // A field holds what no option takes: Add says so; the names follow the defaults.
   }
-  return BookNamesOf(path.toStdU16String(), values_.CodePages(), options)
-      .value_or(TitleAndAuthorFromFileName(path.toStdU16String()));
+  return BookNamesOf(path.toStdU16String(), values_.CodePages(), options);
 }
 
 void TForm_Main::Edit_SourceFileEdited(const QString& text) {
@@ -137,8 +139,8 @@ void TForm_Main::AddBookPerFile(const QStringList& sources) {
       const TitleAndAuthor names = NamesOf(source);
       const QString text = QuoteSourcePath(source, false);
       std::unique_ptr<TConvertFile> job =
-          BuildJob(text, target, QString::fromStdU16String(names.title),
-                   QString::fromStdU16String(names.author));
+          BuildJob(text, CheckedTarget(target, text, ChosenOptions()),
+                   QString::fromStdU16String(names.title), QString::fromStdU16String(names.author));
       if (job == nullptr) continue;
       for (const std::string& note : job->Notes()) notes.append(QString::fromStdString(note));
       jobs_->Append(std::move(job), text);

@@ -180,17 +180,21 @@ TEST(CliTest, UsageErrorsExitWithStatusTwoAndTouchNothing) {
 }
 
 TEST(CliTest, AnUnusableCodePageIsAUsageError) {
+  // Where the name came from, and what is expected instead.
+  const std::string kCodePageExpected =
+      " An ASCII-compatible code page such as GB18030, Big5 or windows-1252, UTF-16LE, UTF-16BE "
+      "or auto is expected.\nRun with --help for more information.\n";
   TempDir temp;
   WriteFile(temp / "a.txt", "text\r\n");
   CliResult result = RunCli({"--codepage", "no-such-page", "a.txt"}, temp.path());
   EXPECT_EQ(result.status, 2);
-  EXPECT_EQ(result.err, "quireforge-cli: Unknown code page \"no-such-page\".\n");
+  EXPECT_EQ(result.err, "--codepage: Unknown code page \"no-such-page\"." + kCodePageExpected);
   result = RunCli({"--codepage", "UTF-32LE", "a.txt"}, temp.path());
   EXPECT_EQ(result.status, 2);
   EXPECT_NE(result.err.find("not ASCII-compatible"), std::string::npos) << result.err;
   result = RunCli({"a.txt"}, temp.path(), "QUIREFORGE_CODEPAGE=bogus");
   EXPECT_EQ(result.status, 2);
-  EXPECT_EQ(result.err, "quireforge-cli: Unknown code page \"bogus\".\n");
+  EXPECT_EQ(result.err, "QUIREFORGE_CODEPAGE: Unknown code page \"bogus\"." + kCodePageExpected);
   EXPECT_FALSE(fs::exists(temp / "a.epub"));
 }
 

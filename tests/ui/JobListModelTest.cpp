@@ -394,11 +394,18 @@ TEST_F(JobListTest, BooksPackedAtOnceAreTheBooksOfOneAtATime) {
           temp / std::to_string(at_once) / ("b" + std::to_string(i) + ".epub"),
           i % 2 == 0 ? BookOptions{} : epub3);
     }
+    // Two books into one target, the first much the longer: the second is the one kept.
+    Add("Long", 3000, temp / std::to_string(at_once) / "same.epub");
+    Add("Short", 5, temp / std::to_string(at_once) / "same.epub");
     run.SetBooksAtOnce(at_once);
     listener.most_at_once = 0;
     Start(0);
     EXPECT_EQ(listener.most_at_once, at_once);
-    EXPECT_EQ(summary.count(QStringLiteral(".epub")), kBooks) << summary.toStdString();
+    EXPECT_EQ(summary.count(QStringLiteral(".epub")), kBooks + 2) << summary.toStdString();
+    EXPECT_NE(Contents(temp / std::to_string(at_once) / "same.epub")["OEBPS/book.opf"].find(
+                  "<dc:title>Short</dc:title>"),
+              std::string::npos)
+        << at_once;
   }
   for (int row = 0; row < jobs.rowCount(); ++row) EXPECT_EQ(jobs.StateOf(row), State::kDone);
   for (int i = 0; i < kBooks; ++i) {
