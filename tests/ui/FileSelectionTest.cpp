@@ -367,7 +367,7 @@ TEST_F(FileSelectionTest, AFileWhoseNameIsNotUtf8OpensAndConverts) {
          data.setUrls({QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/"))});
          ASSERT_TRUE(DropOn(window.get(), data));
        },
-       ".EPUB"},
+       ".epub"},
       {"dialog",
        [&] {
          PickSources({RecoveredPath(QFile::decodeName(bytes))});  // as QtDialogService does
@@ -375,7 +375,7 @@ TEST_F(FileSelectionTest, AFileWhoseNameIsNotUtf8OpensAndConverts) {
        ".epub"},
       {"command line",
        [&] { window->OpenFiles(ParseProgramArguments({exact}, QStringLiteral("/")).files); },
-       ".EPUB"},
+       ".epub"},
   };
   for (const auto& [way, open, extension] : ways) {
     open();
