@@ -31,10 +31,11 @@ FUZZ_PACKAGES := clang libclang-rt-14-dev
 BENCH_PACKAGES := pandoc hyperfine time
 FORMAT_PACKAGES := clang-format git
 # `make package` needs dpkg-shlibdeps (for the package's Depends) and file; `make package-check`
-# the validators of the package and its files; `make icons` the SVG renderer.
+# the validators of the package and its files (hardening-check comes with devscripts; xdg-mime,
+# with xdg-utils, asks which program opens a text file); `make icons` the SVG renderer.
 PACKAGE_PACKAGES := dpkg-dev file
 PACKAGE_CHECK_PACKAGES := $(PACKAGE_PACKAGES) desktop-file-utils appstream lintian groff man-db \
-	epubcheck default-jre-headless
+	epubcheck default-jre-headless devscripts xdg-utils
 ICON_PACKAGES := librsvg2-bin
 
 # `make asan`: the whole suite under AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer
@@ -65,7 +66,7 @@ define install_missing
 endef
 
 .PHONY: all deps build-deps configure build run test check release-test package package-check \
-	icons asan tsan format-check fuzz bench clean
+	icons asan tsan format-check fuzz bench bench-deps clean
 
 # `make` alone builds; it installs nothing (`make run` and `make test` do).
 all: build
@@ -122,12 +123,19 @@ package: build-deps
 # The window is driven through Add and Start when `make release-test` has built the driver.
 # `make package-check PACKAGE_DIR=build-release` packs the programs `make release-test` built,
 # its folder configured again without tests (the programs' sources compile the same).
+# Then the same checks on the package a packager's plain `cmake` and `cpack -G DEB` make, with
+# CMake's default prefix (/usr/local) and build type, in build-plain/ (the programs only).
 PACKAGE_DIR ?= build-package
 WINDOW_DRIVER ?= $(wildcard $(RELEASE_DIR)/libqf_window_driver.so)
+PLAIN_DIR ?= build-plain
 package-check: build-deps
 	$(call install_missing,$(PACKAGE_CHECK_PACKAGES))
 	$(MAKE) package BUILD_DIR=$(PACKAGE_DIR) BUILD_TYPE=Release
 	.ci/check-package $(PACKAGE_DIR) $(WINDOW_DRIVER)
+	cmake -S . -B $(PLAIN_DIR) -DBUILD_TESTING=OFF
+	cmake --build $(PLAIN_DIR) -j $(JOBS)
+	cd $(PLAIN_DIR) && cpack -G DEB
+	.ci/check-package $(PLAIN_DIR)
 
 # Renders the icon's PNG sizes from its SVG (they are kept in the tree).
 icons:
@@ -164,10 +172,13 @@ fuzz: deps
 	./build-fuzz/pattern_fuzz -max_total_time=$${FUZZ_SECONDS:-120} -timeout=10 -rss_limit_mb=2048 \
 	  -dict=fuzz/pattern.dict build-fuzz/pattern-corpus fuzz/seeds
 
-bench: deps
+# The tools the benchmarks compare with, alone (bench/compare.sh and friends need them).
+bench-deps:
 	$(call install_missing,$(BENCH_PACKAGES))
+
+bench: deps bench-deps
 	$(MAKE) build TESTING=ON
 	./bench/run_all.sh $(BUILD_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) $(RELEASE_DIR) $(PACKAGE_DIR) build-fuzz
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) $(RELEASE_DIR) $(PACKAGE_DIR) build-plain build-fuzz

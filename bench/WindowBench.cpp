@@ -163,15 +163,15 @@ int main(int argc, char** argv) {
   QTimer press;
   press.setInterval(1);
   QObject::connect(&press, &QTimer::timeout, [&] {
-    const TArchiver::AddProgress progress = window.Archiver().Progress();
-    // The figures of the first book stay until the engine has counted this one's files.
-    if (!waiting.isVisible() || progress.total == 0 || progress.done * 2 < progress.total ||
-        progress.done >= progress.total) {
+    // Half way: the book's bar (the only book being packed) at half its steps.
+    const QProgressBar* bar = waiting.Bar();
+    if (!waiting.isVisible() || !bar->isVisible() || bar->value() * 2 < bar->maximum() ||
+        bar->value() >= bar->maximum()) {
       return;
     }
     press.stop();
-    pressed_at = progress.done;
-    total = progress.total;
+    pressed_at = bar->value();
+    total = bar->maximum();
     since_cancel.start();
     waiting.findChild<QPushButton*>("Button_Cancel")->click();
   });
@@ -182,7 +182,7 @@ int main(int argc, char** argv) {
     std::printf("cancel: the book was packed before Cancel could be pressed\n");
     return 1;
   }
-  std::printf("cancel pressed at:           %lld of %lld bytes packed\n",
+  std::printf("cancel pressed at:           %lld of %lld steps packed\n",
               static_cast<long long>(pressed_at), static_cast<long long>(total));
   std::printf("cancel to Start's end:       %.1f ms\n", since_cancel.nsecsElapsed() / 1e6);
   std::printf("row after cancel:            %s\n",

@@ -3,7 +3,9 @@
 # engine), the whole-command comparison of quireforge-cli with pandoc and zip -9, the cost of
 # the book options beyond the window's (volumes, cover, language, own chapter rule), and the
 # cost of headings, indent and EPUB 3 on the 50 MB novel, the cost of the drawn cover and of
-# --chinese, and the window's responsiveness and Cancel while Start packs that novel.
+# --chinese, the window's responsiveness and Cancel while Start packs that novel, books
+# streamed into their archives against pandoc and zip -9 (stream.sh), and Start with several
+# books at once (start.sh).
 # Usage: bench/run_all.sh [BUILD_DIR]   (default: build)
 set -euo pipefail
 
@@ -31,3 +33,9 @@ echo "== finishing.sh"
 
 echo "== window.sh"
 "$here/window.sh" "$build"
+
+echo "== stream.sh"
+"$here/stream.sh" "$build"
+
+echo "== start.sh"
+"$here/start.sh" "$build"

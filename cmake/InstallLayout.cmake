@@ -5,6 +5,14 @@
 # The programs find the engine relative to their own location, so the installed tree can be
 # moved or unpacked anywhere as a whole: QF_ENGINE_FOLDER_FROM_PROGRAM is that relative path,
 # from the program folder to the engine's folder.
+#
+# The Debian package installs under /usr whatever prefix the build was configured with
+# (Package.cmake), so the layout must be the one Debian gives /usr for every prefix: the
+# library folder is the multiarch one (GNUInstallDirs picks it only for the prefix /usr).
+if(NOT DEFINED CMAKE_INSTALL_LIBDIR AND CMAKE_LIBRARY_ARCHITECTURE AND EXISTS /etc/debian_version)
+  set(CMAKE_INSTALL_LIBDIR "lib/${CMAKE_LIBRARY_ARCHITECTURE}" CACHE PATH
+    "Object code libraries (lib/<multiarch> on Debian, whatever the prefix)")
+endif()
 include(GNUInstallDirs)
 
 # The application's reverse-DNS id: the desktop entry's, the icon's and the AppStream file's name.

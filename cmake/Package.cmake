@@ -20,7 +20,11 @@ set(CPACK_PACKAGE_DESCRIPTION
   "converter quireforge-cli, which converts single books or whole folders\n"
   "from scripts.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
-set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+# A Debian package installs under /usr, whatever prefix the build was configured with (CMake's
+# default /usr/local is for `cmake --install` by hand); the install rules give relative
+# destinations only, and cpack stops with an error naming any absolute one.
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_ERROR_ON_ABSOLUTE_INSTALL_DESTINATION ON)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR DEB)
 set(CPACK_SOURCE_GENERATOR "")
@@ -33,9 +37,11 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Beside the libraries found there: OpenCC's dictionaries, which its library reads at run time,
 # and fontconfig's configuration, by which drawn covers find their fonts.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libopencc-data, fontconfig-config")
-# The window's Chinese standard buttons, and a CJK font for its Chinese interface and for the
-# covers drawn for Chinese titles.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-wqy-zenhei")
+# Any one of the common CJK fonts for the Chinese window and the covers drawn for Chinese
+# titles, the Wayland platform of Qt, and xdg-open for the summary's "Open folder". (Qt's own
+# Chinese buttons come with Qt, whose libqt6core6 recommends qt6-translations-l10n.)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+  "fonts-wqy-zenhei | fonts-noto-cjk | fonts-wqy-microhei | fonts-arphic-uming | fonts-arphic-ukai, qt6-wayland, xdg-utils")
 # Control files with the permissions dpkg-deb and lintian expect.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 

@@ -51,6 +51,34 @@ size_t ReadAt(int fd, int64_t offset, void* buffer, size_t size) {
   return done;
 }
 
+// The bytes of one span of a file, read in one go, that later reads take from memory; what
+// lies outside the span is read from the file, with the same results.
+class SpanReader {
+ public:
+  // Reads `size` bytes at `offset` of `fd` at once when that is no more than kMaxSpan.
+  SpanReader(int fd, int64_t offset, uint64_t size) : fd_(fd), offset_(offset) {
+    if (size > kMaxSpan) return;
+    span_.resize(static_cast<size_t>(size));
+    span_.resize(ReadAt(fd_, offset_, span_.data(), span_.size()));
+  }
+
+  size_t Read(int64_t offset, void* buffer, size_t size) const {
+    if (offset >= offset_ && static_cast<uint64_t>(offset - offset_) + size <= span_.size()) {
+      if (size > 0) std::memcpy(buffer, span_.data() + (offset - offset_), size);
+      return size;
+    }
+    return ReadAt(fd_, offset, buffer, size);
+  }
+
+ private:
+  // A central directory larger than this (a million entries and more) is read piece by piece.
+  static constexpr uint64_t kMaxSpan = uint64_t{128} << 20;
+
+  const int fd_;
+  const int64_t offset_;
+  std::vector<uint8_t> span_;
+};
+
 bool IsDirectoryName(const std::string& name) {
   return name.empty() || name.back() == '/' || name.back() == '\\';
 }
@@ -153,9 +181,11 @@ void ReadArchiveDirectory(const std::string& path, TArchiveCore& core,
     core.ShowInformation(kMsgZipStructureWarning);
   }
 
+  // The whole directory and the signature after it, in one read.
+  const SpanReader reader(file.get(), position, place.size + 4);
   for (uint64_t i = 0; i < place.entry_count; ++i) {
     uint8_t header[kCentralSize];
-    if (ReadAt(file.get(), position, header, kCentralSize) != kCentralSize) {
+    if (reader.Read(position, header, kCentralSize) != kCentralSize) {
       Fail(kMsgCentralHeaderRead);
     }
     if (Get32(header) != kCentralSignature) Fail(kMsgCentralSignature);
@@ -165,13 +195,14 @@ void ReadArchiveDirectory(const std::string& path, TArchiveCore& core,
     const size_t comment_length = Get16(header + 32);
     if (name_length >= kMaxNameLength) Fail(kMsgCentralName);
     std::string name(name_length, '\0');
-    if (ReadAt(file.get(), position + static_cast<int64_t>(kCentralSize), name.data(),
-               name_length) != name_length) {
+    if (reader.Read(position + static_cast<int64_t>(kCentralSize), name.data(), name_length) !=
+        name_length) {
       Fail(kMsgCentralName);
     }
     std::vector<uint8_t> extra_and_comment(extra_length + comment_length);
-    if (ReadAt(file.get(), position + static_cast<int64_t>(kCentralSize + name_length),
-               extra_and_comment.data(), extra_and_comment.size()) != extra_and_comment.size()) {
+    if (reader.Read(position + static_cast<int64_t>(kCentralSize + name_length),
+                    extra_and_comment.data(),
+                    extra_and_comment.size()) != extra_and_comment.size()) {
       Fail(kMsgCentralHeaderRead);
     }
     position += static_cast<int64_t>(kCentralSize + name_length + extra_length + comment_length);
@@ -190,7 +221,7 @@ void ReadArchiveDirectory(const std::string& path, TArchiveCore& core,
   }
 
   uint8_t signature[4];
-  if (ReadAt(file.get(), position, signature, sizeof signature) != sizeof signature ||
+  if (reader.Read(position, signature, sizeof signature) != sizeof signature ||
       Get32(signature) != place.next_signature) {
     Fail(kMsgBadEndRecord);
   }

@@ -140,9 +140,90 @@ void TArchiveWorker::Add() {
   }
 }
 
-void TArchiveWorker::RunChecks() {
+bool TArchiveWorker::BeginStream() {
+  if (in_progress_) return false;
+  ClearLastError();
+  stored_count_ = 0;
+  stream_failed_ = false;
+  try {
+    // A stream names its files itself: the spec check has nothing to check.
+    RunChecks(/*with_specs=*/false);
+  } catch (const EArchiver& error) {
+    ReportError(error);
+    return false;
+  } catch (const std::bad_alloc&) {
+    ShowInformation(kMsgNoMemory);
+    return false;
+  } catch (...) {
+    ShowInformation(kMsgDllAbortException);
+    return false;
+  }
+
+  in_progress_ = true;
+  ClearCancel();
+  StartWaitCursor();
+  try {
+    CommandRecord record(settings_, settings_.newArchive ? std::string() : directory_.comment);
+    OpenStream(record.Command());
+    return true;
+  } catch (const EArchiver& error) {
+    ReportAddError(error);
+  } catch (...) {
+    ShowInformation(kMsgDllAbortException);
+  }
+  StopWaitCursor();
+  Release(kReasonOperation);
+  ClearCancel();
+  in_progress_ = false;
+  return false;
+}
+
+bool TArchiveWorker::StreamEntry(const std::string& name, std::string_view data, std::time_t mtime,
+                                 uint32_t mode) {
+  if (!Streaming() || stream_failed_) return false;
+  ZE_StreamEntry entry{};
+  entry.name = name.c_str();
+  entry.data = data.data();
+  entry.size = static_cast<int64_t>(data.size());
+  entry.mtime = static_cast<int64_t>(mtime);
+  entry.mode = static_cast<int32_t>(mode);
+  try {
+    PutStream(entry);
+    return true;
+  } catch (const EArchiver& error) {
+    ReportAddError(error);
+  } catch (...) {
+    ShowInformation(kMsgDllAbortException);
+  }
+  stream_failed_ = true;
+  return false;
+}
+
+void TArchiveWorker::EndStream(bool commit) {
+  if (!Streaming()) return;
+  int32_t result = 0;
+  try {
+    result = CloseStream(commit && !stream_failed_);
+  } catch (const EArchiver& error) {
+    // A failure of a put was reported when it happened.
+    if (!stream_failed_) ReportAddError(error);
+  } catch (...) {
+    if (!stream_failed_) ShowInformation(kMsgDllAbortException);
+  }
+  StopWaitCursor();
+  Release(kReasonOperation);
+  ClearCancel();
+  in_progress_ = false;
+  stream_failed_ = false;
+  if (result > 0) {
+    stored_count_ = result;
+    List();
+  }
+}
+
+void TArchiveWorker::RunChecks(bool with_specs) {
   uint32_t& options = settings_.addOptions;
-  if (settings_.fSpecArgs.empty()) {
+  if (with_specs && settings_.fSpecArgs.empty()) {
     if ((options & (AddFreshen | AddUpdate)) == 0) Fail(kMsgNothingToAdd);
     if ((options & AddUpdate) != 0) options = (options & ~AddUpdate) | AddFreshen;
     settings_.fSpecArgs = {u"*.*"};

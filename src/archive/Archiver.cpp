@@ -116,6 +116,28 @@ int32_t TArchiver::Add() {
   return impl_->worker.ErrCode();
 }
 
+bool TArchiver::BeginStream() {
+  impl_->worker.ForgetStoredCount();
+  if (impl_->HandOver()) return false;
+  if (impl_->worker.BeginStream()) return true;
+  impl_->Complete();
+  return false;
+}
+
+bool TArchiver::StreamFile(std::string_view name, std::string_view bytes, std::time_t mtime,
+                           uint32_t mode) {
+  return impl_->worker.StreamEntry(std::string(name), bytes, mtime, mode);
+}
+
+int32_t TArchiver::EndStream(bool commit) {
+  if (!impl_->worker.Streaming()) return impl_->worker.ErrCode();
+  impl_->worker.EndStream(commit);
+  impl_->Complete();
+  return impl_->worker.ErrCode();
+}
+
+bool TArchiver::Streaming() const { return impl_->worker.Streaming(); }
+
 int32_t TArchiver::StoredCount() const { return impl_->worker.StoredCount(); }
 
 TArchiver::AddProgress TArchiver::Progress() const {

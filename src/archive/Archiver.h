@@ -1,13 +1,15 @@
 // TArchiver is the archive component: it holds the settings of an archive request as
 // properties and packs files into a ZIP archive by driving the zip engine libqzengine.so,
-// loaded for each add and released after it. It never lets its errors escape: it shows
-// them through the UserInterface and returns a code. Not copyable; one thread.
+// loaded for each add (or streamed add) and released after it. It never lets its errors
+// escape: it shows them through the UserInterface and returns a code. Not copyable; one thread.
 #ifndef QUIREFORGE_ARCHIVE_ARCHIVER_H_
 #define QUIREFORGE_ARCHIVE_ARCHIVER_H_
 
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "archive/ArchiveSettings.h"
@@ -74,6 +76,25 @@ class TArchiver {
   // Runs the add. Returns the last error code (0 on success), -255 when inactive or busy,
   // -256 while loading. Never raises.
   int32_t Add();
+
+  // The streamed add: the archive named by ZipFileName made from files handed over one by one
+  // from memory, compressed by the engine while the caller makes the next, with the settings
+  // of an add (NewArchive, AddCompLevel, the store suffixes; AddOptions without AddMove; no file
+  // specs). BeginStream runs the add's checks and opens the stream; the component stays busy
+  // (refusing other operations) until EndStream. Returns false when the component refused
+  // (inactive or busy) or the stream could not be opened (reported as Add reports it).
+  bool BeginStream();
+  // Hands the file `name` ("/"-separated, relative) with `bytes`, or the folder `name` (ending
+  // in "/"), to the open stream, with its time and permission bits. Returns false when there is
+  // no open stream or it failed (the failure reported once, when it happened); the stream
+  // must still be ended.
+  bool StreamFile(std::string_view name, std::string_view bytes, std::time_t mtime, uint32_t mode);
+  // Ends the stream: with `commit` the archive is written and put in place, without it (or
+  // after a failure) nothing reaches the archive name. Returns the last error code, as Add
+  // does; StoredCount then tells the files stored.
+  int32_t EndStream(bool commit);
+  // True between a BeginStream that opened a stream and its EndStream.
+  bool Streaming() const;
 
   // Files the last add stored: the engine's positive result; 0 when the add was refused or
   // ended before or in the engine.

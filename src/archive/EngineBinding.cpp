@@ -86,6 +86,10 @@ int32_t TEngineBinding::LoadFor(uint32_t reason) {
   if (priv_version_fn_ != nullptr)
     abort_fn_ = reinterpret_cast<ZE_AbortFn>(library.Symbol("ZE_Abort"));
   if (abort_fn_ != nullptr) path_fn_ = reinterpret_cast<ZE_PathFn>(library.Symbol("ZE_Path"));
+  // The streamed add is optional: an engine without it still packs folders.
+  stream_open_ = reinterpret_cast<ZE_StreamOpenFn>(library.Symbol("ZE_StreamOpen"));
+  stream_put_ = reinterpret_cast<ZE_StreamPutFn>(library.Symbol("ZE_StreamPut"));
+  stream_close_ = reinterpret_cast<ZE_StreamCloseFn>(library.Symbol("ZE_StreamClose"));
 
   std::string reported;
   if (path_fn_ != nullptr) {
@@ -131,14 +135,24 @@ void TEngineBinding::ApplyDllLoad(bool load) {
   }
 }
 
-int32_t TEngineBinding::Execute(ZE_ZipCommand& command) {
-  LoadFor(kReasonCommand);
+void TEngineBinding::BeginCommand(ZE_ZipCommand& command) {
   handler_error_.clear();
   engine_message_.clear();
   progress_ = ProgressDetails();
   cancel_ = false;
   command.caller = this;
   command.callback = Callback();
+}
+
+void TEngineBinding::ThrowResult(int32_t result) const {
+  EArchiver error = ResultError(result);
+  if (engine_message_.empty()) throw error;
+  throw EArchiver(error.Code(), std::string(error.what()) + "\n" + engine_message_);
+}
+
+int32_t TEngineBinding::Execute(ZE_ZipCommand& command) {
+  LoadFor(kReasonCommand);
+  BeginCommand(command);
 
   int32_t result;
   try {
@@ -151,10 +165,58 @@ int32_t TEngineBinding::Execute(ZE_ZipCommand& command) {
   cancel_ = false;
   Release(kReasonCommand);
   if (result >= 0) return result;
+  ThrowResult(result);
+}
 
-  EArchiver error = ResultError(result);
-  if (engine_message_.empty()) throw error;
-  throw EArchiver(error.Code(), std::string(error.what()) + "\n" + engine_message_);
+void TEngineBinding::OpenStream(ZE_ZipCommand& command) {
+  LoadFor(kReasonCommand);
+  if (stream_open_ == nullptr || stream_put_ == nullptr || stream_close_ == nullptr) {
+    const std::string name =
+        library_path_.empty() ? std::string(kEngineLibraryName) : library_path_;
+    Release(kReasonCommand);
+    throw EArchiver(kMsgOldOrCorrupt, FormatArchiveMessage(kMsgOldOrCorrupt, {name}));
+  }
+  BeginCommand(command);
+  void* stream = nullptr;
+  int32_t result;
+  try {
+    result = stream_open_(&command, &stream);
+  } catch (...) {
+    result = ZE_ERR_CALL_FAILED;
+  }
+  if (result == 0 && stream != nullptr) {
+    stream_ = stream;
+    return;
+  }
+  operation_key_ = 0;
+  cancel_ = false;
+  Release(kReasonCommand);
+  ThrowResult(result < 0 ? result : ZE_ERR_CALL_FAILED);
+}
+
+void TEngineBinding::PutStream(const ZE_StreamEntry& entry) {
+  int32_t result;
+  try {
+    result = stream_put_(stream_, &entry);
+  } catch (...) {
+    result = ZE_ERR_CALL_FAILED;
+  }
+  if (result < 0) ThrowResult(result);
+}
+
+int32_t TEngineBinding::CloseStream(bool commit) {
+  int32_t result;
+  try {
+    result = stream_close_(stream_, commit ? 1 : 0);
+  } catch (...) {
+    result = ZE_ERR_CALL_FAILED;
+  }
+  stream_ = nullptr;
+  operation_key_ = 0;
+  cancel_ = false;
+  Release(kReasonCommand);
+  if (result >= 0) return result;
+  ThrowResult(result);
 }
 
 void TEngineBinding::Abort() {
@@ -263,11 +325,19 @@ void TEngineBinding::ClearEntryPoints() {
   priv_version_fn_ = nullptr;
   abort_fn_ = nullptr;
   path_fn_ = nullptr;
+  stream_open_ = nullptr;
+  stream_put_ = nullptr;
+  stream_close_ = nullptr;
   version_ = 0;
   priv_version_ = 0;
 }
 
 void TEngineBinding::Unload() {
+  if (stream_ != nullptr) {
+    // Nothing of an open stream reaches the archive: it is dropped.
+    stream_close_(stream_, 0);
+    stream_ = nullptr;
+  }
   library_.Close();
   ClearEntryPoints();
   library_path_.clear();

@@ -1,7 +1,8 @@
 // TEngineBinding loads the zip engine libqzengine.so, checks it, runs one command record
-// at a time through ZE_ZipExec, answers the engine's callbacks and turns its negative
-// results into errors. The library stays loaded while any load reason holds it and is
-// unloaded when the last one is released. Base of the worker; one thread; not copyable.
+// at a time through ZE_ZipExec (or one streamed add, ZE_StreamOpen to ZE_StreamClose), answers
+// the engine's callbacks and turns its negative results into errors. The library stays loaded
+// while any load reason holds it and is unloaded when the last one is released. Base of the
+// worker; one thread; not copyable.
 #ifndef QUIREFORGE_ARCHIVE_ENGINEBINDING_H_
 #define QUIREFORGE_ARCHIVE_ENGINEBINDING_H_
 
@@ -68,6 +69,18 @@ class TEngineBinding : public TArchiveCore {
   // follows the error text on a new line. The operation key is 0 afterwards.
   int32_t Execute(ZE_ZipCommand& command);
 
+  // A streamed add. OpenStream opens one for `command` (the library held for kReasonCommand
+  // until the stream is closed), with this binding as its caller; PutStream hands over one
+  // entry; CloseStream writes the archive and returns the engine's result when `commit`, else
+  // drops everything. Each raises EArchiver as Execute does for a negative result (after which
+  // the stream is failed: every later put raises the same, and a close must still follow);
+  // OpenStream raises 10651 naming the library when it offers no streamed add. The stream is
+  // gone after CloseStream, whatever happened; the operation key is 0 again.
+  void OpenStream(ZE_ZipCommand& command);
+  void PutStream(const ZE_StreamEntry& entry);
+  int32_t CloseStream(bool commit);
+  bool Streaming() const { return stream_ != nullptr; }
+
   // Sets the cancel flag and, while the library is loaded, passes the operation key the
   // engine announced to ZE_Abort.
   void Abort();
@@ -97,9 +110,13 @@ class TEngineBinding : public TArchiveCore {
   void Unload();
   // Answers a file comment question (kind 12) with the comment unchanged.
   static void AnswerComment(ZE_CallbackData& data);
-  // Forgets the six entry points and both versions.
+  // Forgets the entry points and both versions.
   void ClearEntryPoints();
   int32_t CallbackResult() const;
+  // Readies the callback state for a command or stream with `command`.
+  void BeginCommand(ZE_ZipCommand& command);
+  // Raises the error of the negative `result`, with the engine's message when it sent one.
+  [[noreturn]] void ThrowResult(int32_t result) const;
 
   LoadedLibrary library_;
   ZE_UnzExecFn unz_exec_ = nullptr;
@@ -108,6 +125,10 @@ class TEngineBinding : public TArchiveCore {
   ZE_PrivVersionFn priv_version_fn_ = nullptr;
   ZE_AbortFn abort_fn_ = nullptr;
   ZE_PathFn path_fn_ = nullptr;
+  ZE_StreamOpenFn stream_open_ = nullptr;
+  ZE_StreamPutFn stream_put_ = nullptr;
+  ZE_StreamCloseFn stream_close_ = nullptr;
+  void* stream_ = nullptr;  // the open streamed add
   int32_t version_ = 0;
   int32_t priv_version_ = 0;
   std::string library_path_;

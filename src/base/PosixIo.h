@@ -153,6 +153,22 @@ inline int WriteFully(int fd, const void* data, size_t size) {
   return 0;
 }
 
+// The same at position `offset` of `fd` on (pwrite); the file position stays as it was.
+inline int WriteFullyAt(int fd, uint64_t offset, const void* data, size_t size) {
+  const auto* bytes = static_cast<const char*>(data);
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::pwrite(fd, bytes + done, size - done, static_cast<off_t>(offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) return ENOSPC;
+    done += static_cast<size_t>(n);
+  }
+  return 0;
+}
+
 // Flushes the data of the file open as `fd` to the disk. Returns 0 or the errno of fsync.
 inline int SyncFile(int fd) { return ::fsync(fd) == 0 ? 0 : errno; }
 

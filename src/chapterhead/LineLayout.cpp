@@ -1,10 +1,10 @@
 #include "chapterhead/LineLayout.h"
 
 #include <algorithm>
-#include <cctype>
 #include <string>
 #include <unordered_set>
 
+#include "base/AsciiText.h"
 #include "base/StringOps.h"
 
 namespace quireforge {
@@ -73,7 +73,7 @@ bool IsContentsTitle(std::u16string_view text) {
         std::u16string_view(u"【】[]〖〗《》<>").find(c) != std::u16string_view::npos) {
       continue;
     }
-    letters += c < 128 ? static_cast<char16_t>(std::tolower(c)) : c;
+    letters += AsciiLower(c);
   }
   return letters == u"目录" || letters == u"目錄" || letters == u"目次" || letters == u"contents";
 }

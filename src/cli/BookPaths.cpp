@@ -1,7 +1,5 @@
 #include "cli/BookPaths.h"
 
-#include <optional>
-
 #include "base/Utf.h"
 #include "conversion/BookRequest.h"
 
@@ -15,16 +13,12 @@ std::string DefaultTargetPath(const std::string& source) {
   return ToUtf8(DerivedTargetPath(FromUtf8Escaped(source), u".epub"));
 }
 
-std::optional<std::string> DefaultTitle(const std::string& source,
-                                        const CodePageChoice& code_pages) {
-  const std::optional<TitleAndAuthor> names = NamesFromSource(FromUtf8Escaped(source), code_pages);
-  if (!names) return std::nullopt;
-  return ToUtf8(names->title);
+std::string DefaultTitle(const std::string& source, const CodePageChoice& code_pages) {
+  return ToUtf8(NamesFromSource(FromUtf8Escaped(source), code_pages).title);
 }
 
 std::string DefaultAuthor(const std::string& source, const CodePageChoice& code_pages) {
-  const std::optional<TitleAndAuthor> names = NamesFromSource(FromUtf8Escaped(source), code_pages);
-  return names ? ToUtf8(names->author) : std::string();
+  return ToUtf8(NamesFromSource(FromUtf8Escaped(source), code_pages).author);
 }
 
 }  // namespace quireforge

@@ -4,7 +4,6 @@
 #ifndef QUIREFORGE_CLI_BOOKPATHS_H_
 #define QUIREFORGE_CLI_BOOKPATHS_H_
 
-#include <optional>
 #include <string>
 
 #include "conversion/BookNames.h"
@@ -28,11 +27,10 @@ std::string DefaultTargetPath(const std::string& source);
 
 // The default title, derived from the file name as the window derives it (a title in 《》, the
 // part before "作者：", else the name without extension); the whole file name when that
-// derivation leaves nothing (a file named ".txt"). A name that is not UTF-8 is read in the
-// code page of the source's text, as `code_pages` chooses it (named, or found from the text);
-// nullopt when it is no text there either.
-std::optional<std::string> DefaultTitle(const std::string& source,
-                                        const CodePageChoice& code_pages);
+// derivation leaves nothing (a file named ".txt"). A name that is not UTF-8 is read as
+// NamesFromSource reads it: in the code page of the source's text, else in GB18030, else shown
+// escaped.
+std::string DefaultTitle(const std::string& source, const CodePageChoice& code_pages);
 
 // The default author: the one the file name (read as for the title) names after "作者" and
 // its mark; empty for none.

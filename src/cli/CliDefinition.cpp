@@ -1,6 +1,9 @@
 #include "cli/CliDefinition.h"
 
+#include <algorithm>
+#include <cctype>
 #include <iostream>
+#include <string>
 #include <utility>
 
 #include "base/Utf.h"
@@ -82,7 +85,16 @@ CliDefinition::CliDefinition(CliOptions* options)
       app_.add_flag("--each", options->each, "Make every SOURCE a book of its own, beside it");
   app_.add_option("-j,--jobs", options->jobs,
                   "Books converted at once with --each (default: all cores)")
-      ->check(CLI::Range(1, 1024));
+      ->check(CLI::Validator(
+          [](std::string& word) {
+            const bool digits = !word.empty() && word.size() <= 4 &&
+                                std::all_of(word.begin(), word.end(), [](char c) {
+                                  return std::isdigit(static_cast<unsigned char>(c)) != 0;
+                                });
+            if (digits && std::stoi(word) >= 1 && std::stoi(word) <= 1024) return std::string();
+            return "a whole number from 1 to 1024 is expected, not \"" + word + "\"";
+          },
+          "1..1024"));
   app_.add_flag("-q,--quiet", options->quiet,
                 "Errors only: no progress, no finished books, no code page or chapter notes");
   // For the child processes of --each, whose parent shows progress and finished books.

@@ -37,6 +37,10 @@ struct CliOptions {
 // (printed to stderr); std::nullopt when the options are ready to run.
 std::optional<int> ParseCliOptions(int argc, char** argv, CliOptions* options);
 
+// Prints a usage error found after parsing as the parser's own are printed: "<option>: <what
+// is expected>" and a line pointing to --help, on stderr; returns kExitUsage.
+int ReportUsageError(const std::string& option, const std::string& text);
+
 // The arguments (without the program name) that make the program convert `source` alone with
 // the book options, author and code page of `options`, without progress or "written" line
 // (which the parent shows), and quiet when `options` is.

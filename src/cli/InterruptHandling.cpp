@@ -1,18 +1,11 @@
 #include "cli/InterruptHandling.h"
 
-#include <dirent.h>
 #include <errno.h>
-#include <fcntl.h>
-#include <limits.h>
 #include <signal.h>
 #include <string.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <atomic>
-
-#include "base/PosixIo.h"
-#include "base/ScopedFd.h"
 
 namespace quireforge {
 
@@ -20,61 +13,11 @@ namespace {
 
 constexpr int kHandledSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 constexpr int kMaxChildren = 1024;
-// The staging tree is a few levels deep; deeper trees are not ours.
-constexpr int kMaxDepth = 32;
 
 volatile sig_atomic_t g_ignored = 0;
 volatile sig_atomic_t g_deferred = 0;
 volatile sig_atomic_t g_pending = 0;
-char g_cleanup_folder[PATH_MAX] = {};
 std::atomic<pid_t> g_children[kMaxChildren];
-
-bool IsDotOrDotDot(const char* name) {
-  return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
-
-// Deletes everything inside the open folder `fd`, never following links. Uses only calls
-// that are safe in a signal handler: no allocation, no stdio (ScopedFd and OpenFolderAt are
-// openat and close).
-void EmptyFolderSignalSafe(int fd, int depth) {
-  // getdents64 fills in records laid out as glibc's struct dirent64, 8-byte aligned.
-  alignas(struct dirent64) char buffer[4096];
-  for (int pass = 0; pass < 64; ++pass) {
-    bool removed_any = false;
-    lseek(fd, 0, SEEK_SET);
-    for (;;) {
-      const long n = syscall(SYS_getdents64, fd, buffer, sizeof buffer);
-      if (n <= 0) break;
-      for (long offset = 0; offset < n;) {
-        const auto* entry = reinterpret_cast<const struct dirent64*>(buffer + offset);
-        offset += entry->d_reclen;
-        if (IsDotOrDotDot(entry->d_name)) continue;
-        if (unlinkat(fd, entry->d_name, 0) == 0) {
-          removed_any = true;
-          continue;
-        }
-        if (errno != EISDIR || depth >= kMaxDepth) continue;
-        {
-          ScopedFd child;
-          if (OpenFolderAt(fd, entry->d_name, &child) != 0) continue;
-          EmptyFolderSignalSafe(child.get(), depth + 1);
-        }
-        if (unlinkat(fd, entry->d_name, AT_REMOVEDIR) == 0) removed_any = true;
-      }
-    }
-    if (!removed_any) return;
-  }
-}
-
-void RemoveFolderSignalSafe(const char* folder) {
-  if (folder[0] == '\0') return;
-  {
-    ScopedFd fd;
-    if (OpenFolderAt(AT_FDCWD, folder, &fd) != 0) return;
-    EmptyFolderSignalSafe(fd.get(), 0);
-  }
-  rmdir(folder);
-}
 
 void HandleInterrupt(int signal_number) {
   if (g_ignored) return;
@@ -88,7 +31,6 @@ void HandleInterrupt(int signal_number) {
     errno = saved_errno;
     return;
   }
-  RemoveFolderSignalSafe(g_cleanup_folder);
   EndBySignal(signal_number);
 }
 
@@ -114,19 +56,6 @@ void InstallInterruptHandlers() {
   // instead of killing the process in the middle of it.
   signal(SIGXFSZ, SIG_IGN);
   BlockInterrupts(false);
-}
-
-void SetInterruptCleanupFolder(const std::string& folder) {
-  // The handler must never see a half-copied path.
-  const sigset_t set = HandledSet();
-  sigset_t previous;
-  sigprocmask(SIG_BLOCK, &set, &previous);
-  if (folder.size() < sizeof g_cleanup_folder) {
-    memcpy(g_cleanup_folder, folder.c_str(), folder.size() + 1);
-  } else {
-    g_cleanup_folder[0] = '\0';
-  }
-  sigprocmask(SIG_SETMASK, &previous, nullptr);
 }
 
 void SetInterruptDeferred(bool deferred) { g_deferred = deferred ? 1 : 0; }

@@ -1,9 +1,9 @@
 // What the program does on Ctrl-C, SIGTERM, SIGHUP and SIGQUIT: one set of handlers per
-// process. While no packing runs, the handler deletes the private staging folder itself
-// (with async-signal-safe calls only) and ends the process by the same signal. While the
-// archive engine runs, or while child processes convert books, the handler only records the
-// signal (and passes it on to the children); the program then stops the engine or waits for
-// the children, cleans up and ends by the signal. SIGPIPE and SIGXFSZ are ignored, so that
+// process. While no book is being made (nothing of it is on disk then), the handler ends the
+// process by the same signal at once. While a book streams into its archive, or while child
+// processes convert books, the handler only records the signal (and passes it on to the
+// children); the program then stops the engine or waits for the children, cleans up and ends
+// by the signal. SIGPIPE and SIGXFSZ are ignored, so that
 // a closed pipe and a file-size limit show up as write errors. Process-wide state; the functions
 // are called from the main thread only.
 #ifndef QUIREFORGE_CLI_INTERRUPTHANDLING_H_
@@ -11,17 +11,12 @@
 
 #include <sys/types.h>
 
-#include <string>
-
 namespace quireforge {
 
 // Installs the handlers and unblocks the signals (a child process starts with them blocked).
 void InstallInterruptHandlers();
 
-// The folder the handler deletes; empty: none. Paths longer than PATH_MAX are not kept.
-void SetInterruptCleanupFolder(const std::string& folder);
-
-// True: a signal is only recorded (packing runs, or children convert).
+// True: a signal is only recorded (a book streams into its archive, or children convert).
 void SetInterruptDeferred(bool deferred);
 
 // The signal recorded while deferred; 0 when none came.

@@ -16,12 +16,13 @@
 #include "cli/EscapedText.h"
 #include "cli/InterruptHandling.h"
 #include "cli/MessageOutput.h"
-#include "cli/PrivateStagingFolder.h"
 #include "cli/TerminalUserInterface.h"
+#include "conversion/ArchiveSink.h"
 #include "conversion/BookOutline.h"
 #include "conversion/BookRequest.h"
 #include "conversion/CodePageChoice.h"
 #include "conversion/ConvertFile.h"
+#include "conversion/ListingSink.h"
 
 namespace quireforge {
 
@@ -120,51 +121,75 @@ void WarnOfMissingHeadings(const JobParameters& book, const TConvertFile& job,
                "--chapter-pattern, and check the result with --list-chapters.");
 }
 
-int Convert(const CliOptions& options, const CodePageChoice& code_pages,
-            const JobParameters& book) {
-  const std::string target = ToUtf8(book.target_path);
-  // Declared first, so that it goes last: the job's own cleanup runs inside it.
-  PrivateStagingFolder staging;
-  TerminalUserInterface ui(target, !options.quiet && !options.no_progress);
-  ui.SetPhase("converting");
+// Prints what the reading of the sources, the chapter search and the making of the book are
+// worth saying.
+void PrintNotes(const CliOptions& options, const JobParameters& book, const TConvertFile& job,
+                TerminalUserInterface& ui) {
+  if (options.quiet) return;
+  PrintCodePages(job, ui);
+  WarnOfMissingHeadings(book, job, ui);
+  for (const std::string& note : job.Notes()) {
+    ui.PrintLine(ToUtf8(book.sources.front()) + ": " + note);
+  }
+}
+
+// --list-chapters: the sources read and their chapters found as for the book, no page made and
+// nothing written.
+int ListChapters(const CliOptions& options, const CodePageChoice& code_pages,
+                 const JobParameters& book, TerminalUserInterface& ui) {
+  ListingSink sink;
   std::unique_ptr<TConvertFile> job;
   try {
-    job = MakeJob(book, JobSurroundings{FromUtf8(staging.path()), &ui, &code_pages});
+    job = MakeJob(book, JobSurroundings{{}, &ui, &code_pages, &sink});
   } catch (const std::exception& error) {
-    ui.PrintLine(FailureText(error, target));
+    ui.PrintLine(FailureText(error, ToUtf8(book.target_path)));
     return kExitFailure;
   }
-  if (!options.quiet) {
-    PrintCodePages(*job, ui);
-    WarnOfMissingHeadings(book, *job, ui);
-    for (const std::string& note : job->Notes())
-      ui.PrintLine(ToUtf8(book.sources.front()) + ": " + note);
-  }
+  PrintNotes(options, book, *job, ui);
+  ui.ClearBar();
+  if (PrintChapters(*job)) return kExitSuccess;
+  ui.PrintLine("Cannot write the chapter list to standard output.");
+  return kExitFailure;
+}
 
-  if (options.list_chapters) {
-    ui.ClearBar();
-    if (PrintChapters(*job)) return kExitSuccess;
-    ui.PrintLine("Cannot write the chapter list to standard output.");
-    return kExitFailure;
-  }
-
-  ui.SetPhase("packing");
+// The book made straight into its target: every page goes into the archive as it is made, and
+// the archive takes the target's place only once complete.
+int MakeBook(const CliOptions& options, const CodePageChoice& code_pages, const JobParameters& book,
+             TerminalUserInterface& ui) {
+  const std::string target = ToUtf8(book.target_path);
   struct stat older;
   const bool had_older = stat(target.c_str(), &older) == 0;
   TArchiver archiver(ui);
   ui.AttachArchiver(&archiver);
+  // While the archive is open, a signal is only recorded: the engine stops at its next call,
+  // the target keeps what it held, and the run ends by the signal after saying so.
+  DeferredInterrupts deferred;
   bool written = false;
-  try {
-    DeferredInterrupts deferred;
-    written = job->FinishBook(archiver);
-    // The new book is in place: a signal from now on no longer changes the outcome, and the
-    // run finishes as usual, so that a script learns that the book was written.
-    if (written) IgnoreInterrupts();
-  } catch (const std::exception& error) {
-    ui.PrintLine(FailureText(error, target));
-    return kExitFailure;
+  std::string failure;
+  {
+    ArchiveSink sink(archiver, book.target_path);
+    try {
+      if (sink.Open()) {
+        const std::unique_ptr<TConvertFile> job =
+            MakeJob(book, JobSurroundings{{}, &ui, &code_pages, &sink});
+        PrintNotes(options, book, *job, ui);
+        ui.SetPhase("packing");
+        written = job->FinishBook(archiver);
+        // The new book is in place: a signal from now on no longer changes the outcome, and
+        // the run finishes as usual, so that a script learns that the book was written.
+        if (written) IgnoreInterrupts();
+      }
+    } catch (const BookNotWrittenError&) {
+      // The archive component said why, or a signal stopped it.
+    } catch (const std::exception& error) {
+      if (PendingInterrupt() == 0) failure = FailureText(error, target);
+    }
   }
   ui.AttachArchiver(nullptr);
+  if (!failure.empty()) {
+    ui.PrintLine(failure);
+    return kExitFailure;
+  }
   if (!written) {
     if (PendingInterrupt() != 0) {
       ui.PrintLine(target + (had_older ? ": interrupted; the older book was kept."
@@ -177,6 +202,14 @@ int Convert(const CliOptions& options, const CodePageChoice& code_pages,
   ui.ClearBar();
   if (!options.quiet && !options.no_progress) PrintMessage(target + ": written");
   return kExitSuccess;
+}
+
+int Convert(const CliOptions& options, const CodePageChoice& code_pages,
+            const JobParameters& book) {
+  TerminalUserInterface ui(ToUtf8(book.target_path), !options.quiet && !options.no_progress);
+  ui.SetPhase("converting");
+  if (options.list_chapters) return ListChapters(options, code_pages, book, ui);
+  return MakeBook(options, code_pages, book, ui);
 }
 
 }  // namespace

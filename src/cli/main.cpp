@@ -2,6 +2,7 @@
 // batches. A thin shell over the core: parse the options, choose the code page, then make
 // one book here or, with --each, one book per source in child processes.
 #include <optional>
+#include <string>
 
 #include "cli/CliOptions.h"
 #include "cli/EachBook.h"
@@ -23,8 +24,10 @@ int Run(int argc, char** argv) {
   try {
     code_pages.emplace(CodePageChoice::FromEnvironment(options.codepage));
   } catch (const CodePageError& error) {
-    PrintMessage(error.what());
-    return kExitUsage;
+    return ReportUsageError(options.codepage ? "--codepage" : "QUIREFORGE_CODEPAGE",
+                            std::string(error.what()) +
+                                " An ASCII-compatible code page such as GB18030, Big5 or "
+                                "windows-1252, UTF-16LE, UTF-16BE or auto is expected.");
   }
   if (options.each) return ConvertEachBook(options);
   return ConvertOneBook(options, *code_pages);

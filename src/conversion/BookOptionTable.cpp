@@ -42,30 +42,84 @@ std::u16string StrictText(const std::string& word) {
   return text;
 }
 
-// The engine's own message when `expression` does not compile, said plainly where the
-// engine's words mislead.
+// What is wrong with an expression the engine refused with `code`, in the words of a user.
+const char* PatternFault(int32_t code) {
+  switch (code) {
+    case kPatternRegexpTooBig:
+      return "it is too long";
+    case kPatternTooManyGroups:
+      return "it has too many groups \"( )\"";
+    case kPatternUnclosedGroup:
+      return "a group opened with \"(\" is not closed";
+    case kPatternUnopenedGroup:
+      return "a \")\" closes no group";
+    case kPatternOperandCouldBeEmpty:
+      return "\"*\" or \"+\" repeats something that may match nothing";
+    case kPatternNestedQuantifier:
+      return "a repetition (\"*\", \"+\", \"?\" or \"{n,m}\") follows another";
+    case kPatternBadHexDigit:
+      return "\"\\x\" is followed by a digit that is not hexadecimal";
+    case kPatternInvalidRange:
+      return "a range in \"[ ]\" ends before it begins";
+    case kPatternClassTrailingBackslash:
+    case kPatternTrailingBackslash:
+      return "it ends in a \"\\\" that escapes nothing";
+    case kPatternNoHexCode:
+      return "\"\\x\" is not followed by a hexadecimal code";
+    case kPatternHexCodeTooBig:
+      return "the code after \"\\x\" is too big";
+    case kPatternUnmatchedBracket:
+      return "a \"[\" is not closed by \"]\"";
+    case kPatternQuantifierFollowsNothing:
+      return "\"*\", \"+\", \"?\" or \"{\" follows nothing it could repeat";
+    case kPatternBracesArgumentTooBig:
+      return "a number in \"{ }\" is too big";
+    case kPatternBracesMinGreaterThanMax:
+      return "in \"{n,m}\" the first number is greater than the second";
+    case kPatternUnclosedComment:
+      return "a comment \"(?#\" is not closed";
+    case kPatternUnrecognizedModifier:
+      return "\"(?\" is followed by a modifier that is not one of i, r, s, g, m and x";
+    case kPatternLoopStackExceeded:
+      return "counted repetitions (\"{n,m}\") are nested more than ten deep";
+    default:
+      return "the pattern engine cannot use it";
+  }
+}
+
+// Refuses `expression` with the engine's verdict in plain words, where it stands when the
+// engine says so: "\"(ab\" is not a valid expression: a group opened with \"(\" is not closed
+// (at its end)". An empty expression is no expression at all.
 void CheckPattern(const std::u16string& expression) {
   try {
     PatternLineRule rule(expression);
   } catch (const EPatternEngine& error) {
-    if (error.ErrorCode() == kPatternLoopStackExceeded) {
-      std::string message = "counted repetitions ({n,m}) are nested more than ten deep (";
-      message += error.what();
-      message += ")";
-      throw BookOptionError(message);
+    if (expression.empty()) {
+      throw BookOptionError("an expression is expected, not an empty text");
     }
+    std::string message = "\"";
+    message += ToUtf8(expression);
+    message += "\" is not a valid expression: ";
     // "(?i" at the end: a group of modifiers that the expression ends in.
     if (error.ErrorCode() == kPatternUnrecognizedModifier &&
         static_cast<size_t>(error.CompilerErrorPos()) == expression.size()) {
-      const size_t open = expression.rfind(u"(?");
-      std::string message = "the group \"";
-      message += ToUtf8(std::u16string_view(expression).substr(open));
-      message += "\" is not closed (";
-      message += error.what();
-      message += ")";
+      message += "the group \"";
+      message += ToUtf8(std::u16string_view(expression).substr(expression.rfind(u"(?")));
+      message += "\" is not closed";
       throw BookOptionError(message);
     }
-    throw BookOptionError(error.what());
+    message += PatternFault(error.ErrorCode());
+    if (error.ErrorCode() < 1000) {
+      const auto at = static_cast<size_t>(error.CompilerErrorPos());
+      if (at >= expression.size()) {
+        message += " (at its end)";
+      } else {
+        message += " (at character ";
+        message += std::to_string(at + 1);
+        message += ')';
+      }
+    }
+    throw BookOptionError(message);
   }
 }
 
@@ -188,7 +242,7 @@ std::vector<BookOption> MakeTable() {
                  .kind = OptionKind::kPath,
                  .placeholder = "FILE",
                  .extensions = {"ttf"},
-                 .help = "TrueType font file to embed",
+                 .help = "TrueType or OpenType font file (or a collection) to embed",
                  .set = [](BookOptions* o, const std::string& w) { o->font = FromUtf8Escaped(w); },
                  .get = [](const BookOptions& o) { return ToUtf8(o.font); }});
   table.push_back(BookOption{

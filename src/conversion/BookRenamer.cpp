@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <limits>
+#include <stdexcept>
 #include <string>
 
 #include "base/Utf.h"
@@ -13,6 +14,7 @@
 #include "conversion/CoverDrawing.h"
 #include "conversion/CoverPage.h"
 #include "conversion/FileErrors.h"
+#include "conversion/StagingFolderSink.h"
 #include "conversion/TextFile.h"
 #include "conversion/XmlText.h"
 
@@ -70,6 +72,9 @@ void ReplaceCreator(std::string* opf, const std::u16string& author, bool epub3) 
 }  // namespace
 
 void TConvertFile::Rename(std::u16string target_path, std::u16string title, std::u16string author) {
+  if (sink_ != nullptr && staging_ == nullptr) {
+    throw std::logic_error("A book made into an archive as it is built keeps its target.");
+  }
   if (!staging_path_.empty()) {
     const std::u16string opf_path = staging_path_ + u"/OEBPS/book.opf";
     if (Exists(opf_path)) {
@@ -87,18 +92,17 @@ void TConvertFile::Rename(std::u16string target_path, std::u16string title, std:
       ReplaceElementText(&opf, "<dc:title>", "</dc:title>", ToUtf8(XmlText(title)));
       ReplaceCreator(&opf, author, options_.epub3);
       // The cover page first: a failure there leaves book.opf with the old names.
-      const std::u16string cover_path =
-          staging_path_ + u"/OEBPS/" + std::u16string(CoverPageFile(options_.epub3));
+      const std::u16string cover_page = u"OEBPS/" + std::u16string(CoverPageFile(options_.epub3));
+      const std::u16string cover_path = staging_path_ + u"/" + cover_page;
       if (Exists(cover_path)) {
         std::string cover = ReadFileBytes(cover_path, kWholeFile);
         ReplaceElementText(&cover, "<title>", "</title>", ToUtf8(XmlText(title)));
-        WriteFileBytes(cover_path, cover);
+        sink_->PutFile(cover_page, cover);
       }
       if (drawn) {
-        WriteFileBytes(staging_path_ + u"/OEBPS/" + std::u16string(drawn->image.file_name),
-                       drawn->image.bytes);
+        sink_->PutFile(u"OEBPS/" + std::u16string(drawn->image.file_name), drawn->image.bytes);
       }
-      WriteFileBytes(opf_path, opf);
+      sink_->PutFile(u"OEBPS/book.opf", opf);
     }
   }
   target_path_ = std::move(target_path);

@@ -17,6 +17,7 @@
 #include "conversion/CodePageChoice.h"
 #include "conversion/CodePageDetector.h"
 #include "conversion/ConvertFile.h"
+#include "conversion/FontFile.h"
 #include "conversion/TextFile.h"
 #include "conversion/TextLines.h"
 #include "conversion/TextNames.h"
@@ -26,35 +27,56 @@ namespace quireforge {
 
 namespace {
 
-// The file name of `source` as text: as it is when it is UTF-8 (no byte escaped), else read in
-// the code page of the source's text (the one named, or the one found from its start); nullopt
-// when that gives no code page, or when the name's bytes are no text in it.
-std::optional<std::u16string> NameAsText(std::u16string_view source,
-                                         const CodePageChoice& code_pages) {
-  const std::u16string_view name = FileNamePart(source);
-  // A byte that is not UTF-8 stands in the name as a lone surrogate U+DC80..U+DCFF.
-  const bool escaped =
-      std::any_of(name.begin(), name.end(), [](char16_t c) { return c >= 0xDC80 && c <= 0xDCFF; });
-  if (!escaped) return std::u16string(name);
-  std::string page;
-  if (!code_pages.detects()) {
-    if (code_pages.code_page().utf16() != LegacyCodePage::Utf16::kNo) return std::nullopt;
-    page = code_pages.code_page().Name();
-  } else {
-    std::optional<std::string> found;
-    try {
-      found = DetectCodePage(ReadFileBytes(source, size_t{1} << 20));
-    } catch (const std::exception&) {
-      return FromUtf8(ToUtf8(name));  // any title: the conversion then says why it cannot be read
-    }
-    if (!found || *found == "UTF-8") return std::nullopt;
-    page = *found;
-  }
+// `name` decoded in `page`; nullopt when a byte of it is no text there (ICU's substitute,
+// U+FFFD, or SUB in some single-byte pages, stands for such a byte).
+std::optional<std::u16string> DecodedIn(const std::string& page, std::string_view name) {
   std::u16string text;
-  LegacyCodePage(page).Decode(ToUtf8(name), &text);
-  // A substitute (U+FFFD, or SUB in some single-byte pages) means bytes that are no text.
+  LegacyCodePage(page).Decode(name, &text);
   if (text.find_first_of(u"\uFFFD\u001A") != std::u16string::npos) return std::nullopt;
   return text;
+}
+
+// The code page of the text of `source`: the one named, or the one found from its start;
+// empty when the text is UTF-8 or UTF-16, tells nothing, or cannot be read.
+std::string TextCodePage(std::u16string_view source, const CodePageChoice& code_pages) {
+  if (!code_pages.detects()) {
+    if (code_pages.code_page().utf16() != LegacyCodePage::Utf16::kNo) return {};
+    return code_pages.code_page().Name();
+  }
+  try {
+    const std::optional<std::string> found = DetectCodePage(ReadFileBytes(source, size_t{1} << 20));
+    if (found && *found != "UTF-8") return *found;
+  } catch (const std::exception&) {
+    // Unreadable: the conversion says why.
+  }
+  return {};
+}
+
+// The file name of `source` as text. A name in UTF-8 is taken as it is. Any other is read in
+// the code page of the source's text, else in GB18030 (the code page most old Chinese archives
+// name their files in), else shown with each byte that is no UTF-8 as "\xHH".
+std::u16string NameAsText(std::u16string_view source, const CodePageChoice& code_pages) {
+  const std::u16string_view name = FileNamePart(source);
+  // A byte that is not UTF-8 stands in the name as a lone surrogate U+DC80..U+DCFF.
+  const auto escaped = [](char16_t c) { return c >= 0xDC80 && c <= 0xDCFF; };
+  if (std::none_of(name.begin(), name.end(), escaped)) return std::u16string(name);
+  const std::string bytes = ToUtf8(name);
+  for (const std::string& page : {TextCodePage(source, code_pages), std::string("GB18030")}) {
+    if (page.empty()) continue;
+    if (std::optional<std::u16string> text = DecodedIn(page, bytes)) return *std::move(text);
+  }
+  std::u16string shown;
+  static constexpr char16_t kHex[] = u"0123456789abcdef";
+  for (const char16_t c : name) {
+    if (escaped(c)) {
+      shown += u"\\x";
+      shown += kHex[(c >> 4) & 0xF];
+      shown += kHex[c & 0xF];
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
 }
 
 // The pieces joined: a message built piece by piece.
@@ -89,29 +111,35 @@ bool NamingFailures(const char* option, const std::u16string& expression,
 
 }  // namespace
 
-std::optional<TitleAndAuthor> NamesFromSource(std::u16string_view source,
-                                              const CodePageChoice& code_pages) {
-  const std::optional<std::u16string> name = NameAsText(source, code_pages);
-  if (!name) return std::nullopt;
-  return TitleAndAuthorFromFileName(*name);
+TitleAndAuthor NamesFromSource(std::u16string_view source, const CodePageChoice& code_pages) {
+  return TitleAndAuthorFromFileName(NameAsText(source, code_pages));
 }
 
-std::optional<TitleAndAuthor> BookNamesOf(std::u16string_view source,
-                                          const CodePageChoice& code_pages,
-                                          const BookOptions& options) {
-  std::optional<TitleAndAuthor> names = NamesFromSource(source, code_pages);
-  if (!TakesNamesFromText(options) || (names && !names->author.empty())) return names;
+std::u16string CheckedTargetPath(std::u16string_view target,
+                                 const std::vector<std::u16string>& sources,
+                                 const BookOptions& options) {
+  std::u16string path = AbsolutePath(target);
+  RefuseTargetAmongSources(path, sources);
+  RefuseTargetAsFont(path, options.font);
+  if (!options.cover.empty() && SameFile(path, options.cover)) {
+    throw BookNameError(
+        Message({"Cannot create file \"", ToUtf8(path), "\". It is the cover picture."}));
+  }
+  return path;
+}
+
+TitleAndAuthor BookNamesOf(std::u16string_view source, const CodePageChoice& code_pages,
+                           const BookOptions& options) {
+  TitleAndAuthor names = NamesFromSource(source, code_pages);
+  if (!TakesNamesFromText(options) || !names.author.empty()) return names;
   NamesInText in_text;
   try {
     in_text = NamesFromTextLines(FirstLinesOfSource(source, code_pages));
   } catch (const std::exception&) {
     return names;  // unreadable: the conversion says why
   }
-  if (in_text.title && IsEmptyAsXmlText(*in_text.title)) in_text.title.reset();
-  if (!names && !in_text.title) return std::nullopt;
-  if (!names) names.emplace();
-  if (in_text.title) names->title = *in_text.title;
-  if (in_text.author) names->author = *in_text.author;
+  if (in_text.title && !IsEmptyAsXmlText(*in_text.title)) names.title = *in_text.title;
+  if (in_text.author) names.author = *in_text.author;
   return names;
 }
 
@@ -120,39 +148,25 @@ JobParameters PlanBook(const BookRequest& request, const CodePageChoice& code_pa
   JobParameters book;
   for (const std::u16string& source : request.sources) book.sources.push_back(AbsolutePath(source));
   const std::u16string& first = book.sources.front();
-  book.target_path =
-      request.target.empty() ? DerivedTargetPath(first, u".epub") : AbsolutePath(request.target);
   // A title and an author given each win over what the file name (or the text) says.
   std::optional<TitleAndAuthor> names;
   if (!request.title || !request.author) names = BookNamesOf(first, code_pages, request.options);
-  if (request.title) {
-    book.title = *request.title;
-  } else if (names) {
-    book.title = names->title;
-  } else {
-    throw BookNameError(Message({"The name of \"", ToUtf8(first),
-                                 "\" is neither UTF-8 nor in the code page of its text; give the "
-                                 "title with --title."}));
-  }
+  book.title = request.title ? *request.title : names->title;
   if (!request.title && IsEmptyAsXmlText(book.title)) {
     throw BookNameError(Message({"The title taken from the name of \"", ToUtf8(first),
                                  "\" is empty; give one with --title."}));
   }
-  if (request.author) {
-    book.author = *request.author;
-  } else if (names) {
-    book.author = names->author;
-  }
+  book.author = request.author ? *request.author : names->author;
   book.options = request.options;
   if (book.options.vertical) book.options.epub3 = true;  // vertical writing is EPUB 3's
-  if (!book.options.font.empty()) book.options.font = AbsolutePath(book.options.font);
-  if (!book.options.cover.empty()) book.options.cover = AbsolutePath(book.options.cover);
-  RefuseTargetAmongSources(book.target_path, book.sources);
-  RefuseTargetAsFont(book.target_path, book.options.font);
-  if (!book.options.cover.empty() && SameFile(book.target_path, book.options.cover)) {
-    throw BookNameError(Message(
-        {"Cannot create file \"", ToUtf8(book.target_path), "\". It is the cover picture."}));
+  if (!book.options.font.empty()) {
+    book.options.font = AbsolutePath(book.options.font);
+    CheckFontFile(book.options.font);
   }
+  if (!book.options.cover.empty()) book.options.cover = AbsolutePath(book.options.cover);
+  book.target_path = CheckedTargetPath(
+      request.target.empty() ? DerivedTargetPath(first, u".epub") : request.target, book.sources,
+      book.options);
   return book;
 }
 
@@ -173,6 +187,7 @@ std::unique_ptr<TConvertFile> MakeJob(const JobParameters& book, const JobSurrou
 
   JobEnvironment environment;
   environment.staging_root = where.staging_root;
+  environment.sink = where.sink;
   environment.ui = where.ui;
   const std::u16string& source = book.sources.empty() ? std::u16string() : book.sources.front();
   if (own_chapter_head) {

@@ -16,6 +16,7 @@
 
 namespace quireforge {
 
+class BookSink;
 class CodePageChoice;
 class TConvertFile;
 class UserInterface;
@@ -34,30 +35,38 @@ struct BookRequest {
 
 // The parameters of the requested book: every path absolute, the names derived where none was
 // given, EPUB 3 for a vertical book. Raises BookNameError, naming the file and the fault, when a
-// path is empty or cannot be resolved, when the target is one of the sources, the font or the cover
-// picture, or when the title would be empty once written (given so, or derived from a name that is
-// neither UTF-8 nor in the code page of its text).
+// path is empty or cannot be resolved, when the target is refused (CheckedTargetPath), or when
+// the title would be empty once written; raises FileError when the font is a file that is no
+// font (CheckFontFile).
 JobParameters PlanBook(const BookRequest& request, const CodePageChoice& code_pages);
 
+// `target` made absolute against the current folder, once it is known not to overwrite what
+// the book is made from. Raises BookNameError naming the target when it is empty or cannot be
+// resolved, or names one of `sources` (relative ones count from the current folder), the font
+// or the cover picture of `options`. The one check of a book's target: PlanBook and the
+// window's row Edit both go through it.
+std::u16string CheckedTargetPath(std::u16string_view target,
+                                 const std::vector<std::u16string>& sources,
+                                 const BookOptions& options);
+
 // The title and author a source's file name gives: the file name rule (TitleAndAuthorFromFileName)
-// on the name read as text (UTF-8, else in the code page of the source's text as `code_pages`
-// chooses it). Nullopt when the name is no text in either.
-std::optional<TitleAndAuthor> NamesFromSource(std::u16string_view source,
-                                              const CodePageChoice& code_pages);
+// on the name read as text. A name in UTF-8 is taken as it is; any other is read in the code
+// page of the source's text (named, or found from it as `code_pages` chooses), else in
+// GB18030, else with each byte that is no UTF-8 shown as "\xHH". A name always gives a title.
+TitleAndAuthor NamesFromSource(std::u16string_view source, const CodePageChoice& code_pages);
 
 // The title and author of a book made from `source` with `options`: NamesFromSource's, and,
 // where the file name names no author, the title and author the text's first lines name
-// (NamesFromTextLines) in their place, unless the options make the classic book. Nullopt when
-// the name is no text and the text names no title.
-std::optional<TitleAndAuthor> BookNamesOf(std::u16string_view source,
-                                          const CodePageChoice& code_pages,
-                                          const BookOptions& options);
+// (NamesFromTextLines) in their place, unless the options make the classic book.
+TitleAndAuthor BookNamesOf(std::u16string_view source, const CodePageChoice& code_pages,
+                           const BookOptions& options);
 
-// Where a job is made and whom it tells; all must outlive the call.
+// Where a job is made and whom it tells; all must outlive the call (and `sink` the job).
 struct JobSurroundings {
-  std::u16string staging_root;
+  std::u16string staging_root;  // the job stages in a folder of its own here, unless...
   UserInterface* ui = nullptr;
   const CodePageChoice* code_pages = nullptr;
+  BookSink* sink = nullptr;  // ...its files go here: an ArchiveSink, or a ListingSink
 };
 
 // Builds the job of `book`: chapters by the heading finder, the classic rule or the own

@@ -1,8 +1,5 @@
 #include "conversion/ConvertFile.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <ctime>
 #include <optional>
 #include <stdexcept>
@@ -18,14 +15,15 @@
 #include "conversion/LanguageTag.h"
 #include "conversion/PackageDocuments.h"
 #include "conversion/PageSplitter.h"
+#include "conversion/StagingFolderSink.h"
 #include "conversion/TextFile.h"
 
 namespace quireforge {
 
 namespace {
 
-// The folders inside the staging directory, in the order they are created.
-constexpr const char16_t* kFolders[] = {u"/OEBPS", u"/OEBPS/css", u"/META-INF"};
+// The folders of a book, in the order they are made: its root, then those inside it.
+constexpr const char16_t* kFolders[] = {u"", u"OEBPS", u"OEBPS/css", u"META-INF"};
 
 }  // namespace
 
@@ -35,26 +33,27 @@ TConvertFile::TConvertFile(const JobParameters& parameters, const JobEnvironment
     throw std::invalid_argument(
         "TConvertFile needs a user interface, a code page and a chapter-head test");
   }
-  identifier_ = NewJobIdentifier();
+  identifier_ = environment.identifier.empty() ? NewJobIdentifier() : environment.identifier;
   if (parameters.sources.empty() || identifier_.empty()) {
     identifier_.clear();  // an empty job: nothing on disk, nothing to remove
     return;
   }
-  try {
-    Build(parameters, environment);
-  } catch (...) {
-    // The working lists are gone with Build's frames; what was written stays until the
-    // staging root is removed.
-    RemoveStagingDirectories();
-    throw;
-  }
+  // On a failure the working lists go with Build's frames, and the staging directory removes
+  // its emptied folders; what was written stays until the staging root is removed.
+  Build(parameters, environment);
 }
 
-TConvertFile::~TConvertFile() { RemoveStagingDirectories(); }
+TConvertFile::~TConvertFile() = default;
 
 void TConvertFile::Build(const JobParameters& parameters, const JobEnvironment& environment) {
   target_path_ = parameters.target_path;
-  staging_path_ = environment.staging_root + u"/" + identifier_;
+  if (environment.sink == nullptr) {
+    staging_path_ = environment.staging_root + u"/" + identifier_;
+    staging_ = std::make_unique<StagingFolderSink>(staging_path_, environment.time);
+    sink_ = staging_.get();
+  } else {
+    sink_ = environment.sink;
+  }
   options_ = parameters.options;
   // Vertical writing is EPUB 3's.
   if (options_.vertical) options_.epub3 = true;
@@ -79,15 +78,13 @@ void TConvertFile::Build(const JobParameters& parameters, const JobEnvironment& 
   }
   has_cover_ = cover.has_value();
 
-  // Results are not checked: a folder that is missing shows up as the failure of the first
-  // file written into it.
-  mkdir(NativePath(staging_path_).c_str(), 0777);
-  for (const char16_t* folder : kFolders) mkdir(NativePath(staging_path_ + folder).c_str(), 0777);
+  // A folder that is missing shows up as the failure of the first file put into it.
+  for (const char16_t* folder : kFolders) sink_->MakeFolder(folder);
 
-  WriteFixedDocuments(staging_path_, options_, *environment.code_page);
-  if (cover) WriteCover(staging_path_, *cover, title_, options_.epub3);
+  WriteFixedDocuments(*sink_, options_, *environment.code_page);
+  if (cover) WriteCover(*sink_, *cover, title_, options_.epub3);
 
-  PageSplitter splitter(staging_path_, environment, options_, &chapters_, &volumes_, &readings_);
+  PageSplitter splitter(*sink_, environment, options_, &chapters_, &volumes_, &readings_);
   LanguageGuess guess;
   const bool from_text = options_.language == kLanguageFromText;
   if (from_text) splitter.CountLanguage(&guess);
@@ -104,7 +101,7 @@ void TConvertFile::Build(const JobParameters& parameters, const JobEnvironment& 
   if (from_text && chinese) language_ = ConversionLanguage(options_.chinese);
   // English is written as it always was: "en" in book.opf, "en-US" in toc.ncx.
   if (language_ == u"en") language_.clear();
-  const std::u16string modified = ModificationDate(std::time(nullptr));
+  const std::u16string modified = ModificationDate(environment.time.value_or(std::time(nullptr)));
   const PackageHead head{.title = title_,
                          .author = author_,
                          .identifier = identifier_,
@@ -115,16 +112,7 @@ void TConvertFile::Build(const JobParameters& parameters, const JobEnvironment& 
                          .modified = modified,
                          .contents_page = options_.contents_page,
                          .vertical = options_.vertical};
-  WritePackageDocument(staging_path_, head, splitter.pages());
-}
-
-void TConvertFile::RemoveStagingDirectories() {
-  if (staging_path_.empty()) return;
-  // Only empty folders go; files are never deleted here.
-  rmdir(NativePath(staging_path_ + u"/OEBPS/css").c_str());
-  rmdir(NativePath(staging_path_ + u"/OEBPS").c_str());
-  rmdir(NativePath(staging_path_ + u"/META-INF").c_str());
-  rmdir(NativePath(staging_path_).c_str());
+  WritePackageDocument(*sink_, head, splitter.pages());
 }
 
 int32_t TConvertFile::ChapterCount() const { return static_cast<int32_t>(chapters_.size()); }

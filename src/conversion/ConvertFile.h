@@ -1,10 +1,12 @@
 // TConvertFile is one book in the making. Its constructor does the whole text conversion
-// into a staging directory named by a fresh identifier; the chapter list may then be edited,
-// and FinishBook packs the staging tree into the target .epub. Not copyable; one thread.
+// into a staging directory named by a fresh identifier (or into the sink its environment
+// names); the chapter list may then be edited, and FinishBook makes the target .epub from
+// the staged files. Not copyable; one thread.
 #ifndef QUIREFORGE_CONVERSION_CONVERTFILE_H_
 #define QUIREFORGE_CONVERSION_CONVERTFILE_H_
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,23 +17,26 @@
 
 namespace quireforge {
 
+class BookSink;
+class StagingFolderSink;
 class TArchiver;
 
 class TConvertFile {
  public:
-  // Builds the staging tree: mimetype, META-INF/container.xml, OEBPS/css/main.css, the
-  // cover picture (given or drawn) and page, the XHTML pages, the chapter and volume lists and
-  // OEBPS/book.opf. With a Chinese conversion, the text, the chapter and volume titles, the
-  // title and the author are converted (a conversion whose dictionaries cannot be loaded raises
-  // ChineseConversionError before anything is created). A cover that cannot be drawn (no font
-  // has the title's characters) leaves the book without one and says so in Notes(). Raises on the
-  // first failure (a source that cannot be read or holds no text, a staged file that cannot be
-  // written); files already written then stay in the staging tree, and the progress window is
-  // closed. A cover picture that cannot be read or is no JPEG or PNG raises FileError, and an
-  // option value that no word of its option gives (CheckBookOptions) std::invalid_argument,
-  // before anything is created. Raises std::invalid_argument, creating nothing, when
-  // `environment` lacks its user interface, code page or chapter-head test. Without any source
-  // the job stays empty: no identifier, nothing on disk, no chapters.
+  // Builds the staging tree (or fills the environment's sink): mimetype,
+  // META-INF/container.xml, OEBPS/css/main.css, the cover picture (given or drawn) and page, the
+  // XHTML pages, the chapter and volume lists and OEBPS/book.opf. With a Chinese conversion, the
+  // text, the chapter and volume titles, the title and the author are converted (a conversion
+  // whose dictionaries cannot be loaded raises ChineseConversionError before anything is
+  // created). A cover that cannot be drawn (no font has the title's characters) leaves the book
+  // without one and says so in Notes(). Raises on the first failure (a source that cannot be read
+  // or holds no text, a staged file that cannot be written, a sink that cannot take a file);
+  // files already written then stay in the staging tree, and the progress window is closed. A
+  // cover picture that cannot be read or is no JPEG or PNG raises FileError, and an option value
+  // that no word of its option gives (CheckBookOptions) std::invalid_argument, before anything is
+  // created. Raises std::invalid_argument, creating nothing, when `environment` lacks its user
+  // interface, code page or chapter-head test. Without any source the job stays empty: no
+  // identifier, nothing on disk, no chapters.
   TConvertFile(const JobParameters& parameters, const JobEnvironment& environment);
   // Removes the emptied staging directories (never files).
   ~TConvertFile();
@@ -63,12 +68,14 @@ class TConvertFile {
   // that could not be drawn).
   const std::vector<std::string>& Notes() const { return notes_; }
 
-  // Writes toc.ncx (for EPUB 3 also nav.xhtml) and the contents page, copies the font, packs the
-  // staging tree into the target through `archiver` and removes the emptied staging directory.
-  // Returns true when the book was written: the archiver stored files and nothing was raised.
-  // Raises when toc.ncx, nav.xhtml, the contents page or the font cannot be written; the archiver's
-  // own failures are shown by it and give false. Does nothing and returns false when there is no
-  // book.opf (never built, or packed).
+  // Writes toc.ncx (for EPUB 3 also nav.xhtml) and the contents page and copies the font into
+  // the book, then makes the target through `archiver`: packs the staging tree and removes the
+  // emptied staging directory, or completes the archive the environment's sink was fed (opened
+  // with this very archiver). Returns true when the book was written: the archiver stored files
+  // and nothing was raised. Raises when toc.ncx, nav.xhtml, the contents page or the font cannot
+  // be written; the archiver's own failures are shown by it and give false. Does nothing and
+  // returns false when there is no book to make (never built, already made, or built into a sink
+  // that keeps no page).
   bool FinishBook(TArchiver& archiver);
 
   // Gives a built book another target, title and author before it is packed: book.opf's
@@ -76,7 +83,9 @@ class TConvertFile {
   // FinishBook writes the new names into toc.ncx and packs to the new target. A drawn cover is
   // drawn again with the new names. Raises FileError when a staged file cannot be read or
   // written, or when no font has the new title's characters for the drawn cover; the job then
-  // keeps its names (book.opf is written last). The caller checks the names as for a new job.
+  // keeps its names (book.opf is written last). The caller checks the names as for a new job. A
+  // book built into a sink of the environment keeps its target: raises std::logic_error, changing
+  // nothing.
   void Rename(std::u16string target_path, std::u16string title, std::u16string author);
   // The book's options, as checked and kept whole when the job was built.
   const BookOptions& Options() const { return options_; }
@@ -94,12 +103,14 @@ class TConvertFile {
  private:
   // Steps 3 to 6 of the construction: fields, folders, fixed documents, pages, book.opf.
   void Build(const JobParameters& parameters, const JobEnvironment& environment);
-  // Removes OEBPS/css, OEBPS, META-INF and the staging directory when they are empty.
-  void RemoveStagingDirectories();
   size_t Checked(int32_t index) const;
 
   std::u16string target_path_;
   std::u16string staging_path_;
+  // The staging directory, when the job stages its own files; it removes its emptied folders
+  // when it goes.
+  std::unique_ptr<StagingFolderSink> staging_;
+  BookSink* sink_ = nullptr;  // where the files go: staging_, or the environment's sink
   std::u16string title_;
   std::u16string author_;
   BookOptions options_;

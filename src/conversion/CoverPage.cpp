@@ -1,6 +1,7 @@
 #include "conversion/CoverPage.h"
 
 #include "base/AsciiText.h"
+#include "conversion/BookSink.h"
 #include "conversion/CoverImage.h"
 #include "conversion/TextFile.h"
 #include "conversion/XmlText.h"
@@ -44,12 +45,10 @@ std::vector<std::u16string> CoverPageLines(const CoverImage& image, std::u16stri
   };
 }
 
-void WriteCover(std::u16string_view staging_path, const CoverImage& image,
-                std::u16string_view title, bool xhtml5) {
-  const std::u16string folder = std::u16string(staging_path) + u"/OEBPS/";
-  WriteFileBytes(folder + std::u16string(image.file_name), image.bytes);
-  WriteUtf8Lines(folder + std::u16string(CoverPageFile(xhtml5)),
-                 CoverPageLines(image, title, xhtml5));
+void WriteCover(BookSink& sink, const CoverImage& image, std::u16string_view title, bool xhtml5) {
+  sink.PutFile(u"OEBPS/" + std::u16string(image.file_name), image.bytes);
+  sink.PutFile(u"OEBPS/" + std::u16string(CoverPageFile(xhtml5)),
+               Utf8LinesBytes(CoverPageLines(image, title, xhtml5)));
 }
 
 }  // namespace quireforge

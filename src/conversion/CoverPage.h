@@ -12,6 +12,7 @@
 
 namespace quireforge {
 
+class BookSink;
 struct CoverImage;
 
 // The cover page's file name beside the pages: cover.html, or cover.xhtml for XHTML5.
@@ -22,10 +23,9 @@ std::u16string_view CoverPageFile(bool xhtml5);
 std::vector<std::u16string> CoverPageLines(const CoverImage& image, std::u16string_view title,
                                            bool xhtml5);
 
-// Writes the picture (OEBPS/cover.jpg or cover.png) and the cover page (with the UTF-8
-// writer) into `staging_path`. Raises FileError at the first file that cannot be written.
-void WriteCover(std::u16string_view staging_path, const CoverImage& image,
-                std::u16string_view title, bool xhtml5);
+// Puts the picture (OEBPS/cover.jpg or cover.png) and the cover page (as the UTF-8 writer
+// writes it) into `sink`. Raises as the sink does at the first file that cannot be put.
+void WriteCover(BookSink& sink, const CoverImage& image, std::u16string_view title, bool xhtml5);
 
 }  // namespace quireforge
 

@@ -7,28 +7,26 @@ namespace quireforge {
 
 namespace {
 
-std::string QuotedFileMessage(const char* prefix, std::u16string_view path,
-                              const std::string& reason) {
-  return std::string(prefix) + " \"" + ToUtf8(path) + "\". " + reason;
+FileError QuotedFileError(const char* prefix, std::u16string_view path, const std::string& reason) {
+  return FileError(std::string(prefix) + " \"" + ToUtf8(path) + "\". " + reason, reason);
 }
 
 }  // namespace
 
 void ThrowOpenError(std::u16string_view path, int error_number) {
-  throw FileError(QuotedFileMessage("Cannot open file", path, SystemErrorText(error_number)));
+  throw QuotedFileError("Cannot open file", path, SystemErrorText(error_number));
 }
 
 void ThrowOpenError(std::u16string_view path, const std::string& reason) {
-  throw FileError(QuotedFileMessage("Cannot open file", path, reason));
+  throw QuotedFileError("Cannot open file", path, reason);
 }
 
 void ThrowCreateError(std::u16string_view path, int error_number) {
-  throw FileError(QuotedFileMessage("Cannot create file", path, SystemErrorText(error_number)));
+  throw QuotedFileError("Cannot create file", path, SystemErrorText(error_number));
 }
 
 void ThrowWriteError(std::u16string_view path, int error_number) {
-  throw FileError(
-      QuotedFileMessage("Stream write error in file", path, SystemErrorText(error_number)));
+  throw QuotedFileError("Stream write error in file", path, SystemErrorText(error_number));
 }
 
 void ThrowNoTextError(std::u16string_view path) {

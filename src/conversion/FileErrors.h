@@ -7,13 +7,23 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace quireforge {
 
 // A file that could not be opened, created or written.
 class FileError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  // `reason` is the system's reason alone, when the message ends with one.
+  explicit FileError(const std::string& message, std::string reason = {})
+      : std::runtime_error(message), reason_(std::move(reason)) {}
+
+  // Why the file could not be used ("No space left on device"); the whole message when it
+  // gives no reason of its own.
+  std::string reason() const { return reason_.empty() ? std::string(what()) : reason_; }
+
+ private:
+  std::string reason_;
 };
 
 // Raise FileError with "Cannot open file "<path>". <reason>".

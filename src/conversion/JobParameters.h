@@ -4,6 +4,7 @@
 #define QUIREFORGE_CONVERSION_JOBPARAMETERS_H_
 
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@
 
 namespace quireforge {
 
+class BookSink;
 class LegacyCodePage;
 class UserInterface;
 
@@ -36,11 +38,15 @@ using HeadingSearch =
     std::function<void(const std::vector<std::u16string_view>& lines, std::vector<size_t>* chapters,
                        std::vector<size_t>* volumes)>;
 
-// The surroundings of a job: where it stages, whom it tells about progress, how it
+// The surroundings of a job: where its files go, whom it tells about progress, how it
 // recognises chapters (and volumes) and how it decodes sources without a byte-order mark that
 // are not valid UTF-8 (CodePageChoice::ApplyTo fills in the last two).
 struct JobEnvironment {
-  std::u16string staging_root;  // e.g. /tmp/QuireforgeTmp; must exist
+  // Where the book's files go: a staging directory of the job's own inside `staging_root`
+  // (which must exist; e.g. /tmp/QuireforgeTmp) when `sink` is null, else `sink`, which must
+  // outlive the job (an archive fed as the pages are made, or a sink that keeps no page).
+  std::u16string staging_root;
+  BookSink* sink = nullptr;
   UserInterface* ui = nullptr;  // never null
   // How the chapters of a single source are found: by `find_headings` when set, else line by
   // line by `is_chapter_head`. One of the two is never empty.
@@ -55,6 +61,13 @@ struct JobEnvironment {
   // `find_headings` finds. A line it accepts opens a volume whatever `find_headings` says.
   // Several sources are never searched for volumes, as they are never searched for headings.
   ChapterHeadTest is_volume_head;
+
+  // For books that must come out the same every time (tests of the sinks): the identifier to
+  // use instead of a fresh one (36 characters), and the time to date the book and its files
+  // with instead of the clock's. The staging directory's files take that time too; a sink
+  // given in `sink` is told its time by its maker.
+  std::u16string identifier;
+  std::optional<std::time_t> time;
 };
 
 }  // namespace quireforge

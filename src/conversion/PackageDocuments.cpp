@@ -1,6 +1,7 @@
 #include "conversion/PackageDocuments.h"
 
 #include "base/AsciiText.h"
+#include "conversion/BookSink.h"
 #include "conversion/ClassicBook.h"
 #include "conversion/ContentsPage.h"
 #include "conversion/CoverImage.h"
@@ -203,17 +204,17 @@ std::u16string PackageDocument(const PackageHead& head, const std::vector<int32_
   return text;
 }
 
-void WriteFixedDocuments(std::u16string_view staging_path, const BookOptions& options,
+void WriteFixedDocuments(BookSink& sink, const BookOptions& options,
                          const LegacyCodePage& code_page) {
-  const std::u16string root(staging_path);
-  WritePlainText(root + u"/mimetype", kMimetype, code_page);
-  WritePlainLines(root + u"/META-INF/container.xml", ContainerLines(), code_page);
-  WritePlainLines(root + u"/OEBPS/css/main.css", StyleSheetLines(options), code_page);
+  sink.PutFile(u"mimetype", PlainTextBytes(kMimetype, code_page));
+  sink.PutFile(u"META-INF/container.xml", PlainTextBytes(JoinLines(ContainerLines()), code_page));
+  sink.PutFile(u"OEBPS/css/main.css",
+               PlainTextBytes(JoinLines(StyleSheetLines(options)), code_page));
 }
 
-void WritePackageDocument(std::u16string_view staging_path, const PackageHead& head,
+void WritePackageDocument(BookSink& sink, const PackageHead& head,
                           const std::vector<int32_t>& pages) {
-  WriteUtf8Text(std::u16string(staging_path) + u"/OEBPS/book.opf", PackageDocument(head, pages));
+  sink.PutFile(u"OEBPS/book.opf", Utf8TextBytes(PackageDocument(head, pages)));
 }
 
 }  // namespace quireforge

@@ -1,7 +1,7 @@
 // The documents of every book beside its pages, line by line: mimetype,
 // META-INF/container.xml, the style sheet OEBPS/css/main.css that renders the book's options,
 // and the package document OEBPS/book.opf with its metadata, manifest, spine and guide. Pure
-// functions producing text, plus two that write them into a staging directory; one thread.
+// functions producing text, plus two that put them into a book's sink; one thread.
 #ifndef QUIREFORGE_CONVERSION_PACKAGEDOCUMENTS_H_
 #define QUIREFORGE_CONVERSION_PACKAGEDOCUMENTS_H_
 
@@ -16,6 +16,7 @@
 
 namespace quireforge {
 
+class BookSink;
 class LegacyCodePage;
 struct CoverImage;
 
@@ -61,15 +62,15 @@ struct PackageHead {
 // wants none empty.
 std::u16string PackageDocument(const PackageHead& head, const std::vector<int32_t>& pages);
 
-// Writes mimetype, META-INF/container.xml and OEBPS/css/main.css into `staging_path` with
-// the plain writer, in this order. Raises FileError at the first file that cannot be
-// written; the files written before it stay.
-void WriteFixedDocuments(std::u16string_view staging_path, const BookOptions& options,
+// Puts mimetype, META-INF/container.xml and OEBPS/css/main.css into `sink` as the plain
+// writer writes them, in this order. Raises as the sink does at the first file that cannot be
+// put; the files put before it stay.
+void WriteFixedDocuments(BookSink& sink, const BookOptions& options,
                          const LegacyCodePage& code_page);
 
-// Writes PackageDocument into `staging_path`/OEBPS/book.opf with the UTF-8 writer. Raises
-// FileError when it cannot be written.
-void WritePackageDocument(std::u16string_view staging_path, const PackageHead& head,
+// Puts PackageDocument into `sink` as OEBPS/book.opf, as the UTF-8 writer writes it. Raises as
+// the sink does.
+void WritePackageDocument(BookSink& sink, const PackageHead& head,
                           const std::vector<int32_t>& pages);
 
 }  // namespace quireforge

@@ -55,17 +55,16 @@ class ProgressSession {
 
 }  // namespace
 
-PageSplitter::PageSplitter(const std::u16string& staging_path, const JobEnvironment& environment,
+PageSplitter::PageSplitter(BookSink& sink, const JobEnvironment& environment,
                            const BookOptions& options, std::vector<std::u16string>* chapters,
                            std::vector<VolumeEntry>* volumes, std::vector<SourceReading>* readings)
-    : staging_path_(staging_path),
-      environment_(environment),
+    : environment_(environment),
       chapters_(chapters),
       volumes_(volumes),
       readings_(readings),
       options_(options),
       paragraphs_(options.heading_style, options.indent.has_value()),
-      pages_(staging_path, options.epub3) {}
+      pages_(sink, options.epub3) {}
 
 size_t PageSplitter::LoadSource(const std::u16string& source) {
   lines_ = TextLines();  // the previous source's lines go first

@@ -32,14 +32,14 @@ class PageSplitter {
   // exceeds this.
   static constexpr int64_t kPageBudget = 122400;
 
-  // Pages go to `staging_path`/OEBPS (XHTML5 for an EPUB 3 book), each line written as
+  // Pages go to `sink` as OEBPS/ch_N.html (XHTML5 for an EPUB 3 book), each line written as
   // `options` say; chapter entries are appended to `chapters`, volume entries to `volumes`,
   // and how each source was decoded to `readings`; all must outlive the splitter.
   // `environment` supplies the code page, the chapter-head and volume tests and the user
   // interface.
-  PageSplitter(const std::u16string& staging_path, const JobEnvironment& environment,
-               const BookOptions& options, std::vector<std::u16string>* chapters,
-               std::vector<VolumeEntry>* volumes, std::vector<SourceReading>* readings);
+  PageSplitter(BookSink& sink, const JobEnvironment& environment, const BookOptions& options,
+               std::vector<std::u16string>* chapters, std::vector<VolumeEntry>* volumes,
+               std::vector<SourceReading>* readings);
 
   // Every line placed from now on is also counted into `guess` (null: none), which must
   // outlive the splitting.
@@ -56,8 +56,8 @@ class PageSplitter {
   // One source: a page per chapter heading (when the options recognise chapters), per volume
   // line (a line that opens a volume is no chapter heading) and per budget. The progress window is
   // shown while the lines are placed and closed again on every path. Raises FileError when the
-  // source cannot be read, holds no text or does not fit in memory, or a page cannot be written;
-  // pages saved before stay on disk.
+  // source cannot be read, holds no text or does not fit in memory, and as the sink does when a
+  // page cannot be put; pages put before stay in the sink.
   void SplitSingleSource(const std::u16string& source);
 
   // Several sources, each beginning on a page of its own; when the options recognise chapters
@@ -88,7 +88,6 @@ class PageSplitter {
   std::u16string EntryFor(std::u16string_view title) const;
   void AddChapter(std::u16string_view title);
 
-  const std::u16string staging_path_;
   const JobEnvironment& environment_;
   std::vector<std::u16string>* chapters_;
   std::vector<VolumeEntry>* volumes_;

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "base/Utf.h"
-#include "conversion/TextFile.h"
+#include "conversion/BookSink.h"
 
 namespace quireforge {
 
@@ -48,8 +48,8 @@ std::u16string PageFileName(int32_t number, bool xhtml5) {
   return name;
 }
 
-PageWriter::PageWriter(std::u16string staging_path, bool xhtml5)
-    : pages_folder_(std::move(staging_path) + u"/OEBPS/"), xhtml5_(xhtml5) {}
+PageWriter::PageWriter(BookSink& sink, bool xhtml5)
+    : sink_(sink), keeps_pages_(sink.KeepsPages()), xhtml5_(xhtml5) {}
 
 void PageWriter::Reserve(size_t room) {
   // The buffer only grows, so that appending never clears memory it already had.
@@ -63,24 +63,27 @@ void PageWriter::Append(std::string_view bytes) {
 }
 
 void PageWriter::StartPage() {
+  has_paragraph_ = false;
   length_ = 0;
+  if (!keeps_pages_) return;
   Append(xhtml5_ ? kXhtml5TemplateStart : kTemplateStart);
   Append(std::to_string(page_number_));
   Append(kTemplateEnd);
-  has_paragraph_ = false;
 }
 
 void PageWriter::AppendParagraph(std::u16string_view paragraph) {
+  has_paragraph_ = true;
+  if (!keeps_pages_) return;
   Reserve(3 * paragraph.size() + 2);
   length_ += EncodeUtf8(paragraph, page_.data() + length_);
   Append("\r\n");
-  has_paragraph_ = true;
 }
 
 void PageWriter::SavePage() {
-  Append(kPageEnd);
-  const std::u16string name = page_file_name();
-  WriteFileBytes(pages_folder_ + name, std::string_view(page_.data(), length_));
+  if (keeps_pages_) {
+    Append(kPageEnd);
+    sink_.PutFile(u"OEBPS/" + page_file_name(), std::string_view(page_.data(), length_));
+  }
   saved_pages_.push_back(page_number_);
 }
 

@@ -1,8 +1,9 @@
-// Builds the XHTML pages of one job one at a time and saves each as OEBPS/ch_N.html (XHTML
-// 1.1), or OEBPS/ch_N.xhtml (XHTML5, for EPUB 3), in the UTF-8 writer's form (mark, UTF-8, CR
-// LF after every line), numbering them 1, 2, 3, ... without gaps, and collects each saved page's
-// number for book.opf. A page is built in UTF-8 as its paragraphs come. Owned by
-// the splitting that uses it; reuses its buffers from page to page. Not copyable; one thread.
+// Builds the XHTML pages of one job one at a time and puts each into the book's sink as
+// OEBPS/ch_N.html (XHTML 1.1), or OEBPS/ch_N.xhtml (XHTML5, for EPUB 3), in the UTF-8 writer's
+// form (mark, UTF-8, CR LF after every line), numbering them 1, 2, 3, ... without gaps, and
+// collects each saved page's number for book.opf. A page is built in UTF-8 as its paragraphs
+// come; for a sink that keeps no page, only the numbers are kept. Owned by the splitting that
+// uses it; reuses its buffers from page to page. Not copyable; one thread.
 #ifndef QUIREFORGE_CONVERSION_PAGEWRITER_H_
 #define QUIREFORGE_CONVERSION_PAGEWRITER_H_
 
@@ -13,14 +14,16 @@
 
 namespace quireforge {
 
+class BookSink;
+
 // The file name of page `number`: "ch_N.html", or "ch_N.xhtml" for XHTML5 pages.
 std::u16string PageFileName(int32_t number, bool xhtml5);
 
 class PageWriter {
  public:
-  // Pages go to `staging_path`/OEBPS, as XHTML5 when `xhtml5`; the first page under
-  // construction is page 1.
-  PageWriter(std::u16string staging_path, bool xhtml5);
+  // Pages go to `sink` (which must outlive the writer), as XHTML5 when `xhtml5`; the first
+  // page under construction is page 1.
+  PageWriter(BookSink& sink, bool xhtml5);
 
   PageWriter(const PageWriter&) = delete;
   PageWriter& operator=(const PageWriter&) = delete;
@@ -34,8 +37,8 @@ class PageWriter {
   void StartPage();
   // Appends one paragraph line (as ParagraphFormat builds it).
   void AppendParagraph(std::u16string_view paragraph);
-  // Closes the page, saves it and records its number. Raises FileError when the file cannot
-  // be written; nothing is recorded then.
+  // Closes the page, puts it into the sink and records its number. Raises as the sink does;
+  // nothing is recorded then.
   void SavePage();
   // Moves on to the next page number.
   void NextPage() { ++page_number_; }
@@ -48,7 +51,8 @@ class PageWriter {
   void Reserve(size_t room);
   void Append(std::string_view bytes);
 
-  std::u16string pages_folder_;  // staging path + "/OEBPS/"
+  BookSink& sink_;
+  const bool keeps_pages_;
   bool xhtml5_ = false;
   int32_t page_number_ = 1;
   bool has_paragraph_ = false;

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/PosixIo.h"
@@ -24,14 +25,10 @@ struct FolderListingCloser {
 // Removes the entry `name` of the folder open as `parent`. Folders are opened without
 // following links, so a link is never entered: it fails to open as a folder and is
 // unlinked like a file.
-void RemoveEntry(int parent, const char* name, bool files_too) {
-  ScopedFd fd;
-  if (OpenFolderAt(parent, name, &fd) != 0) {
-    struct stat status;
-    if (fstatat(parent, name, &status, AT_SYMLINK_NOFOLLOW) != 0) return;
-    if (files_too || S_ISLNK(status.st_mode)) unlinkat(parent, name, 0);
-    return;
-  }
+void RemoveEntry(int parent, const char* name, bool files_too);
+
+// Removes everything in the folder open as `fd`, which the call takes over.
+void RemoveContents(ScopedFd fd) {
   std::unique_ptr<DIR, FolderListingCloser> folder(fdopendir(fd.get()));
   if (folder == nullptr) return;
   fd.Release();  // the listing owns it now
@@ -44,7 +41,17 @@ void RemoveEntry(int parent, const char* name, bool files_too) {
   for (const std::string& entry_name : names) {
     RemoveEntry(dirfd(folder.get()), entry_name.c_str(), true);
   }
-  folder.reset();  // closed before the folder itself goes
+}
+
+void RemoveEntry(int parent, const char* name, bool files_too) {
+  ScopedFd fd;
+  if (OpenFolderAt(parent, name, &fd) != 0) {
+    struct stat status;
+    if (fstatat(parent, name, &status, AT_SYMLINK_NOFOLLOW) != 0) return;
+    if (files_too || S_ISLNK(status.st_mode)) unlinkat(parent, name, 0);
+    return;
+  }
+  RemoveContents(std::move(fd));  // closed before the folder itself goes
   unlinkat(parent, name, AT_REMOVEDIR);
 }
 
@@ -56,6 +63,11 @@ void RemoveTree(std::u16string_view directory) {
   while (native.size() > 1 && native.back() == '/') native.pop_back();
   if (native.empty() || native == "/") return;
   RemoveEntry(AT_FDCWD, native.c_str(), false);
+}
+
+void RemoveTreeContents(int folder) {
+  ScopedFd own(fcntl(folder, F_DUPFD_CLOEXEC, 0));
+  if (own.valid()) RemoveContents(std::move(own));
 }
 
 }  // namespace quireforge

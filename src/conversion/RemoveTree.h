@@ -13,6 +13,10 @@ namespace quireforge {
 // left alone.
 void RemoveTree(std::u16string_view directory);
 
+// Deletes everything in the folder open as the descriptor `folder` (which stays open), never
+// following links, and leaves the folder itself.
+void RemoveTreeContents(int folder);
+
 }  // namespace quireforge
 
 #endif  // QUIREFORGE_CONVERSION_REMOVETREE_H_

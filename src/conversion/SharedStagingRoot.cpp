@@ -51,6 +51,9 @@ bool SharedStagingRoot::Lock() {
       if (error == ENOENT && ++missing < 3) continue;
       return false;
     }
+    // No other window holds the root: what it holds was left by windows that are gone
+    // (killed, or ended before they could clean up), and goes now.
+    if (flock(folder.get(), LOCK_EX | LOCK_NB) == 0) RemoveTreeContents(folder.get());
     // Another window removing the root holds the lock exclusively for that long.
     if (flock(folder.get(), LOCK_SH | LOCK_NB) != 0) {
       if (errno == EWOULDBLOCK) continue;

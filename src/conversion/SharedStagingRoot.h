@@ -17,9 +17,11 @@ namespace quireforge {
 class SharedStagingRoot {
  public:
   // Creates `root` as CreateStagingRoot does, raising StagingRootError (and holding
-  // nothing) when it must not be used, and takes the shared lock. A root that cannot be
-  // created or locked is not reported: jobs then fail when they write, and Close removes
-  // only this window's job folders and the root when it is empty.
+  // nothing) when it must not be used, and takes the shared lock. When no other window holds
+  // the root, whatever it holds was left by windows that are gone (a killed one keeps no
+  // lock) and is removed first. A root that cannot be created or locked is not reported:
+  // jobs then fail when they write, and Close removes only this window's job folders and
+  // the root when it is empty.
   explicit SharedStagingRoot(std::u16string root);
   // Releases the lock; removes nothing.
   ~SharedStagingRoot();

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <string>
+
 #include "base/TemporaryFolder.h"
 #include "base/Utf.h"
 #include "conversion/TextFile.h"
@@ -17,7 +19,18 @@ namespace {
 
 }  // namespace
 
-std::u16string StagingRootPath() { return FromUtf8(TemporaryFolderPath()) + u"/QuireforgeTmp"; }
+std::u16string StagingRootPath() {
+  const std::string folder = TemporaryFolderPath();
+  std::string name = "/QuireforgeTmp";
+  // In a folder that every user may write into (/tmp) one user's folder of that name would
+  // block every other user's conversions: there the name carries the user's id.
+  struct stat status;
+  if (stat(folder.c_str(), &status) == 0 && (status.st_mode & S_IWOTH) != 0) {
+    name += '-';
+    name += std::to_string(geteuid());
+  }
+  return FromUtf8(folder + name);
+}
 
 void CreateStagingRoot(std::u16string_view root) {
   const std::string native = NativePath(root);

@@ -1,5 +1,6 @@
 // Where jobs stage their books: the folder QuireforgeTmp inside the temporary folder (TEMP,
-// else TMPDIR, else the per-user XDG_RUNTIME_DIR, else /tmp), one staging directory per job
+// else TMPDIR, else the per-user XDG_RUNTIME_DIR, else /tmp, where the name carries the
+// user's id: QuireforgeTmp-1000), one staging directory per job
 // inside it. The window creates it before the first job and holds it (SharedStagingRoot)
 // until it closes. Free functions; one thread.
 #ifndef QUIREFORGE_CONVERSION_STAGINGROOT_H_
@@ -17,7 +18,8 @@ class StagingRootError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// TemporaryFolderPath() (base/TemporaryFolder.h) plus "/QuireforgeTmp".
+// TemporaryFolderPath() (base/TemporaryFolder.h) plus "/QuireforgeTmp", and "-" and the
+// user's id when every user may write into that folder (as into /tmp).
 std::u16string StagingRootPath();
 
 // Creates `root` with mode 0700 when it does not exist; an existing folder of ours is used

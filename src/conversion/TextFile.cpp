@@ -240,25 +240,34 @@ PiecesResult DecodePieces(std::u16string_view path, const ScopedFd& file, PieceD
 
 // How much of the start of a source without a mark is looked at for UTF-16.
 constexpr size_t kUtf16Sample = size_t{64} << 10;
+// The most units UTF-16 text runs without a zero byte: a paragraph of CJK characters without
+// a line break, ASCII, 一 or an ideographic space (classical novels reach 550).
+constexpr size_t kUtf16LongestRunWithoutZero = 2048;
 
 // The byte order of UTF-16 that `head`, the start of a source without a mark, is in, when its
-// zero bytes say so. Units with one zero byte (ASCII in one byte order, and in Chinese text
-// also 一 U+4E00 and the ideographic space U+3000 in the other) must make up at least one unit
-// in 256 of the text (up to its first zero unit) and be found in both its halves; then line
-// breaks, else those units, must be more in one order than in the other. A text in UTF-8 or
-// a code page has no zero byte before the NUL that ends it, and junk after that NUL does not
-// reach back into the first half.
+// zero bytes say so. The text it decides on runs up to its first zero unit (or the end of
+// `head`). Units with one zero byte (ASCII in one byte order, and in Chinese text also 一
+// U+4E00 and the ideographic space U+3000 in the other) must be found throughout it: in both
+// its halves, never more than kUtf16LongestRunWithoutZero units apart (nor from its start
+// and end), and in at least one unit of 256. A legacy text has no zero byte before the NUL
+// that ends it, so a long one is never taken for UTF-16, whatever follows its NUL. Then line
+// breaks decide the byte order: in one order, at least one per kUtf16LongestRunWithoutZero
+// units and 16 times as many as in the other. A text with fewer line breaks is decided by
+// all those units, when one order has four times as many as the other. Junk after a short
+// legacy text's NUL has its zero bytes in both places alike and no line breaks to speak of.
 std::optional<PieceDecoding> DetectUtf16(std::string_view head) {
   size_t units = 0;
   size_t little = 0, big = 0;                // units with a zero high byte, or low byte
   size_t little_breaks = 0, big_breaks = 0;  // CR or LF in either order
-  size_t first = 0, last = 0;                // the first and last unit with a zero byte
+  size_t first = 0, next = 0;                // the first unit with a zero byte; one past the last
+  size_t longest_run = 0;                    // units in a row without a zero byte
   const auto* b = reinterpret_cast<const unsigned char*>(head.data());
   for (size_t i = 0; i + 1 < head.size(); i += 2, ++units) {
     if (b[i] == 0 && b[i + 1] == 0) break;  // the end of the text in either order
     if (b[i] != 0 && b[i + 1] != 0) continue;
     if (little + big == 0) first = units;
-    last = units;
+    longest_run = std::max(longest_run, units - next);
+    next = units + 1;
     if (b[i + 1] == 0) {
       ++little;
       if (b[i] == '\n' || b[i] == '\r') ++little_breaks;
@@ -267,16 +276,25 @@ std::optional<PieceDecoding> DetectUtf16(std::string_view head) {
       if (b[i + 1] == '\n' || b[i + 1] == '\r') ++big_breaks;
     }
   }
-  if (little + big < 2 || 256 * (little + big) < units || 2 * first >= units ||
-      2 * (last + 1) <= units) {
+  longest_run = std::max(longest_run, units - next);
+  if (little + big < 2 || 256 * (little + big) < units || 2 * first >= units || 2 * next <= units ||
+      longest_run > kUtf16LongestRunWithoutZero) {
     return std::nullopt;
   }
-  if (little_breaks != big_breaks) {
-    return little_breaks > big_breaks ? PieceDecoding::kUtf16LittleEndian
-                                      : PieceDecoding::kUtf16BigEndian;
+  const auto dominant = [](size_t one, size_t other, size_t ratio) { return one >= ratio * other; };
+  const size_t enough_breaks = std::max<size_t>(2, units / kUtf16LongestRunWithoutZero);
+  if (little_breaks + big_breaks >= enough_breaks) {
+    if (little_breaks >= enough_breaks && dominant(little_breaks, big_breaks, 16)) {
+      return PieceDecoding::kUtf16LittleEndian;
+    }
+    if (big_breaks >= enough_breaks && dominant(big_breaks, little_breaks, 16)) {
+      return PieceDecoding::kUtf16BigEndian;
+    }
+    return std::nullopt;
   }
-  if (little == big) return std::nullopt;
-  return little > big ? PieceDecoding::kUtf16LittleEndian : PieceDecoding::kUtf16BigEndian;
+  if (little >= 2 && dominant(little, big, 4)) return PieceDecoding::kUtf16LittleEndian;
+  if (big >= 2 && dominant(big, little, 4)) return PieceDecoding::kUtf16BigEndian;
+  return std::nullopt;
 }
 
 // The name of the encoding a mark selects.
@@ -473,8 +491,7 @@ std::u16string JoinLines(const std::vector<std::u16string>& lines) {
   return text;
 }
 
-void WritePlainText(std::u16string_view path, std::u16string_view text,
-                    const LegacyCodePage& code_page) {
+std::string PlainTextBytes(std::u16string_view text, const LegacyCodePage& code_page) {
   std::string bytes;
   if (code_page.utf16() != LegacyCodePage::Utf16::kNo) {
     // UTF-16 is named for sources only; a staged plain file stays ASCII-compatible.
@@ -482,16 +499,41 @@ void WritePlainText(std::u16string_view path, std::u16string_view text,
   } else {
     code_page.Encode(text, &bytes);
   }
-  WriteFileBytes(path, bytes);
+  return bytes;
+}
+
+namespace {
+
+// The UTF-8 writer's bytes for `text` in the first bytes of `*bytes` (which only grows);
+// returns how many.
+size_t EncodeUtf8File(std::u16string_view text, std::string* bytes) {
+  const size_t room = kUtf8Mark.size() + 3 * text.size();
+  if (bytes->size() < room) bytes->resize(room);
+  kUtf8Mark.copy(bytes->data(), kUtf8Mark.size());
+  return kUtf8Mark.size() + EncodeUtf8(text, bytes->data() + kUtf8Mark.size());
+}
+
+}  // namespace
+
+std::string Utf8TextBytes(std::u16string_view text) {
+  std::string bytes;
+  bytes.resize(EncodeUtf8File(text, &bytes));
+  return bytes;
+}
+
+std::string Utf8LinesBytes(const std::vector<std::u16string>& lines) {
+  return Utf8TextBytes(JoinLines(lines));
+}
+
+void WritePlainText(std::u16string_view path, std::u16string_view text,
+                    const LegacyCodePage& code_page) {
+  WriteFileBytes(path, PlainTextBytes(text, code_page));
 }
 
 void WriteUtf8Text(std::u16string_view path, std::u16string_view text, std::string* scratch) {
   std::string local;
   std::string* bytes = scratch != nullptr ? scratch : &local;
-  const size_t room = kUtf8Mark.size() + 3 * text.size();
-  if (bytes->size() < room) bytes->resize(room);
-  kUtf8Mark.copy(bytes->data(), kUtf8Mark.size());
-  const size_t length = kUtf8Mark.size() + EncodeUtf8(text, bytes->data() + kUtf8Mark.size());
+  const size_t length = EncodeUtf8File(text, bytes);
   WriteFileBytes(path, std::string_view(bytes->data(), length));
 }
 

@@ -101,6 +101,13 @@ void WritePlainText(std::u16string_view path, std::u16string_view text,
 void WriteUtf8Text(std::u16string_view path, std::u16string_view text,
                    std::string* scratch = nullptr);
 
+// The bytes the writers above write for `text` (line breaks in place), for a file made
+// elsewhere than on disk.
+std::string PlainTextBytes(std::u16string_view text, const LegacyCodePage& code_page);
+std::string Utf8TextBytes(std::u16string_view text);
+// The bytes WriteUtf8Lines writes for `lines`.
+std::string Utf8LinesBytes(const std::vector<std::u16string>& lines);
+
 // The first `limit` bytes of `path` (all of it when it is shorter), read as the loads read:
 // a folder, a device or a pipe is refused with the open error.
 std::string ReadFileBytes(std::u16string_view path, size_t limit);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "base/Utf.h"
 #include "conversion/BookOptionTable.h"
 
 namespace quireforge {
@@ -176,7 +177,8 @@ QString OptionsSummary(const BookOptions& options, const InterfaceTexts& texts) 
 void ReadOptionControls(const QWidget& root, BookOptions* options) {
   for (const BookOption& option : BookOptionTable()) {
     if (const QWidget* control = ControlOf(root, option)) {
-      option.set(options, ControlWord(*control, option).toStdString());
+      // A path keeps the bytes of a name that is no UTF-8 (LocalPaths.h).
+      option.set(options, ToUtf8(ControlWord(*control, option).toStdU16String()));
     }
   }
 }

@@ -68,6 +68,9 @@ inline constexpr QPoint kWaitingBookPosition(16, 72);
 inline constexpr QSize kWaitingBook(337, 32);
 inline constexpr QPoint kWaitingCancelPosition(136, 144);
 inline constexpr QSize kWaitingCancel(95, 28);
+// Several books packed at once: a book line and its bar for each, one under the other; the
+// window and Cancel move down by this much for each line after the first.
+inline constexpr int kWaitingBookLineStep = 60;
 
 }  // namespace quireforge::design
 

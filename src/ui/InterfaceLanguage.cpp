@@ -74,6 +74,7 @@ InterfaceTexts MakeEnglish() {
       QStringLiteral("Books are being converted. Cancel the current book and close the window?");
   t.close_adding_message =
       QStringLiteral("A book is being added. The window can be closed when it is done.");
+  t.settings_not_saved = QStringLiteral("Your choices cannot be kept for the next run.");
   t.summary_caption = QStringLiteral("Conversion finished");
   t.summary_written = QStringLiteral("Written (%1):");
   t.summary_failed = QStringLiteral("Failed (%1):");
@@ -194,6 +195,7 @@ InterfaceTexts MakeChinese() {
   t.close_pending_text = QStringLiteral("列表中还有尚未转换的文件！仍要关闭窗口吗？");
   t.close_running_text = QStringLiteral("正在转换。要取消当前的书并关闭窗口吗？");
   t.close_adding_message = QStringLiteral("正在添加文件，添加完成后才能关闭窗口。");
+  t.settings_not_saved = QStringLiteral("无法保存您的选择，下次启动时不会保留。");
   t.summary_caption = QStringLiteral("转换结束");
   t.summary_written = QStringLiteral("已写入（%1）：");
   t.summary_failed = QStringLiteral("失败（%1）：");
@@ -207,6 +209,13 @@ InterfaceTexts MakeChinese() {
        QStringLiteral("无法创建文件“%1”：它是源文件之一。")},
       {QStringLiteral(R"re(Cannot create file "(.*)"\. It is the font file\.)re"),
        QStringLiteral("无法创建文件“%1”：它是字体文件。")},
+      {QStringLiteral(R"re(Cannot create file "(.*)"\. It is the cover picture\.)re"),
+       QStringLiteral("无法创建文件“%1”：它是封面图片。")},
+      {QStringLiteral(
+           R"re(Cannot use font file "(.*)"\. It is not a TrueType or OpenType font\.)re"),
+       QStringLiteral("无法使用字体文件“%1”：它不是 TrueType 或 OpenType 字体。")},
+      {QStringLiteral(R"re(Cannot save settings file "(.*)"\. (.*))re"),
+       QStringLiteral("无法保存设置文件“%1”。%2")},
       {QStringLiteral(R"re(Cannot open file "(.*)"\. (.*))re"),
        QStringLiteral("无法打开文件“%1”。%2")},
       {QStringLiteral(R"re(Cannot create file "(.*)"\. (.*))re"),

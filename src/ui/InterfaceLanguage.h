@@ -39,6 +39,8 @@ struct InterfaceTexts {
   // closing stops a Start run; told when closing must wait for Add.
   QString question_caption, remove_question_text, close_pending_text, close_running_text;
   QString close_adding_message;
+  // Told once, above the reason, when the settings file cannot be written.
+  QString settings_not_saved;
   // The summary at the end of Start; "%1" is a count. A failed book's line is its target,
   // ": " and the reason.
   QString summary_caption, summary_written, summary_failed, summary_cancelled, summary_not_started;

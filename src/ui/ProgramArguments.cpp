@@ -2,6 +2,10 @@
 
 #include <QDir>
 #include <QUrl>
+#include <algorithm>
+#include <iterator>
+
+#include "ui/LocalPaths.h"
 
 namespace quireforge {
 
@@ -10,12 +14,66 @@ namespace {
 QString AbsolutePath(const QString& argument, const QString& current_folder) {
   if (argument.startsWith(QLatin1String("file:"))) {
     const QUrl url(argument);
-    if (url.isLocalFile()) return QDir::cleanPath(url.toLocalFile());
+    if (url.isLocalFile()) return QDir::cleanPath(PathFromUrl(url));
   }
   return QDir::cleanPath(QDir(current_folder).absoluteFilePath(argument));
 }
 
+// The options QApplication takes for itself, with and without a value (X11's too).
+const char* const kToolkitOptionsWithValue[] = {"platform",
+                                                "platformpluginpath",
+                                                "platformtheme",
+                                                "plugin",
+                                                "qwindowgeometry",
+                                                "qwindowicon",
+                                                "qwindowtitle",
+                                                "session",
+                                                "display",
+                                                "geometry",
+                                                "title",
+                                                "icon",
+                                                "name",
+                                                "style",
+                                                "stylesheet",
+                                                "visual",
+                                                "ncols",
+                                                "cmap",
+                                                "im",
+                                                "inputstyle"};
+const char* const kToolkitFlags[] = {"reverse", "widgetcount", "nograb",       "dograb",
+                                     "sync",    "testability", "qmljsdebugger"};
+
 }  // namespace
+
+QStringList WithoutToolkitOptions(const QStringList& arguments) {
+  QStringList left;
+  for (qsizetype i = 0; i < arguments.size(); ++i) {
+    const QString& argument = arguments[i];
+    if (argument == QLatin1String("--")) {
+      left.append(arguments.mid(i));
+      break;
+    }
+    // "-name", "--name" and "-name=value" alike.
+    QString name = argument;
+    if (name.startsWith(QLatin1String("--"))) name.remove(0, 1);
+    if (!name.startsWith(QLatin1Char('-'))) {
+      left.append(argument);
+      continue;
+    }
+    name.remove(0, 1);
+    const qsizetype equals = name.indexOf(QLatin1Char('='));
+    const bool has_value = equals >= 0;
+    if (has_value) name.truncate(equals);
+    const auto is = [&name](const char* option) { return name == QLatin1String(option); };
+    if (std::any_of(std::begin(kToolkitFlags), std::end(kToolkitFlags), is)) continue;
+    if (std::any_of(std::begin(kToolkitOptionsWithValue), std::end(kToolkitOptionsWithValue), is)) {
+      if (!has_value) ++i;  // its value
+      continue;
+    }
+    left.append(argument);
+  }
+  return left;
+}
 
 ProgramArguments ParseProgramArguments(const QStringList& arguments,
                                        const QString& current_folder) {

@@ -21,6 +21,11 @@ struct ProgramArguments {
 // is an unknown option. Everything else, and everything after "--", is a file.
 ProgramArguments ParseProgramArguments(const QStringList& arguments, const QString& current_folder);
 
+// `arguments` without the options QApplication takes for itself (-platform NAME, -style NAME,
+// -reverse, ...), which it removes from the command line only once it is made: so that a
+// wrong command line is told as such where no window can be made at all.
+QStringList WithoutToolkitOptions(const QStringList& arguments);
+
 // The text --help prints.
 QString ProgramUsage();
 

@@ -14,6 +14,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "ui/LocalPaths.h"
+
 namespace quireforge {
 
 namespace {
@@ -115,7 +117,13 @@ QStringList QtDialogService::RunFileDialog(const FileDialogRequest& request) {
     }
   }
   if (dialog.exec() != QDialog::Accepted) return {};
-  return dialog.selectedFiles();
+  // A name that is no UTF-8 keeps its bytes in the URL a desktop's own dialog gives; Qt's
+  // dialog lists it with U+FFFD, and the file is found again from that.
+  QStringList files;
+  for (const QUrl& url : dialog.selectedUrls()) {
+    files.append(url.isLocalFile() ? RecoveredPath(PathFromUrl(url)) : url.toString());
+  }
+  return files;
 }
 
 bool QtDialogService::EditRow(const QString& caption, const QStringList& labels,
@@ -152,7 +160,7 @@ bool QtDialogService::ShowSummary(const QString& caption, const QString& text,
 }
 
 void QtDialogService::OpenFolder(const QString& folder) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+  QDesktopServices::openUrl(UrlFromPath(folder));
 }
 
 }  // namespace quireforge

@@ -45,6 +45,7 @@
 #include "ui/JobListModel.h"
 #include "ui/JobListView.h"
 #include "ui/ProgramValues.h"
+#include "ui/SettingsWriter.h"
 #include "ui/SourceField.h"
 #include "ui/TForm_Waiting.h"
 
@@ -449,6 +450,13 @@ void TForm_Main::FormShow() {
   QStringList problems;
   if (!values_.CodePageProblem().isEmpty()) problems.append(values_.CodePageProblem());
   if (!staging_problem_.isEmpty()) problems.append(staging_problem_);
+  if (!values_.SettingsFile().isEmpty()) {
+    const QString settings_problem = SettingsWriteProblem(values_.SettingsFile());
+    if (!settings_problem.isEmpty()) {
+      settings_problem_told_ = true;
+      problems.append(texts_.settings_not_saved + QLatin1Char('\n') + settings_problem);
+    }
+  }
   if (!problems.isEmpty()) {
     QMetaObject::invokeMethod(
         this, [this, problems] { ShowFailure(problems.join(QLatin1Char('\n'))); },
@@ -566,7 +574,8 @@ void TForm_Main::AddJob() {
   }
   if (!staging_problem_.isEmpty()) throw std::runtime_error(staging_problem_.toStdString());
 
-  std::unique_ptr<TConvertFile> job = BuildJob(source, target, title, author);
+  const QString checked_target = CheckedTarget(target, source, ChosenOptions());
+  std::unique_ptr<TConvertFile> job = BuildJob(source, checked_target, title, author);
   QStringList notes;
   for (const std::string& note : job->Notes()) notes.append(QString::fromStdString(note));
   jobs_->Append(std::move(job), source);
@@ -583,6 +592,14 @@ void TForm_Main::AddJob() {
     if (field->text() == added) field->clear();
   }
   if (same_source) CheckBox_PH->setChecked(false);
+}
+
+QString TForm_Main::CheckedTarget(const QString& target, const QString& source_text,
+                                  const BookOptions& options) const {
+  std::vector<std::u16string> sources;
+  for (const QString& path : ParseSourceField(source_text))
+    sources.push_back(path.toStdU16String());
+  return QString::fromStdU16String(CheckedTargetPath(target.toStdU16String(), sources, options));
 }
 
 std::unique_ptr<TConvertFile> TForm_Main::BuildJob(const QString& source, const QString& target,
@@ -620,7 +637,12 @@ void TForm_Main::Button_EditClick() {
     } else if (IsEmptyAsXmlText(fields.title.toStdU16String())) {
       dialogs_.ShowMessage(texts_.add_no_title);
     } else {
-      break;
+      try {
+        fields.target = CheckedTarget(fields.target, jobs_->SourceText(row), job.Options());
+        break;
+      } catch (const BookNameError& refused) {
+        ShowFailure(TextOf(refused));
+      }
     }
   }
   jobs_->Rename(row, fields.target, fields.title, fields.author);

@@ -84,6 +84,8 @@ class TForm_Main : public QWidget {
   void RetranslateUi(const InterfaceTexts& texts);
 
   TArchiver& Archiver() { return archiver_; }
+  // The Start command (how many books it packs at once, whether it runs).
+  StartRun& StartRunner() { return *start_run_; }
   // The folder the source dialog opens at: the folder of the last source chosen there.
   QString LastSourceFolder() const { return last_source_folder_; }
   InterfaceLanguage Language() const { return language_; }
@@ -159,6 +161,14 @@ class TForm_Main : public QWidget {
   // The user's choices, kept between runs in the settings file (none when it is unnamed).
   void LoadSettings();
   void SaveSettings();
+  // Tells the user, the first time only, that the choices cannot be kept (`failure` says
+  // why); nothing when `failure` is empty.
+  void TellSettingsProblem(const QString& failure);
+  // `target` made absolute and checked for a book of the sources in `source_text` with
+  // `options`: never one of its sources, its font or its cover picture. The one check of a
+  // target, for Add and for a row's Edit alike; raises BookNameError naming the target.
+  QString CheckedTarget(const QString& target, const QString& source_text,
+                        const BookOptions& options) const;
   // The job the fields and option controls describe, built now (the conversion runs here).
   // Raises the refusals of the core (a target among the sources or naming the font) and the
   // conversion's failures.
@@ -206,6 +216,8 @@ class TForm_Main : public QWidget {
   bool idle_ = true;
   bool adding_ = false;
   bool shown_before_ = false;
+  // The user was told that the settings file cannot be written.
+  bool settings_problem_told_ = false;
   // The window closes once Start has stopped.
   bool close_after_start_ = false;
   // The folder sources were last taken from (the source dialog opens there).

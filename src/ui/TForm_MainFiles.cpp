@@ -17,6 +17,7 @@
 #include "conversion/BookNames.h"
 #include "conversion/BookRequest.h"
 #include "ui/DialogService.h"
+#include "ui/LocalPaths.h"
 #include "ui/ProgramValues.h"
 #include "ui/SourceField.h"
 #include "ui/TForm_Main.h"
@@ -34,7 +35,8 @@ QStringList LocalFiles(const QMimeData* data) {
   QStringList paths;
   if (data == nullptr || !data->hasUrls()) return paths;
   for (const QUrl& url : data->urls()) {
-    if (url.isLocalFile()) paths.append(url.toLocalFile());
+    // From the URL's bytes: a name that is no UTF-8 still names its file.
+    if (url.isLocalFile()) paths.append(PathFromUrl(url));
   }
   return paths;
 }
@@ -66,16 +68,16 @@ void TForm_Main::Button_OpenClick() {
 }
 
 void TForm_Main::FillNamesFrom(const QString& path, bool typed) {
-  // The names the command line would give the book: the file name's, or the text's first
-  // lines' where the name names no author.
+  // The names the command line would give the book: the file name's (one that is no UTF-8
+  // read as the core reads it, so that the title is text), or the text's first lines' where
+  // the name names no author.
   BookOptions options;
   try {
     options = ChosenOptions();
   } catch (const std::exception&) {
     // A field holds what no option takes: Add says so; the names follow the defaults.
   }
-  const TitleAndAuthor names = BookNamesOf(path.toStdU16String(), values_.CodePages(), options)
-                                   .value_or(TitleAndAuthorFromFileName(path.toStdU16String()));
+  const TitleAndAuthor names = BookNamesOf(path.toStdU16String(), values_.CodePages(), options);
   Edit_Title->setText(QString::fromStdU16String(names.title));
   // Only into an empty Author field. While a path is being typed, the author taken from
   // the name typed so far is still the window's own and follows the name.

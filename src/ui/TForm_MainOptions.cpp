@@ -11,6 +11,7 @@
 #include "ui/BookOptionControls.h"
 #include "ui/BookOptionsDialog.h"
 #include "ui/ProgramValues.h"
+#include "ui/SettingsWriter.h"
 #include "ui/TForm_Main.h"
 
 namespace quireforge {
@@ -55,20 +56,28 @@ void TForm_Main::LoadSettings() {
 void TForm_Main::SaveSettings() {
   const QString file = values_.SettingsFile();
   if (file.isEmpty()) return;
-  QSettings settings(file, QSettings::IniFormat);
   BookOptions options;
   try {
     options = ChosenOptions();
   } catch (const std::exception&) {
     return;  // a field holds what no option takes: the last good choices stay
   }
-  for (const BookOption& option : BookOptionTable()) {
-    settings.setValue(QStringLiteral("book/") + TableText(option.name),
-                      QString::fromStdString(option.get(options)));
-  }
-  settings.setValue(QStringLiteral("folders/source"), last_source_folder_);
-  settings.setValue(QStringLiteral("folders/target"), last_target_folder_);
-  settings.setValue(QStringLiteral("window/geometry"), saveGeometry());
+  const QString failure = WriteSettings(file, [&](QSettings& settings) {
+    for (const BookOption& option : BookOptionTable()) {
+      settings.setValue(QStringLiteral("book/") + TableText(option.name),
+                        QString::fromStdString(option.get(options)));
+    }
+    settings.setValue(QStringLiteral("folders/source"), last_source_folder_);
+    settings.setValue(QStringLiteral("folders/target"), last_target_folder_);
+    settings.setValue(QStringLiteral("window/geometry"), saveGeometry());
+  });
+  TellSettingsProblem(failure);
+}
+
+void TForm_Main::TellSettingsProblem(const QString& failure) {
+  if (failure.isEmpty() || settings_problem_told_) return;
+  settings_problem_told_ = true;
+  ShowFailure(texts_.settings_not_saved + QLatin1Char('\n') + failure);
 }
 
 void TForm_Main::Button_BookOptionsClick() {

@@ -1,9 +1,10 @@
-// Start of TForm_Main: the StartRun controller packs every row not finished yet while the
-// progress window names the book (i of n), follows its packing and offers Cancel; the window
-// is disabled meanwhile, and a summary tells it all at the end, with "Open folder" for the
-// books written.
+// Start of TForm_Main: the StartRun controller packs every row not finished yet, several at
+// once, while the progress window names each book being packed (i of n) on a line of its own,
+// follows its packing and offers Cancel; the window is disabled meanwhile, and a summary tells
+// it all at the end, with "Open folder" for the books written.
 #include <QProgressBar>
 #include <QTimer>
+#include <algorithm>
 
 #include "base/UserInterface.h"
 #include "ui/DialogService.h"
@@ -16,20 +17,25 @@ namespace quireforge {
 
 namespace {
 
-// The progress window shows the run's book and its bar.
+// The progress window shows each book being packed and its bar, a line each.
 class WaitingWindowProgress : public StartRun::Listener {
  public:
   WaitingWindowProgress(TForm_Waiting* waiting, const InterfaceTexts& texts)
       : waiting_(waiting), texts_(texts) {}
 
-  void BookStarted(int number, int count, const QString& title) override {
+  void BookStarted(int line, int number, int count, const QString& title) override {
     if (waiting_ == nullptr) return;
-    waiting_->SetBookText(texts_.waiting_book.arg(number).arg(count).arg(title));
-    waiting_->Bar()->setRange(0, StartRun::kProgressSteps);
-    waiting_->Bar()->show();
+    waiting_->SetBookLine(line, texts_.waiting_book.arg(number).arg(count).arg(title),
+                          StartRun::kProgressSteps);
   }
-  void BookProgress(int step) override {
-    if (waiting_ != nullptr) waiting_->Bar()->setValue(step);
+  void BookProgress(int line, int step) override {
+    if (waiting_ == nullptr || waiting_->BookBar(line) == nullptr) return;
+    waiting_->BookBar(line)->setValue(step);
+  }
+  void BookEnded(int line) override {
+    // The first line keeps naming its last book until another takes its place (a run of one
+    // book at a time reads as it always did); the others empty.
+    if (waiting_ != nullptr && line > 0) waiting_->SetBookLine(line, QString());
   }
 
  private:
@@ -50,7 +56,11 @@ void TForm_Main::Button_StartClick() {
   bool finished = false;
   Guarded(
       [this, &results, &finished] {
-        if (waiting_ != nullptr) waiting_->SetCancellable(true, texts_.button_cancel);
+        if (waiting_ != nullptr) {
+          waiting_->SetCancellable(true, texts_.button_cancel);
+          waiting_->SetBookLineCount(
+              std::min(start_run_->BooksAtOnce(), static_cast<int>(jobs_->PendingRows().size())));
+        }
         ui_.ShowProgress();
         ui_.ProcessMessages();
         WaitingWindowProgress progress(waiting_, texts_);

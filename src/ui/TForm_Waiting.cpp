@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QWindow>
+#include <algorithm>
 
 #include "ui/DesignSizes.h"
 #include "ui/InterfaceFonts.h"
@@ -59,6 +60,69 @@ TForm_Waiting::TForm_Waiting(QWidget* main_window)
   Button_Cancel->setGeometry(QRect(design::kWaitingCancelPosition, design::kWaitingCancel));
   Button_Cancel->hide();
   connect(Button_Cancel, &QPushButton::clicked, this, &TForm_Waiting::CancelRequested);
+  book_labels_.push_back(Label_Book);
+  book_bars_.push_back(ProgressBar_Waiting);
+}
+
+void TForm_Waiting::SetBookLineCount(int count) {
+  count = std::max(count, 1);
+  for (int line = BookLineCount(); line < count; ++line) {
+    const QPoint down(0, line * design::kWaitingBookLineStep);
+    auto* label = new QLabel(Panel_Waiting);
+    label->setObjectName(QStringLiteral("Label_Book%1").arg(line + 1));
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignCenter);
+    label->setGeometry(QRect(design::kWaitingBookPosition + down, design::kWaitingBook));
+    auto* bar = new QProgressBar(Panel_Waiting);
+    bar->setObjectName(QStringLiteral("ProgressBar_Waiting%1").arg(line + 1));
+    bar->setGeometry(QRect(design::kWaitingBarPosition + down, design::kWaitingBar));
+    bar->setTextVisible(false);
+    bar->hide();
+    book_labels_.push_back(label);
+    book_bars_.push_back(bar);
+  }
+  while (BookLineCount() > count) {
+    delete book_labels_.back();
+    delete book_bars_.back();
+    book_labels_.pop_back();
+    book_bars_.pop_back();
+  }
+  for (int line = 1; line < count; ++line) {
+    book_labels_[static_cast<size_t>(line)]->setVisible(cancellable_);
+  }
+  const QPoint down(0, (count - 1) * design::kWaitingBookLineStep);
+  const QSize size(design::kWaitingWindow.width(), design::kWaitingWindow.height() + down.y());
+  setFixedSize(size);
+  Panel_Waiting->setGeometry(QRect(QPoint(0, 0), size));
+  Button_Cancel->setGeometry(QRect(design::kWaitingCancelPosition + down, design::kWaitingCancel));
+  if (!cancellable_) {
+    panel_label_->setGeometry(QRect(QPoint(0, 0), size)
+                                  .adjusted(design::kWaitingBevel, design::kWaitingBevel,
+                                            -design::kWaitingBevel, -design::kWaitingBevel));
+  }
+}
+
+void TForm_Waiting::SetBookLine(int line, const QString& text, int steps) {
+  if (line < 0 || line >= BookLineCount()) return;
+  book_labels_[static_cast<size_t>(line)]->setText(text);
+  QProgressBar* bar = book_bars_[static_cast<size_t>(line)];
+  if (text.isEmpty()) {
+    bar->hide();
+    return;
+  }
+  bar->setRange(0, steps);
+  bar->setValue(0);
+  bar->show();
+}
+
+QString TForm_Waiting::BookLineText(int line) const {
+  if (line < 0 || line >= BookLineCount()) return QString();
+  return book_labels_[static_cast<size_t>(line)]->text();
+}
+
+QProgressBar* TForm_Waiting::BookBar(int line) const {
+  if (line < 0 || line >= BookLineCount()) return nullptr;
+  return book_bars_[static_cast<size_t>(line)];
 }
 
 void TForm_Waiting::SetCancellable(bool cancellable, const QString& cancel_caption) {
@@ -77,8 +141,15 @@ void TForm_Waiting::SetCancellable(bool cancellable, const QString& cancel_capti
   Button_Cancel->setText(cancel_caption);
   Button_Cancel->setEnabled(true);
   Button_Cancel->setVisible(cancellable);
-  Label_Book->setVisible(cancellable);
-  if (!cancellable) Label_Book->clear();
+  for (QLabel* label : book_labels_) {
+    label->setVisible(cancellable);
+    if (!cancellable) label->clear();
+  }
+  // Leaving the mode leaves one line: the window is as it always was.
+  if (!cancellable) {
+    for (size_t line = 1; line < book_bars_.size(); ++line) book_bars_[line]->hide();
+    SetBookLineCount(1);
+  }
 }
 
 void TForm_Waiting::SetBookText(const QString& text) { Label_Book->setText(text); }
@@ -88,6 +159,7 @@ QString TForm_Waiting::BookText() const { return Label_Book->text(); }
 void TForm_Waiting::ShowCancelling(const QString& text) {
   Button_Cancel->setEnabled(false);
   Label_Book->setText(text);
+  for (int line = 1; line < BookLineCount(); ++line) SetBookLine(line, QString());
 }
 
 void TForm_Waiting::keyPressEvent(QKeyEvent* event) {

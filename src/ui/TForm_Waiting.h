@@ -1,12 +1,15 @@
 // TForm_Waiting is the progress window: a borderless 367 x 192 panel saying that the program
 // is working, with a smooth bar that conversions show and drive. While Start packs books it
-// also names the book (i of n) and offers Cancel, which Esc presses too; otherwise it is
-// passive and disables nothing. One instance lives for the whole run. Window thread only.
+// also names each book being packed (i of n) on a line of its own with its bar, growing to
+// hold as many lines as books are packed at once, and offers Cancel, which Esc presses too;
+// otherwise it is passive and disables nothing. One instance lives for the whole run. Window
+// thread only.
 #ifndef QUIREFORGE_UI_TFORM_WAITING_H_
 #define QUIREFORGE_UI_TFORM_WAITING_H_
 
 #include <QPointer>
 #include <QWidget>
+#include <vector>
 
 class QFrame;
 class QLabel;
@@ -33,10 +36,20 @@ class TForm_Waiting : public QWidget {
   // before the window is shown. Leaving the mode empties the book line.
   void SetCancellable(bool cancellable, const QString& cancel_caption = QString());
   bool IsCancellable() const { return cancellable_; }
-  // The book line: which book is being packed.
+  // The book line: which book is being packed (the first line, when there are several).
   void SetBookText(const QString& text);
   QString BookText() const;
-  // Greys out Cancel once it was pressed (the current book is being stopped).
+  // The book lines, `count` of them (at least one; the first is the book line above, whose bar
+  // is Bar()); the window grows to hold them. Set before the window is shown.
+  void SetBookLineCount(int count);
+  int BookLineCount() const { return static_cast<int>(book_labels_.size()); }
+  // Line `line` names a book with `text`, its bar shown at 0 of `steps`; an empty text leaves
+  // the line empty, its bar hidden.
+  void SetBookLine(int line, const QString& text, int steps = 0);
+  QString BookLineText(int line) const;
+  QProgressBar* BookBar(int line) const;
+  // Greys out Cancel once it was pressed (the books being packed are being stopped), says so
+  // on the first line and empties the others.
   void ShowCancelling(const QString& text);
 
  signals:
@@ -54,6 +67,9 @@ class TForm_Waiting : public QWidget {
   QLabel* Label_Book;
   QProgressBar* ProgressBar_Waiting;
   QPushButton* Button_Cancel;
+  // Every book line's text and bar, Label_Book and ProgressBar_Waiting first.
+  std::vector<QLabel*> book_labels_;
+  std::vector<QProgressBar*> book_bars_;
 };
 
 }  // namespace quireforge

@@ -1,13 +1,13 @@
 // Quireforge, the desktop program: sets the program-wide values, creates the main window
 // and the hidden progress window, and runs the event loop until the main window closes.
 // Files named on the command line ("Open with") fill the window's fields as a drop does;
-// --help and --version answer without a window. Where no window can open (no graphical
-// session), it says so, points to quireforge-cli and ends with status 1. The file-size limit
+// --help and --version answer without a window, and an unknown option ends with status 2
+// before any window is tried. Where no window can open (no graphical session), it says so,
+// points to quireforge-cli and ends with status 1. The file-size limit
 // signal is ignored, as in quireforge-cli.
 #include <unistd.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QIcon>
 #include <csignal>
 #include <cstdio>
@@ -19,6 +19,7 @@
 #include <system_error>
 
 #include "ui/DialogService.h"
+#include "ui/LocalPaths.h"
 #include "ui/ProgramArguments.h"
 #include "ui/ProgramValues.h"
 #include "ui/QtDialogService.h"
@@ -94,14 +95,20 @@ int main(int argc, char* argv[]) {
   std::signal(SIGXFSZ, SIG_IGN);
   // --help and --version need no window. The other options are read once Qt has taken its own.
   QStringList raw_arguments;
-  for (int i = 1; i < argc; ++i) raw_arguments.append(QString::fromLocal8Bit(argv[i]));
-  switch (ParseProgramArguments(raw_arguments, QString()).action) {
+  for (int i = 1; i < argc; ++i) raw_arguments.append(PathFromNative(QByteArray(argv[i])));
+  // A wrong command line is a usage error (status 2) even where no window could open.
+  const ProgramArguments early =
+      ParseProgramArguments(WithoutToolkitOptions(raw_arguments), QString());
+  switch (early.action) {
     case ProgramArguments::Action::kHelp:
       std::cout << ProgramUsage().toStdString();
       return 0;
     case ProgramArguments::Action::kVersion:
       std::cout << "quireforge " QUIREFORGE_VERSION "\n";
       return 0;
+    case ProgramArguments::Action::kUsageError:
+      std::cerr << "quireforge: " << early.error.toStdString() << "\n";
+      return kUsageError;
     default:
       break;
   }
@@ -128,8 +135,11 @@ int main(int argc, char* argv[]) {
   // folder).
   QGuiApplication::setDesktopFileName(QString::fromUtf8(QUIREFORGE_APP_ID));
   QApplication::setWindowIcon(QIcon::fromTheme(QString::fromUtf8(QUIREFORGE_APP_ID)));
-  const ProgramArguments arguments =
-      ParseProgramArguments(QApplication::arguments().mid(1), QDir::currentPath());
+  // QApplication has taken its own options out of argv. The names are read from their bytes:
+  // QApplication::arguments() would have lost those that are no UTF-8.
+  QStringList file_arguments;
+  for (int i = 1; i < argc; ++i) file_arguments.append(PathFromNative(QByteArray(argv[i])));
+  const ProgramArguments arguments = ParseProgramArguments(file_arguments, CurrentFolderPath());
   if (arguments.action == ProgramArguments::Action::kUsageError) {
     std::cerr << "quireforge: " << arguments.error.toStdString() << "\n";
     return kUsageError;

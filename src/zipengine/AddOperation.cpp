@@ -14,11 +14,11 @@
 #include "zipengine/AddRequest.h"
 #include "zipengine/ArchiveWriter.h"
 #include "zipengine/EngineError.h"
+#include "zipengine/EntryWriting.h"
 #include "zipengine/FileCollector.h"
 #include "zipengine/MovedFiles.h"
 #include "zipengine/ParallelCompressor.h"
 #include "zipengine/ProgressReporter.h"
-#include "zipengine/ZipSources.h"
 
 namespace quireforge {
 
@@ -111,24 +111,9 @@ int32_t AddOperation::Run() {
 
   for (size_t i = 0; i < entries.size(); ++i) {
     const SourceEntry& entry = entries[i];
-    EntryAttributes attributes;
-    attributes.mtime = entry.mtime;
-    attributes.mode = entry.mode;
-    attributes.level = request_.level;
-    attributes.method = entry.store ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
-    if (entry.directory) {
-      writer.PutDirectory(entry.name, attributes);
-      continue;
-    }
-    zip_source_t* source;
-    if (task_of_entry[i] != kNoTask) {
-      PackedFile& file = packed[task_of_entry[i]];
-      attributes.method = file.deflated ? ZIP_CM_DEFLATE : ZIP_CM_STORE;
-      source = NewPackedSource(std::move(file), entry.mtime, request_.level, reporter_);
-    } else {
-      source = NewStreamingSource(entry, reporter_, &source_failure);
-    }
-    writer.PutFile(entry.name, source, attributes, i == 0 && entry.name == "mimetype");
+    PackedFile* file = task_of_entry[i] != kNoTask ? &packed[task_of_entry[i]] : nullptr;
+    PutEntry(writer, entry, request_.level, i == 0 && entry.name == "mimetype", file, reporter_,
+             &source_failure);
   }
   if (request_.archive_comment) writer.SetComment(*request_.archive_comment);
   reporter_->ThrowIfStopped();

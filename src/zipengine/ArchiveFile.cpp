@@ -8,9 +8,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <string_view>
+#include <vector>
 
 #include "base/PosixIo.h"
 
@@ -148,18 +151,10 @@ class ArchiveFileSource {
         return BeginWrite();
       case ZIP_SOURCE_WRITE:
         return Write(data, length);
-      case ZIP_SOURCE_SEEK_WRITE: {
-        const auto* args = ZIP_SOURCE_GET_ARGS(zip_source_args_seek_t, data, length, &error_);
-        if (args == nullptr) return -1;
-        if (::lseek(temporary_.get(), args->offset, args->whence) < 0) {
-          return Fail(ZIP_ER_SEEK, errno);
-        }
-        return 0;
-      }
-      case ZIP_SOURCE_TELL_WRITE: {
-        const off_t position = ::lseek(temporary_.get(), 0, SEEK_CUR);
-        return position < 0 ? Fail(ZIP_ER_TELL, errno) : position;
-      }
+      case ZIP_SOURCE_SEEK_WRITE:
+        return SeekWrite(data, length);
+      case ZIP_SOURCE_TELL_WRITE:
+        return static_cast<zip_int64_t>(cursor_);
       case ZIP_SOURCE_COMMIT_WRITE:
         return Commit();
       case ZIP_SOURCE_ROLLBACK_WRITE:
@@ -226,21 +221,69 @@ class ArchiveFileSource {
       if (mode_) ::fchmod(file.get(), *mode_);
       temporary_ = std::move(file);
       temporary_name_ = std::move(name);
+      window_.clear();
+      window_start_ = cursor_ = written_end_ = 0;
       return 0;
     }
     return Fail(ZIP_ER_TMPOPEN, EEXIST);
   }
 
+  // libzip writes an archive in many small pieces (each header field by field) and goes back
+  // to finish each local header: the pieces gather in a window of the file held in memory,
+  // written out when it is full, when a write falls outside it, and before the commit.
   zip_int64_t Write(const void* data, zip_uint64_t length) {
-    if (const int error = WriteFully(temporary_.get(), data, length)) {
-      return Fail(ZIP_ER_WRITE, error);
+    const uint64_t window_end = window_start_ + window_.size();
+    if (cursor_ < window_start_ || cursor_ > window_end ||
+        cursor_ + length > window_start_ + kWindowSize) {
+      if (const int error = FlushWindow()) return Fail(ZIP_ER_WRITE, error);
+      window_start_ = cursor_;
     }
+    if (length >= kWindowSize) {
+      // Too large to gather: straight to the file.
+      if (const int error = WriteFullyAt(temporary_.get(), cursor_, data, length)) {
+        return Fail(ZIP_ER_WRITE, error);
+      }
+      cursor_ += length;
+      written_end_ = std::max(written_end_, cursor_);
+      window_start_ = cursor_;
+      return static_cast<zip_int64_t>(length);
+    }
+    const size_t at = static_cast<size_t>(cursor_ - window_start_);
+    if (window_.size() < at + length) window_.resize(at + length);
+    std::memcpy(window_.data() + at, data, length);
+    cursor_ += length;
     return static_cast<zip_int64_t>(length);
+  }
+
+  // Writes the window out; it is empty afterwards.
+  int FlushWindow() {
+    if (window_.empty()) return 0;
+    const int error = WriteFullyAt(temporary_.get(), window_start_, window_.data(), window_.size());
+    written_end_ = std::max<uint64_t>(written_end_, window_start_ + window_.size());
+    window_.clear();
+    return error;
+  }
+
+  zip_int64_t SeekWrite(void* data, zip_uint64_t length) {
+    const auto* args = ZIP_SOURCE_GET_ARGS(zip_source_args_seek_t, data, length, &error_);
+    if (args == nullptr) return -1;
+    const uint64_t end = std::max<uint64_t>(written_end_, window_start_ + window_.size());
+    int64_t base = 0;
+    if (args->whence == SEEK_CUR) base = static_cast<int64_t>(cursor_);
+    if (args->whence == SEEK_END) base = static_cast<int64_t>(end);
+    if (args->whence != SEEK_SET && args->whence != SEEK_CUR && args->whence != SEEK_END) {
+      return Fail(ZIP_ER_INVAL, 0);
+    }
+    const int64_t position = base + args->offset;
+    if (position < 0) return Fail(ZIP_ER_SEEK, EINVAL);
+    cursor_ = static_cast<uint64_t>(position);
+    return 0;
   }
 
   // The data reaches the disk before the name does, and the name is flushed after it: the
   // archive path never names a file that a power loss could leave short.
   zip_int64_t Commit() {
+    if (const int error = FlushWindow()) return Fail(ZIP_ER_WRITE, error);
     if (const int error = SyncFile(temporary_.get())) return Fail(ZIP_ER_WRITE, error);
     if (const int error = temporary_.Close()) return Fail(ZIP_ER_WRITE, error);
     if (::rename(temporary_name_.c_str(), path_.c_str()) != 0) {
@@ -255,6 +298,7 @@ class ArchiveFileSource {
 
   // Removes the temporary file, if there is one that did not take the archive's place.
   void Discard() {
+    window_.clear();
     temporary_.Close();
     if (!temporary_name_.empty()) ::unlink(temporary_name_.c_str());
     temporary_name_.clear();
@@ -270,6 +314,13 @@ class ArchiveFileSource {
   zip_uint64_t position_ = 0;
   ScopedFd temporary_;
   std::string temporary_name_;
+  // The new file's window held in memory, its place in the file, where libzip writes next and
+  // how far the file was written.
+  static constexpr size_t kWindowSize = size_t{1} << 20;
+  std::vector<char> window_;
+  uint64_t window_start_ = 0;
+  uint64_t cursor_ = 0;
+  uint64_t written_end_ = 0;
   ScopedFd lock_;  // the temporary file, locked while it is written
 };
 

@@ -1,24 +1,13 @@
 #include "zipengine/ParallelCompressor.h"
 
-#include <libdeflate.h>
-
 #include <algorithm>
 #include <memory>
 #include <numeric>
 
+#include "zipengine/FilePacking.h"
 #include "zipengine/SourceFile.h"
 
 namespace quireforge {
-
-namespace {
-
-struct CompressorDeleter {
-  void operator()(libdeflate_compressor* compressor) const {
-    libdeflate_free_compressor(compressor);
-  }
-};
-
-}  // namespace
 
 ParallelCompressor::ParallelCompressor(std::vector<Task> tasks, int level, unsigned threads)
     : tasks_(std::move(tasks)), level_(level), results_(tasks_.size()) {
@@ -55,13 +44,12 @@ void ParallelCompressor::Fail(const EngineError& error) {
 }
 
 void ParallelCompressor::Work() {
-  std::unique_ptr<libdeflate_compressor, CompressorDeleter> compressor;
-  if (level_ > 0) {
-    compressor.reset(libdeflate_alloc_compressor(level_));
-    if (!compressor) {
-      Fail(EngineError(ZE_ERR_MEMORY, "Not enough memory for a Deflate compressor"));
-      return;
-    }
+  DeflateCompressor compressor;
+  try {
+    compressor = NewDeflateCompressor(level_);
+  } catch (const EngineError& error) {
+    Fail(error);
+    return;
   }
   while (!stop_) {
     size_t slot = next_.fetch_add(1);
@@ -90,26 +78,7 @@ void ParallelCompressor::Work() {
 }
 
 PackedFile ParallelCompressor::Pack(const Task& task, libdeflate_compressor* compressor) const {
-  PackedFile packed;
-  ByteBuffer raw = ReadWholeFile(task.path);
-  packed.size = raw.size();
-  packed.crc = libdeflate_crc32(0, raw.data(), raw.size());
-  if (compressor != nullptr && !task.store && raw.size() > 1) {
-    // Room for one byte less than the file: Deflate data that does not fit is not worth keeping.
-    ByteBuffer deflated(raw.size());
-    size_t n = libdeflate_deflate_compress(compressor, raw.data(), raw.size(), deflated.data(),
-                                           raw.size() - 1);
-    if (n > 0) {
-      deflated.SetSize(n);
-      deflated.ShrinkToFit();
-      packed.data = std::move(deflated);
-      packed.deflated = true;
-      return packed;
-    }
-  }
-  raw.ShrinkToFit();
-  packed.data = std::move(raw);
-  return packed;
+  return PackBytes(ReadWholeFile(task.path), task.store, compressor);
 }
 
 std::vector<size_t> ParallelCompressor::WaitForFinished(std::chrono::milliseconds timeout) {

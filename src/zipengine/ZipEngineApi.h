@@ -156,7 +156,17 @@ typedef struct ZE_ZipCommand {
   int32_t endMarker; /* ZE_END_MARKER */
 } ZE_ZipCommand;
 
-/* The six entry points, resolved by name. */
+/* One entry of a streamed add (ZE_StreamPut). */
+typedef struct ZE_StreamEntry {
+  const char* name; /* "/"-separated, relative; a directory's ends in "/" */
+  const void* data; /* the file's bytes, copied by the call; NULL for a directory */
+  int64_t size;     /* bytes at data */
+  int64_t mtime;    /* seconds since the epoch */
+  int32_t mode;     /* permission bits */
+  int32_t reserved; /* 0 */
+} ZE_StreamEntry;
+
+/* The six entry points every engine has, resolved by name. */
 int32_t ZE_ZipExec(ZE_ZipCommand* command);
 int32_t ZE_UnzExec(void* command);
 int32_t ZE_Version(void);
@@ -164,12 +174,40 @@ int32_t ZE_PrivVersion(void);
 int32_t ZE_Abort(int32_t key);
 const char* ZE_Path(void);
 
+/* The three entry points of a streamed add, which an older engine lacks.
+ * A streamed add: the archive of an add written from files handed over from memory one by one,
+ * compressed on worker threads while the caller goes on making the next, and put in place only
+ * when the stream is closed with commit. Entries are stored in the order an add of the same
+ * files from disk would store them (each folder's entries sorted by name, a folder's entry
+ * before its contents, "mimetype" first), with the same bytes.
+ *
+ * ZE_StreamOpen takes a command record as ZE_ZipExec does (archive path, level, new-archive
+ * flag, store suffixes, archive comment, callback and caller; no file specs, no move) and
+ * gives the stream in *stream: 0, or a negative result as ZE_ZipExec gives (*stream is then
+ * NULL). The record may be released after the call; the caller must stay valid until the
+ * stream is closed. Callbacks arrive only within the three calls, on the thread that makes
+ * them; the operation key is announced at the open and stays good until the close.
+ * ZE_StreamPut hands over one entry (an entry of the same name put before is replaced): 0, or
+ * a negative result; after a failure every later put gives it again without doing anything.
+ * It waits when the files handed over wait to be compressed beyond a bound of memory.
+ * ZE_StreamClose with commit writes the archive and puts it in place: the number of files
+ * stored, 0 when there were none (nothing is written then), or a negative result (the archive
+ * path is then as it was). Without commit, or after a failure, everything is dropped and the
+ * archive path is untouched: 0, or the failure's result. The stream is gone after the close,
+ * whatever its result; every stream opened must be closed once. */
+int32_t ZE_StreamOpen(ZE_ZipCommand* command, void** stream);
+int32_t ZE_StreamPut(void* stream, const ZE_StreamEntry* entry);
+int32_t ZE_StreamClose(void* stream, int32_t commit);
+
 typedef int32_t (*ZE_ZipExecFn)(ZE_ZipCommand*);
 typedef int32_t (*ZE_UnzExecFn)(void*);
 typedef int32_t (*ZE_VersionFn)(void);
 typedef int32_t (*ZE_PrivVersionFn)(void);
 typedef int32_t (*ZE_AbortFn)(int32_t);
 typedef const char* (*ZE_PathFn)(void);
+typedef int32_t (*ZE_StreamOpenFn)(ZE_ZipCommand*, void**);
+typedef int32_t (*ZE_StreamPutFn)(void*, const ZE_StreamEntry*);
+typedef int32_t (*ZE_StreamCloseFn)(void*, int32_t);
 
 #ifdef __cplusplus
 }

@@ -1,6 +1,7 @@
 // TArchiver driving the real engine libqzengine.so over a staged book: archives that
 // unzip, 7z and Python's zipfile accept, moved files, an add after one that ended in its
-// checks, and the new-archive request replacing a target wholly or not at all.
+// checks, and the new-archive request replacing a target wholly or not at all; and the streamed
+// add, whose files come from memory.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -167,6 +168,86 @@ TEST_F(ArchiverEngineTest, FailingNewArchiveLeavesTheOldFileByteForByte) {
   EXPECT_EQ(archiver_.StoredCount(), 0);
   EXPECT_EQ(ReadFile(target_), old_bytes);
   EXPECT_EQ(StagedFileCount(), static_cast<int>(std::size(kStagedFiles)));
+}
+
+// Streams the staged files' names with `data` into `target` through the engine in
+// `engine_dir`; returns BeginStream's verdict.
+bool StreamBook(TArchiver& archiver, const fs::path& target, const std::string& engine_dir) {
+  archiver.SetDLLDirectory(U16(engine_dir));
+  archiver.SetNewArchive(true);
+  archiver.SetAddOptions(kBookOptions & ~AddMove);
+  archiver.SetZipFileName(U16(target.string()));
+  archiver.SetAddCompLevel(9);
+  if (!archiver.BeginStream()) return false;
+  for (const char* name : kStagedFiles) {
+    EXPECT_TRUE(archiver.StreamFile(
+        name, std::string(name) == "mimetype" ? "application/epub+zip" : std::string(4000, 'x'),
+        1700000000, 0644))
+        << name;
+  }
+  return true;
+}
+
+TEST_F(ArchiverEngineTest, AStreamedAddWritesItsFilesOnlyWhenEndedWithCommit) {
+  WriteFile(target_, "older book");
+  ASSERT_TRUE(StreamBook(archiver_, target_, QF_REAL_ENGINE_DIR));
+  EXPECT_TRUE(archiver_.Streaming());
+  // The component is busy meanwhile; the target is as it was.
+  archiver_.FSpecArgs().push_back(u"*.*");
+  EXPECT_EQ(archiver_.Add(), -255);
+  EXPECT_FALSE(archiver_.BeginStream());
+  EXPECT_EQ(ReadFile(target_), "older book");
+
+  EXPECT_EQ(archiver_.EndStream(true), 0);
+  EXPECT_FALSE(archiver_.Streaming());
+  EXPECT_EQ(archiver_.StoredCount(), static_cast<int32_t>(std::size(kStagedFiles)));
+  EXPECT_TRUE(ui_.CallsStartingWith("ShowArchive").empty());
+  std::string listing = PythonListing(target_);
+  EXPECT_EQ(listing.substr(0, listing.find('\n')), "mimetype 0");
+  EXPECT_EQ(Names(listing).count("OEBPS/"), 0u) << "no folder was handed over";
+  EXPECT_EQ(archiver_.EntryNames().size(), std::size(kStagedFiles));
+
+  // Ended without commit: nothing reaches the target, and the component is free again.
+  ASSERT_TRUE(StreamBook(archiver_, temp_ / "dropped.epub", QF_REAL_ENGINE_DIR));
+  EXPECT_EQ(archiver_.EndStream(false), 0);
+  EXPECT_EQ(archiver_.StoredCount(), 0);
+  EXPECT_FALSE(fs::exists(temp_ / "dropped.epub"));
+  EXPECT_FALSE(archiver_.StreamFile("late.txt", "x", 0, 0644));
+  EXPECT_EQ(AddBook(temp_ / "packed.epub"), 0);
+}
+
+TEST_F(ArchiverEngineTest, AStreamThatCannotBeOpenedSaysWhyAndLeavesNothingOpen) {
+  const struct {
+    const char* what;
+    fs::path target;
+    std::string engine_dir;
+    int32_t code;
+  } cases[] = {
+      {"missing folder", temp_ / "missing" / "book.epub", QF_REAL_ENGINE_DIR, 10308},
+      {"engine without streamed add", target_, std::string(QF_TEST_ENGINES_DIR) + "/v179", 10651},
+  };
+  for (const auto& failing : cases) {
+    ui_.calls.clear();
+    EXPECT_FALSE(StreamBook(archiver_, failing.target, failing.engine_dir)) << failing.what;
+    EXPECT_FALSE(archiver_.Streaming()) << failing.what;
+    EXPECT_EQ(archiver_.ErrCode(), failing.code) << failing.what;
+    EXPECT_EQ(Errors(ui_).size(), 1u) << failing.what;
+    EXPECT_FALSE(fs::exists(failing.target)) << failing.what;
+  }
+  EXPECT_EQ(AddBook(target_), 0) << "the component is free again";
+}
+
+TEST_F(ArchiverEngineTest, AStreamWhoseArchiveCannotBeWrittenKeepsTheOlderFile) {
+  WriteFile(target_, "older book");
+  ASSERT_TRUE(StreamBook(archiver_, target_, QF_REAL_ENGINE_DIR));
+  // The target itself stays writable; its folder takes no new file.
+  ASSERT_EQ(RunCommand("chattr +i " + ShellQuote(temp_.path().string())), 0);
+  archiver_.EndStream(true);
+  RunCommand("chattr -i " + ShellQuote(temp_.path().string()));
+  ASSERT_EQ(Errors(ui_).size(), 1u);
+  EXPECT_EQ(Errors(ui_)[0].rfind("critical DLL Error", 0), 0u) << Errors(ui_)[0];
+  EXPECT_EQ(archiver_.StoredCount(), 0);
+  EXPECT_EQ(ReadFile(target_), "older book");
 }
 
 }  // namespace

@@ -101,11 +101,13 @@ std::vector<std::string> EverythingBelow(const fs::path& dir) {
   return found;
 }
 
-std::vector<std::string> StagingLeftovers(const fs::path& temp) {
+std::vector<std::string> RunLeftovers(const fs::path& dir) {
   std::vector<std::string> found;
-  for (const auto& entry : fs::directory_iterator(temp)) {
+  for (const auto& entry : fs::directory_iterator(dir)) {
     const std::string name = entry.path().filename().string();
-    if (name.rfind("quireforge-cli-", 0) == 0) found.push_back(name);
+    if (name.starts_with("quireforge-cli-") || name.starts_with(".quireforge-")) {
+      found.push_back(name);
+    }
   }
   return found;
 }

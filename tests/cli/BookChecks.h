@@ -39,8 +39,9 @@ std::string EntryBytes(const std::filesystem::path& book, const std::string& ent
 // Every file and folder below `dir`, relative.
 std::vector<std::string> EverythingBelow(const std::filesystem::path& dir);
 
-// The staging folders quireforge-cli left in `temp` (names "quireforge-cli-...").
-std::vector<std::string> StagingLeftovers(const std::filesystem::path& temp);
+// What a run of quireforge-cli left in `dir`, where it wrote a book or staged: partial books
+// (".quireforge-...") and staging folders (as older versions made them, "quireforge-cli-...").
+std::vector<std::string> RunLeftovers(const std::filesystem::path& dir);
 
 // The opening of a real novel from the corpus (UTF-8, CR LF, 第N回 headings), cut after a
 // whole line at about `bytes`.

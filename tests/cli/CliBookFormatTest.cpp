@@ -91,7 +91,7 @@ TEST(CliEpub3Test, EveryBookOfEachIsEpub3AndSeveralSourcesWork) {
   EXPECT_TRUE(Holds(EntryBytes(temp / "both.epub", "OEBPS/nav.xhtml"),
                     "<li><a href=\"ch_1.xhtml\">《卷书》</a></li>\r\n"
                     "<li><a href=\"ch_2.xhtml\">text b</a></li>\r\n"));
-  EXPECT_EQ(StagingLeftovers(temp.path()), std::vector<std::string>());
+  EXPECT_EQ(RunLeftovers(temp.path()), std::vector<std::string>());
 }
 
 // Runs `arguments` where an older book.epub stands; expects status 2, no new file, the older
@@ -157,7 +157,7 @@ TEST(CliBookFormatTest, EveryBookOfEachGetsTheOptions) {
     EXPECT_TRUE(Holds(Page(temp / book, 2), "<body>\r\n<h2>第一")) << book;
   }
   EXPECT_TRUE(Holds(Page(temp / "b.epub", 1), "<p>Foreword</p>"));
-  EXPECT_EQ(StagingLeftovers(temp.path()), std::vector<std::string>());
+  EXPECT_EQ(RunLeftovers(temp.path()), std::vector<std::string>());
 }
 
 TEST(CliBookFormatTest, HelpNamesTheOptions) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "BookChecks.h"
 #include "CodePageSamples.h"
@@ -30,9 +31,7 @@ class CliCodePageTest : public ::testing::Test {
     WriteFile(temp_ / "gb.txt", Gb18030Piece().bytes);
     WriteFile(temp_ / "big5.txt", Big5Text().bytes);
   }
-  void TearDown() override {
-    EXPECT_EQ(StagingLeftovers(temp_.path()), std::vector<std::string>());
-  }
+  void TearDown() override { EXPECT_EQ(RunLeftovers(temp_.path()), std::vector<std::string>()); }
   // The line quireforge-cli prints for a source in the folder.
   std::string Note(const std::string& source, const std::string& text) const {
     return "quireforge-cli: " + dir_ + "/" + source + ": " + text + "\n";
@@ -203,6 +202,43 @@ TEST_F(CliCodePageTest, Utf16WithoutAMarkIsToldByItsZeroBytesOrNamed) {
   EXPECT_TRUE(Contains(EntryBytes(temp_ / "one.epub", "META-INF/container.xml"), "<?xml"));
 }
 
+TEST_F(CliCodePageTest, ATextCutAtANulIsReadInItsOwnCodePageWhateverFollows) {
+  // Bytes as a damaged download or a disk tool leaves them after a text's NUL.
+  std::mt19937 random(27);
+  std::string noise, sparse_zeros;
+  for (int i = 0; i < 20000; ++i) noise += static_cast<char>(random() & 0xFF);
+  for (int i = 0; i < 20000; ++i)
+    sparse_zeros += static_cast<char>(i % 300 == 0 ? 0 : 1 + random() % 255);
+  std::string long_text;  // longer than a run of UTF-16 without a zero byte can be
+  for (int i = 0; i < 6; ++i) long_text += Gb18030Piece().bytes;
+  const struct {
+    const char* label;
+    std::string text, junk;
+  } cases[] = {
+      {"GB18030 and noise", Gb18030Piece().bytes, noise},
+      {"UTF-8 and noise", Gb18030Piece().text, sparse_zeros},
+      {"GB18030 and UTF-16", long_text, EncodeIn("UTF-16LE", Gb18030Piece().text)},
+  };
+  for (const auto& [label, text, junk] : cases) {
+    WriteFile(temp_ / "cut.txt", text + '\0' + junk);
+    const std::string left_out =
+        Note("cut.txt", "the text ends at a NUL byte; the " + std::to_string(junk.size()) +
+                            " bytes after it were left out.");
+    // Alone, and as the second source of a book.
+    for (const bool several : {false, true}) {
+      std::vector<std::string> arguments = {"-t", "Cut", "-o", "cut.epub", "cut.txt"};
+      if (several) arguments.insert(arguments.end() - 1, "gb.txt");
+      const CliResult result = RunCli(arguments, temp_.path(), Desktop("en_US.UTF-8"));
+      ASSERT_EQ(result.status, 0) << label << result.err;
+      EXPECT_TRUE(Contains(result.err, left_out)) << label << result.err;
+      EXPECT_FALSE(Contains(result.err, "UTF-16")) << label << result.err;
+      const std::string page =
+          EntryBytes(temp_ / "cut.epub", several ? "OEBPS/ch_2.html" : "OEBPS/ch_1.html");
+      EXPECT_TRUE(Contains(page, "<p>第一回 灵根育孕源流出 心性修持大道生")) << label << several;
+    }
+  }
+}
+
 TEST_F(CliCodePageTest, AGb18030TextThatBeginsWithEfBbIsNoUtf8) {
   // 锘 is EF BB in GB18030, the first two bytes of a UTF-8 mark.
   WriteFile(temp_ / "mark.txt", EncodeIn("GB18030", "锘" + Gb18030Piece().text));
@@ -215,29 +251,37 @@ TEST_F(CliCodePageTest, AGb18030TextThatBeginsWithEfBbIsNoUtf8) {
   EXPECT_EQ(result.err, Note("mark.txt", "GB18030 (detected)"));
 }
 
-TEST_F(CliCodePageTest, AFileNameNotInUtf8IsReadInTheCodePageOfItsTextOrTheTitleIsGiven) {
-  // 西游记.txt named in GBK, as an old archive of Chinese books may hold it.
+TEST_F(CliCodePageTest, AFileNameNotInUtf8IsReadInTheCodePageOfItsTextElseInGb18030) {
+  // 西游记.txt named in GBK, as an old archive of Chinese books may hold it; the text in
+  // GB18030, or in UTF-8, which has no code page to read the name in.
   const std::string gbk = EncodeIn("GB18030", "西游记");
-  WriteFile(temp_ / (gbk + ".txt"), Gb18030Piece().bytes);
-  CliResult result = RunCli({gbk + ".txt"}, temp_.path(), Desktop("en_US.UTF-8"));
-  EXPECT_EQ(result.status, 0) << result.err;
-  const fs::path book = temp_ / (gbk + ".epub");
-  EXPECT_TRUE(Contains(EntryBytes(book, "OEBPS/book.opf"), ">西游记</dc:title>"));
-  EXPECT_EQ(ZipProblems(book), "");
-  // Messages show the bytes of the name that are not UTF-8 as escapes (CE BC is μ).
-  const std::string escaped = dir_ + "/\\xce\\xf7\\xd3μ\\xc7";
-  EXPECT_EQ(result.err, "quireforge-cli: " + escaped + ".txt: GB18030 (detected)\n" +
-                            "quireforge-cli: " + escaped + ".epub: written\n");
-  // A name that is no text in the code page of a UTF-8 text needs a title.
-  WriteFile(temp_ / "\xFF\xFE.txt", "第一回 One\r\nBody\r\n");
-  result = RunCli({"\xFF\xFE.txt"}, temp_.path());
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.err, "quireforge-cli: The name of \"" + dir_ +
-                            "/\\xff\\xfe.txt\" is neither UTF-8 nor in the code page of its "
-                            "text; give the title with --title.\n");
-  result = RunCli({"-q", "-t", "Title", "\xFF\xFE.txt"}, temp_.path());
-  EXPECT_EQ(result.status, 0) << result.err;
-  EXPECT_TRUE(Contains(EntryBytes(temp_ / "\xFF\xFE.epub", "OEBPS/book.opf"), ">Title</dc:title>"));
+  const std::string escaped = dir_ + "/\\xce\\xf7\\xd3μ\\xc7";  // CE BC is μ
+  const struct {
+    const char* label;
+    std::string name, text, title, note;
+  } cases[] = {
+      {"GB18030 text", gbk, Gb18030Piece().bytes, "西游记", " GB18030 (detected)"},
+      {"UTF-8 text", gbk, Gb18030Piece().text, "西游记", ""},
+      // No code page reads FF FE: the name is shown with its bytes escaped.
+      {"no text", "\xFF\xFE", Gb18030Piece().text, "\\xff\\xfe", ""},
+  };
+  for (const auto& [label, name, text, title, note] : cases) {
+    WriteFile(temp_ / (name + ".txt"), text);
+    const CliResult result = RunCli({name + ".txt"}, temp_.path(), Desktop("en_US.UTF-8"));
+    ASSERT_EQ(result.status, 0) << label << result.err;
+    const fs::path book = temp_ / (name + ".epub");
+    EXPECT_TRUE(Contains(EntryBytes(book, "OEBPS/book.opf"), ">" + title + "</dc:title>")) << label;
+    EXPECT_EQ(ZipProblems(book), "") << label;
+    fs::remove(book);
+    fs::remove(temp_ / (name + ".txt"));
+    if (name == gbk) {
+      // Messages show the bytes of the name that are not UTF-8 as escapes.
+      EXPECT_EQ(result.err,
+                (note.empty() ? "" : "quireforge-cli: " + escaped + ".txt:" + note + "\n") +
+                    "quireforge-cli: " + escaped + ".epub: written\n")
+          << label;
+    }
+  }
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ TEST(CliTest, TargetAndTitleComeFromTheFirstSourceAndPathsAreAbsolute) {
   EXPECT_NE(opf.find("<dc:title>a</dc:title>"), std::string::npos) << opf;
   EXPECT_NE(opf.find("<dc:creator></dc:creator>"), std::string::npos) << opf;
   EXPECT_EQ(ZipProblems(book), "");
-  EXPECT_EQ(StagingLeftovers(temp.path()), std::vector<std::string>());
+  EXPECT_EQ(RunLeftovers(temp.path()), std::vector<std::string>());
 }
 
 TEST(CliTest, ANameWithoutExtensionGetsOneAppended) {
@@ -84,7 +84,7 @@ TEST(CliTest, ListChaptersPrintsEveryEntryAsStoredAndPacksNothing) {
   // The raw heading line, leading blanks and all.
   EXPECT_EQ(result.out, "ch_2.html=  第一章 Prologue\nch_3.html=第二章 One\n");
   EXPECT_FALSE(fs::exists(temp / "novel.epub"));
-  EXPECT_EQ(StagingLeftovers(temp.path()), std::vector<std::string>());
+  EXPECT_EQ(RunLeftovers(temp.path()), std::vector<std::string>());
 
   result = RunCli({"--list-chapters", "--no-chapters", "novel.txt"}, temp.path());
   EXPECT_EQ(result.status, 0);
@@ -97,7 +97,7 @@ TEST(CliTest, ListChaptersPrintsEveryEntryAsStoredAndPacksNothing) {
   result =
       RunCli({"--list-chapters", "--filename-chapters", "Vol.1.TXT", "b.txt.txt"}, temp.path());
   EXPECT_EQ(result.out, "ch_1.html=Vol.1\nch_2.html=b\n");
-  EXPECT_EQ(StagingLeftovers(temp.path()), std::vector<std::string>());
+  EXPECT_EQ(RunLeftovers(temp.path()), std::vector<std::string>());
 }
 
 TEST(CliTest, EachMakesABookBesideEverySourceSeveralAtOnce) {
@@ -121,7 +121,7 @@ TEST(CliTest, EachMakesABookBesideEverySourceSeveralAtOnce) {
   }
   EXPECT_NE(EntryBytes(temp / "two/c.epub", "OEBPS/book.opf").find("<dc:title>c</dc:title>"),
             std::string::npos);
-  EXPECT_EQ(StagingLeftovers(temp.path()), std::vector<std::string>());
+  EXPECT_EQ(RunLeftovers(temp.path()), std::vector<std::string>());
 }
 
 TEST(CliTest, EachReportsEveryFailedSourceAndGoesOnWithTheOthers) {
@@ -150,7 +150,7 @@ TEST(CliTest, EachReportsEveryFailedSourceAndGoesOnWithTheOthers) {
   EXPECT_FALSE(fs::exists(temp / "missing.epub"));
   EXPECT_FALSE(fs::exists(temp / "empty.epub"));
   EXPECT_EQ(ReadFile(temp / "self.epub"), "text\r\n");
-  EXPECT_EQ(StagingLeftovers(temp.path()), std::vector<std::string>());
+  EXPECT_EQ(RunLeftovers(temp.path()), std::vector<std::string>());
 }
 
 TEST(CliTest, UsageErrorsExitWithStatusTwoAndTouchNothing) {
@@ -173,21 +173,25 @@ TEST(CliTest, UsageErrorsExitWithStatusTwoAndTouchNothing) {
     EXPECT_FALSE(result.err.empty());
     EXPECT_FALSE(fs::exists(temp / "a.epub"));
   }
-  EXPECT_EQ(StagingLeftovers(temp.path()), std::vector<std::string>());
+  EXPECT_EQ(RunLeftovers(temp.path()), std::vector<std::string>());
 }
 
 TEST(CliTest, AnUnusableCodePageIsAUsageError) {
+  // Where the name came from, and what is expected instead.
+  const std::string kCodePageExpected =
+      " An ASCII-compatible code page such as GB18030, Big5 or windows-1252, UTF-16LE, UTF-16BE "
+      "or auto is expected.\nRun with --help for more information.\n";
   TempDir temp;
   WriteFile(temp / "a.txt", "text\r\n");
   CliResult result = RunCli({"--codepage", "no-such-page", "a.txt"}, temp.path());
   EXPECT_EQ(result.status, 2);
-  EXPECT_EQ(result.err, "quireforge-cli: Unknown code page \"no-such-page\".\n");
+  EXPECT_EQ(result.err, "--codepage: Unknown code page \"no-such-page\"." + kCodePageExpected);
   result = RunCli({"--codepage", "UTF-32LE", "a.txt"}, temp.path());
   EXPECT_EQ(result.status, 2);
   EXPECT_NE(result.err.find("not ASCII-compatible"), std::string::npos) << result.err;
   result = RunCli({"a.txt"}, temp.path(), "QUIREFORGE_CODEPAGE=bogus");
   EXPECT_EQ(result.status, 2);
-  EXPECT_EQ(result.err, "quireforge-cli: Unknown code page \"bogus\".\n");
+  EXPECT_EQ(result.err, "QUIREFORGE_CODEPAGE: Unknown code page \"bogus\"." + kCodePageExpected);
   EXPECT_FALSE(fs::exists(temp / "a.epub"));
 }
 

@@ -3,7 +3,9 @@
  * <path>", "fdatasync <path>", "rename <from> <to>"), so that a test can see in which order a
  * program makes its files durable and puts them in place. With QF_SIGNAL_AFTER_RENAME set to a
  * signal number, the process sends itself that signal right after every rename that succeeded:
- * a signal that comes once a file is in place. Used by nothing but the tests. */
+ * a signal that comes once a file is in place. With QF_PAUSE_BEFORE_RENAME set to a number of
+ * milliseconds, every rename waits that long first: a file complete but not yet in place stays
+ * so for a while. Used by nothing but the tests. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -68,6 +70,8 @@ int fdatasync(int fd) {
 int rename(const char* from, const char* to) {
   int (*real)(const char*, const char*);
   Next("rename", &real, sizeof real);
+  const char* pause = getenv("QF_PAUSE_BEFORE_RENAME");
+  if (pause != NULL) usleep((useconds_t)atoi(pause) * 1000);
   const int result = real(from, to);
   if (result == 0) {
     LogLine("rename", from, to);

@@ -1,6 +1,7 @@
 // The staging root: where it is, how it is created and refused, and how a tree is deleted
 // without ever following a symbolic link.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,6 +20,11 @@ namespace fs = std::filesystem;
 // The text of the error that creating the staging root `root` raises, or "no error".
 std::string CreationError(const fs::path& root) {
   return ErrorOf<StagingRootError>([&] { CreateStagingRoot(U16(root.string())); });
+}
+
+// The staging root in a folder every user may write into: QuireforgeTmp-<user id>.
+std::u16string PerUserRoot(const std::string& folder) {
+  return U16(folder + "/QuireforgeTmp-" + std::to_string(geteuid()));
 }
 
 // Sets or unsets XDG_RUNTIME_DIR while it lives.
@@ -59,7 +65,27 @@ TEST(StagingRootTest, PathIsTempElseTmpdirElseTmp) {
   EXPECT_EQ(StagingRootPath(), u"/b/tmpdir/QuireforgeTmp");
   unsetenv("TEMP");
   unsetenv("TMPDIR");
-  EXPECT_EQ(StagingRootPath(), u"/tmp/QuireforgeTmp");
+  EXPECT_EQ(StagingRootPath(), PerUserRoot("/tmp"));
+}
+
+TEST(StagingRootTest, AFolderEveryUserMayWriteIntoGetsAFolderPerUser) {
+  TempDir temp;
+  fs::create_directory(temp / "shared");
+  for (const fs::perms perms : {fs::perms(01777), fs::perms(0777), fs::perms(0755)}) {
+    fs::permissions(temp / "shared", perms);
+    setenv("TEMP", (temp / "shared").c_str(), 1);
+    const bool shared = (perms & fs::perms::others_write) != fs::perms::none;
+    EXPECT_EQ(StagingRootPath(), shared ? PerUserRoot((temp / "shared").string())
+                                        : U16((temp / "shared" / "QuireforgeTmp").string()));
+  }
+  // The user's own folder there is made private; another user's is refused, as a link is.
+  fs::permissions(temp / "shared", fs::perms(01777));
+  const fs::path mine = fs::path(U8(StagingRootPath()));
+  EXPECT_EQ(CreationError(mine), "no error");
+  EXPECT_EQ(fs::status(mine).permissions() & fs::perms::all, fs::perms::owner_all);
+  ASSERT_EQ(chown(mine.c_str(), 65534, 65534), 0);
+  EXPECT_EQ(CreationError(mine),
+            "Staging folder \"" + mine.string() + "\" belongs to another user.");
 }
 
 TEST(StagingRootTest, WithoutTempAndTmpdirThePerUserRuntimeFolderComesBeforeTmp) {
@@ -71,7 +97,7 @@ TEST(StagingRootTest, WithoutTempAndTmpdirThePerUserRuntimeFolderComesBeforeTmp)
   EXPECT_EQ(TemporaryFolderPath(), "/run/user/1000");
   EXPECT_EQ(StagingRootPath(), u"/run/user/1000/QuireforgeTmp");
   setenv("XDG_RUNTIME_DIR", "", 1);
-  EXPECT_EQ(StagingRootPath(), u"/tmp/QuireforgeTmp");
+  EXPECT_EQ(StagingRootPath(), PerUserRoot("/tmp"));
 }
 
 // Two windows of one user share the root: each removes its own job folders when it closes,
@@ -105,6 +131,37 @@ TEST(SharedStagingRootTest, TheLastHolderRemovesTheRootTheOthersOnlyTheirJobs) {
   }
   second.Close({U16((root / "JOB-3").string())});
   EXPECT_FALSE(fs::exists(fs::symlink_status(root)));
+}
+
+// A window killed outright (or ended before it closed) leaves its jobs in the root; the next
+// window to take the root alone removes them, never while another window holds it.
+TEST(SharedStagingRootTest, WhatWindowsThatAreGoneLeftIsRemovedByTheNextAlone) {
+  TempDir temp;
+  const fs::path root = temp / "QuireforgeTmp";
+  const auto killed_window = [&](const std::string& job) {
+    const int status = RunInChildWithin(30, [&] {
+      SharedStagingRoot held(U16(root.string()));
+      fs::create_directories(root / job / "OEBPS");
+      WriteFile(root / job / "OEBPS" / "ch_1.html", "x");
+      raise(SIGKILL);
+      return 0;
+    });
+    ASSERT_EQ(status, -2);  // ended by the signal
+    ASSERT_TRUE(fs::exists(root / job / "OEBPS" / "ch_1.html"));
+  };
+  {
+    SharedStagingRoot living(U16(root.string()));
+    killed_window("JOB-OF-A-KILLED-WINDOW");
+    // Another window lives: nothing is taken from under it.
+    SharedStagingRoot next(U16(root.string()));
+    EXPECT_TRUE(fs::exists(root / "JOB-OF-A-KILLED-WINDOW"));
+  }
+  // Both gone without Close (a crash): the next window alone cleans the root and keeps it.
+  killed_window("ANOTHER");
+  SharedStagingRoot alone(U16(root.string()));
+  EXPECT_TRUE(alone.Locked());
+  EXPECT_TRUE(fs::is_directory(root));
+  EXPECT_TRUE(fs::is_empty(root));
 }
 
 TEST(SharedStagingRootTest, ARootRemovedByTheLastHolderIsMadeAgainByTheNext) {

@@ -7,6 +7,7 @@
 
 #include <fstream>
 
+#include "CodePageSamples.h"
 #include "ConversionTestSupport.h"
 #include "TestSupport.h"
 #include "conversion/FileErrors.h"
@@ -147,6 +148,18 @@ TEST_F(TextFileTest, Utf16WithoutAMarkIsToldByItsZeroBytes) {
        {std::string("abc\r\n\0\0\0\0", 9), std::string("ab\r\n\0x\0y", 8), std::string("A\0", 2)}) {
     ReadTextFile(File("u8.txt", bytes), latin_, CodePageUse::kAlways, &encoding);
     EXPECT_EQ(encoding.origin, EncodingOrigin::kValidUtf8) << bytes;
+  }
+  // Whole novels, paragraphs of hundreds of characters without a zero byte among them, in
+  // either byte order.
+  for (const char* novel : {"西游记.txt", "三国演义.txt"}) {
+    const std::u16string text = U16(CorpusText(novel));
+    for (const bool big_endian : {false, true}) {
+      const size_t lines = ReadTextFile(File("novel.txt", utf16(text, big_endian)), latin_,
+                                        CodePageUse::kAlways, &encoding)
+                               .size();
+      EXPECT_EQ(lines, TextLines(std::u16string(text)).size()) << novel;
+      EXPECT_EQ(encoding.origin, EncodingOrigin::kDetected) << novel << big_endian;
+    }
   }
 }
 

@@ -3,8 +3,9 @@
 // Add and then Start, closes the window and ends the program: status 0 when the book was
 // written, 1 otherwise. The summary that ends Start is printed and closed; any other message
 // box that opens on the way is printed and ends it with 1.
+#include <sys/stat.h>
+
 #include <QApplication>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -34,6 +35,23 @@ T* Control(QWidget* window, const char* name) {
   return control;
 }
 
+// The bytes of a path as the program holds it: a name that is no UTF-8 has a lone surrogate
+// U+DC80..U+DCFF for each of its other bytes.
+QByteArray NativeBytes(const QString& path) {
+  QByteArray bytes;
+  for (qsizetype i = 0; i < path.size(); ++i) {
+    const char16_t unit = path[i].unicode();
+    if (unit >= 0xDC80 && unit <= 0xDCFF) {
+      bytes += static_cast<char>(unit & 0xFF);
+    } else if (QChar::isHighSurrogate(unit) && i + 1 < path.size()) {
+      bytes += path.mid(i++, 2).toUtf8();
+    } else {
+      bytes += QString(QChar(unit)).toUtf8();
+    }
+  }
+  return bytes;
+}
+
 void Drive() {
   QWidget* window = MainWindow();
   if (window == nullptr) Stop(QStringLiteral("no main window"));
@@ -44,7 +62,8 @@ void Drive() {
   const QString target = Control<QLineEdit>(window, "Edit_TargetFile")->text();  // Add clears it
   Control<QPushButton>(window, "Button_Add")->click();
   Control<QPushButton>(window, "Button_Start")->click();
-  const bool written = QFileInfo(target).size() > 0;
+  struct stat status;
+  const bool written = stat(NativeBytes(target).constData(), &status) == 0 && status.st_size > 0;
   window->close();
   QCoreApplication::exit(written ? 0 : 1);
 }

@@ -42,4 +42,17 @@ grep -qx "Edit_SourceFile=$work/小说.txt" "$work/window.out" || fail "the sour
 grep -qx "Edit_TargetFile=$work/小说.EPUB" "$work/window.out" || fail "the target field was not filled"
 grep -q "file=$engine .*dynamically loaded by" "$work/window.log" || fail "the window did not load $engine"
 unzip -tq "$work/小说.EPUB" >/dev/null || fail "the book of the window is no archive"
+
+# A file whose name is not UTF-8 (西游记 in GBK) opens from the command line and converts; its
+# title is the name read as GB18030.
+gbk=$(printf '\316\367\323\316\274\307')
+cp "$work/小说.txt" "$work/$gbk.txt"
+status=0
+(cd "$work" && env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen TEMP="$work/temp" \
+  LD_PRELOAD="$driver" timeout -k 5 120 "$bin/quireforge" "$gbk.txt" \
+  >"$work/window.out" 2>"$work/window.log") || status=$?
+cat "$work/window.out"
+[ "$status" = 0 ] || fail "the installed window ended with status $status on a GBK name"
+grep -qx "Edit_Title=西游记" "$work/window.out" || fail "the GBK name did not give the title"
+unzip -tq "$work/$gbk.EPUB" >/dev/null || fail "the book of the GBK-named file is no archive"
 echo "check-installed: passed"

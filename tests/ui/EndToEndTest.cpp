@@ -231,25 +231,30 @@ TEST_F(EndToEndTest, ThreeTypedBooksTheSecondCancelled) {
   EXPECT_EQ(Cell(0, 0), QStringLiteral("西游记（上）"));
   SaveScreenshot("-rows");
 
-  // Cancel, pressed with the mouse on the progress window while the second book is packed.
+  // The progress window shot while the first book is packed; Cancel, pressed with the mouse on
+  // it as soon as the second book is packed (one book at a time, so that the first is surely
+  // done by then, and the packing goes on while the screen is shot).
+  window->StartRunner().SetBooksAtOnce(1);
+  const QString first_line = texts.waiting_book.arg(1).arg(3).arg(QStringLiteral("西游记（上）"));
   const QString second_line = texts.waiting_book.arg(2).arg(3).arg(QStringLiteral("三国演义"));
+  bool shot = false;
   bool cancelled = false;
   QTimer watch;
   watch.setInterval(1);
   QObject::connect(&watch, &QTimer::timeout, [&] {
-    const TArchiver::AddProgress progress = window->Archiver().Progress();
-    if (cancelled || waiting->BookText() != second_line || progress.total == 0 ||
-        progress.done >= progress.total) {
-      return;
+    if (!shot && waiting->BookText() == first_line) {
+      shot = true;
+      ASSERT_TRUE(waiting->grab().save(QString::fromStdString(Artifact("progress").string())));
+      SaveScreen("screen-progress");
     }
+    if (cancelled || waiting->BookText() != second_line) return;
     cancelled = true;
-    ASSERT_TRUE(waiting->grab().save(QString::fromStdString(Artifact("progress").string())));
-    SaveScreen("screen-progress");
     QTest::mouseClick(waiting->findChild<QPushButton*>("Button_Cancel"), Qt::LeftButton);
   });
   watch.start();
   Click(Button("Button_Start"));
   watch.stop();
+  EXPECT_TRUE(shot);
   ASSERT_TRUE(cancelled);
 
   EXPECT_EQ(Cell(0, 3), texts.done_mark);

@@ -5,12 +5,15 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QMimeData>
 #include <QUrl>
 #include <filesystem>
+#include <functional>
 
 #include "WindowFixture.h"
 #include "conversion/ConvertFile.h"
+#include "ui/LocalPaths.h"
 #include "ui/ProgramArguments.h"
 
 namespace quireforge::test {
@@ -324,6 +327,56 @@ TEST_F(FileSelectionTest, FilesOpenedFromTheCommandLineFillTheFieldsAsADrop) {
   }
 }
 
+// 西游记.txt named in GBK (its text UTF-8), as old archives of Chinese books hold it: dropped,
+// picked in a dialog (Qt's own lists it with U+FFFD) or named on the command line, it fills
+// the fields, the title read as GB18030, and the book is made beside it under the name's bytes.
+TEST_F(FileSelectionTest, AFileWhoseNameIsNotUtf8OpensAndConverts) {
+  const std::string gbk = "\xCE\xF7\xD3\xCE\xBC\xC7";
+  const fs::path source = temp / (gbk + ".txt");
+  WriteFile(source, "第一回 灵根育孕源流出\r\n正文。\r\n");
+  const QByteArray bytes = QByteArray::fromStdString(source.string());
+  const QString exact = PathFromNative(bytes);
+  ASSERT_TRUE(QFile::decodeName(bytes).contains(QChar::ReplacementCharacter));
+  const struct {
+    const char* way;
+    std::function<void()> open;
+    std::string extension;
+  } ways[] = {
+      {"drop",
+       [&] {
+         QMimeData data;
+         data.setUrls({QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/"))});
+         ASSERT_TRUE(DropOn(window.get(), data));
+       },
+       ".EPUB"},
+      {"dialog",
+       [&] {
+         PickSources({RecoveredPath(QFile::decodeName(bytes))});  // as QtDialogService does
+       },
+       ".epub"},
+      {"command line",
+       [&] { window->OpenFiles(ParseProgramArguments({exact}, QStringLiteral("/")).files); },
+       ".EPUB"},
+  };
+  for (const auto& [way, open, extension] : ways) {
+    open();
+    EXPECT_EQ(Field("Edit_SourceFile"), exact) << way;
+    EXPECT_EQ(Field("Edit_Title"), QStringLiteral("西游记")) << way;
+    Click(Button("Button_Add"));
+    ASSERT_EQ(RowCount(), 1) << way << dialogs.TextsOf("error").join("|").toStdString();
+    Click(Button("Button_Start"));
+    EXPECT_EQ(Cell(0, 3), "Done") << way;
+    const fs::path book = temp / (gbk + extension);
+    EXPECT_EQ(RunCommand("unzip -p " + ShellQuote(book.string()) +
+                         " OEBPS/book.opf | grep -q '<dc:title>西游记</dc:title>'"),
+              0)
+        << way;
+    fs::remove(book);
+    Click(Button("Button_Clear"));
+  }
+  EXPECT_TRUE(dialogs.TextsOf("error").isEmpty());
+}
+
 TEST(ProgramArgumentsTest, ReadsFilesHelpVersionAndUnknownOptions) {
   using Action = ProgramArguments::Action;
   struct Case {
@@ -337,6 +390,8 @@ TEST(ProgramArgumentsTest, ReadsFilesHelpVersionAndUnknownOptions) {
        Action::kRun,
        {"/home/u/a.txt", "/home/b/c.txt", "/abs/d e.txt"}},
       {{"file:///x/%E5%B0%8F%E8%AF%B4.txt"}, Action::kRun, {"/x/小说.txt"}},
+      // A name that is no UTF-8 keeps its bytes (the core's lone surrogates).
+      {{"file:///x/%B2%E2.txt"}, Action::kRun, {PathFromNative("/x/\xB2\xE2.txt")}},
       {{"--", "--help", "-n.txt"}, Action::kRun, {"/home/u/--help", "/home/u/-n.txt"}},
       {{"a.txt", "--version", "--help"}, Action::kVersion, {}},
       {{"--bogus", "-h"}, Action::kHelp, {}},
@@ -347,6 +402,10 @@ TEST(ProgramArgumentsTest, ReadsFilesHelpVersionAndUnknownOptions) {
     EXPECT_EQ(result.action, c.action) << c.arguments.join(' ').toStdString();
     EXPECT_EQ(result.files, c.files) << c.arguments.join(' ').toStdString();
   }
+  // The options QApplication takes for itself are no files and no unknown options.
+  EXPECT_EQ(WithoutToolkitOptions({"-style", "fusion", "a.txt", "--platform=offscreen", "-reverse",
+                                   "-qwindowtitle", "T", "-x", "--", "-style"}),
+            (QStringList{"a.txt", "-x", "--", "-style"}));
   EXPECT_EQ(ParseProgramArguments({"-x"}, "/").error,
             "unknown option \"-x\"; run quireforge --help for the usage");
 }

@@ -106,18 +106,60 @@ TEST_F(JobEditingTest, APendingRowsTargetTitleAndAuthorChange) {
 
 TEST_F(JobEditingTest, ARowEditIsCheckedAsAddChecksTheFields) {
   const fs::path novel = WriteNovel("a.txt", 2);
+  const fs::path cover = temp / "cover.png", font = temp / "f.ttf";
+  ASSERT_EQ(RunCommand("convert -size 8x8 xc:red " + ShellQuote(cover.string())), 0);
+  fs::copy_file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", font);
+  const std::string cover_bytes = ReadFile(cover), font_bytes = ReadFile(font);
+  Edit("Edit_Cover")->setText(Path(cover));
+  Check("CheckBox_UF")->setChecked(true);
+  Edit("Edit_UF")->setText(Path(font));
   AddBook(novel, temp / "a.epub", "A");
+  ASSERT_EQ(RowCount(), 1);
   ClickRow(0);
-  // An empty title asks again with what was typed; a target that is the source is refused.
-  dialogs.edit_row_answers = {RowFields{Path(temp / "a.epub"), " ", ""},
-                              RowFields{Path(novel), "A", ""}};
+  // Each refused target tells why and opens the editor again with what was typed, as an
+  // empty title does; a relative target is taken from the current folder, as Add takes it.
+  const struct {
+    fs::path target;
+    const char* reason;  // empty: accepted
+  } edits[] = {
+      {cover, "It is the cover picture."},
+      {novel, "It is one of the source files."},
+      {font, "It is the font file."},
+      {temp / "." / "f.ttf", "It is the font file."},
+      {"relative.epub", ""},
+  };
+  for (const auto& [target, reason] : edits) {
+    dialogs.shown.clear();
+    dialogs.edit_row_initial.clear();
+    dialogs.edit_row_answers = {RowFields{Path(temp / "a.epub"), " ", ""},
+                                RowFields{Path(target), "A", ""}};
+    QTest::keyClick(JobList(), Qt::Key_F2);
+    EXPECT_EQ(dialogs.TextsOf("message"),
+              QStringList{"Title is empty. Type the title of the book."});
+    ASSERT_GE(dialogs.edit_row_initial.size(), 2u);
+    EXPECT_EQ(dialogs.edit_row_initial[1].title, " ");
+    if (*reason == '\0') {
+      EXPECT_TRUE(dialogs.TextsOf("error").isEmpty()) << target;
+      EXPECT_EQ(dialogs.edit_row_initial.size(), 2u);
+    } else {
+      ASSERT_EQ(dialogs.TextsOf("error").size(), 1) << target;
+      EXPECT_TRUE(dialogs.TextsOf("error")[0].contains(reason))
+          << dialogs.TextsOf("error")[0].toStdString();
+      ASSERT_EQ(dialogs.edit_row_initial.size(), 3u) << target;  // asked again, then cancelled
+      EXPECT_EQ(dialogs.edit_row_initial[2].target, Path(target));
+      EXPECT_EQ(window->JobOfRow(0)->TargetPath(), (temp / "a.epub").u16string());
+    }
+  }
+  EXPECT_EQ(window->JobOfRow(0)->TargetPath(), (fs::current_path() / "relative.epub").u16string());
+  // Packing writes the book where the row says, and nothing the book is made from changes.
+  dialogs.edit_row_answers = {RowFields{Path(temp / "b.epub"), "A", ""}};
   QTest::keyClick(JobList(), Qt::Key_F2);
-  EXPECT_EQ(dialogs.TextsOf("message"), QStringList{"Title is empty. Type the title of the book."});
-  ASSERT_EQ(dialogs.edit_row_initial.size(), 2u);
-  EXPECT_EQ(dialogs.edit_row_initial[1].title, " ");
-  ASSERT_EQ(dialogs.TextsOf("error").size(), 1);
-  EXPECT_TRUE(dialogs.TextsOf("error")[0].contains("It is one of the source files."));
-  EXPECT_EQ(window->JobOfRow(0)->TargetPath(), (temp / "a.epub").u16string());
+  Click(Button("Button_Start"));
+  ASSERT_EQ(Cell(0, 3), "Done");
+  EXPECT_EQ(RunCommand("unzip -tq " + ShellQuote((temp / "b.epub").string())), 0);
+  EXPECT_EQ(ReadFile(cover), cover_bytes);
+  EXPECT_EQ(ReadFile(font), font_bytes);
+  EXPECT_FALSE(fs::exists(fs::current_path() / "relative.epub"));
 }
 
 TEST_F(JobEditingTest, DeleteRemovesTheSelectedRowsAfterTheQuestion) {

@@ -7,7 +7,9 @@
 #include <QSignalSpy>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,19 +40,25 @@ class PumpingUserInterface : public RecordingUserInterface {
   std::function<void()> on_pump;
 };
 
-// Hears the run, and cancels it while book `cancel_at` is being packed.
+// Hears the run, and cancels it while book `cancel_at` is being packed; counts the most books
+// packed at once.
 class Listener : public StartRun::Listener {
  public:
   Listener(StartRun& run, PumpingUserInterface& ui) : run_(run), ui_(ui) {}
-  void BookStarted(int number, int count, const QString& title) override {
+  void BookStarted(int line, int number, int count, const QString& title) override {
     books.append(QStringLiteral("%1/%2 %3").arg(number).arg(count).arg(title));
+    busy_lines.insert(line);
+    most_at_once = std::max(most_at_once, static_cast<int>(busy_lines.size()));
     ui_.on_pump = number == cancel_at ? std::function<void()>([this] { run_.Cancel(); })
                                       : std::function<void()>();
   }
-  void BookProgress(int) override {}
+  void BookProgress(int, int) override {}
+  void BookEnded(int line) override { busy_lines.erase(line); }
 
   int cancel_at = 0;
   QStringList books;
+  std::set<int> busy_lines;
+  int most_at_once = 0;
 
  private:
   StartRun& run_;
@@ -63,7 +71,8 @@ class JobListTest : public ::testing::Test {
   JobListTest()
       : code_pages_(CodePageChoice::Detecting()),
         archiver(ui),
-        run(jobs, archiver, ui),
+        // One book at a time: the table's steps know which book is packed when.
+        run(jobs, archiver, ui, nullptr, 1),
         tester_(&jobs, QAbstractItemModelTester::FailureReportingMode::Fatal) {
     environment_.Set("TEMP", temp.path().c_str());
     CreateStagingRoot(StagingRoot());
@@ -344,6 +353,84 @@ TEST_F(JobListTest, CaptionsMarksAndTooltipsInTheInterfacesLanguage) {
   const InterfaceTexts& chinese = TextsFor(InterfaceLanguage::kChinese);
   EXPECT_EQ(jobs.index(0, JobListModel::kTitle).data(Qt::ToolTipRole).toString(),
             chinese.label_font_weight + ": " + chinese.font_weight_items[1]);
+}
+
+// Every file of `book` with the book's identifier made "GUID" and its date of change left out,
+// name by name: what one book holds, whenever it was made.
+std::map<std::string, std::string> Contents(const fs::path& book) {
+  const std::string script =
+      "import re, sys, zipfile\n"
+      "book = zipfile.ZipFile(sys.argv[1])\n"
+      "guid = re.compile(rb'(?i)[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}')\n"
+      "for name in book.namelist():\n"
+      "    sys.stdout.buffer.write(name.encode() + b'\\0' + "
+      "guid.sub(b'GUID', re.sub(rb'<meta property=\"dcterms:modified\">[^<]*', b'', "
+      "book.read(name))) + b'\\0')\n";
+  std::string output;
+  EXPECT_EQ(
+      RunCommand("python3 -c " + ShellQuote(script) + " " + ShellQuote(book.string()), &output), 0);
+  std::map<std::string, std::string> contents;
+  for (size_t at = 0; at < output.size();) {
+    const size_t name_end = output.find('\0', at);
+    const size_t data_end = output.find('\0', name_end + 1);
+    if (name_end == std::string::npos || data_end == std::string::npos) break;
+    contents[output.substr(at, name_end - at)] =
+        output.substr(name_end + 1, data_end - name_end - 1);
+    at = data_end + 1;
+  }
+  return contents;
+}
+
+// Books packed several at once are the books one at a time gives; Cancel then stops every book
+// being packed, leaving nothing behind, and starts no other.
+TEST_F(JobListTest, BooksPackedAtOnceAreTheBooksOfOneAtATime) {
+  const int kBooks = 4;
+  BookOptions epub3;
+  epub3.epub3 = true;
+  for (const int at_once : {1, 3}) {
+    fs::create_directory(temp / std::to_string(at_once));
+    for (int i = 0; i < kBooks; ++i) {
+      Add("B" + std::to_string(i), 20 + 15 * i,
+          temp / std::to_string(at_once) / ("b" + std::to_string(i) + ".epub"),
+          i % 2 == 0 ? BookOptions{} : epub3);
+    }
+    // Two books into one target, the first much the longer: the second is the one kept.
+    Add("Long", 3000, temp / std::to_string(at_once) / "same.epub");
+    Add("Short", 5, temp / std::to_string(at_once) / "same.epub");
+    run.SetBooksAtOnce(at_once);
+    listener.most_at_once = 0;
+    Start(0);
+    EXPECT_EQ(listener.most_at_once, at_once);
+    EXPECT_EQ(summary.count(QStringLiteral(".epub")), kBooks + 2) << summary.toStdString();
+    EXPECT_NE(Contents(temp / std::to_string(at_once) / "same.epub")["OEBPS/book.opf"].find(
+                  "<dc:title>Short</dc:title>"),
+              std::string::npos)
+        << at_once;
+  }
+  for (int row = 0; row < jobs.rowCount(); ++row) EXPECT_EQ(jobs.StateOf(row), State::kDone);
+  for (int i = 0; i < kBooks; ++i) {
+    const std::string name = "b" + std::to_string(i) + ".epub";
+    EXPECT_EQ(Contents(temp / "3" / name), Contents(temp / "1" / name)) << name;
+    EXPECT_EQ(RunCommand("unzip -tq " + ShellQuote((temp / "3" / name).string())), 0) << name;
+  }
+
+  // Cancelled while the first three are packed: they end as cancelled, the others are not
+  // started, and every older book stays as it was.
+  jobs.Clear();
+  fs::create_directory(temp / "cancel");
+  for (int i = 0; i < kBooks; ++i) {
+    const fs::path target = temp / "cancel" / ("b" + std::to_string(i) + ".epub");
+    WriteFile(target, "older book");
+    Add("C" + std::to_string(i), 200, target);
+  }
+  run.SetBooksAtOnce(3);
+  Start(3);
+  EXPECT_EQ(Rows(), QStringList({"C0|Author|200|Cancelled", "C1|Author|200|Cancelled",
+                                 "C2|Author|200|Cancelled", "C3|Author|200|"}));
+  for (int i = 0; i < kBooks; ++i) {
+    EXPECT_EQ(ReadFile(temp / "cancel" / ("b" + std::to_string(i) + ".epub")), "older book");
+  }
+  EXPECT_EQ(HiddenFiles(temp / "cancel"), 0);
 }
 
 TEST(StartSummaryTest, WrittenFoldersComeOnceInTheOrderOfTheBooks) {

@@ -237,7 +237,6 @@ TEST_F(MainWindowTest, AddBuildsARowWithTheChapterCountAndEmptiesTheFields) {
   EXPECT_EQ(Cell(0, 1), "Author A");
   EXPECT_EQ(Cell(0, 2), "4");
   EXPECT_EQ(Cell(0, 3), "");
-  EXPECT_EQ(window->JobOfRow(0)->ChapterCount(), 4);
   EXPECT_EQ(window->JobOfRow(0)->TargetPath(), (temp / "novel.epub").u16string());
   for (const char* field : {"Edit_SourceFile", "Edit_TargetFile", "Edit_Title", "Edit_Author"}) {
     EXPECT_TRUE(Edit(field)->text().isEmpty()) << field;
@@ -247,11 +246,6 @@ TEST_F(MainWindowTest, AddBuildsARowWithTheChapterCountAndEmptiesTheFields) {
   EXPECT_TRUE(Button("Button_Start")->isEnabled());
   EXPECT_TRUE(Button("Button_Clear")->isEnabled());
   EXPECT_FALSE(Button("Button_Remove")->isEnabled());
-
-  // The same fields once more give a second, independent job.
-  AddBook(WriteNovel("novel.txt", 4), temp / "novel.epub", "Novel");
-  ASSERT_EQ(RowCount(), 2);
-  EXPECT_NE(window->JobOfRow(0)->Identifier(), window->JobOfRow(1)->Identifier());
 }
 
 TEST_F(MainWindowTest, DontConvertCharpterGivesNoChaptersAndCouplesTheFileNameBox) {
@@ -482,6 +476,45 @@ TEST_F(MainWindowTest, AddRefusesATargetThatNamesTheFont) {
   EXPECT_EQ(ReadFile(font), "font bytes");
   EXPECT_EQ(Edit("Edit_SourceFile")->text().toStdString(), novel.string());
   EXPECT_TRUE(Button("Button_Add")->isEnabled());
+}
+
+// A font is a font by its header, whatever its name: a remembered choice naming another file
+// is refused at Add, naming it, and a font replaced by another file before Start fails that
+// book, not the others.
+TEST_F(MainWindowTest, OnlyAFontIsEmbeddedAsTheFont) {
+  const fs::path novel = WriteNovel("novel.txt", 2);
+  const fs::path passwd = temp / "passwd", font = temp / "f.ttf";
+  WriteFile(passwd, "root:x:0:0:root:/root:/bin/bash\n");
+  fs::copy_file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", font);
+  const QString refused = "Cannot use font file \"" + QString::fromStdString(passwd.string()) +
+                          "\". It is not a TrueType or OpenType font.";
+  CloseWindow();
+  fs::create_directories(temp / "config" / "quireforge");
+  WriteFile(temp / "config" / "quireforge" / "quireforge.conf",
+            "[book]\nfont=" + passwd.string() + "\n");
+  OpenWindow();
+  ASSERT_TRUE(Check("CheckBox_UF")->isChecked());
+  ASSERT_EQ(Edit("Edit_UF")->text().toStdString(), passwd.string());
+  AddBook(novel, temp / "a.epub", "A");
+  EXPECT_EQ(dialogs.TextsOf("error"), QStringList{refused});
+  EXPECT_EQ(RowCount(), 0);
+
+  Edit("Edit_UF")->setText(QString::fromStdString(font.string()));
+  AddBook(novel, temp / "a.epub", "A");
+  AddBook(novel, temp / "b.epub", "B");
+  ASSERT_EQ(RowCount(), 2);
+  Click(Button("Button_Start"));
+  EXPECT_EQ(Cell(0, 3), "Done");
+  EXPECT_EQ(RunCommand("unzip -p " + ShellQuote((temp / "a.epub").string()) +
+                       " OEBPS/font.ttf | cmp -s - " + ShellQuote(font.string())),
+            0);
+  // A row not packed yet finds the font replaced.
+  AddBook(novel, temp / "c.epub", "C");
+  fs::copy_file(passwd, font, fs::copy_options::overwrite_existing);
+  Click(Button("Button_Start"));
+  EXPECT_EQ(Cell(2, 3), "Failed");
+  EXPECT_TRUE(Tip(2, 0).contains("It is not a TrueType or OpenType"));
+  EXPECT_FALSE(fs::exists(temp / "c.epub"));
 }
 
 TEST_F(MainWindowTest, AddWithATitleThatIsEmptyOnceWrittenSaysSo) {
@@ -765,6 +798,92 @@ TEST_F(RefusedStagingRootTest, IsToldOnceAndEveryAddFailsWithTheSameMessage) {
 
 namespace quireforge::test {
 namespace {
+
+// The settings file is written whole, beside itself, and renamed into place: a link at its
+// name is replaced, never followed. Where it cannot be written the window says so, once.
+class SettingsFileTest : public WindowFixture {
+ protected:
+  fs::path Folder() const { return temp / "config" / "quireforge"; }
+  fs::path File() const { return Folder() / "quireforge.conf"; }
+  // Reopens the window on the folder as `prepare` leaves it, picks the wide margin and closes.
+  void RunWithWideMargin(const std::function<void()>& prepare) {
+    CloseWindow();
+    fs::remove_all(Folder());
+    fs::create_directories(Folder());
+    prepare();
+    dialogs.shown.clear();
+    OpenWindow();
+    QApplication::processEvents();
+    Find<QComboBox>("ComboBox_PM")->setCurrentIndex(1);
+    CloseWindow();
+  }
+};
+
+TEST_F(SettingsFileTest, ALinkAtItsNameIsReplacedNeverFollowed) {
+  const struct {
+    const char* label;
+    fs::path link_to;  // where the link points
+    bool exists;       // whether that file exists
+  } links[] = {{"a link to another file", temp / "precious.txt", true},
+               {"a dangling link", temp / "nowhere.conf", false},
+               {"a link into a missing folder", temp / "missing" / "x.conf", false}};
+  for (const auto& [label, link_to, exists] : links) {
+    if (exists) WriteFile(link_to, "precious");
+    RunWithWideMargin([&] { fs::create_symlink(link_to, File()); });
+    EXPECT_TRUE(dialogs.TextsOf("error").isEmpty()) << label;
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(File()))) << label;
+    EXPECT_NE(ReadFile(File()).find("margin=wide"), std::string::npos) << label;
+    if (exists) {
+      EXPECT_EQ(ReadFile(link_to), "precious") << label;
+    } else {
+      EXPECT_FALSE(fs::exists(fs::symlink_status(link_to))) << label;
+    }
+    // Nothing else is left beside it.
+    EXPECT_EQ(std::distance(fs::directory_iterator(Folder()), fs::directory_iterator()), 1)
+        << label;
+  }
+  // And the choice comes back.
+  OpenWindow();
+  EXPECT_EQ(Find<QComboBox>("ComboBox_PM")->currentIndex(), 1);
+}
+
+TEST_F(SettingsFileTest, ChoicesThatCannotBeKeptAreToldOnce) {
+  const struct {
+    const char* label;
+    std::function<void()> prepare;
+    const char* reason;
+  } cases[] = {
+      {"a folder at its name", [&] { fs::create_directory(File()); }, "Is a directory"},
+      {"a file in place of its folder",
+       [&] {
+         fs::remove(Folder());
+         WriteFile(Folder(), "not a folder");
+       },
+       "Not a directory"},
+      {"an unwritable folder",
+       [&] {
+         WriteFile(File(), "[book]\nmargin=normal\n");
+         ASSERT_EQ(RunCommand("chattr +i " + ShellQuote(Folder().string())), 0);
+       },
+       "Operation not permitted"},
+  };
+  for (const auto& [label, prepare, reason] : cases) {
+    RunWithWideMargin(prepare);
+    RunCommand("chattr -i " + ShellQuote(Folder().string()));
+    // Said at start-up, with the file and the reason, and not again when the window closes.
+    const QStringList errors = dialogs.TextsOf("error");
+    ASSERT_EQ(errors.size(), 1) << label;
+    EXPECT_TRUE(
+        errors[0].startsWith("Your choices cannot be kept for the next run.\n"
+                             "Cannot save settings file \"" +
+                             QString::fromStdString(File().string()) + "\". "))
+        << errors[0].toStdString();
+    EXPECT_TRUE(errors[0].contains(reason)) << errors[0].toStdString();
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp / "config"), fs::directory_iterator()), 1)
+        << label;
+  }
+  EXPECT_EQ(ReadFile(File()), "[book]\nmargin=normal\n");
+}
 
 class UnusableCodePageTest : public WindowFixture {
  protected:

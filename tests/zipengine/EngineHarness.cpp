@@ -68,6 +68,9 @@ Engine::Engine() {
   priv_version = Resolve<ZE_PrivVersionFn>(handle_, "ZE_PrivVersion");
   abort = Resolve<ZE_AbortFn>(handle_, "ZE_Abort");
   path = Resolve<ZE_PathFn>(handle_, "ZE_Path");
+  stream_open = Resolve<ZE_StreamOpenFn>(handle_, "ZE_StreamOpen");
+  stream_put = Resolve<ZE_StreamPutFn>(handle_, "ZE_StreamPut");
+  stream_close = Resolve<ZE_StreamCloseFn>(handle_, "ZE_StreamClose");
 }
 
 Engine::~Engine() { dlclose(handle_); }
@@ -116,6 +119,13 @@ ZE_ZipCommand* AddCommand::Build() {
 int32_t AddCommand::Run(const Engine& engine) {
   calls.clear();
   return engine.zip_exec(Build());
+}
+
+int32_t AddCommand::Open(const Engine& engine, void** stream) {
+  calls.clear();
+  specs.clear();
+  move = false;
+  return engine.stream_open(Build(), stream);
 }
 
 int32_t AddCommand::Callback(void* caller, ZE_CallbackData* data) {

@@ -32,6 +32,9 @@ class Engine {
   ZE_PrivVersionFn priv_version;
   ZE_AbortFn abort;
   ZE_PathFn path;
+  ZE_StreamOpenFn stream_open;
+  ZE_StreamPutFn stream_put;
+  ZE_StreamCloseFn stream_close;
 
  private:
   void* handle_;
@@ -59,6 +62,10 @@ class AddCommand {
 
   // The record as the last Run built it (or builds it now), for tests that damage it.
   ZE_ZipCommand* Build();
+
+  // A streamed add of the archive (the specs, root and move are not used): ZE_StreamOpen's
+  // result, with the stream in `stream`. Clears `calls` as Run does.
+  int32_t Open(const Engine& engine, void** stream);
 
   std::string archive;
   std::string root;
