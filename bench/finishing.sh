@@ -12,6 +12,8 @@
 #   RUNS=n          runs per command, after one warm-up run (default 5; the batch runs
 #                   min(RUNS, 3) times)
 #   BENCH_TEMP=dir  where inputs, books and the staging live (default: TEMP, else TMPDIR, else /tmp)
+#   BASELINE=dir    another build to time in the same turns (an earlier version, say): each of
+#                   its commands appears beside this build's, marked "(baseline)"
 # Needs python3 and unzip.
 set -euo pipefail
 
@@ -26,6 +28,11 @@ for tool in python3 unzip; do
   command -v "$tool" >/dev/null || { echo "finishing.sh: $tool is not installed" >&2; exit 2; }
 done
 [ -x "$cli" ] || { echo "finishing.sh: $cli is missing; build it first" >&2; exit 2; }
+baseline=""
+if [ -n "${BASELINE:-}" ]; then
+  baseline="$(cd "$BASELINE" && pwd)/quireforge-cli"
+  [ -x "$baseline" ] || { echo "finishing.sh: $baseline is missing" >&2; exit 2; }
+fi
 
 work="$(mktemp -d "$temp_root/qf-finishing-XXXXXX")"
 trap 'rm -rf "$work"' EXIT
@@ -58,14 +65,25 @@ PY
 cp "$corpus/西游记.txt" 西游记.txt
 
 echo "quireforge-cli: $cli"
+[ -z "$baseline" ] || echo "baseline:       $baseline"
 echo "inputs:         272 books of $(du -sh batch | cut -f1) in all, 西游记.txt $(stat -c %s 西游记.txt) bytes, novel50.txt $(stat -c %s novel50.txt) bytes"
 echo "machine:        $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 
-python3 - "$cli" "$runs" <<'PY'
+python3 - "$cli" "$runs" "$baseline" <<'PY'
 import glob, resource, statistics, subprocess, sys, time
-cli, runs = sys.argv[1], int(sys.argv[2])
+cli, runs, baseline = sys.argv[1], int(sys.argv[2]), sys.argv[3]
 batch = sorted(glob.glob("batch/*.txt"))
+
+def with_baseline(groups):
+    """The groups, each followed by the same command run by the baseline build, if any."""
+    if not baseline:
+        return groups
+    both = {}
+    for name, command in groups.items():
+        both[name] = command
+        both[name + " (baseline)"] = [baseline] + command[1:]
+    return both
 
 def timed(groups, runs):
     wall = {name: [] for name in groups}
@@ -82,7 +100,12 @@ def timed(groups, runs):
     return ({n: statistics.median(v) for n, v in wall.items()},
             {n: statistics.median(v) for n, v in cpu.items()})
 
+def own(base, name):
+    """The base row a row is compared with: the baseline's for the baseline's rows."""
+    return base + " (baseline)" if name.endswith(" (baseline)") else base
+
 def table(title, groups, runs, base, scale="s", factor=1.0):
+    groups = with_baseline(groups)
     wall, cpu = timed(groups, runs)
     print(f"{title} ({runs} runs each, in turns)")
     print()
@@ -90,7 +113,7 @@ def table(title, groups, runs, base, scale="s", factor=1.0):
     print("|---|---|---|---|---|")
     for name in groups:
         print(f"| {name} | {wall[name] * factor:.1f} | {cpu[name] * factor:.1f} | "
-              f"{wall[name] / wall[base]:.2f} | {cpu[name] / cpu[base]:.2f} |")
+              f"{wall[name] / wall[own(base, name)]:.2f} | {cpu[name] / cpu[own(base, name)]:.2f} |")
     print()
     return wall, cpu
 
@@ -103,8 +126,10 @@ wall, cpu = table("one book, the 2 MB novel", {
     "--cover none": [cli, "-q", "--cover", "none", "-o", "a.epub", "西游记.txt"],
     "drawn cover (default)": [cli, "-q", "-o", "b.epub", "西游记.txt"],
 }, runs * 2, "--cover none", "ms", 1000.0)
-print(f"the drawn cover adds {(wall['drawn cover (default)'] - wall['--cover none']) * 1000:.1f} ms "
-      f"(wall), {(cpu['drawn cover (default)'] - cpu['--cover none']) * 1000:.1f} ms (CPU)")
+for mark in ["", " (baseline)"] if baseline else [""]:
+    drawn, none = "drawn cover (default)" + mark, "--cover none" + mark
+    print(f"the drawn cover adds {(wall[drawn] - wall[none]) * 1000:.1f} ms (wall), "
+          f"{(cpu[drawn] - cpu[none]) * 1000:.1f} ms (CPU){mark}")
 print()
 
 table("the 50 MB novel", {

@@ -31,6 +31,8 @@ std::string_view ConversionName(ChineseConversion conversion);
 // zh-Hans; empty for kNone.
 std::u16string_view ConversionLanguage(ChineseConversion conversion);
 
+class ChineseDictionary;
+
 class ChineseConverter {
  public:
   // Loads the dictionaries of `conversion` (not kNone). Raises ChineseConversionError when
@@ -47,10 +49,8 @@ class ChineseConverter {
   std::u16string Convert(std::u16string_view text) const;
 
  private:
-  class Dictionary;
-
-  std::unique_ptr<Dictionary> segmentation_;
-  std::vector<std::unique_ptr<Dictionary>> chain_;
+  std::unique_ptr<ChineseDictionary> segmentation_;
+  std::vector<std::unique_ptr<ChineseDictionary>> chain_;
 };
 
 }  // namespace quireforge

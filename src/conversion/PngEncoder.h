@@ -1,8 +1,10 @@
-// Encodes a picture held in memory as a PNG file: 8-bit RGB, every row filtered by its
-// difference to the row above (plain grounds become runs of zeros), compressed with
-// libdeflate, and nothing but the IHDR, IDAT and IEND chunks, so the same pixels always give
-// the same bytes. Made for drawn covers, where the usual encoders spend longer on the
-// compression than the drawing takes. Free function; any thread.
+// Encodes a picture held in memory as a PNG file: a picture of at most 256 colours as 8-bit
+// indices into a palette of its colours in the order they first appear, any other as 8-bit
+// RGB; every row filtered by its difference to the row above (plain grounds become runs of
+// zeros), compressed with libdeflate, and nothing but the IHDR, PLTE (with a palette), IDAT
+// and IEND chunks, so the same pixels always give the same bytes. Made for drawn covers, where
+// the usual encoders spend longer on the compression than the drawing takes: a palette gives
+// the compressor a third of the bytes. Free function; any thread.
 #ifndef QUIREFORGE_CONVERSION_PNGENCODER_H_
 #define QUIREFORGE_CONVERSION_PNGENCODER_H_
 
